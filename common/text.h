@@ -1,0 +1,29 @@
+#pragma once
+// Text helpers shared by the core and the platform code. The core keeps all text as UTF-16;
+// files and the command line speak UTF-8.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velmo {
+
+// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// Converts well-formed UTF-8; throws std::invalid_argument naming the byte offset otherwise.
+std::u16string utf8ToUtf16(std::string_view bytes);
+
+// Unpaired surrogates become U+FFFD: a page is never written with ill-formed UTF-8.
+std::string utf16ToUtf8(std::u16string_view text);
+
+// ASCII letters compare without case; every other code unit compares exactly.
+char16_t asciiLower(char16_t c);
+bool equalsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+std::size_t findIgnoreAsciiCase(std::u16string_view haystack, std::u16string_view needle,
+                                std::size_t from = 0);
+
+// Lines joined with CR LF, the line break of every generated block.
+std::u16string joinCrLf(std::initializer_list<std::u16string_view> lines);
+
+}  // namespace velmo

@@ -1,0 +1,173 @@
+#include "standalone/atomic_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "common/text.h"
+#include "entry/host_error.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::int32_t hresultOf(int err) {
+  switch (err) {
+    case ENOENT:
+      return hr::kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return hr::kAccessDenied;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return hr::kDiskFull;
+    default:
+      return hr::kFail;
+  }
+}
+
+[[noreturn]] void fail(int err, std::u16string_view action, const fs::path& path) {
+  throw HostError(hresultOf(err), std::u16string(action) + u" '" + pathToText(path) + u"': " +
+                                      utf8ToUtf16(std::generic_category().message(err)));
+}
+
+fs::path temporaryBeside(const fs::path& target) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  auto name = target.filename().u8string();
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
+  return target.parent_path() / fs::path(u8"." + name + reinterpret_cast<const char8_t*>(suffix));
+}
+
+#ifdef _WIN32
+void writeAndReplace(const fs::path& target, std::string_view content) {
+  const fs::path temp = temporaryBeside(target);
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) fail(EACCES, u"Cannot write", target);
+  DWORD written = 0;
+  std::size_t offset = 0;
+  bool ok = true;
+  while (ok && offset < content.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - offset, 1u << 30));
+    ok = WriteFile(file, content.data() + offset, chunk, &written, nullptr) && written == chunk;
+    offset += written;
+  }
+  ok = ok && FlushFileBuffers(file);
+  CloseHandle(file);
+  if (!ok || !MoveFileExW(temp.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    fail(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", target);
+  }
+}
+#else
+void writeAndReplace(const fs::path& target, std::string_view content) {
+  mode_t mode;
+  struct stat st {};
+  const bool existed = ::stat(target.c_str(), &st) == 0;
+  if (existed) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  const fs::path temp = temporaryBeside(target);
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) fail(errno, u"Cannot write", target);
+  int err = 0;
+  std::size_t offset = 0;
+  while (offset < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + offset, content.size() - offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    offset += static_cast<std::size_t>(n);
+  }
+  if (!err && ::fchmod(fd, mode) != 0) err = errno;
+  if (!err && existed && ::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) err = errno;
+  if (!err && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err) {
+    ::unlink(temp.c_str());
+    fail(err, u"Cannot write", target);
+  }
+  // Make the rename itself durable.
+  const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+#endif
+
+}  // namespace
+
+std::u16string pathToText(const fs::path& path) {
+#ifdef _WIN32
+  const std::wstring& w = path.native();
+  return std::u16string(w.begin(), w.end());
+#else
+  const std::string& s = path.native();
+  if (isValidUtf8(s)) return utf8ToUtf16(s);
+  // A name that is not UTF-8 still shows up, read as Latin-1.
+  std::u16string latin1;
+  for (unsigned char c : s) latin1.push_back(c);
+  return latin1;
+#endif
+}
+
+fs::path textToPath(std::u16string_view text) {
+#ifdef _WIN32
+  return fs::path(std::wstring(text.begin(), text.end()));
+#else
+  return fs::path(utf16ToUtf8(text));
+#endif
+}
+
+std::string readFile(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) fail(EISDIR, u"Cannot read", path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) fail(errno ? errno : ENOENT, u"Cannot read", path);
+  std::string content;
+  in.seekg(0, std::ios::end);
+  const auto size = in.tellg();
+  if (size > 0) {
+    content.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(content.data(), size);
+  }
+  if (!in) fail(errno ? errno : EIO, u"Cannot read", path);
+  return content;
+}
+
+void writeFileAtomically(const fs::path& target, std::string_view content) {
+  writeAndReplace(target, content);
+}
+
+void copyFileAtomically(const fs::path& source, const fs::path& target) {
+  writeAndReplace(target, readFile(source));
+}
+
+}  // namespace velmo::standalone

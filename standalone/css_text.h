@@ -1,0 +1,61 @@
+#pragma once
+// Source-preserving reading and editing of CSS style sheet text (UTF-8). Only what a change
+// targets is rewritten; comments, at-rules and all other text stay byte for byte.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo::standalone::css {
+
+// Byte offsets [begin, end) into the text that was parsed.
+struct Span {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// A top-level style rule: `selector { block }`.
+struct Rule {
+  Span whole;     // from the selector's first character through the closing brace
+  Span selector;  // the prelude as written (may hold comments and white space)
+  Span block;     // between the braces
+};
+
+// A replacement of [begin, end) of the parsed text by `text`.
+struct Edit {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::string text;
+};
+
+// The sheet's top-level style rules in order. At-rules (and the rules inside them), comments,
+// and HTML comment markers at the top level of a STYLE element are skipped. An unterminated
+// last rule runs to the end of the text.
+std::vector<Rule> parseRules(std::string_view sheet);
+
+// The rule's selector text with leading and trailing white space (and comments) removed.
+std::string selectorText(std::string_view sheet, const Rule& rule);
+
+// The value of the last declaration of `name` in the rule's block, trimmed, as written
+// (an `!important` stays part of it); nothing when the block has no such declaration.
+// Property names compare ignoring ASCII case unless caseSensitive.
+std::optional<std::string> getProperty(std::string_view sheet, const Rule& rule,
+                                       std::string_view name, bool caseSensitive);
+
+// Sets the property: replaces the value of its last declaration, or appends `name: value;` at the
+// end of the block when there is none (adding a `;` after a last declaration that lacks one).
+Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name,
+                 std::string_view value, bool caseSensitive);
+
+// Removes every declaration of the property with its `;` and the white space before it; nothing
+// when the block has none.
+std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule, std::string_view name,
+                                   bool caseSensitive);
+
+// Appends `selector { style }` as a new last rule of the sheet, on a line of its own, using the
+// line break that the sheet already uses (LF when it has none).
+Edit appendRule(std::string_view sheet, std::string_view selector, std::string_view style);
+
+}  // namespace velmo::standalone::css
