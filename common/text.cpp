@@ -102,7 +102,9 @@ std::string utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
-char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+char16_t asciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
 
 bool equalsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;

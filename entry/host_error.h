@@ -13,18 +13,23 @@ namespace velmo {
 // HRESULT values used by the core and the stand-alone host, spelled out so that the portable
 // code needs no Windows headers.
 namespace hr {
-inline constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);         // E_FAIL
-inline constexpr std::int32_t kNotImpl = static_cast<std::int32_t>(0x80004001);      // E_NOTIMPL
-inline constexpr std::int32_t kPointer = static_cast<std::int32_t>(0x80004003);      // E_POINTER
-inline constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);   // E_INVALIDARG
-inline constexpr std::int32_t kAccessDenied = static_cast<std::int32_t>(0x80070005); // E_ACCESSDENIED
-inline constexpr std::int32_t kFileNotFound = static_cast<std::int32_t>(0x80070002); // ERROR_FILE_NOT_FOUND
-inline constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003); // ERROR_PATH_NOT_FOUND
-inline constexpr std::int32_t kFileExists = static_cast<std::int32_t>(0x80070050);   // ERROR_FILE_EXISTS
-inline constexpr std::int32_t kDiskFull = static_cast<std::int32_t>(0x80070070);     // ERROR_DISK_FULL
-inline constexpr std::int32_t kInvalidData = static_cast<std::int32_t>(0x8007000D);  // ERROR_INVALID_DATA
-inline constexpr std::int32_t kBadIndex = static_cast<std::int32_t>(0x8002000B);     // DISP_E_BADINDEX
-inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x8002000A);     // DISP_E_OVERFLOW
+inline constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);        // E_FAIL
+inline constexpr std::int32_t kNotImpl = static_cast<std::int32_t>(0x80004001);     // E_NOTIMPL
+inline constexpr std::int32_t kPointer = static_cast<std::int32_t>(0x80004003);     // E_POINTER
+inline constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
+inline constexpr std::int32_t kAccessDenied =
+    static_cast<std::int32_t>(0x80070005);  // E_ACCESSDENIED
+inline constexpr std::int32_t kFileNotFound =
+    static_cast<std::int32_t>(0x80070002);  // ERROR_FILE_NOT_FOUND
+inline constexpr std::int32_t kPathNotFound =
+    static_cast<std::int32_t>(0x80070003);  // ERROR_PATH_NOT_FOUND
+inline constexpr std::int32_t kFileExists =
+    static_cast<std::int32_t>(0x80070050);  // ERROR_FILE_EXISTS
+inline constexpr std::int32_t kDiskFull = static_cast<std::int32_t>(0x80070070);  // ERROR_DISK_FULL
+inline constexpr std::int32_t kInvalidData =
+    static_cast<std::int32_t>(0x8007000D);  // ERROR_INVALID_DATA
+inline constexpr std::int32_t kBadIndex = static_cast<std::int32_t>(0x8002000B);  // DISP_E_BADINDEX
+inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x8002000A);  // DISP_E_OVERFLOW
 // "Object variable not set": what a late-bound client gets when a lookup yields nothing.
 inline constexpr std::int32_t kObjectNotSet = static_cast<std::int32_t>(0x800A005B);
 }  // namespace hr

@@ -51,8 +51,7 @@ class StyleSheet {
   virtual ~StyleSheet() = default;
   virtual std::unique_ptr<StyleRules> rules() = 0;
   // index -1 appends after the last rule; returns the new rule's index.
-  virtual long addRule(const std::u16string& selector, const std::u16string& style,
-                       long index) = 0;
+  virtual long addRule(const std::u16string& selector, const std::u16string& style, long index) = 0;
 };
 
 // The document's style sheets in document order (IHTMLStyleSheetsCollection).

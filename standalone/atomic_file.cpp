@@ -64,7 +64,8 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
   std::size_t offset = 0;
   bool ok = true;
   while (ok && offset < content.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - offset, 1u << 30));
+    const DWORD chunk =
+        static_cast<DWORD>(std::min<std::size_t>(content.size() - offset, 1u << 30));
     ok = WriteFile(file, content.data() + offset, chunk, &written, nullptr) && written == chunk;
     offset += written;
   }

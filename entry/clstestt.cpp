@@ -1,0 +1,72 @@
+#include "entry/clstestt.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "entry/page_access.h"
+
+namespace velmo {
+namespace {
+
+[[noreturn]] void notAvailableYet(std::u16string_view command) {
+  throw HostError(hr::kNotImpl,
+                  u"The " + std::u16string(command) + u" command is not available yet");
+}
+
+// Index of the first webbot block named exactly `name`, or nothing. The index is 64-bit so that
+// pages with any number of blocks are walked to the end.
+std::optional<std::int64_t> findBot(ElementCollection& bots, const std::u16string& name) {
+  const std::int64_t count = bots.length();
+  for (std::int64_t i = 0; i < count; ++i) {
+    auto bot = requireObject(bots.item(static_cast<long>(i)), u"A webbot block");
+    if (bot->getAttribute(u"bot") == name) return i;
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<ElementCollection> webbotsOf(PageHost& host) {
+  auto document = requireObject(host.activeDocument(), u"The active page");
+  return requireObject(document->webbots(), u"The page's webbot collection");
+}
+
+}  // namespace
+
+std::u16string scriptHead2Block(const std::u16string& strCode) {
+  return u"<script language = \"javascript\">\r\n" + strCode + u"\r\n</script>\r\n";
+}
+
+void clstestt::style() {
+  notAvailableYet(u"scrollbar colour");
+}
+void clstestt::addtofavor() {
+  notAvailableYet(u"add to favourites");
+}
+void clstestt::slide() {
+  notAvailableYet(u"slide show");
+}
+void clstestt::CurDate() {
+  notAvailableYet(u"current date");
+}
+void clstestt::ads() {
+  notAvailableYet(u"offers");
+}
+
+bool clstestt::botfound(const std::u16string& strName) {
+  auto bots = webbotsOf(host_);
+  return findBot(*bots, strName).has_value();
+}
+
+void clstestt::eraseBot(const std::u16string& strName) {
+  auto bots = webbotsOf(host_);
+  if (auto index = findBot(*bots, strName)) {
+    requireObject(bots->item(static_cast<long>(*index)), u"A webbot block")->setOuterHTML(u"");
+  }
+}
+
+void clstestt::scriptHead2(const std::u16string& strCode) {
+  auto document = requireObject(host_.activeDocument(), u"The active page");
+  auto head = headElement(*document, u"head");
+  head->setInnerHTML(head->innerHTML() + scriptHead2Block(strCode) + u"\r\n");
+}
+
+}  // namespace velmo
