@@ -48,11 +48,6 @@ class PartBuilder {
     lastEnd_ = t.end;
   }
 
-  std::size_t afterLineBreak(std::size_t at) const {
-    if (sheet_.substr(at, 2) == "\r\n") return at + 2;
-    return at < sheet_.size() ? at + 1 : at;
-  }
-
   Part finish(std::size_t end, bool semicolon) {
     part_.end = end;
     part_.semicolon = semicolon;
@@ -65,6 +60,11 @@ class PartBuilder {
   }
 
  private:
+  std::size_t afterLineBreak(std::size_t at) const {
+    if (sheet_.substr(at, 2) == "\r\n") return at + 2;
+    return at < sheet_.size() ? at + 1 : at;
+  }
+
   std::string_view sheet_;
   Part part_;
   bool hasContent_ = false;

@@ -36,26 +36,46 @@ class SiteObject {
   fs::path path_;
 };
 
-const SiteState::Entry& byIndex(const std::vector<SiteState::Entry>& entries, long index,
-                                std::u16string_view kind, const std::u16string& where) {
-  if (index < 0 || static_cast<unsigned long>(index) >= entries.size()) {
-    throw HostError(hr::kBadIndex, u"There is no " + std::u16string(kind) + u" at index " +
-                                       utf8ToUtf16(std::to_string(index)) + u" in " + where);
-  }
-  return entries[static_cast<std::size_t>(index)];
-}
+// What a collection lists: files or sub-folders of its folder.
+struct Listing {
+  std::vector<SiteState::Entry> (SiteState::*list)(const fs::path&) const;
+  std::u16string_view kind;
+  std::int32_t notFound;
+};
+constexpr Listing kFiles{&SiteState::files, u"file", hr::kFileNotFound};
+constexpr Listing kFolders{&SiteState::folders, u"folder", hr::kPathNotFound};
 
-const SiteState::Entry& byName(const std::vector<SiteState::Entry>& entries,
-                               std::u16string_view name, std::int32_t notFound,
-                               std::u16string_view kind, const std::u16string& where) {
-  const auto it = std::find_if(entries.begin(), entries.end(),
-                               [&](const SiteState::Entry& e) { return e.name == name; });
-  if (it == entries.end()) {
-    throw HostError(notFound, u"There is no " + std::u16string(kind) + u" '" +
-                                  std::u16string(name) + u"' in " + where);
+// Count and lookups shared by Files and Folders.
+class SiteCollection : protected SiteObject {
+ public:
+  using SiteObject::SiteObject;
+
+ protected:
+  long countOf(const Listing& listing) const {
+    return static_cast<long>((*site().*listing.list)(path()).size());
   }
-  return *it;
-}
+
+  fs::path pathAt(const Listing& listing, long index) const {
+    const auto state = site();
+    const auto entries = (*state.*listing.list)(path());
+    if (index < 0 || static_cast<unsigned long>(index) >= entries.size()) {
+      throw HostError(hr::kBadIndex, u"There is no " + std::u16string(listing.kind) +
+                                         u" at index " + utf8ToUtf16(std::to_string(index)) +
+                                         u" in " + state->describe(path()));
+    }
+    return entries[static_cast<std::size_t>(index)].path;
+  }
+
+  fs::path pathNamed(const Listing& listing, std::u16string_view name) const {
+    const auto state = site();
+    for (const SiteState::Entry& entry : (*state.*listing.list)(path())) {
+      if (entry.name == name) return entry.path;
+    }
+    throw HostError(listing.notFound, u"There is no " + std::u16string(listing.kind) + u" '" +
+                                          std::u16string(name) + u"' in " +
+                                          state->describe(path()));
+  }
+};
 
 class SiteFile : public File, SiteObject {
  public:
@@ -71,30 +91,22 @@ class SiteFile : public File, SiteObject {
   }
 };
 
-class SiteFiles : public Files, SiteObject {
+class SiteFiles : public Files, SiteCollection {
  public:
-  using SiteObject::SiteObject;
+  using SiteCollection::SiteCollection;
 
-  long count() override { return static_cast<long>(site()->files(path()).size()); }
-
-  std::unique_ptr<File> item(long index) override {
-    const auto state = site();
-    return file(byIndex(state->files(path()), index, u"file", state->describe(path())));
-  }
-
+  long count() override { return countOf(kFiles); }
+  std::unique_ptr<File> item(long index) override { return file(pathAt(kFiles, index)); }
   std::unique_ptr<File> item(const std::u16string& name) override {
-    const auto state = site();
-    return file(
-        byName(state->files(path()), name, hr::kFileNotFound, u"file", state->describe(path())));
+    return file(pathNamed(kFiles, name));
   }
-
   std::unique_ptr<File> add(const std::u16string& diskPath, bool overwrite) override {
-    return std::make_unique<SiteFile>(weakSite(), site()->importFile(path(), diskPath, overwrite));
+    return file(site()->importFile(path(), diskPath, overwrite));
   }
 
  private:
-  std::unique_ptr<File> file(const SiteState::Entry& entry) const {
-    return std::make_unique<SiteFile>(weakSite(), entry.path);
+  std::unique_ptr<File> file(fs::path path) const {
+    return std::make_unique<SiteFile>(weakSite(), std::move(path));
   }
 };
 
@@ -109,30 +121,22 @@ class SiteFolder : public Folder, SiteObject {
   }
 };
 
-class SiteFolders : public Folders, SiteObject {
+class SiteFolders : public Folders, SiteCollection {
  public:
-  using SiteObject::SiteObject;
+  using SiteCollection::SiteCollection;
 
-  long count() override { return static_cast<long>(site()->folders(path()).size()); }
-
-  std::unique_ptr<Folder> item(long index) override {
-    const auto state = site();
-    return folder(byIndex(state->folders(path()), index, u"folder", state->describe(path())));
-  }
-
+  long count() override { return countOf(kFolders); }
+  std::unique_ptr<Folder> item(long index) override { return folder(pathAt(kFolders, index)); }
   std::unique_ptr<Folder> item(const std::u16string& name) override {
-    const auto state = site();
-    return folder(byName(state->folders(path()), name, hr::kPathNotFound, u"folder",
-                         state->describe(path())));
+    return folder(pathNamed(kFolders, name));
   }
-
   std::unique_ptr<Folder> add(const std::u16string& name) override {
-    return std::make_unique<SiteFolder>(weakSite(), site()->addFolder(path(), name));
+    return folder(site()->addFolder(path(), name));
   }
 
  private:
-  std::unique_ptr<Folder> folder(const SiteState::Entry& entry) const {
-    return std::make_unique<SiteFolder>(weakSite(), entry.path);
+  std::unique_ptr<Folder> folder(fs::path path) const {
+    return std::make_unique<SiteFolder>(weakSite(), std::move(path));
   }
 };
 

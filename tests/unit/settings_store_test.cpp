@@ -127,6 +127,7 @@ TEST_F(SettingsStoreTest, RefusesBadApplicationNamesAndBrokenFiles) {
   }
 }
 
+#ifndef _WIN32
 TEST(SettingsStoreDefault, FollowsXdgConfigHomeThenHome) {
   const auto saved = [](const char* name) -> std::optional<std::string> {
     const char* v = std::getenv(name);
@@ -151,6 +152,7 @@ TEST(SettingsStoreDefault, FollowsXdgConfigHomeThenHome) {
   restore("XDG_CONFIG_HOME", xdg);
   restore("HOME", home);
 }
+#endif
 
 }  // namespace
 }  // namespace velmo::standalone
