@@ -44,11 +44,19 @@ std::u16string escaped(std::u16string_view text, bool isKey) {
   return out;
 }
 
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
+// The code unit written as four hexadecimal digits, or nothing.
+std::optional<char16_t> hexUnit(std::u16string_view digits) {
+  if (digits.size() != 4) return std::nullopt;
+  unsigned unit = 0;
+  for (const char16_t c : digits) {
+    int digit = -1;
+    if (c >= u'0' && c <= u'9') digit = c - u'0';
+    if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+    if (digit < 0) return std::nullopt;
+    unit = unit * 16 + static_cast<unsigned>(digit);
+  }
+  return static_cast<char16_t>(unit);
 }
 
 std::u16string unescaped(std::u16string_view text) {
@@ -59,17 +67,13 @@ std::u16string unescaped(std::u16string_view text) {
       continue;
     }
     const char16_t c = text[++i];
+    const auto unit = c == u'u' ? hexUnit(text.substr(i + 1, 4)) : std::nullopt;
     if (c == u'r') {
       out += u'\r';
     } else if (c == u'n') {
       out += u'\n';
-    } else if (c == u'u' && i + 4 < text.size() && hexDigit(text[i + 1]) >= 0 &&
-               hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0 &&
-               hexDigit(text[i + 4]) >= 0) {
-      char16_t unit = 0;
-      for (std::size_t k = 1; k <= 4; ++k)
-        unit = static_cast<char16_t>(unit * 16 + hexDigit(text[i + k]));
-      out += unit;
+    } else if (unit) {
+      out += *unit;
       i += 4;
     } else {
       out += c;

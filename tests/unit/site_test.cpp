@@ -282,6 +282,11 @@ TEST_F(SiteTest, UrlIsFileSchemeOverTheAbsoluteDiskPath) {
 
   const std::u16string staged = url(images(site)->files()->add(outside("b.gif"), false));
   EXPECT_EQ(textToPath(staged), site_ / "images" / "b.gif");
+
+  write(outside_ / "\xc3\xbc.gif", "u");  // a name beyond ASCII
+  images(site)->files()->add(pathToText(outside_) + u"/\u00fc.gif", false);
+  const std::u16string unicode = url(images(site)->files()->item(u"\u00fc.gif"));
+  EXPECT_TRUE(unicode.ends_with(u"/images/\u00fc.gif"));
 }
 
 TEST_F(SiteTest, ObjectsOutlivingTheSiteFailCleanly) {
