@@ -1,5 +1,6 @@
 #include "standalone/html_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmo::standalone::html {
@@ -153,6 +154,15 @@ std::string lowerCopy(std::string_view name) {
   return out;
 }
 
+// The letters from `from` on; true when they spell "script" and a space, '/' or '>' follows.
+// `end` is set after the letters.
+bool scriptWordAt(std::string_view s, std::size_t from, std::size_t& end) {
+  end = from;
+  while (end < s.size() && isAlpha(s[end])) ++end;
+  return end < s.size() && (isSpace(s[end]) || s[end] == '/' || s[end] == '>') &&
+         equalsLower(s.substr(from, end - from), "script");
+}
+
 // Script data with its escaped ("<!--") and double-escaped ("<!--<script>") states, in which a
 // "</script>" inside a nested "<script>" does not end the element.
 std::size_t scriptDataEnd(std::string_view s, std::size_t i) {
@@ -181,16 +191,9 @@ std::size_t scriptDataEnd(std::string_view s, std::size_t i) {
       } else if (c == '<') {
         if (isEndTagOf(s, i, "script")) return i;
         // "<script" followed by space, '/' or '>' starts the double-escaped state.
-        std::size_t k = i + 1;
-        while (k < n && isAlpha(s[k])) ++k;
-        st = Escaped;
-        if (k < n && (isSpace(s[k]) || s[k] == '/' || s[k] == '>') &&
-            equalsLower(s.substr(i + 1, k - i - 1), "script")) {
-          st = Double;
-          i = k + 1;
-        } else {
-          i = k > i + 1 ? k : i + 1;
-        }
+        std::size_t k;
+        st = scriptWordAt(s, i + 1, k) ? Double : Escaped;
+        i = st == Double ? k + 1 : std::max(k, i + 1);
       } else if (c == '>' && st == EscapedDashDash) {
         st = Data;
         ++i;
@@ -208,13 +211,10 @@ std::size_t scriptDataEnd(std::string_view s, std::size_t i) {
       st = Double;
       // "</script" followed by space, '/' or '>' returns to the escaped state.
       if (i + 1 < n && s[i + 1] == '/') {
-        std::size_t k = i + 2;
-        while (k < n && isAlpha(s[k])) ++k;
-        if (k < n && (isSpace(s[k]) || s[k] == '/' || s[k] == '>') &&
-            equalsLower(s.substr(i + 2, k - i - 2), "script")) {
+        std::size_t k;
+        if (scriptWordAt(s, i + 2, k)) {
           st = Escaped;
-          i = k + 1;
-          continue;
+          ++k;
         }
         i = k;
         continue;

@@ -23,91 +23,12 @@ long toLong(std::size_t n) {
   return static_cast<long>(n);
 }
 
-class PageElements;
-
-class HeadElement : public Element {
+// An element that is a span of the page: [begin, innerBegin) its start markup, [innerEnd, end)
+// its end markup. Subclasses find the span again on every call.
+class SpanElement : public Element {
  public:
-  explicit HeadElement(HtmlPage& page) : page_(page) {}
+  explicit SpanElement(HtmlPage& page) : page_(page) {}
 
-  std::u16string innerHTML() override {
-    const HeadSpan h = page_.index().head();
-    return slice(page_, h.innerBegin, h.innerEnd);
-  }
-  // A head without a start tag gets both tags, where the parser would have put the element.
-  void setInnerHTML(const std::u16string& html) override {
-    const HeadSpan h = page_.index().head();
-    if (h.explicitStart) {
-      page_.replace(h.innerBegin, h.innerEnd, utf16ToUtf8(html));
-    } else {
-      page_.replace(h.begin, h.end, "<head>" + utf16ToUtf8(html) + "</head>");
-    }
-  }
-  std::u16string outerHTML() override {
-    const HeadSpan h = page_.index().head();
-    return slice(page_, h.begin, h.end);
-  }
-  void setOuterHTML(const std::u16string& html) override {
-    const HeadSpan h = page_.index().head();
-    page_.replace(h.begin, h.end, utf16ToUtf8(html));
-  }
-  std::optional<std::u16string> getAttribute(const std::u16string& name) override {
-    const HeadSpan h = page_.index().head();
-    if (!h.explicitStart) return std::nullopt;
-    return tagAttribute(std::string_view(page_.source()).substr(h.begin, h.innerBegin - h.begin),
-                        name);
-  }
-  std::unique_ptr<ElementCollection> all() override;
-
- private:
-  HtmlPage& page_;
-};
-
-// A STYLE element, found again by where its start tag stands.
-class StyleElement : public Element {
- public:
-  StyleElement(HtmlPage& page, std::size_t begin) : page_(page), anchor_(page.anchor(begin)) {}
-
-  std::u16string innerHTML() override {
-    const Landmark& m = mark();
-    return slice(page_, m.innerBegin, m.innerEnd);
-  }
-  void setInnerHTML(const std::u16string& html) override {
-    const Landmark& m = mark();
-    page_.replace(m.innerBegin, m.innerEnd, utf16ToUtf8(html));
-  }
-  std::u16string outerHTML() override {
-    const Landmark& m = mark();
-    return slice(page_, m.begin, m.end);
-  }
-  void setOuterHTML(const std::u16string& html) override {
-    const Landmark& m = mark();
-    page_.replace(m.begin, m.end, utf16ToUtf8(html));
-  }
-  std::optional<std::u16string> getAttribute(const std::u16string& name) override {
-    const Landmark& m = mark();
-    return tagAttribute(std::string_view(page_.source()).substr(m.begin, m.innerBegin - m.begin),
-                        name);
-  }
-  std::unique_ptr<ElementCollection> all() override;
-
- private:
-  const Landmark& mark() {
-    const auto at = page_.resolve(anchor_);
-    const auto i = at ? page_.index().find(MarkKind::Style, *at) : std::nullopt;
-    if (!i) throwGone(u"The STYLE element");
-    return page_.index().mark(*i);
-  }
-
-  HtmlPage& page_;
-  HtmlPage::Anchor anchor_;
-};
-
-// A webbot block, found again by where its start comment stands.
-class WebbotElement : public Element {
- public:
-  WebbotElement(HtmlPage& page, std::size_t begin) : page_(page), anchor_(page.anchor(begin)) {}
-
-  // Between the start and the end comment; empty after a comment without an end.
   std::u16string innerHTML() override {
     const Span s = span();
     return slice(page_, s.innerBegin, s.innerEnd);
@@ -120,12 +41,76 @@ class WebbotElement : public Element {
     const Span s = span();
     return slice(page_, s.begin, s.end);
   }
-  // "" deletes the block: from the first character of its start comment to the last of its end
-  // comment (only the start comment when it has no end).
   void setOuterHTML(const std::u16string& html) override {
     const Span s = span();
     page_.replace(s.begin, s.end, utf16ToUtf8(html));
   }
+  std::optional<std::u16string> getAttribute(const std::u16string& name) override {
+    const Span s = span();
+    return tagAttribute(std::string_view(page_.source()).substr(s.begin, s.innerBegin - s.begin),
+                        name);
+  }
+  std::unique_ptr<ElementCollection> all() override;
+
+ protected:
+  struct Span {
+    std::size_t begin, innerBegin, innerEnd, end;
+  };
+  virtual Span span() = 0;
+
+  HtmlPage& page_;
+};
+
+class HeadElement : public SpanElement {
+ public:
+  using SpanElement::SpanElement;
+
+  // A head without a start tag gets both tags, where the parser would have put the element.
+  void setInnerHTML(const std::u16string& html) override {
+    const HeadSpan h = page_.index().head();
+    if (h.explicitStart) {
+      page_.replace(h.innerBegin, h.innerEnd, utf16ToUtf8(html));
+    } else {
+      page_.replace(h.begin, h.end, "<head>" + utf16ToUtf8(html) + "</head>");
+    }
+  }
+  std::unique_ptr<ElementCollection> all() override;
+
+ protected:
+  Span span() override {
+    const HeadSpan h = page_.index().head();
+    return {h.begin, h.innerBegin, h.innerEnd, h.end};
+  }
+};
+
+// A STYLE element, found again by where its start tag stands.
+class StyleElement : public SpanElement {
+ public:
+  StyleElement(HtmlPage& page, std::size_t begin)
+      : SpanElement(page), anchor_(page.anchor(begin)) {}
+
+ protected:
+  Span span() override {
+    const auto at = page_.resolve(anchor_);
+    const auto i = at ? page_.index().find(MarkKind::Style, *at) : std::nullopt;
+    if (!i) throwGone(u"The STYLE element");
+    const Landmark& m = page_.index().mark(*i);
+    return {m.begin, m.innerBegin, m.innerEnd, m.end};
+  }
+
+ private:
+  HtmlPage::Anchor anchor_;
+};
+
+// A webbot block, found again by where its start comment stands. Its inner HTML lies between
+// the start and the end comment (empty after a comment without an end); setting its outer HTML
+// to "" deletes it from the first character of its start comment to the last of its end comment
+// (only the start comment when it has no end).
+class WebbotElement : public SpanElement {
+ public:
+  WebbotElement(HtmlPage& page, std::size_t begin)
+      : SpanElement(page), anchor_(page.anchor(begin)) {}
+
   // The start comment's attributes, values as written.
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
     const Span s = span();
@@ -136,14 +121,9 @@ class WebbotElement : public Element {
     }
     return std::nullopt;
   }
-  std::unique_ptr<ElementCollection> all() override;
 
- private:
-  struct Span {
-    std::size_t begin, innerBegin, innerEnd, end;
-  };
-
-  Span span() {
+ protected:
+  Span span() override {
     PageIndex& index = page_.index();
     const auto at = page_.resolve(anchor_);
     const auto b = at ? index.webbotBlockAt(*at) : std::nullopt;
@@ -155,7 +135,7 @@ class WebbotElement : public Element {
     return {start.begin, start.end, end.begin, end.end};
   }
 
-  HtmlPage& page_;
+ private:
   HtmlPage::Anchor anchor_;
 };
 
@@ -246,14 +226,11 @@ class PageElements : public ElementCollection {
   Filter filter_;
 };
 
+std::unique_ptr<ElementCollection> SpanElement::all() {
+  return std::make_unique<PageElements>(page_, PageElements::Scope::Empty);
+}
 std::unique_ptr<ElementCollection> HeadElement::all() {
   return std::make_unique<PageElements>(page_, PageElements::Scope::Head);
-}
-std::unique_ptr<ElementCollection> StyleElement::all() {
-  return std::make_unique<PageElements>(page_, PageElements::Scope::Empty);
-}
-std::unique_ptr<ElementCollection> WebbotElement::all() {
-  return std::make_unique<PageElements>(page_, PageElements::Scope::Empty);
 }
 
 // The webbot blocks in the order of their start comments. Items are found in the index built

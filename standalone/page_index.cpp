@@ -276,6 +276,25 @@ void PageIndex::process(const Token& t) {
   const bool spaceOnly = t.kind == TokenKind::Text && textStart == std::string_view::npos;
   const std::size_t firstChar = t.begin + (spaceOnly ? 0 : textStart);
 
+  // A head tag as written.
+  auto explicitEdge = [&](MarkKind kind, Phase next) {
+    st.phase = next;
+    push(headEdge(kind, t.begin, t.end, true, t.end, true, t.end));
+    st.pos = t.end;
+  };
+  // A head edge the parser implies before this token, or before the first non-space character
+  // of this text; true when the token must be processed again in the next phase.
+  auto impliedEdge = [&](MarkKind kind, Phase next) {
+    st.phase = next;
+    if (t.kind == TokenKind::Text) {
+      push(headEdge(kind, firstChar, firstChar, false, firstChar + 1, true, firstChar));
+      st.pos = firstChar;
+      return false;
+    }
+    push(headEdge(kind, t.begin, t.begin, false, t.end, closed, t.begin));
+    return true;
+  };
+
   while (true) {
     switch (st.phase) {
       case Phase::BeforeHtml:
@@ -297,17 +316,8 @@ void PageIndex::process(const Token& t) {
         if (spaceOnly || ignorable || otherEndTag || startIs({"html"})) {
           st.pos = t.end;
         } else if (startIs({"head"})) {
-          st.phase = Phase::InHead;
-          push(headEdge(MarkKind::HeadStart, t.begin, t.end, true, t.end, true, t.end));
-          st.pos = t.end;
-        } else if (t.kind == TokenKind::Text) {
-          st.phase = Phase::InHead;
-          push(headEdge(MarkKind::HeadStart, firstChar, firstChar, false, firstChar + 1, true,
-                        firstChar));
-          st.pos = firstChar;
-        } else {
-          st.phase = Phase::InHead;
-          push(headEdge(MarkKind::HeadStart, t.begin, t.begin, false, t.end, closed, t.begin));
+          explicitEdge(MarkKind::HeadStart, Phase::InHead);
+        } else if (impliedEdge(MarkKind::HeadStart, Phase::InHead)) {
           continue;
         }
         return;
@@ -338,17 +348,8 @@ void PageIndex::process(const Token& t) {
           ++st.templateDepth;
           st.pos = t.end;
         } else if (endIs({"head"})) {
-          st.phase = Phase::AfterHead;
-          push(headEdge(MarkKind::HeadEnd, t.begin, t.end, true, t.end, true, t.end));
-          st.pos = t.end;
-        } else if (t.kind == TokenKind::Text) {
-          st.phase = Phase::AfterHead;
-          push(headEdge(MarkKind::HeadEnd, firstChar, firstChar, false, firstChar + 1, true,
-                        firstChar));
-          st.pos = firstChar;
-        } else {
-          st.phase = Phase::AfterHead;
-          push(headEdge(MarkKind::HeadEnd, t.begin, t.begin, false, t.end, closed, t.begin));
+          explicitEdge(MarkKind::HeadEnd, Phase::AfterHead);
+        } else if (impliedEdge(MarkKind::HeadEnd, Phase::AfterHead)) {
           continue;
         }
         return;
