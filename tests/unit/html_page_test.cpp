@@ -84,6 +84,7 @@ TEST(HtmlPageHead, ReadsAndWritesTheSpanAParserWouldGiveTheHead) {
       {"  hi", u"", "  <head><meta name=\"v\"></head>hi"},
       {"", u"", "<head><meta name=\"v\"></head>"},
       {"</br>x", u"", "<head><meta name=\"v\"></head></br>x"},
+      {"</><p>", u"", "</><head><meta name=\"v\"></head><p>"},
       {"\xEF\xBB\xBF<p>x", u"", "\xEF\xBB\xBF<head><meta name=\"v\"></head><p>x"},
   };
   for (const HeadCase& c : cases) {
@@ -220,6 +221,17 @@ TEST(HtmlPageWebbots, NestedBlocksPairWithTheNearestOpenStart) {
   bots->item(1)->setOuterHTML(u"");
   // The object fetched earlier still denotes the outer block.
   EXPECT_EQ(outer->innerHTML(), u"14<!--webbot bot=b endspan -->5");
+}
+
+TEST(HtmlPageWebbots, NamesPairOnlyWithTheSameCase) {
+  auto page = pageOf(
+      "<!--webbot bot=\"date\" startspan -->x<!--webbot bot=\"Date\" endspan -->"
+      "<!--webbot bot=\"Date\" startspan -->y<!--webbot bot=\"Date\" endspan -->");
+  auto bots = page->document()->webbots();
+  ASSERT_EQ(bots->length(), 2);
+  EXPECT_EQ(bots->item(0)->getAttribute(u"bot"), u"date");
+  EXPECT_EQ(bots->item(0)->outerHTML(), u"<!--webbot bot=\"date\" startspan -->");
+  EXPECT_EQ(bots->item(1)->innerHTML(), u"y");
 }
 
 TEST(HtmlPageWebbots, ObjectsFollowEditsAndNoticeRemoval) {
