@@ -1,6 +1,7 @@
 #include "standalone/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -161,7 +162,7 @@ fs::path textToPath(std::u16string_view text) {
 #endif
 }
 
-std::string readFile(const fs::path& path) {
+std::string readFile(const fs::path& path, std::size_t spare) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) fail(EISDIR, u"Cannot read", path);
   std::ifstream in(path, std::ios::binary);
@@ -170,12 +171,38 @@ std::string readFile(const fs::path& path) {
   in.seekg(0, std::ios::end);
   const auto size = in.tellg();
   if (size > 0) {
+    content.reserve(static_cast<std::size_t>(size) + spare);
     content.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     in.read(content.data(), size);
   }
   if (!in) fail(errno ? errno : EIO, u"Cannot read", path);
   return content;
+}
+
+std::optional<FileStamp> stampOf(const fs::path& path) {
+#ifdef _WIN32
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return std::nullopt;
+  const auto time = fs::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  FileStamp s;
+  s.size = size;
+  s.modified =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+  return s;
+#else
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  FileStamp s;
+  s.device = static_cast<std::uint64_t>(st.st_dev);
+  s.inode = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  s.changed = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+#endif
 }
 
 void writeFileAtomically(const fs::path& target, std::string_view content) {

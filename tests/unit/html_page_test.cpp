@@ -288,11 +288,17 @@ TEST(HtmlPageSave, WritesOnlyWhenChanged) {
   const std::string text = "<html>\r\n<body>\r\n</body>\r\n</html>";
   const auto file = site.write("p.html", text);
   auto page = HtmlPage::load(file, site.root());
-  // A save without edits leaves the file alone, even when it changed behind the page's back.
+  // A save without edits leaves the file alone, even when it changed behind the page's back;
+  // a save with edits refuses to overwrite that other version.
   site.write("p.html", "other");
   page->save();
   EXPECT_EQ(site.read("p.html"), "other");
+  page->document()->selection()->createRange()->pasteHTML(u"<p>x</p>");
+  EXPECT_THROW(page->save(), HostError);
+  EXPECT_EQ(site.read("p.html"), "other");
 
+  site.write("p.html", text);
+  page = HtmlPage::load(file, site.root());
   page->document()->selection()->createRange()->pasteHTML(u"<p>x</p>");
   EXPECT_TRUE(page->changed());
   page->save();
