@@ -321,6 +321,11 @@ std::vector<Attribute> attributeList(std::string_view text) {
   return out;
 }
 
+void attributeList(std::string_view text, std::vector<Attribute>& out) {
+  out.clear();
+  walkAttributes(text, 0, ListSink{out});
+}
+
 std::optional<std::string> findAttribute(const std::vector<Attribute>& attributes,
                                          std::string_view lowerName) {
   for (const Attribute& a : attributes) {

@@ -67,6 +67,8 @@ struct Attribute {
 // byte (as in a webbot comment), in source order.
 std::vector<Attribute> tagAttributes(std::string_view tag);
 std::vector<Attribute> attributeList(std::string_view text);
+// The same into `out`, which is cleared first: a caller reading many lists keeps one buffer.
+void attributeList(std::string_view text, std::vector<Attribute>& out);
 
 // The first attribute named `lowerName` (compared without ASCII case), its value with character
 // references decoded; nothing when there is none. A name without a value yields "".

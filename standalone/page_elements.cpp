@@ -113,6 +113,12 @@ class WebbotElement : public SpanElement {
 
   // The start comment's attributes, values as written.
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
+    // The index keeps the bot name already: walking many blocks reads nothing twice.
+    if (lowerAsciiName(name) == "bot") {
+      const auto& botName = startMark().botName;
+      if (!botName) return std::nullopt;
+      return utf8ToUtf16(*botName);
+    }
     const Span s = span();
     const html::Token comment = html::nextToken(page_.source(), s.begin);
     const std::string wanted = lowerAsciiName(name);
@@ -123,12 +129,18 @@ class WebbotElement : public SpanElement {
   }
 
  protected:
-  Span span() override {
+  const WebbotBlock& block() {
     PageIndex& index = page_.index();
     const auto at = page_.resolve(anchor_);
     const auto b = at ? index.webbotBlockAt(*at) : std::nullopt;
     if (!b) throwGone(u"The webbot block");
-    const WebbotBlock block = index.webbotBlocks()[*b];
+    return index.webbotBlocks()[*b];
+  }
+  const Landmark& startMark() { return page_.index().mark(block().start); }
+
+  Span span() override {
+    PageIndex& index = page_.index();
+    const WebbotBlock block = this->block();
     const Landmark& start = index.mark(block.start);
     if (!block.end) return {start.begin, start.end, start.end, start.end};
     const Landmark& end = index.mark(*block.end);

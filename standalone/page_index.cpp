@@ -1,7 +1,8 @@
 #include "standalone/page_index.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
+#include <unordered_map>
 
 #include "standalone/html_scan.h"
 
@@ -139,19 +140,41 @@ const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   // Each end comment closes the nearest open block of the same name; an end without an open
   // block is no block at all.
   blocks_.clear();
-  std::map<std::optional<std::string>, std::vector<std::size_t>> open;
+  // The innermost open block of each name, and for each open block the one it hides; comments
+  // without a bot attribute pair among themselves. Well-nested pages keep the table tiny.
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::unordered_map<std::string_view, std::size_t> innermost;
+  std::size_t innermostUnnamed = kNone;
+  std::vector<std::size_t> hidden;
   for (std::size_t m : webbots_) {
     const Landmark& w = marks_[m];
-    if (w.role == WebbotRole::End) {
-      auto it = open.find(w.botName);
-      if (it != open.end() && !it->second.empty()) {
-        blocks_[it->second.back()].end = m;
-        it->second.pop_back();
-      }
+    if (w.role == WebbotRole::Single) {
+      blocks_.push_back({m, std::nullopt});
+      hidden.push_back(kNone);
       continue;
     }
-    if (w.role == WebbotRole::Start) open[w.botName].push_back(blocks_.size());
-    blocks_.push_back({m, std::nullopt});
+    if (w.role == WebbotRole::Start) {
+      std::size_t& top =
+          w.botName ? innermost.try_emplace(*w.botName, kNone).first->second : innermostUnnamed;
+      hidden.push_back(top);
+      top = blocks_.size();
+      blocks_.push_back({m, std::nullopt});
+      continue;
+    }
+    if (!w.botName) {
+      if (innermostUnnamed == kNone) continue;
+      blocks_[innermostUnnamed].end = m;
+      innermostUnnamed = hidden[innermostUnnamed];
+      continue;
+    }
+    const auto it = innermost.find(*w.botName);
+    if (it == innermost.end()) continue;
+    blocks_[it->second].end = m;
+    if (hidden[it->second] == kNone) {
+      innermost.erase(it);
+    } else {
+      it->second = hidden[it->second];
+    }
   }
   blocksValid_ = true;
   return blocks_;
@@ -200,8 +223,35 @@ bool PageIndex::step() {
     done_ = true;
     return false;
   }
+  if (plainBody() && skipInBody(t)) {
+    state_.pos = t.end;
+    return true;
+  }
   process(t);
   return true;
+}
+
+// In the body, outside <select>, SVG and MathML, most of a page is text, comments and tags that
+// change nothing the index keeps; they are passed over here without the tree builder's steps.
+bool PageIndex::plainBody() const {
+  return state_.phase == Phase::InBody && !state_.inSelect && state_.foreign.empty() && !trace_;
+}
+
+bool PageIndex::skipInBody(const Token& t) {
+  switch (t.kind) {
+    case TokenKind::Comment:
+      webbotComment(t);
+      return true;
+    case TokenKind::StartTag: {
+      // Only svg, math, select, link and the raw-text elements matter here.
+      const char c = static_cast<char>(t.text[0] | 0x20);
+      return std::string_view("smltxinp").find(c) == std::string_view::npos;
+    }
+    case TokenKind::EndTag:
+      return (t.text[0] | 0x20) != 'b';
+    default:
+      return true;
+  }
 }
 
 void PageIndex::push(Landmark mark) {
@@ -518,7 +568,8 @@ void PageIndex::webbotComment(const Token& t) {
   m.end = m.innerEnd = m.reach = m.after.pos = t.end;
   m.closed = !t.openAtEof;
   bool start = false, end = false;
-  for (const html::Attribute& a : html::attributeList(text.substr(6))) {
+  html::attributeList(text.substr(6), attributes_);
+  for (const html::Attribute& a : attributes_) {
     if (html::equalsLower(a.name, "bot")) {
       if (!m.botName) m.botName = std::string(a.value);
     } else if (html::equalsLower(a.name, "startspan")) {

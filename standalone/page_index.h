@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "standalone/html_scan.h"
+
 namespace velmo::standalone {
 
 namespace html {
@@ -109,6 +111,8 @@ class PageIndex {
 
  private:
   bool step();
+  bool plainBody() const;
+  bool skipInBody(const html::Token& t);
   void scanAll();
   void process(const html::Token& t);
   bool inBody(const html::Token& t);
@@ -127,6 +131,7 @@ class PageIndex {
   std::vector<WebbotBlock> blocks_;
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
+  std::vector<html::Attribute> attributes_;  // scratch for webbot comments
 };
 
 }  // namespace velmo::standalone
