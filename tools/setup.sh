@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libgumbo-dev libclang-rt-14-dev
+  libgumbo-dev libclang-rt-14-dev hyperfine time python3-bs4 python3-lxml
 )
 
 missing=()
