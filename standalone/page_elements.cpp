@@ -115,7 +115,7 @@ class WebbotElement : public SpanElement {
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
     // The index keeps the bot name already: walking many blocks reads nothing twice.
     if (lowerAsciiName(name) == "bot") {
-      const auto& botName = startMark().botName;
+      const auto botName = page_.index().botName(block().start);
       if (!botName) return std::nullopt;
       return utf8ToUtf16(*botName);
     }
@@ -136,7 +136,6 @@ class WebbotElement : public SpanElement {
     if (!b) throwGone(u"The webbot block");
     return index.webbotBlocks()[*b];
   }
-  const Landmark& startMark() { return page_.index().mark(block().start); }
 
   Span span() override {
     PageIndex& index = page_.index();

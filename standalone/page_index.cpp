@@ -153,21 +153,22 @@ const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
       hidden.push_back(kNone);
       continue;
     }
+    const auto name = botName(m);
     if (w.role == WebbotRole::Start) {
       std::size_t& top =
-          w.botName ? innermost.try_emplace(*w.botName, kNone).first->second : innermostUnnamed;
+          name ? innermost.try_emplace(*name, kNone).first->second : innermostUnnamed;
       hidden.push_back(top);
       top = blocks_.size();
       blocks_.push_back({m, std::nullopt});
       continue;
     }
-    if (!w.botName) {
+    if (!name) {
       if (innermostUnnamed == kNone) continue;
       blocks_[innermostUnnamed].end = m;
       innermostUnnamed = hidden[innermostUnnamed];
       continue;
     }
-    const auto it = innermost.find(*w.botName);
+    const auto it = innermost.find(*name);
     if (it == innermost.end()) continue;
     blocks_[it->second].end = m;
     if (hidden[it->second] == kNone) {
@@ -178,6 +179,12 @@ const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   }
   blocksValid_ = true;
   return blocks_;
+}
+
+std::optional<std::string_view> PageIndex::botName(std::size_t i) const {
+  const Landmark& m = marks_[i];
+  if (m.nameSize == Landmark::kNoName) return std::nullopt;
+  return std::string_view(src_).substr(m.begin + m.nameOffset, m.nameSize);
 }
 
 std::optional<std::size_t> PageIndex::webbotBlockAt(std::size_t begin) {
@@ -571,7 +578,10 @@ void PageIndex::webbotComment(const Token& t) {
   html::attributeList(text.substr(6), attributes_);
   for (const html::Attribute& a : attributes_) {
     if (html::equalsLower(a.name, "bot")) {
-      if (!m.botName) m.botName = std::string(a.value);
+      if (m.nameSize == Landmark::kNoName) {
+        m.nameOffset = static_cast<std::size_t>(a.value.data() - src_.data()) - t.begin;
+        m.nameSize = a.value.size();
+      }
     } else if (html::equalsLower(a.name, "startspan")) {
       start = true;
     } else if (html::equalsLower(a.name, "endspan")) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,20 +39,25 @@ struct ScanState {
 };
 
 struct Landmark {
-  MarkKind kind{};
   std::size_t begin = 0;       // first byte of the markup (an implied head edge is zero-wide)
   std::size_t end = 0;         // one past the last byte
   std::size_t innerBegin = 0;  // HeadStart: where the content starts; Style: after the start tag
   std::size_t innerEnd = 0;    // HeadEnd: where the content ends; Style: before the end tag
-  bool explicitTag = false;    // HeadStart/HeadEnd: written as a tag rather than implied
-  bool inHead = false;         // Style/Link: a child of the head element
-  WebbotRole role = WebbotRole::Single;
-  std::optional<std::string> botName;  // Webbot: the bot attribute as written
   // The bytes that decided this landmark end at `reach`; `closed` when the last of them ended
   // its token for good (more text appended there could not change it).
   std::size_t reach = 0;
-  bool closed = false;
+  // Webbot: where the bot attribute's value stands, as written (an offset from `begin`); the
+  // page source holds the text, so a page of many blocks keeps no copies of their names.
+  std::size_t nameOffset = 0;
+  std::size_t nameSize = kNoName;
   ScanState after;  // where scanning goes on
+  MarkKind kind{};
+  WebbotRole role = WebbotRole::Single;
+  bool explicitTag = false;  // HeadStart/HeadEnd: written as a tag rather than implied
+  bool inHead = false;       // Style/Link: a child of the head element
+  bool closed = false;
+
+  static constexpr std::size_t kNoName = SIZE_MAX;
 };
 
 // The head element's source span: [begin, innerBegin) is the start tag, [innerEnd, end) the end
@@ -105,6 +111,8 @@ class PageIndex {
   // The landmark of `kind` that starts at `begin`.
   std::optional<std::size_t> find(MarkKind kind, std::size_t begin);
   const Landmark& mark(std::size_t i) const { return marks_[i]; }
+  // The bot name of webbot landmark i as written; nothing when it has no bot attribute.
+  std::optional<std::string_view> botName(std::size_t i) const;
 
   // Scans the whole page afresh and lists every comment, script and style element.
   std::vector<TraceItem> trace();
@@ -122,7 +130,8 @@ class PageIndex {
   void webbotComment(const html::Token& t);
 
   const std::string& src_;
-  std::vector<Landmark> marks_;
+  // A deque: a page of many blocks grows it without moving what it holds.
+  std::deque<Landmark> marks_;
   std::vector<std::size_t> sheets_;   // landmark indexes of Style and Link marks
   std::vector<std::size_t> webbots_;  // landmark indexes of webbot comments
   std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;

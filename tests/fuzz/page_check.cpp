@@ -33,7 +33,7 @@ std::string describe(PageIndex& index, std::size_t size) {
   for (const auto& b : index.webbotBlocks()) {
     const auto& s = index.mark(b.start);
     out << "bot " << s.begin << ' ' << s.end << ' ' << int(s.role) << ' '
-        << s.botName.value_or("<none>");
+        << index.botName(b.start).value_or("<none>");
     if (b.end) out << " to " << index.mark(*b.end).begin << ' ' << index.mark(*b.end).end;
     out << '\n';
   }
