@@ -177,7 +177,12 @@ fs::path textToPath(std::u16string_view text) {
 
 std::string readFile(const fs::path& path, std::size_t spare) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) fail(EISDIR, u"Cannot read", path);
+  const fs::file_type type = fs::status(path, ec).type();
+  if (type == fs::file_type::directory) fail(EISDIR, u"Cannot read", path);
+  // A pipe or a device would block or never end; only a plain file is read.
+  if (!ec && type != fs::file_type::regular) {
+    throw HostError(hr::kInvalidData, u"Cannot read '" + pathToText(path) + u"': not a plain file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) fail(errno ? errno : ENOENT, u"Cannot read", path);
   std::string content;
