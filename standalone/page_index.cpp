@@ -579,7 +579,9 @@ void PageIndex::webbotComment(const Token& t) {
   for (const html::Attribute& a : attributes_) {
     if (html::equalsLower(a.name, "bot")) {
       if (m.nameSize == Landmark::kNoName) {
-        m.nameOffset = static_cast<std::size_t>(a.value.data() - src_.data()) - t.begin;
+        // An attribute without a value has no place in the text.
+        m.nameOffset =
+            a.value.empty() ? 0 : static_cast<std::size_t>(a.value.data() - src_.data()) - t.begin;
         m.nameSize = a.value.size();
       }
     } else if (html::equalsLower(a.name, "startspan")) {

@@ -21,6 +21,9 @@ const char* const kSeeds[] = {
     "<html><head></head><body><style>x</style>",
     // Found by the fuzzer: a percent escape that decodes to a byte that is no UTF-8.
     "<link rel=stylesheet href=a%bb>",
+    // Found by the fuzzer: a bot attribute without a value.
+    "<!--webbot bot\f<=a -->S/head>\t\f\td>",
+    "<!--webbot bot startspan -->x<!--webbot bot= endspan -->",
 };
 
 TEST(PageOperations, KeepEverythingOutsideTheirSpan) {

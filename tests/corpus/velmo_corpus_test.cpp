@@ -1,0 +1,126 @@
+// Every velmo command on a copy of every HTML page that the installed packages ship under
+// /usr/share/doc: real pages written by others. Each run must succeed and change nothing but the
+// one span its command targets; a page that is not UTF-8 must be refused with exit status 2 and
+// be left as it was. The counts go to standard output and to installed-pages.txt in the build
+// folder, where ./test.sh shows them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "common/text.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmo {
+namespace {
+namespace fs = std::filesystem;
+
+using testing::readBytes;
+using testing::runProgram;
+using testing::shellQuote;
+
+const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
+
+// What a command may do to the page.
+enum class Effect { None, Insert, Remove };
+
+struct Command {
+  std::string name;
+  std::string arguments;  // after PAGE
+  Effect effect;
+};
+
+const Command kCommands[] = {
+    {"botfound", "NoSuchBot", Effect::None},
+    {"erase-bot", "NoSuchBot", Effect::None},
+    {"script-head", "'window.status = \"ready\";'", Effect::Insert},
+    {"date", "--yes", Effect::Insert},
+    {"style", "--face 00FF00", Effect::Insert},
+};
+
+// The commands that velmo lists in its help, in the order of the table above.
+std::vector<Command> availableCommands() {
+  const std::string help = runProgram(shellQuote(kVelmo) + " --help").out;
+  std::vector<Command> out;
+  for (const Command& c : kCommands) {
+    if (help.find("\n  " + c.name + " ") != std::string::npos) out.push_back(c);
+  }
+  return out;
+}
+
+std::vector<fs::path> installedPages() {
+  std::vector<fs::path> out;
+  std::error_code ec;
+  fs::recursive_directory_iterator it("/usr/share/doc",
+                                      fs::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    const std::string ext = it->path().extension().string();
+    if ((ext == ".html" || ext == ".htm") && it->is_regular_file(ec)) out.push_back(it->path());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// True when `after` is `before` with one stretch of text inserted (Insert) or taken out
+// (Remove): the two share a prefix and a suffix that together cover the shorter one.
+bool oneSpanChanged(const std::string& before, const std::string& after, Effect effect) {
+  if (effect == Effect::None) return before == after;
+  const std::string& shorter = effect == Effect::Insert ? before : after;
+  const std::string& longer = effect == Effect::Insert ? after : before;
+  if (longer.size() <= shorter.size()) return false;
+  const auto prefix = static_cast<std::size_t>(
+      std::mismatch(shorter.begin(), shorter.end(), longer.begin()).first - shorter.begin());
+  const auto suffix = static_cast<std::size_t>(
+      std::mismatch(shorter.rbegin(), shorter.rend(), longer.rbegin()).first - shorter.rbegin());
+  return prefix + suffix >= shorter.size();
+}
+
+TEST(VelmoOnInstalledPages, EveryCommandOnEveryPage) {
+  const auto pages = installedPages();
+  if (pages.empty()) GTEST_SKIP() << "no HTML pages under /usr/share/doc";
+  const auto commands = availableCommands();
+  ASSERT_FALSE(commands.empty());
+
+  testing::TempDir dir;
+  const fs::path copy = dir / "site/page.html";
+  std::size_t operations = 0, failures = 0, refused = 0;
+  for (const fs::path& page : pages) {
+    const std::string original = readBytes(page);
+    const bool utf8 = isValidUtf8(original);
+    for (const Command& c : commands) {
+      dir.write("site/page.html", original);
+      const auto run = runProgram(shellQuote(kVelmo) + " " + c.name + " " +
+                                  shellQuote(copy.string()) + " " + c.arguments);
+      const std::string after = readBytes(copy);
+      ++operations;
+      bool ok;
+      if (!utf8) {
+        ok = run.status == 2 && run.err.find("not valid UTF-8") != std::string::npos &&
+             after == original;
+        refused += ok;
+      } else {
+        ok = run.status == 0 && oneSpanChanged(original, after, c.effect);
+      }
+      if (!ok) {
+        ++failures;
+        ADD_FAILURE() << "velmo " << c.name << " on " << page << ": exit " << run.status << "\n"
+                      << run.err;
+      }
+    }
+  }
+
+  std::ostringstream summary;
+  summary << "velmo on the installed HTML pages: " << pages.size() << " pages, " << operations
+          << " operations (";
+  for (std::size_t i = 0; i < commands.size(); ++i) summary << (i ? ", " : "") << commands[i].name;
+  summary << "), " << failures << " failures, " << refused
+          << " refused as not UTF-8 (page left unchanged)\n";
+  std::cout << summary.str();
+  std::ofstream(VELMO_BINARY_DIR "/installed-pages.txt") << summary.str();
+}
+
+}  // namespace
+}  // namespace velmo
