@@ -156,7 +156,7 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
   sinceCaretBase_.record(source_, begin, end, text.size());
   source_.replace(begin, removed, text);
   edits_.push_back({begin, removed, text.size()});
-  index_.invalidateFrom(begin);
+  index_.edited(begin, end, text.size());
   if (selection_) {
     selection_->begin = mapThroughEdit(selection_->begin, begin, removed, text.size());
     selection_->end = mapThroughEdit(selection_->end, begin, removed, text.size());
@@ -165,7 +165,7 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
 
 void HtmlPage::swapIn(std::size_t begin, std::size_t end, std::string_view text) {
   source_.replace(begin, end - begin, text);
-  index_.invalidateFrom(begin);
+  index_.edited(begin, end, text.size());
 }
 
 std::optional<std::size_t> HtmlPage::resolve(const Anchor& a) const {

@@ -81,20 +81,100 @@ bool hasToken(std::string_view list, std::string_view lowerWord) {
 PageIndex::PageIndex(const std::string& source) : src_(source), state_(initialState(source)) {}
 
 void PageIndex::invalidateFrom(std::size_t offset) {
-  while (!marks_.empty()) {
-    const Landmark& m = marks_.back();
+  stale_.clear();
+  dropFrom(offset);
+}
+
+// Landmarks that bytes from `offset` on decided are gone; scanning goes on after the last kept.
+void PageIndex::dropFrom(std::size_t offset) {
+  std::size_t n = marks_.size();
+  while (n > 0) {
+    const Landmark& m = marks_[n - 1];
     if (m.reach < offset || (m.reach == offset && m.closed)) break;
-    marks_.pop_back();
+    --n;
   }
-  const std::size_t n = marks_.size();
+  truncate(n);
+  state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
+  done_ = false;
+  blocksValid_ = false;
+}
+
+void PageIndex::truncate(std::size_t n) {
+  marks_.resize(n);
   while (!sheets_.empty() && sheets_.back() >= n) sheets_.pop_back();
   while (!webbots_.empty() && webbots_.back() >= n) webbots_.pop_back();
   for (auto* slot : {&headStart_, &headEnd_, &bodyEnd_}) {
     if (*slot && **slot >= n) slot->reset();
   }
-  state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
-  done_ = false;
-  blocksValid_ = false;
+}
+
+namespace {
+
+void shift(std::size_t& pos, std::ptrdiff_t delta) {
+  pos = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(pos) + delta);
+}
+
+void shift(Landmark& m, std::ptrdiff_t delta) {
+  for (std::size_t* p : {&m.begin, &m.end, &m.innerBegin, &m.innerEnd, &m.reach, &m.after.pos}) {
+    shift(*p, delta);
+  }
+}
+
+bool sameState(const ScanState& a, const ScanState& b) {
+  return a.pos == b.pos && a.phase == b.phase && a.inSelect == b.inSelect &&
+         a.templateDepth == b.templateDepth && a.foreign == b.foreign;
+}
+
+}  // namespace
+
+void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted) {
+  const std::ptrdiff_t delta =
+      static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(end - begin);
+  // The landmarks after the edit, and where the scan that found them had got to, in the new
+  // text's places: scanning the edited stretch again usually meets them again, and from there
+  // on everything the old scan found holds.
+  std::deque<Landmark> after;
+  auto first = std::lower_bound(marks_.begin(), marks_.end(), end,
+                                [](const Landmark& m, std::size_t x) { return m.begin < x; });
+  const auto firstAfter = static_cast<std::size_t>(first - marks_.begin());
+  staleBodyEndBefore_ = bodyEnd_ && *bodyEnd_ < firstAfter;
+  if (!trace_) after.assign(std::make_move_iterator(first), std::make_move_iterator(marks_.end()));
+  for (Landmark& m : after) shift(m, delta);
+  staleState_ = state_;
+  shift(staleState_.pos, delta);
+  staleDone_ = done_;
+
+  dropFrom(begin);
+  stale_ = std::move(after);
+  // Scan on until the scan meets an old landmark in the same state, or has passed them all.
+  while (!stale_.empty() && step()) {
+    // A landmark begins at or after the token being scanned: old ones before it are passed.
+    while (!stale_.empty() && stale_.front().begin < state_.pos) stale_.pop_front();
+  }
+  stale_.clear();
+}
+
+// Called after a step pushed the landmarks from `from` on: at the first that stands where an old
+// one stood, in the same state, the rest of the old landmarks are taken over.
+void PageIndex::resync(std::size_t from) {
+  for (std::size_t i = from; i < marks_.size() && !stale_.empty(); ++i) {
+    const Landmark& m = marks_[i];
+    while (!stale_.empty() && stale_.front().begin < m.begin) stale_.pop_front();
+    if (stale_.empty()) return;
+    const Landmark& old = stale_.front();
+    const bool bodyEndBefore = bodyEnd_ && *bodyEnd_ < i;
+    if (old.begin != m.begin || old.kind != m.kind || !sameState(old.after, m.after) ||
+        bodyEndBefore != staleBodyEndBefore_) {
+      continue;
+    }
+    truncate(i + 1);
+    stale_.pop_front();
+    for (Landmark& l : stale_) record(std::move(l));
+    stale_.clear();
+    state_ = staleState_;
+    done_ = staleDone_;
+    return;
+  }
 }
 
 HeadSpan PageIndex::head() {
@@ -230,11 +310,13 @@ bool PageIndex::step() {
     done_ = true;
     return false;
   }
+  const std::size_t before = marks_.size();
   if (plainBody() && skipInBody(t)) {
     state_.pos = t.end;
-    return true;
+  } else {
+    process(t);
   }
-  process(t);
+  if (!stale_.empty() && marks_.size() > before) resync(before);
   return true;
 }
 
@@ -265,6 +347,10 @@ void PageIndex::push(Landmark mark) {
   const std::size_t resume = mark.after.pos;
   mark.after = state_;
   mark.after.pos = resume;
+  record(std::move(mark));
+}
+
+void PageIndex::record(Landmark mark) {
   const std::size_t i = marks_.size();
   switch (mark.kind) {
     case MarkKind::HeadStart:
@@ -344,7 +430,17 @@ void PageIndex::process(const Token& t) {
   auto impliedEdge = [&](MarkKind kind, Phase next) {
     st.phase = next;
     if (t.kind == TokenKind::Text) {
-      push(headEdge(kind, firstChar, firstChar, false, firstChar + 1, true, firstChar));
+      // Whether a '<' is text depends on the byte after it.
+      std::size_t reach = firstChar + 1;
+      bool closedText = true;
+      if (src_[firstChar] == '<') {
+        reach = firstChar + 2;
+        if (reach > src_.size() || (src_[firstChar + 1] == '/' && reach == src_.size())) {
+          reach = src_.size();
+          closedText = false;
+        }
+      }
+      push(headEdge(kind, firstChar, firstChar, false, reach, closedText, firstChar));
       st.pos = firstChar;
       return false;
     }

@@ -91,6 +91,9 @@ class PageIndex {
 
   // The page text changed from `offset` on.
   void invalidateFrom(std::size_t offset);
+  // [begin, end) of the page text became `inserted` bytes. Landmarks after the edit are kept
+  // (moved along) when scanning the edited stretch again leads back to them.
+  void edited(std::size_t begin, std::size_t end, std::size_t inserted);
 
   HeadSpan head();
   // STYLE and LINK landmarks of the head element, in document order.
@@ -119,6 +122,10 @@ class PageIndex {
 
  private:
   bool step();
+  void dropFrom(std::size_t offset);
+  void truncate(std::size_t n);
+  void resync(std::size_t from);
+  void record(Landmark mark);
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
   void scanAll();
@@ -141,6 +148,12 @@ class PageIndex {
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
   std::vector<html::Attribute> attributes_;  // scratch for webbot comments
+  // While an edit is being scanned again: the landmarks found after it before the edit, and the
+  // scan's state then, all moved to the new text's places.
+  std::deque<Landmark> stale_;
+  ScanState staleState_;
+  bool staleDone_ = false;
+  bool staleBodyEndBefore_ = false;
 };
 
 }  // namespace velmo::standalone

@@ -7,7 +7,9 @@
 namespace velmo::testing {
 namespace {
 
-const char* const kSeeds[] = {
+using namespace std::string_view_literals;
+
+const std::string_view kSeeds[] = {
     "",
     "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>t</title>\r\n<style>\r\nbody {color: red}\r\n"
     "</style>\r\n</head>\r\n<body>\r\n<!--webbot bot=\"V_Date\" startspan -->\r\n<script>x</script>"
@@ -24,10 +26,13 @@ const char* const kSeeds[] = {
     // Found by the fuzzer: a bot attribute without a value.
     "<!--webbot bot\f<=a -->S/head>\t\f\td>",
     "<!--webbot bot startspan -->x<!--webbot bot= endspan -->",
+    // Found by the fuzzer: a '<' that implies the head's end, whose next byte an erase changes.
+    "=\"<<svg><<!--webbot bota\" rd<style> pnen-->![CDATA[<ht\0\0\0\0"sv,
+    "<<!--webbot a -->!x",
 };
 
 TEST(PageOperations, KeepEverythingOutsideTheirSpan) {
-  for (const char* seed : kSeeds) {
+  for (std::string_view seed : kSeeds) {
     for (const std::string& failure : checkPageOperations(seed))
       ADD_FAILURE() << seed << "\n" << failure;
   }
