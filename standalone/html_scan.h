@@ -41,6 +41,13 @@ struct Token {
 // section; elsewhere it is a bogus comment.
 Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = false);
 
+// Passes over text and complete start and end tags from `pos` in the data state, stopping at the
+// first '<' that begins anything else (a comment, a doctype, a tag cut off by the end of the
+// input) or a tag for which `stop(name, isEndTag)` is true; the source size when there is none.
+// For callers to whom most tags mean nothing: no token is made for what is passed over.
+using TagFilter = bool (*)(std::string_view name, bool endTag);
+std::size_t skipTags(std::string_view src, std::size_t pos, TagFilter stop);
+
 // How the content of an element whose start tag switches the tokenizer is read.
 enum class TextMode { RawText, Rcdata, ScriptData, Plaintext };
 

@@ -108,8 +108,9 @@ class StyleElement : public SpanElement {
 // (only the start comment when it has no end).
 class WebbotElement : public SpanElement {
  public:
-  WebbotElement(HtmlPage& page, std::size_t begin)
-      : SpanElement(page), anchor_(page.anchor(begin)) {}
+  // `listed` is where the block stood in the collection: the first place to look for it again.
+  WebbotElement(HtmlPage& page, std::size_t begin, std::size_t listed)
+      : SpanElement(page), anchor_(page.anchor(begin)), listed_(listed) {}
 
   // The start comment's attributes, values as written.
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
@@ -132,9 +133,15 @@ class WebbotElement : public SpanElement {
   const WebbotBlock& block() {
     PageIndex& index = page_.index();
     const auto at = page_.resolve(anchor_);
-    const auto b = at ? index.webbotBlockAt(*at) : std::nullopt;
+    if (!at) throwGone(u"The webbot block");
+    const auto& blocks = index.webbotBlocks();
+    if (listed_ < blocks.size() && index.mark(blocks[listed_].start).begin == *at) {
+      return blocks[listed_];
+    }
+    const auto b = index.webbotBlockAt(*at);
     if (!b) throwGone(u"The webbot block");
-    return index.webbotBlocks()[*b];
+    listed_ = *b;
+    return blocks[*b];
   }
 
   Span span() override {
@@ -148,6 +155,7 @@ class WebbotElement : public SpanElement {
 
  private:
   HtmlPage::Anchor anchor_;
+  std::size_t listed_;
 };
 
 // The elements of the document, of the head, or of an element without children, filtered by
@@ -257,7 +265,7 @@ class WebbotCollection : public ElementCollection {
     if (index < 0 || static_cast<std::size_t>(index) >= blocks.size()) return nullptr;
     const std::size_t begin =
         page_.index().mark(blocks[static_cast<std::size_t>(index)].start).begin;
-    return std::make_unique<WebbotElement>(page_, begin);
+    return std::make_unique<WebbotElement>(page_, begin, static_cast<std::size_t>(index));
   }
 
   std::unique_ptr<ElementCollection> tags(const std::u16string&) override {

@@ -226,6 +226,8 @@ const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   std::unordered_map<std::string_view, std::size_t> innermost;
   std::size_t innermostUnnamed = kNone;
   std::vector<std::size_t> hidden;
+  hidden.reserve(webbots_.size());
+  blocks_.reserve(webbots_.size());
   for (std::size_t m : webbots_) {
     const Landmark& w = marks_[m];
     if (w.role == WebbotRole::Single) {
@@ -301,8 +303,22 @@ void PageIndex::scanAll() {
   }
 }
 
+namespace {
+
+// The tags that matter in the body outside <select>, SVG and MathML: svg, math, select, link, the
+// raw-text elements (names of three to nine letters, of these first letters) and </body>.
+bool bodyTagMatters(std::string_view name, bool endTag) {
+  const char first = static_cast<char>(name[0] | 0x20);
+  if (endTag) return first == 'b';
+  if (name.size() < 3 || name.size() > 9) return false;
+  return std::string_view("smltxinp").find(first) != std::string_view::npos;
+}
+
+}  // namespace
+
 bool PageIndex::step() {
   if (done_) return false;
+  if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters);
   const bool foreign = state_.phase == Phase::InBody && !state_.inSelect &&
                        !state_.foreign.empty() && !isIntegrationPoint(state_.foreign.back());
   const Token t = html::nextToken(src_, state_.pos, foreign);
@@ -331,13 +347,10 @@ bool PageIndex::skipInBody(const Token& t) {
     case TokenKind::Comment:
       webbotComment(t);
       return true;
-    case TokenKind::StartTag: {
-      // Only svg, math, select, link and the raw-text elements matter here.
-      const char c = static_cast<char>(t.text[0] | 0x20);
-      return std::string_view("smltxinp").find(c) == std::string_view::npos;
-    }
+    case TokenKind::StartTag:
+      return !bodyTagMatters(t.text, false);
     case TokenKind::EndTag:
-      return (t.text[0] | 0x20) != 'b';
+      return !bodyTagMatters(t.text, true);
     default:
       return true;
   }
