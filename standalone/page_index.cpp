@@ -137,7 +137,11 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
   auto first = std::lower_bound(marks_.begin(), marks_.end(), end,
                                 [](const Landmark& m, std::size_t x) { return m.begin < x; });
   const auto firstAfter = static_cast<std::size_t>(first - marks_.begin());
-  staleBodyEndBefore_ = bodyEnd_ && *bodyEnd_ < firstAfter;
+  // The old scan's first </body>, counted from the first landmark after the edit.
+  staleBodyEnd_ = bodyEnd_ ? std::optional<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(*bodyEnd_) -
+                                                           static_cast<std::ptrdiff_t>(firstAfter))
+                           : std::nullopt;
+  staleDropped_ = 0;
   if (!trace_) after.assign(std::make_move_iterator(first), std::make_move_iterator(marks_.end()));
   for (Landmark& m : after) shift(m, delta);
   staleState_ = state_;
@@ -149,9 +153,14 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
   // Scan on until the scan meets an old landmark in the same state, or has passed them all.
   while (!stale_.empty() && step()) {
     // A landmark begins at or after the token being scanned: old ones before it are passed.
-    while (!stale_.empty() && stale_.front().begin < state_.pos) stale_.pop_front();
+    while (!stale_.empty() && stale_.front().begin < state_.pos) dropStale();
   }
   stale_.clear();
+}
+
+void PageIndex::dropStale() {
+  stale_.pop_front();
+  ++staleDropped_;
 }
 
 // Called after a step pushed the landmarks from `from` on: at the first that stands where an old
@@ -159,12 +168,16 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
 void PageIndex::resync(std::size_t from) {
   for (std::size_t i = from; i < marks_.size() && !stale_.empty(); ++i) {
     const Landmark& m = marks_[i];
-    while (!stale_.empty() && stale_.front().begin < m.begin) stale_.pop_front();
+    while (!stale_.empty() && stale_.front().begin < m.begin) dropStale();
     if (stale_.empty()) return;
     const Landmark& old = stale_.front();
+    // Whether the first </body> was found already is the one thing besides the state that
+    // decides what a scan records later.
     const bool bodyEndBefore = bodyEnd_ && *bodyEnd_ < i;
+    const bool oldBodyEndBefore =
+        staleBodyEnd_ && *staleBodyEnd_ < static_cast<std::ptrdiff_t>(staleDropped_);
     if (old.begin != m.begin || old.kind != m.kind || !sameState(old.after, m.after) ||
-        bodyEndBefore != staleBodyEndBefore_) {
+        bodyEndBefore != oldBodyEndBefore) {
       continue;
     }
     truncate(i + 1);

@@ -125,6 +125,7 @@ class PageIndex {
   void dropFrom(std::size_t offset);
   void truncate(std::size_t n);
   void resync(std::size_t from);
+  void dropStale();
   void record(Landmark mark);
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
@@ -153,7 +154,8 @@ class PageIndex {
   std::deque<Landmark> stale_;
   ScanState staleState_;
   bool staleDone_ = false;
-  bool staleBodyEndBefore_ = false;
+  std::optional<std::ptrdiff_t> staleBodyEnd_;  // old first </body>, from the first stale landmark
+  std::size_t staleDropped_ = 0;                // stale landmarks passed so far
 };
 
 }  // namespace velmo::standalone

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/fuzz/page_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace velmo::testing {
 namespace {
@@ -36,6 +39,18 @@ TEST(PageOperations, KeepEverythingOutsideTheirSpan) {
     for (const std::string& failure : checkPageOperations(seed))
       ADD_FAILURE() << seed << "\n" << failure;
   }
+}
+
+// Every input kept in the fuzzer's seed folder: the cases it found, as files.
+TEST(PageOperations, KeepEverythingOutsideTheirSpanOnKeptFuzzCases) {
+  const std::filesystem::path folder = VELMO_SOURCE_DIR "/tests/fuzz/corpus/page";
+  int cases = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    ++cases;
+    for (const std::string& failure : checkPageOperations(readBytes(entry.path())))
+      ADD_FAILURE() << entry.path().filename() << "\n" << failure;
+  }
+  EXPECT_GT(cases, 0);
 }
 
 }  // namespace
