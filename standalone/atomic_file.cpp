@@ -12,13 +12,13 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include "common/text.h"
 #include "entry/host_error.h"
+#include "standalone/large_pages.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -54,18 +54,6 @@ fs::path temporaryBeside(const fs::path& target) {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
   return target.parent_path() / fs::path(u8"." + name + reinterpret_cast<const char8_t*>(suffix));
-}
-
-// A big page is held in large memory pages where the system offers them: a 50 MB page then
-// costs a few dozen page faults instead of thousands.
-void preferLargePages([[maybe_unused]] char* data, [[maybe_unused]] std::size_t size) {
-#ifdef __linux__
-  constexpr std::uintptr_t kLarge = 2u << 20;
-  if (size < 4 * kLarge) return;
-  const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kLarge - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
 }
 
 #ifdef _WIN32
@@ -190,7 +178,9 @@ std::string readFile(const fs::path& path, std::size_t spare) {
   const auto size = in.tellg();
   if (size > 0) {
     content.reserve(static_cast<std::size_t>(size) + spare);
-    preferLargePages(content.data(), content.capacity());
+    if (content.capacity() >= (std::size_t{8} << 20)) {
+      preferLargePages(content.data(), content.capacity());
+    }
     content.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     in.read(content.data(), size);

@@ -133,7 +133,7 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
   // The landmarks after the edit, and where the scan that found them had got to, in the new
   // text's places: scanning the edited stretch again usually meets them again, and from there
   // on everything the old scan found holds.
-  std::deque<Landmark> after;
+  std::pmr::deque<Landmark> after(&pool_);
   auto first = std::lower_bound(marks_.begin(), marks_.end(), end,
                                 [](const Landmark& m, std::size_t x) { return m.begin < x; });
   const auto firstAfter = static_cast<std::size_t>(first - marks_.begin());
@@ -227,20 +227,30 @@ std::optional<std::size_t> PageIndex::sheet(std::size_t i) {
   return sheets_[i];
 }
 
-const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
+const std::pmr::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   scanAll();
   if (blocksValid_) return blocks_;
   // Each end comment closes the nearest open block of the same name; an end without an open
   // block is no block at all.
   blocks_.clear();
   // The innermost open block of each name, and for each open block the one it hides; comments
-  // without a bot attribute pair among themselves. Well-nested pages keep the table tiny.
+  // without a bot attribute pair among themselves. The block opened last waits outside the table
+  // until another one opens, so a start followed by its own end, the usual case, costs no lookup.
   constexpr std::size_t kNone = SIZE_MAX;
   std::unordered_map<std::string_view, std::size_t> innermost;
   std::size_t innermostUnnamed = kNone;
   std::vector<std::size_t> hidden;
+  std::size_t waiting = kNone;
   hidden.reserve(webbots_.size());
   blocks_.reserve(webbots_.size());
+  auto enterWaiting = [&] {
+    if (waiting == kNone) return;
+    const auto name = botName(blocks_[waiting].start);
+    std::size_t& top = name ? innermost.try_emplace(*name, kNone).first->second : innermostUnnamed;
+    hidden[waiting] = top;
+    top = waiting;
+    waiting = kNone;
+  };
   for (std::size_t m : webbots_) {
     const Landmark& w = marks_[m];
     if (w.role == WebbotRole::Single) {
@@ -250,13 +260,18 @@ const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
     }
     const auto name = botName(m);
     if (w.role == WebbotRole::Start) {
-      std::size_t& top =
-          name ? innermost.try_emplace(*name, kNone).first->second : innermostUnnamed;
-      hidden.push_back(top);
-      top = blocks_.size();
+      enterWaiting();
+      waiting = blocks_.size();
       blocks_.push_back({m, std::nullopt});
+      hidden.push_back(kNone);
       continue;
     }
+    if (waiting != kNone && botName(blocks_[waiting].start) == name) {
+      blocks_[waiting].end = m;
+      waiting = kNone;
+      continue;
+    }
+    enterWaiting();
     if (!name) {
       if (innermostUnnamed == kNone) continue;
       blocks_[innermostUnnamed].end = m;

@@ -10,12 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "standalone/html_scan.h"
+#include "standalone/large_pages.h"
 
 namespace velmo::standalone {
 
@@ -107,7 +109,7 @@ class PageIndex {
   std::optional<std::size_t> sheet(std::size_t i);
 
   // Webbot blocks in the order of their start comments.
-  const std::vector<WebbotBlock>& webbotBlocks();
+  const std::pmr::vector<WebbotBlock>& webbotBlocks();
   // Index of the block whose start comment begins at `begin`.
   std::optional<std::size_t> webbotBlockAt(std::size_t begin);
 
@@ -139,19 +141,22 @@ class PageIndex {
 
   const std::string& src_;
   // A deque: a page of many blocks grows it without moving what it holds.
-  std::deque<Landmark> marks_;
-  std::vector<std::size_t> sheets_;   // landmark indexes of Style and Link marks
-  std::vector<std::size_t> webbots_;  // landmark indexes of webbot comments
+  // Many small records for a page of many blocks: pooled, in large pages where possible.
+  LargePageMemory largePages_;
+  std::pmr::unsynchronized_pool_resource pool_{&largePages_};
+  std::pmr::deque<Landmark> marks_{&pool_};
+  std::vector<std::size_t> sheets_;                // landmark indexes of Style and Link marks
+  std::pmr::vector<std::size_t> webbots_{&pool_};  // landmark indexes of webbot comments
   std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;
   ScanState state_;
   bool done_ = false;
-  std::vector<WebbotBlock> blocks_;
+  std::pmr::vector<WebbotBlock> blocks_{&pool_};
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
   std::vector<html::Attribute> attributes_;  // scratch for webbot comments
   // While an edit is being scanned again: the landmarks found after it before the edit, and the
   // scan's state then, all moved to the new text's places.
-  std::deque<Landmark> stale_;
+  std::pmr::deque<Landmark> stale_{&pool_};
   ScanState staleState_;
   bool staleDone_ = false;
   std::optional<std::ptrdiff_t> staleBodyEnd_;  // old first </body>, from the first stale landmark
