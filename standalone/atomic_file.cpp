@@ -1,5 +1,6 @@
 #include "standalone/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -116,13 +117,20 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
   if (fd < 0) fail(errno, u"Cannot write", target);
   int err = 0;
   std::size_t offset = 0;
+  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
+  // start of a big page while the rest is still being copied and fsync has little left to do.
+  constexpr std::size_t kSlice = std::size_t{8} << 20;
   while (offset < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + offset, content.size() - offset);
+    const std::size_t want = std::min(content.size() - offset, kSlice);
+    const ssize_t n = ::write(fd, content.data() + offset, want);
     if (n < 0) {
       if (errno == EINTR) continue;
       err = errno;
       break;
     }
+#ifdef __linux__
+    ::sync_file_range(fd, static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
+#endif
     offset += static_cast<std::size_t>(n);
   }
   if (!err && ::fchmod(fd, mode) != 0) err = errno;
