@@ -65,6 +65,10 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      out.push_back(static_cast<char16_t>(bytes[i++]));
+      continue;
+    }
     char32_t cp;
     const std::size_t len = decodeUtf8(bytes, i, cp);
     if (len == 0) {

@@ -115,7 +115,7 @@ class WebbotElement : public SpanElement {
   // The start comment's attributes, values as written.
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
     // The index keeps the bot name already: walking many blocks reads nothing twice.
-    if (lowerAsciiName(name) == "bot") {
+    if (equalsIgnoreAsciiCase(name, u"bot")) {
       const auto botName = page_.index().botName(block().start);
       if (!botName) return std::nullopt;
       return utf8ToUtf16(*botName);

@@ -294,6 +294,7 @@ const std::pmr::vector<WebbotBlock>& PageIndex::webbotBlocks() {
 std::optional<std::string_view> PageIndex::botName(std::size_t i) const {
   const Landmark& m = marks_[i];
   if (m.nameSize == Landmark::kNoName) return std::nullopt;
+  if (m.nameSize <= m.shortName.size()) return std::string_view(m.shortName.data(), m.nameSize);
   return std::string_view(src_).substr(m.begin + m.nameOffset, m.nameSize);
 }
 
@@ -720,6 +721,9 @@ void PageIndex::webbotComment(const Token& t) {
         m.nameOffset =
             a.value.empty() ? 0 : static_cast<std::size_t>(a.value.data() - src_.data()) - t.begin;
         m.nameSize = a.value.size();
+        if (m.nameSize <= m.shortName.size()) {
+          std::copy(a.value.begin(), a.value.end(), m.shortName.begin());
+        }
       }
     } else if (html::equalsLower(a.name, "startspan")) {
       start = true;

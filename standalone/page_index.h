@@ -7,6 +7,7 @@
 // at offset X the landmarks that no byte from X on could have changed are kept, and scanning goes
 // on from the last of them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -48,10 +49,11 @@ struct Landmark {
   // The bytes that decided this landmark end at `reach`; `closed` when the last of them ended
   // its token for good (more text appended there could not change it).
   std::size_t reach = 0;
-  // Webbot: where the bot attribute's value stands, as written (an offset from `begin`); the
-  // page source holds the text, so a page of many blocks keeps no copies of their names.
+  // Webbot: where the bot attribute's value stands, as written (an offset from `begin`). A short
+  // name is also kept here, so that walking many blocks does not reach back into the page.
   std::size_t nameOffset = 0;
   std::size_t nameSize = kNoName;
+  std::array<char, 16> shortName{};
   ScanState after;  // where scanning goes on
   MarkKind kind{};
   WebbotRole role = WebbotRole::Single;
