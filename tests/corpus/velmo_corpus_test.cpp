@@ -11,18 +11,17 @@
 #include <sstream>
 
 #include "common/text.h"
-#include "tests/support/run_program.h"
+#include "tests/support/installed_pages.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
 using testing::readBytes;
-using testing::runProgram;
+using testing::runVelmo;
 using testing::shellQuote;
-
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
 
 // What a command may do to the page.
 enum class Effect { None, Insert, Remove };
@@ -43,24 +42,11 @@ const Command kCommands[] = {
 
 // The commands that velmo lists in its help, in the order of the table above.
 std::vector<Command> availableCommands() {
-  const std::string help = runProgram(shellQuote(kVelmo) + " --help").out;
+  const std::string help = runVelmo("--help").out;
   std::vector<Command> out;
   for (const Command& c : kCommands) {
     if (help.find("\n  " + c.name + " ") != std::string::npos) out.push_back(c);
   }
-  return out;
-}
-
-std::vector<fs::path> installedPages() {
-  std::vector<fs::path> out;
-  std::error_code ec;
-  fs::recursive_directory_iterator it("/usr/share/doc",
-                                      fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    const std::string ext = it->path().extension().string();
-    if ((ext == ".html" || ext == ".htm") && it->is_regular_file(ec)) out.push_back(it->path());
-  }
-  std::sort(out.begin(), out.end());
   return out;
 }
 
@@ -79,7 +65,7 @@ bool oneSpanChanged(const std::string& before, const std::string& after, Effect 
 }
 
 TEST(VelmoOnInstalledPages, EveryCommandOnEveryPage) {
-  const auto pages = installedPages();
+  const auto pages = testing::installedPages();
   if (pages.empty()) GTEST_SKIP() << "no HTML pages under /usr/share/doc";
   const auto commands = availableCommands();
   ASSERT_FALSE(commands.empty());
@@ -92,8 +78,7 @@ TEST(VelmoOnInstalledPages, EveryCommandOnEveryPage) {
     const bool utf8 = isValidUtf8(original);
     for (const Command& c : commands) {
       dir.write("site/page.html", original);
-      const auto run = runProgram(shellQuote(kVelmo) + " " + c.name + " " +
-                                  shellQuote(copy.string()) + " " + c.arguments);
+      const auto run = runVelmo(c.name + " " + shellQuote(copy.string()) + " " + c.arguments);
       const std::string after = readBytes(copy);
       ++operations;
       bool ok;

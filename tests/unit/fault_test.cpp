@@ -21,8 +21,8 @@
 #include "slideshow/slide_show.h"
 #include "standalone/atomic_file.h"
 #include "standalone/standalone_host.h"
-#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 extern char** environ;
 
@@ -30,8 +30,9 @@ namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
+using testing::kVelmo;
 using testing::readBytes;
-using testing::runProgram;
+using testing::runVelmo;
 using testing::shellQuote;
 using testing::TempDir;
 
@@ -39,8 +40,6 @@ const std::string kPage =
     "<html>\r\n<head>\r\n<title>Faults</title>\r\n</head>\r\n<body>\r\n"
     "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan -->\r\n"
     "</body>\r\n</html>\r\n";
-
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
 
 std::vector<std::string> namesIn(const fs::path& folder) {
   std::vector<std::string> names;
@@ -84,13 +83,21 @@ class Tmpfs {
                << "; needs root): "                             \
                   "the read-only and full-disk cases were not tried"
 
-testing::ProgramResult velmo(const std::string& args, const std::string& input = "") {
-  return runProgram(shellQuote(kVelmo) + " " + args, input);
-}
-
-// Every command that writes the page, with the page's path to fill in.
-std::vector<std::string> writingCommands(const std::string& page) {
-  return {"script-head " + page + " 'alert(1);'", "erase-bot " + page + " V_Date"};
+// Every command that writes the page fails with exit status 2 and a message naming the page and
+// `why`, and leaves the page's folder holding the page as it was and nothing else.
+void expectEveryWriteRefused(const fs::path& page, const std::string& bytes,
+                             const std::string& why) {
+  const std::string quoted = shellQuote(page.string());
+  for (const std::string& command :
+       {"script-head " + quoted + " 'alert(1);'", "erase-bot " + quoted + " V_Date"}) {
+    SCOPED_TRACE(command);
+    const auto run = runVelmo(command);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(page.string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
+    EXPECT_EQ(readBytes(page), bytes);
+    EXPECT_EQ(namesIn(page.parent_path()), std::vector<std::string>{page.filename().string()});
+  }
 }
 
 TEST(Faults, ReadOnlyPageFolder) {
@@ -101,17 +108,9 @@ TEST(Faults, ReadOnlyPageFolder) {
   dir.write("ro/index.html", kPage);
   ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
 
-  for (const std::string& command : writingCommands(shellQuote(page.string()))) {
-    SCOPED_TRACE(command);
-    const auto run = velmo(command);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find(page.string()), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Read-only file system"), std::string::npos) << run.err;
-    EXPECT_EQ(readBytes(page), kPage);
-    EXPECT_EQ(namesIn(dir / "ro"), std::vector<std::string>{"index.html"});
-  }
+  expectEveryWriteRefused(page, kPage, "Read-only file system");
   // Reading still works.
-  const auto found = velmo("botfound " + shellQuote(page.string()) + " V_Date");
+  const auto found = runVelmo("botfound " + shellQuote(page.string()) + " V_Date");
   EXPECT_EQ(found.status, 0);
   EXPECT_EQ(found.out, "true\n");
 }
@@ -125,15 +124,7 @@ TEST(Faults, FullDisk) {
                            kPage.substr(kPage.find("</body>"));
   const fs::path file = dir.write("full/index.html", page);
 
-  for (const std::string& command : writingCommands(shellQuote(file.string()))) {
-    SCOPED_TRACE(command);
-    const auto run = velmo(command);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find(file.string()), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
-    EXPECT_EQ(readBytes(file), page);
-    EXPECT_EQ(namesIn(dir / "full"), std::vector<std::string>{"index.html"});
-  }
+  expectEveryWriteRefused(file, page, "No space left on device");
 }
 
 // The page's folder and an open host, as a command has them between reading and writing.
@@ -255,7 +246,9 @@ struct UnreadablePicture {
   std::function<fs::path(const TempDir&)> make;
 };
 
-void PrintTo(const UnreadablePicture& p, std::ostream* out) { *out << p.what; }
+void PrintTo(const UnreadablePicture& p, std::ostream* out) {
+  *out << p.what;
+}
 
 class SlideShowPicture : public ::testing::TestWithParam<UnreadablePicture> {};
 
