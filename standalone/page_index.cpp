@@ -158,6 +158,11 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
   stale_.clear();
 }
 
+std::uint32_t PageIndex::openForeign(std::uint32_t outer, std::string_view name) {
+  foreign_.push_back({lowerName(name), outer});
+  return static_cast<std::uint32_t>(foreign_.size() - 1);
+}
+
 void PageIndex::dropStale() {
   stale_.pop_front();
   ++staleDropped_;
@@ -348,8 +353,8 @@ bool bodyTagMatters(std::string_view name, bool endTag) {
 bool PageIndex::step() {
   if (done_) return false;
   if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters);
-  const bool foreign = state_.phase == Phase::InBody && !state_.inSelect &&
-                       !state_.foreign.empty() && !isIntegrationPoint(state_.foreign.back());
+  const bool foreign = state_.phase == Phase::InBody && !state_.inSelect && state_.foreign != 0 &&
+                       !isIntegrationPoint(foreignName(state_.foreign));
   const Token t = html::nextToken(src_, state_.pos, foreign);
   if (t.kind == TokenKind::Eof && state_.phase == Phase::InBody) {
     done_ = true;
@@ -368,7 +373,7 @@ bool PageIndex::step() {
 // In the body, outside <select>, SVG and MathML, most of a page is text, comments and tags that
 // change nothing the index keeps; they are passed over here without the tree builder's steps.
 bool PageIndex::plainBody() const {
-  return state_.phase == Phase::InBody && !state_.inSelect && state_.foreign.empty() && !trace_;
+  return state_.phase == Phase::InBody && !state_.inSelect && state_.foreign == 0 && !trace_;
 }
 
 bool PageIndex::skipInBody(const Token& t) {
@@ -605,17 +610,16 @@ bool PageIndex::inBody(const Token& t) {
     return true;
   }
 
-  if (!st.foreign.empty()) {
-    const std::string& top = st.foreign.back();
-    if (!isIntegrationPoint(top)) {
+  if (st.foreign != 0) {
+    if (!isIntegrationPoint(foreignName(st.foreign))) {
       if ((isStart && breaksOutOfForeign(t, src_)) || endIs({"br", "p"})) {
-        while (!st.foreign.empty() && !isIntegrationPoint(st.foreign.back())) {
-          st.foreign.pop_back();
+        while (st.foreign != 0 && !isIntegrationPoint(foreignName(st.foreign))) {
+          st.foreign = foreign_[st.foreign].outer;
         }
         return false;
       }
       if (isStart) {
-        if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+        if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
         st.pos = t.end;
         return true;
       }
@@ -625,9 +629,9 @@ bool PageIndex::inBody(const Token& t) {
       }
     }
     if (isEnd) {
-      for (std::size_t i = st.foreign.size(); i-- > 0;) {
-        if (html::equalsLower(t.text, st.foreign[i])) {
-          st.foreign.resize(i);
+      for (std::uint32_t e = st.foreign; e != 0; e = foreign_[e].outer) {
+        if (html::equalsLower(t.text, foreignName(e))) {
+          st.foreign = foreign_[e].outer;
           st.pos = t.end;
           return true;
         }
@@ -637,7 +641,7 @@ bool PageIndex::inBody(const Token& t) {
   }
 
   if (startIs({"svg", "math"})) {
-    if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+    if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
   } else if (startIs({"select"})) {
     st.inSelect = true;
   } else if (endIs({"body"})) {

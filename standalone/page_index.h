@@ -31,14 +31,16 @@ enum class MarkKind : std::uint8_t { HeadStart, HeadEnd, Style, Link, Webbot, Bo
 // A webbot comment opens a block (startspan), closes one (endspan), or is a block on its own.
 enum class WebbotRole : std::uint8_t { Start, End, Single };
 
-// Where the tree builder stands between two tokens.
+// Where the tree builder stands between two tokens. Plain data, so that the many landmarks that
+// keep one cost little to hold and to move.
 struct ScanState {
   enum class Phase : std::uint8_t { BeforeHtml, BeforeHead, InHead, AfterHead, InBody };
   std::size_t pos = 0;
+  std::uint32_t templateDepth = 0;  // <template> elements open in the head
+  // The open SVG and MathML elements: the index's entry for the innermost, 0 when there is none.
+  std::uint32_t foreign = 0;
   Phase phase = Phase::BeforeHtml;
   bool inSelect = false;
-  std::uint32_t templateDepth = 0;   // <template> elements open in the head
-  std::vector<std::string> foreign;  // open SVG and MathML elements, lower case, innermost last
 };
 
 struct Landmark {
@@ -130,6 +132,8 @@ class PageIndex {
   void truncate(std::size_t n);
   void resync(std::size_t from);
   void dropStale();
+  std::uint32_t openForeign(std::uint32_t outer, std::string_view name);
+  const std::string& foreignName(std::uint32_t entry) const { return foreign_[entry].name; }
   void record(Landmark mark);
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
@@ -156,6 +160,13 @@ class PageIndex {
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
   std::vector<html::Attribute> attributes_;  // scratch for webbot comments
+  // The open foreign elements of every scan state, as a tree of entries that each name one
+  // element (lower case) and the entry of the element around it; entry 0 stands for none.
+  struct ForeignEntry {
+    std::string name;
+    std::uint32_t outer = 0;
+  };
+  std::vector<ForeignEntry> foreign_{ForeignEntry{}};
   // While an edit is being scanned again: the landmarks found after it before the edit, and the
   // scan's state then, all moved to the new text's places.
   std::pmr::deque<Landmark> stale_{&pool_};
