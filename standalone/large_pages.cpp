@@ -36,11 +36,7 @@ void* LargePageMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
 }
 
 void LargePageMemory::do_deallocate(void* p, std::size_t bytes, std::size_t alignment) {
-  if (bytes < kLargeBlock) {
-    ::operator delete (p, bytes, std::align_val_t{alignment});
-  } else {
-    ::operator delete (p, roundUp(bytes), std::align_val_t{kLargePage});
-  }
+  ::operator delete (p, std::align_val_t{bytes < kLargeBlock ? alignment : kLargePage});
 }
 
 }  // namespace velmo::standalone
