@@ -80,7 +80,7 @@ peak_kb() {
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.1f", a / b }'; }
 
-declare -A velmo_ms cp_ms peer_ms mem_ratio
+declare -A velmo_ms cp_ms peer_ms mem_ratio sizes_mb
 echo "Machine: $(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 for size in $sizes; do
@@ -120,7 +120,19 @@ for size in $sizes; do
   done
 done
 
-# Growth and goals, on the largest page and, for growth, from 10 MB to 50 MB when both ran.
+# Growth from 10 MB to 50 MB (five times the bytes), when both ran.
+if [[ -n ${sizes_mb[10]:-} && -n ${sizes_mb[50]:-} ]]; then
+  echo
+  echo "| operation | 10 MB ms | 50 MB ms | 50 MB / 10 MB |"
+  echo "|---|---:|---:|---:|"
+  echo "| cp | ${cp_ms[10]} | ${cp_ms[50]} | $(ratio "${cp_ms[50]}" "${cp_ms[10]}") |"
+  for op in "${ops[@]}"; do
+    available "$op" || continue
+    echo "| $op | ${velmo_ms[10,$op]} | ${velmo_ms[50,$op]} | $(ratio "${velmo_ms[50,$op]}" "${velmo_ms[10,$op]}") |"
+  done
+fi
+
+# Goals, on the largest page.
 largest=${sizes##* }
 echo
 misses=0
