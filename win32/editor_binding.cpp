@@ -1,8 +1,5 @@
 #include "win32/editor_binding.h"
 
-#include <objbase.h>
-#include <oleauto.h>
-
 #include "win32/com/late_bound.h"
 #include "win32/editor_objects.h"
 

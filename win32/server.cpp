@@ -1,8 +1,8 @@
 // The in-process server's exports: class objects, unload test and self-registration.
 
-#include <oleauto.h>
-#include <olectl.h>
 #include <windows.h>
+
+#include <olectl.h>
 
 #include <VelmoCls_h.h>
 

@@ -4,7 +4,6 @@
 // type-library invoke refuses for a BSTR* parameter; every argument is therefore resolved to a
 // value copy first. The methods then see copies, so a caller's variable is never changed.
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <vector>

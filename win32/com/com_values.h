@@ -3,7 +3,6 @@
 // between them and the core's UTF-16 text. wchar_t is UTF-16 on Windows, so text is copied
 // unit for unit.
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <cstdint>

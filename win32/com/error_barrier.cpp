@@ -1,7 +1,5 @@
 #include "win32/com/error_barrier.h"
 
-#include <oleauto.h>
-
 #include "common/text.h"
 #include "win32/com/com_values.h"
 

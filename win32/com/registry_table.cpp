@@ -1,7 +1,5 @@
 #include "win32/com/registry_table.h"
 
-#include <objbase.h>
-
 namespace velmo::win {
 
 HRESULT writeRegistryValues(const std::vector<RegistryValue>& values) {
