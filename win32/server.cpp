@@ -71,9 +71,10 @@ HRESULT registerTypeLibrary() {
 }
 
 HRESULT unregisterTypeLibrary() {
-  const HRESULT hr =
-      UnRegisterTypeLib(LIBID_VelmoCls, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-  return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
+  // Unregistering what is not registered is no failure.
+  Bstr registeredPath;
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_VelmoCls, 1, 0, 0x409, registeredPath.put()))) return S_OK;
+  return UnRegisterTypeLib(LIBID_VelmoCls, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
 }
 
 }  // namespace
