@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows DLLs and their tests (32- and 64-bit) with MinGW-w64, prepares a Wine
+# prefix for each bitness and runs the tests there. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+for bits in 32 64; do
+  cmake -S . -B build/win$bits -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw$bits.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/win$bits -j"$(nproc)"
+done
+
+stop_wineservers() {
+  for bits in 32 64; do
+    WINEPREFIX=$PWD/build/wineprefix$bits wineserver -k 2>/dev/null || true
+  done
+}
+trap stop_wineservers EXIT
+
+status=0
+for bits in 32 64; do
+  tools/wine-prefix.sh $bits build/win$bits
+  # A wineserver kept up saves most of each Wine start.
+  WINEPREFIX=$PWD/build/wineprefix$bits wineserver -p
+  ctest --test-dir build/win$bits --output-on-failure || status=1
+done
+exit $status

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Prepares the Wine prefix for one bitness of the Windows build and registers its DLLs there.
+#   tools/wine-prefix.sh BITS BUILD_DIR [PREFIX]
+# BITS is 32 or 64; BUILD_DIR is the MinGW build (build/win32, build/win64); PREFIX defaults to
+# build/wineprefixBITS. Creating a prefix takes a while; a ready one is left as it is, and the
+# DLLs are registered again only when they changed.
+set -euo pipefail
+
+bits=${1:?bits (32 or 64)}
+build=$(realpath "${2:?build folder}")
+root=$(cd "$(dirname "$0")/.." && pwd)
+prefix=${3:-$root/build/wineprefix$bits}
+mkdir -p "$(dirname "$prefix")"
+prefix=$(realpath -m "$prefix")
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+# No Mono or Gecko installers: nothing here needs them, and they would ask.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winebrowser.exe=d"
+
+if [[ ! -f $prefix/.velmo-ready ]]; then
+  echo "wine-prefix: creating $prefix"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # Wine reads fonts only from the prefix; without them captions and close boxes draw wrongly.
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Unmanaged windows open at once on a bare X server; a web address never starts a browser.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v winebrowser.exe /t REG_SZ /d '' /f >/dev/null
+  wineserver -w
+  touch "$prefix/.velmo-ready"
+fi
+
+# Register each DLL that is new or changed since it was last registered here.
+stamp=$prefix/.velmo-registered
+: >"$stamp.new"
+for dll in VelmoCls.dll VelmoStandInEditor.dll; do
+  path=$build/bin/$dll
+  [[ -f $path ]] || continue
+  line="$path $(stat -c %Y "$path")"
+  echo "$line" >>"$stamp.new"
+  if ! grep -qxF "$line" "$stamp" 2>/dev/null; then
+    echo "wine-prefix: registering $dll in $prefix"
+    wine regsvr32 /s "$(winepath -w "$path" 2>/dev/null)"
+  fi
+done
+mv "$stamp.new" "$stamp"
