@@ -20,15 +20,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winebrowser.exe=d"
 
 if [[ ! -f $prefix/.velmo-ready ]]; then
   echo "wine-prefix: creating $prefix"
+  # (No `wineserver -w` here: with a server kept up by `wineserver -p` it would never return.)
   wineboot -i >/dev/null 2>&1
-  wineserver -w
   # Wine reads fonts only from the prefix; without them captions and close boxes draw wrongly.
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   # Unmanaged windows open at once on a bare X server; a web address never starts a browser.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   wine reg add 'HKCU\Software\Wine\DllOverrides' /v winebrowser.exe /t REG_SZ /d '' /f >/dev/null
-  wineserver -w
   touch "$prefix/.velmo-ready"
 fi
 
