@@ -18,10 +18,9 @@ stop_wineservers() {
 trap stop_wineservers EXIT
 
 status=0
+export VELMO_KEEP_WINESERVER=1
 for bits in 32 64; do
   tools/wine-prefix.sh $bits build/win$bits
-  # A wineserver kept up saves most of each Wine start.
-  WINEPREFIX=$PWD/build/wineprefix$bits wineserver -p
   ctest --test-dir build/win$bits --output-on-failure || status=1
 done
 exit $status
