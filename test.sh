@@ -7,3 +7,6 @@ tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# The COM server for Windows, cross-built and tested under Wine.
+tools/windows-tests.sh

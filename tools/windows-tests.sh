@@ -4,11 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for bits in 32 64; do
-  cmake -S . -B build/win$bits -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw$bits.cmake \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build/win$bits -j"$(nproc)"
-done
+tools/windows-build.sh 32 64
 
 stop_wineservers() {
   for bits in 32 64; do
