@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "date/frm_date.h"
 #include "entry/page_access.h"
 
 namespace velmo {
@@ -45,10 +46,17 @@ void clstestt::slide() {
   notAvailableYet(u"slide show");
 }
 void clstestt::CurDate() {
-  notAvailableYet(u"current date");
+  auto& form = ui().dialog<frmDate>(
+      [&] { return std::make_unique<frmDate>(host_, ui().platform().messages); });
+  form.showModal(ui().platform().presenter);
 }
 void clstestt::ads() {
   notAvailableYet(u"offers");
+}
+
+UiEnvironment& clstestt::ui() {
+  if (ui_ == nullptr) throw HostError(hr::kFail, u"No user interface is available for dialogs");
+  return *ui_;
 }
 
 bool clstestt::botfound(const std::u16string& strName) {
