@@ -79,7 +79,14 @@ ShowReport ScriptedPresenter::play(Form& form) {
 }
 
 void ScriptedPresenter::runModal(Form& form) {
-  ShowReport report = play(form);
+  ShowReport report;
+  try {
+    report = play(form);
+  } catch (...) {
+    // A script the user could not follow ends the show; nothing more runs on the form.
+    form.unload();
+    throw;
+  }
   // A modal dialog ends only when it closes: the user who has nothing left to do closes it.
   if (form.isVisible()) form.closeBox();
   reports_[form.name()] = std::move(report);

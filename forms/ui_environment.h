@@ -28,6 +28,13 @@ class UiEnvironment {
     return static_cast<F&>(*slot);
   }
 
+  // The dialog's instance, or nullptr when no command has needed it yet.
+  template <typename F>
+  F* findDialog() {
+    const auto found = dialogs_.find(std::type_index(typeid(F)));
+    return found == dialogs_.end() ? nullptr : static_cast<F*>(found->second.get());
+  }
+
  private:
   Platform platform_;
   std::map<std::type_index, std::unique_ptr<forms::Form>> dialogs_;
