@@ -23,6 +23,9 @@ step botfound "$page" timestamp
 step script-head "$page" 'window.defaultStatus = "Welcome to the Harbour Bakery";'
 step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
+step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
+step botfound "$page" V_Date
+step help 5 --text
 
 printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true

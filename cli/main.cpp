@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/dialog_commands.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
 
   int exitStatus = velmo::cli::kDone;
   velmo::cli::addPageCommands(app, exitStatus);
+  velmo::cli::addDialogCommands(app, exitStatus);
 
   try {
     app.parse(argc, argv);

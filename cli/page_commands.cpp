@@ -25,8 +25,9 @@ struct NamedCommand {
 void addPageCommands(CLI::App& app, int& exitStatus) {
   // The option structs must outlive parsing; the app owns them through the callbacks.
   auto found = std::make_shared<NamedCommand>();
-  auto* botfound = app.add_subcommand("botfound", "Print true when the page holds a webbot block "
-                                                  "with bot name NAME (exact, case-sensitive)");
+  auto* botfound = app.add_subcommand("botfound",
+                                      "Print true when the page holds a webbot block "
+                                      "with bot name NAME (exact, case-sensitive)");
   addPageOptions(*botfound, found->page, false);
   botfound->add_option("NAME", found->text, "The bot name")->required();
   botfound->callback([found, &exitStatus] {
@@ -48,8 +49,8 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   });
 
   auto script = std::make_shared<NamedCommand>();
-  auto* scriptHead = app.add_subcommand(
-      "script-head", "Append CODE wrapped in a script element to the page HEAD");
+  auto* scriptHead =
+      app.add_subcommand("script-head", "Append CODE wrapped in a script element to the page HEAD");
   addPageOptions(*scriptHead, script->page, false);
   scriptHead->add_option("CODE", script->text, "The script code; - reads it from standard input")
       ->required();

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libgumbo-dev
+  fp-utils libchm-dev libchm-bin chromium
 )
 
 missing=()
