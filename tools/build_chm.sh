@@ -27,7 +27,8 @@ fi
 chmcmd=$(readlink -f "$chmcmd")
 compiled=${project%.hhp}.chm
 
-rm -rf "$stage"
+# --one-file-system: never follow a bind mount into the real /usr, should one ever be left.
+rm -rf --one-file-system "$stage"
 mkdir -p "$stage/root"
 root=$(cd "$stage/root" && pwd)
 cp -r "$source_dir"/. "$root"/
