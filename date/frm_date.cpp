@@ -6,8 +6,8 @@
 
 namespace velmo {
 
-frmDate::frmDate(PageHost& host, MessageBoxes& messages)
-    : Form(frmDateDesign(), messages), host_(host) {
+frmDate::frmDate(PageHost& host, Platform& platform)
+    : Form(frmDateDesign(), platform.messages), host_(host) {
   on(u"cmdDo", forms::Event::Click, [this] { cmdDo_Click(); });
   on(u"cmdCancel", forms::Event::Click, [this] { cmdCancel_Click(); });
 }

@@ -3,12 +3,13 @@
 
 #include "entry/page_host.h"
 #include "forms/form.h"
+#include "platform/platform.h"
 
 namespace velmo {
 
 class frmDate : public forms::Form {
  public:
-  frmDate(PageHost& host, MessageBoxes& messages);
+  frmDate(PageHost& host, Platform& platform);
 
   // "Do it": pastes the block at the selection of the active page window's document, then
   // unloads. A host failure leaves the dialog open.

@@ -31,6 +31,9 @@ class clstestt {
 
  private:
   UiEnvironment& ui();
+  // The dialog's shared instance, created on first use, shown modally.
+  template <typename Dialog>
+  void showModal();
 
   PageHost& host_;
   UiEnvironment* ui_ = nullptr;

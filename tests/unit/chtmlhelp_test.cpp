@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "help/chtmlhelp.h"
+#include "help/dialog_help.h"
 #include "platform/headless/desktop_services.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
@@ -126,6 +127,26 @@ TEST_F(HelpWrapper, FileExistTrimsSpacesAndNeverAsksForAnEmptyName) {
   EXPECT_TRUE(help.FileExist(u"  " + kFile + u"  "));
   EXPECT_FALSE(help.FileExist(u"\t" + kFile));  // only spaces are trimmed
   EXPECT_EQ(files_.asked, (std::vector<std::u16string>{kFile, u"\t" + kFile}));
+}
+
+TEST(DialogHelpButton, CreatesOneHelpObjectOnTheFirstClickAndKeepsIt) {
+  testing::RecordingUi ui;
+  ui.files.readable = {u"/opt/velmo/helptest.chm"};
+  ui.help.windows = {0x101, 0x202};
+  ui.help.liveWindows = {0x202};
+  {
+    DialogHelp button(ui.ui.platform());
+    EXPECT_EQ(button.object(), nullptr);
+    button.showTopic(3);
+    const CHTMLHelp* first = button.object();
+    button.showTopic(3);
+    EXPECT_EQ(button.object(), first);
+    EXPECT_EQ(first->helpWindow(), 0x202u);
+    ASSERT_EQ(ui.help.shows.size(), 2u);
+    EXPECT_EQ(ui.help.shows[1].parent, 0u);
+    EXPECT_EQ(ui.help.shows[1].data, HelpData(3u));
+  }
+  EXPECT_EQ(ui.help.closesPosted, std::vector<WindowHandle>{0x202});
 }
 
 TEST(StdFileProbe, ReadsFilesButNotFolders) {
