@@ -38,4 +38,10 @@ inline MsgAnswer msgBox(MessageBoxes& boxes, std::u16string text,
   return boxes.show({std::move(text), std::move(title), buttons, icon, false});
 }
 
+// A confirmation that the command succeeded: OK button, no icon.
+inline void msgBoxSuccess(MessageBoxes& boxes, std::u16string text, std::u16string title = {}) {
+  if (title.empty()) title = kAppTitle;
+  boxes.show({std::move(text), std::move(title), MsgButtons::Ok, MsgIcon::None, true});
+}
+
 }  // namespace velmo

@@ -18,9 +18,7 @@ TEST(ConsoleMessageBoxes, NoticesGoToTheErrorStreamAndConfirmationsToTheOutput) 
   Console console;
   ConsoleMessageBoxes boxes(console.out, console.err, QuestionPolicy::Ask, nullptr);
   EXPECT_EQ(msgBox(boxes, u"You must have at least two pictures, add more"), MsgAnswer::Ok);
-  EXPECT_EQ(boxes.show({u"ScrollBar Color has been applied successfully", u"Velmopro",
-                        MsgButtons::Ok, MsgIcon::None, true}),
-            MsgAnswer::Ok);
+  msgBoxSuccess(boxes, u"ScrollBar Color has been applied successfully");
   msgBox(boxes, u"line one\r\nline two", MsgButtons::Ok, MsgIcon::None, u"Add to favorite");
   EXPECT_EQ(console.err.str(),
             "Velmopro: You must have at least two pictures, add more\n"
