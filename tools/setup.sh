@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libgumbo-dev
+  libgumbo-dev libclang-rt-14-dev
   fp-utils libchm-dev libchm-bin chromium
 )
 

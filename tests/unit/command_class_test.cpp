@@ -23,7 +23,7 @@ std::string bot(const std::string& name, const std::string& body) {
          "\" endspan -->";
 }
 
-class PageOperations : public ::testing::Test {
+class CommandClassOnPage : public ::testing::Test {
  protected:
   // Opens `html` as the page; returns the page's path.
   std::filesystem::path open(const std::string& html) {
@@ -41,7 +41,7 @@ class PageOperations : public ::testing::Test {
   std::filesystem::path page_;
 };
 
-TEST_F(PageOperations, ScriptHead2AppendsTheExactBlockToTheHead) {
+TEST_F(CommandClassOnPage, ScriptHead2AppendsTheExactBlockToTheHead) {
   const struct {
     std::u16string code;
     const char* goldenFile;
@@ -57,7 +57,7 @@ TEST_F(PageOperations, ScriptHead2AppendsTheExactBlockToTheHead) {
   }
 }
 
-TEST_F(PageOperations, ScriptHead2TwiceLeavesTwoBlocks) {
+TEST_F(CommandClassOnPage, ScriptHead2TwiceLeavesTwoBlocks) {
   open("<html><head></head><body></body></html>");
   clstestt(host_).scriptHead2(u"alert(\"hi\");");
   clstestt(host_).scriptHead2(u"alert(\"hi\");");
@@ -65,7 +65,7 @@ TEST_F(PageOperations, ScriptHead2TwiceLeavesTwoBlocks) {
   EXPECT_EQ(committed(), "<html><head>" + block + block + "</head><body></body></html>");
 }
 
-TEST_F(PageOperations, BotfoundComparesNamesExactly) {
+TEST_F(CommandClassOnPage, BotfoundComparesNamesExactly) {
   open("<body>" + bot("V_Date", "d") + bot("Timestamp", "t") + "</body>");
   clstestt cls(host_);
   EXPECT_TRUE(cls.botfound(u"V_Date"));
@@ -75,7 +75,7 @@ TEST_F(PageOperations, BotfoundComparesNamesExactly) {
   EXPECT_FALSE(cls.botfound(u""));
 }
 
-TEST_F(PageOperations, PageWithoutWebbotsFindsNothingAndErasesNothing) {
+TEST_F(CommandClassOnPage, PageWithoutWebbotsFindsNothingAndErasesNothing) {
   const std::string html = "<html><body><!-- webbot? no --><p>text</p></body></html>";
   open(html);
   EXPECT_FALSE(clstestt(host_).botfound(u"V_Date"));
@@ -83,7 +83,7 @@ TEST_F(PageOperations, PageWithoutWebbotsFindsNothingAndErasesNothing) {
   EXPECT_EQ(committed(), html);
 }
 
-TEST_F(PageOperations, EraseBotRemovesTheFirstOfTwoSameNamedBlocksPerCall) {
+TEST_F(CommandClassOnPage, EraseBotRemovesTheFirstOfTwoSameNamedBlocksPerCall) {
   open("<body>a" + bot("X", "1") + "b" + bot("x", "2") + "c" + bot("X", "3") + "d</body>");
   clstestt cls(host_);
   cls.eraseBot(u"X");
@@ -94,7 +94,7 @@ TEST_F(PageOperations, EraseBotRemovesTheFirstOfTwoSameNamedBlocksPerCall) {
   EXPECT_TRUE(cls.botfound(u"x"));
 }
 
-TEST_F(PageOperations, WebbotWalkPassesThe16BitLimit) {
+TEST_F(CommandClassOnPage, WebbotWalkPassesThe16BitLimit) {
   std::string html = "<body>";
   for (int i = 0; i < 40000; ++i) html += bot("B" + std::to_string(i), "");
   html += "</body>";
@@ -107,7 +107,7 @@ TEST_F(PageOperations, WebbotWalkPassesThe16BitLimit) {
   EXPECT_TRUE(cls.botfound(u"B32768"));
 }
 
-TEST_F(PageOperations, HeadHasNameNeedsTheQuotesButIgnoresCase) {
+TEST_F(CommandClassOnPage, HeadHasNameNeedsTheQuotesButIgnoresCase) {
   const struct {
     const char* head;
     bool found;
@@ -122,7 +122,7 @@ TEST_F(PageOperations, HeadHasNameNeedsTheQuotesButIgnoresCase) {
   }
 }
 
-TEST_F(PageOperations, AddHeadScriptAppendsOnlyOnce) {
+TEST_F(CommandClassOnPage, AddHeadScriptAppendsOnlyOnce) {
   open("<html><head><title>t</title></head><body></body></html>");
   const std::u16string first = u"<script name =\"SLIDE_VL\">one</script>\r\n";
   addHeadScript(host_, first, u"SLIDE_VL");
@@ -131,7 +131,7 @@ TEST_F(PageOperations, AddHeadScriptAppendsOnlyOnce) {
                              "</head><body></body></html>");
 }
 
-TEST_F(PageOperations, WithoutAPageEveryOperationReportsTheHostError) {
+TEST_F(CommandClassOnPage, WithoutAPageEveryOperationReportsTheHostError) {
   StandaloneHost empty;
   clstestt cls(empty);
   EXPECT_THROW(cls.botfound(u"x"), HostError);
@@ -145,7 +145,7 @@ TEST_F(PageOperations, WithoutAPageEveryOperationReportsTheHostError) {
   }
 }
 
-TEST_F(PageOperations, DialogCommandsSayTheyAreNotAvailableYet) {
+TEST_F(CommandClassOnPage, DialogCommandsSayTheyAreNotAvailableYet) {
   open("<body></body>");
   clstestt cls(host_);
   for (auto command : {&clstestt::style, &clstestt::addtofavor, &clstestt::slide,
