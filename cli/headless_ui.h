@@ -4,11 +4,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/ini_settings.h"
 #include "forms/scripted_presenter.h"
 #include "forms/ui_environment.h"
 #include "platform/headless/console_message_boxes.h"
 #include "platform/headless/desktop_services.h"
-#include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_dialogs.h"
 #include "platform/linux/chm_help_viewer.h"
 
@@ -45,7 +45,7 @@ class HeadlessUi {
   ConsoleMessageBoxes messages_;
   ScriptedOpenFileDialog openFile_;
   ScriptedColourChooser colours_;
-  MemorySettingsStore settings_;
+  IniSettings settings_;
   linux_help::ChmHelpViewer help_;
   StdFileProbe files_;
   ConsoleShell shell_;
