@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "date/frm_date.h"
 #include "entry/page_access.h"
 
 namespace velmo {
@@ -35,6 +36,18 @@ std::u16string scriptHead2Block(const std::u16string& strCode) {
   return u"<script language = \"javascript\">\r\n" + strCode + u"\r\n</script>\r\n";
 }
 
+template <typename Dialog>
+void clstestt::showModal() {
+  Platform& platform = ui().platform();
+  auto& dialog = ui().dialog<Dialog>([&] { return std::make_unique<Dialog>(host_, platform); });
+  dialog.showModal(platform.presenter);
+}
+
+UiEnvironment& clstestt::ui() {
+  if (ui_ == nullptr) throw HostError(hr::kFail, u"No user interface is available for dialogs");
+  return *ui_;
+}
+
 void clstestt::style() {
   notAvailableYet(u"scrollbar colour");
 }
@@ -45,7 +58,7 @@ void clstestt::slide() {
   notAvailableYet(u"slide show");
 }
 void clstestt::CurDate() {
-  notAvailableYet(u"current date");
+  showModal<frmDate>();
 }
 void clstestt::ads() {
   notAvailableYet(u"offers");

@@ -77,7 +77,27 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
     fail(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", target);
   }
 }
+
+void renameOver(const fs::path& from, const fs::path& to) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    fail(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", to);
+  }
+}
 #else
+void syncFolderOf(const fs::path& target) {
+  const fs::path folder = target.parent_path();
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+void renameOver(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) fail(errno, u"Cannot write", to);
+  syncFolderOf(to);
+}
+
 void writeAndReplace(const fs::path& target, std::string_view content) {
   mode_t mode;
   struct stat st {};
@@ -113,12 +133,7 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
     fail(err, u"Cannot write", target);
   }
   // Make the rename itself durable.
-  const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  syncFolderOf(target);
 }
 #endif
 
@@ -165,6 +180,10 @@ std::string readFile(const fs::path& path) {
 
 void writeFileAtomically(const fs::path& target, std::string_view content) {
   writeAndReplace(target, content);
+}
+
+void moveFileReplacing(const fs::path& from, const fs::path& to) {
+  renameOver(from, to);
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target) {

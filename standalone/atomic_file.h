@@ -19,6 +19,10 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view c
 // Copies a file in the same way (used to bring a picture into the site).
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
 
+// Renames `from` over `to` in one step (both in the same folder) and makes the rename durable.
+// HostError naming `to` on failure; `from` is then left where it was.
+void moveFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // A path as the core sees it, and back.
 std::u16string pathToText(const std::filesystem::path& path);
 std::filesystem::path textToPath(std::u16string_view text);

@@ -46,6 +46,10 @@ std::optional<std::string> getProperty(std::string_view sheet, const Rule& rule,
 
 // Sets the property: replaces the value of its last declaration, or appends `name: value;` at the
 // end of the block when there is none (adding a `;` after a last declaration that lacks one).
+// The new declaration follows the block's layout: it gets the white space that stands in front
+// of the last declaration (its line break and indentation when it has one), so `{ a: 1; }` gives
+// `{ a: 1; name: value; }` and one declaration per line stays one per line. In an unterminated
+// rule, a string, comment or bracket left open is closed first.
 Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name,
                  std::string_view value, bool caseSensitive);
 
@@ -54,8 +58,12 @@ Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name
 std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule, std::string_view name,
                                    bool caseSensitive);
 
-// Appends `selector { style }` as a new last rule of the sheet, on a line of its own, using the
-// line break that the sheet already uses (LF when it has none).
+// Appends `selector { style }` (`selector { }` for an empty style) as a new last rule of the
+// sheet, on a line of its own, using the line break that the sheet already uses (LF when it has
+// none). It goes before a trailing `-->` and before the white space that ends the sheet's last
+// line. Whatever the sheet leaves open at its end (an unterminated rule, comment or string, a
+// selector without a block, an at-rule without its `;`) is closed first, so that the new rule
+// stands at the top level and is the sheet's last rule.
 Edit appendRule(std::string_view sheet, std::string_view selector, std::string_view style);
 
 }  // namespace velmo::standalone::css

@@ -1,0 +1,28 @@
+// velmo: the library's commands on an HTML page and a site folder on disk.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/dialog_commands.h"
+#include "cli/page_commands.h"
+#include "cli/page_session.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
+  app.set_version_flag("--version", std::string("velmo ") + VELMO_VERSION);
+  app.require_subcommand(1);
+
+  int exitStatus = velmo::cli::kDone;
+  velmo::cli::addPageCommands(app, exitStatus);
+  velmo::cli::addDialogCommands(app, exitStatus);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? velmo::cli::kDone : velmo::cli::kFailed;
+  } catch (const velmo::HostError& error) {
+    velmo::cli::printError(u"velmo: " + error.description());
+    return velmo::cli::kFailed;
+  }
+  return exitStatus;
+}

@@ -1,0 +1,65 @@
+#include "cli/page_commands.h"
+
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "cli/page_session.h"
+#include "entry/clstestt.h"
+
+namespace velmo::cli {
+namespace {
+
+std::string readStandardInput() {
+  std::ios::sync_with_stdio(false);
+  return std::string(std::istreambuf_iterator<char>(std::cin), {});
+}
+
+struct NamedCommand {
+  PageOptions page;
+  std::string text;
+};
+
+}  // namespace
+
+void addPageCommands(CLI::App& app, int& exitStatus) {
+  // The option structs must outlive parsing; the app owns them through the callbacks.
+  auto found = std::make_shared<NamedCommand>();
+  auto* botfound = app.add_subcommand("botfound",
+                                      "Print true when the page holds a webbot block "
+                                      "with bot name NAME (exact, case-sensitive)");
+  addPageOptions(*botfound, found->page, false);
+  botfound->add_option("NAME", found->text, "The bot name")->required();
+  botfound->callback([found, &exitStatus] {
+    exitStatus = runOnPage(found->page, [&](standalone::StandaloneHost& host) {
+      const bool result = clstestt(host).botfound(argumentText(found->text, "NAME"));
+      printLine(result ? u"true" : u"false");
+    });
+  });
+
+  auto erase = std::make_shared<NamedCommand>();
+  auto* eraseBot = app.add_subcommand(
+      "erase-bot", "Remove the first webbot block with bot name NAME (exact, case-sensitive)");
+  addPageOptions(*eraseBot, erase->page, false);
+  eraseBot->add_option("NAME", erase->text, "The bot name")->required();
+  eraseBot->callback([erase, &exitStatus] {
+    exitStatus = runOnPage(erase->page, [&](standalone::StandaloneHost& host) {
+      clstestt(host).eraseBot(argumentText(erase->text, "NAME"));
+    });
+  });
+
+  auto script = std::make_shared<NamedCommand>();
+  auto* scriptHead =
+      app.add_subcommand("script-head", "Append CODE wrapped in a script element to the page HEAD");
+  addPageOptions(*scriptHead, script->page, false);
+  scriptHead->add_option("CODE", script->text, "The script code; - reads it from standard input")
+      ->required();
+  scriptHead->callback([script, &exitStatus] {
+    const std::string code = script->text == "-" ? readStandardInput() : script->text;
+    exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host) {
+      clstestt(host).scriptHead2(argumentText(code, "CODE"));
+    });
+  });
+}
+
+}  // namespace velmo::cli

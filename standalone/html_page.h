@@ -1,0 +1,102 @@
+#pragma once
+// An HTML page file held in memory as its exact UTF-8 bytes, with a selection and the Document
+// objects that read and edit it. Every edit replaces one byte range and leaves every other byte
+// as it was; nothing is written to disk before save().
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "entry/page_host.h"
+#include "standalone/linked_sheets.h"
+#include "standalone/page_index.h"
+
+namespace velmo::standalone {
+
+class HtmlPage {
+ public:
+  // Reads the page; HostError naming the file when it cannot be read or is not UTF-8. An empty
+  // siteRoot means the page's folder. A byte order mark stays part of the text.
+  static std::unique_ptr<HtmlPage> load(const std::filesystem::path& file,
+                                        const std::filesystem::path& siteRoot);
+  // A page made from bytes, as if read from `file`; the same checks as load.
+  static std::unique_ptr<HtmlPage> fromSource(std::string bytes, const std::filesystem::path& file,
+                                              const std::filesystem::path& siteRoot);
+
+  const std::string& source() const { return source_; }
+  const std::filesystem::path& file() const { return file_; }
+  const std::filesystem::path& siteRoot() const { return siteRoot_; }
+
+  // Byte offsets into source(); begin == end is a caret.
+  struct Range {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+  };
+  Range selection() const { return selection_; }
+  // HostError (invalid argument) when the range is not inside the page.
+  void setSelection(std::size_t begin, std::size_t end);
+  // Just before the first </body> end tag; the end of the page when there is none.
+  std::size_t defaultCaret();
+  std::size_t find(std::string_view text, std::size_t from = 0) const {
+    return source_.find(text, from);
+  }
+
+  // The page's document. Its objects keep a reference to this page and find what they denote
+  // again on every call, so an object stays right after edits made through any other.
+  std::unique_ptr<Document> document();
+
+  // True when the page differs from its file, or a linked style sheet from its file.
+  bool changed() const;
+  // Writes the page to `target` (its own file when empty) when it changed or when the target is
+  // another file, and every changed linked style sheet to its own file. Only a write to the
+  // page's own file makes the page count as unchanged again.
+  void save(const std::filesystem::path& target = {});
+  // Drops every edit since loading or the last save to the page's own file.
+  void revert();
+
+  // The one way the text changes: [begin, end) becomes `text`. Keeps the index, the selection
+  // and every anchor in step.
+  void replace(std::size_t begin, std::size_t end, std::string_view text);
+
+  // A position that follows the text it stands before through later edits.
+  struct Anchor {
+    std::size_t offset = 0;
+    std::size_t version = 0;
+  };
+  Anchor anchor(std::size_t offset) const { return {offset, edits_.size()}; }
+  // Where the anchor stands now; nothing when an edit removed the text it stood before.
+  std::optional<std::size_t> resolve(const Anchor& anchor) const;
+
+  PageIndex& index() { return index_; }
+  LinkedSheets& linkedSheets() { return linked_; }
+
+ private:
+  struct Private {};
+
+ public:
+  HtmlPage(Private, std::filesystem::path file, std::filesystem::path siteRoot, std::string source);
+  HtmlPage(const HtmlPage&) = delete;
+  HtmlPage& operator=(const HtmlPage&) = delete;
+
+ private:
+  struct EditRecord {
+    std::size_t begin;
+    std::size_t removed;
+    std::size_t inserted;
+  };
+
+  std::filesystem::path file_;
+  std::filesystem::path siteRoot_;
+  std::string source_;
+  std::string saved_;  // the page's own file as last read or written
+  std::vector<EditRecord> edits_;
+  PageIndex index_;
+  LinkedSheets linked_;
+  Range selection_;
+};
+
+}  // namespace velmo::standalone

@@ -1,0 +1,80 @@
+#pragma once
+// A byte-level HTML tokenizer over UTF-8 page source. It follows the HTML5 tokenizer states that
+// decide where tags, comments, doctypes and raw text begin and end, and nothing more: it builds no
+// tree and decodes no text. Callers take one token at a time from a position in the data state
+// and switch to raw text themselves, because only the tree builder knows when an element's content
+// is raw (not inside <select>, not in SVG or MathML).
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo::standalone::html {
+
+enum class TokenKind {
+  Text,  // character data up to the next markup
+  StartTag,
+  EndTag,
+  Comment,       // <!-- ... -->
+  BogusComment,  // <!x>, <?x>, </ x>, and <![CDATA[ outside foreign content
+  Doctype,
+  Cdata,    // <![CDATA[ ... ]]> in foreign content
+  Dropped,  // consumed without a token: "</>" and a tag cut off by the end of the input
+  Eof,
+};
+
+struct Token {
+  TokenKind kind = TokenKind::Eof;
+  std::size_t begin = 0;  // first byte
+  std::size_t end = 0;    // one past the last byte
+  // StartTag/EndTag: the tag name as written. Comment/BogusComment/Cdata: the comment's text.
+  std::string_view text;
+  bool selfClosing = false;
+  // Ended by the end of the input rather than by its own closing characters: more input appended
+  // at `end` would become part of this token.
+  bool openAtEof = false;
+};
+
+// The token starting at `pos` in the data state. In foreign content <![CDATA[ opens a CDATA
+// section; elsewhere it is a bogus comment.
+Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = false);
+
+// How the content of an element whose start tag switches the tokenizer is read.
+enum class TextMode { RawText, Rcdata, ScriptData, Plaintext };
+
+// Elements whose content the tokenizer reads as raw text. <noscript> counts as raw text, as it
+// does in a browser with scripting enabled.
+std::optional<TextMode> textModeOf(std::string_view tagName);
+
+// Where the content of a raw-text element starting at `pos` ends: the offset of its end tag
+// ("</name" followed by white space, "/" or ">"), or the source size when it has none.
+std::size_t rawTextEnd(std::string_view src, std::size_t pos, TextMode mode,
+                       std::string_view tagName);
+
+bool isSpace(char c);
+// Compares ASCII letters without case; `lower` must be written in lower case.
+bool equalsLower(std::string_view text, std::string_view lower);
+
+struct Attribute {
+  std::string_view name;   // as written
+  std::string_view value;  // as written, without quotes and undecoded
+  bool hasValue = false;
+};
+
+// The attributes of a tag given from its "<", or of an attribute list given from its first
+// byte (as in a webbot comment), in source order.
+std::vector<Attribute> tagAttributes(std::string_view tag);
+std::vector<Attribute> attributeList(std::string_view text);
+
+// The first attribute named `lowerName` (compared without ASCII case), its value with character
+// references decoded; nothing when there is none. A name without a value yields "".
+std::optional<std::string> findAttribute(const std::vector<Attribute>& attributes,
+                                         std::string_view lowerName);
+
+// Decodes numeric character references and the few named ones an attribute value usually holds
+// (&amp; &lt; &gt; &quot; &apos; &nbsp;). Unknown references stay as written.
+std::string decodeCharacterReferences(std::string_view text);
+
+}  // namespace velmo::standalone::html

@@ -1,0 +1,49 @@
+#pragma once
+// The style sheet files that a page links to. A file inside the site is read once, edited in
+// memory and written back on save; a local file outside the site is read-only; a missing file or
+// a remote address is an empty read-only sheet.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "standalone/css_text.h"
+
+namespace velmo::standalone {
+
+struct SheetFile {
+  enum class Access { Writable, OutsideSite, Missing, Remote };
+  std::filesystem::path path;
+  std::u16string label;  // how messages name the sheet
+  Access access = Access::Missing;
+  std::size_t bomSize = 0;  // a byte order mark is kept but is no part of the CSS text
+  std::string saved;        // the file as read or last written
+  std::string text;         // with the edits made since
+
+  std::string_view css() const { return std::string_view(text).substr(bomSize); }
+};
+
+class LinkedSheets {
+ public:
+  LinkedSheets(std::filesystem::path pageFolder, std::filesystem::path siteRoot);
+
+  // The sheet that `href` (a link's decoded href) names, relative to the page's folder or, when
+  // it begins with "/", to the site's root. HostError naming the file when it exists but cannot
+  // be read or is not UTF-8.
+  SheetFile& open(std::string_view href);
+
+  // Applies an edit of the sheet's CSS text; HostError (access denied) for a read-only sheet.
+  void edit(SheetFile& sheet, const css::Edit& edit);
+
+  bool changed() const;
+  void save();
+  void revert();
+
+ private:
+  std::filesystem::path pageFolder_;
+  std::filesystem::path siteRoot_;
+  std::map<std::string, SheetFile> files_;  // by resolved path, or by address when remote
+};
+
+}  // namespace velmo::standalone

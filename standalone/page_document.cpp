@@ -1,0 +1,76 @@
+#include "standalone/page_document.h"
+
+#include "common/text.h"
+#include "entry/host_error.h"
+#include "standalone/html_page.h"
+#include "standalone/html_scan.h"
+#include "standalone/page_objects.h"
+
+namespace velmo::standalone {
+namespace {
+
+// The selection as it stands when pasteHTML is called: edits made meanwhile move it along.
+class PageTextRange : public TextRange {
+ public:
+  explicit PageTextRange(HtmlPage& page) : page_(page) {}
+
+  void pasteHTML(const std::u16string& html) override {
+    const HtmlPage::Range sel = page_.selection();
+    const std::string bytes = utf16ToUtf8(html);
+    page_.replace(sel.begin, sel.end, bytes);
+    const std::size_t caret = sel.begin + bytes.size();
+    page_.setSelection(caret, caret);
+  }
+
+ private:
+  HtmlPage& page_;
+};
+
+class PageSelection : public Selection {
+ public:
+  explicit PageSelection(HtmlPage& page) : page_(page) {}
+  std::unique_ptr<TextRange> createRange() override {
+    return std::make_unique<PageTextRange>(page_);
+  }
+
+ private:
+  HtmlPage& page_;
+};
+
+class PageDocument : public Document {
+ public:
+  explicit PageDocument(HtmlPage& page) : page_(page) {}
+  std::unique_ptr<ElementCollection> all() override { return makeAllElements(page_); }
+  std::unique_ptr<Selection> selection() override { return std::make_unique<PageSelection>(page_); }
+  std::unique_ptr<StyleSheets> styleSheets() override { return makeStyleSheets(page_); }
+  std::unique_ptr<ElementCollection> webbots() override { return makeWebbots(page_); }
+
+ private:
+  HtmlPage& page_;
+};
+
+}  // namespace
+
+std::unique_ptr<Document> makePageDocument(HtmlPage& page) {
+  return std::make_unique<PageDocument>(page);
+}
+
+std::string lowerAsciiName(std::u16string_view name) {
+  std::string out = utf16ToUtf8(name);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return out;
+}
+
+std::optional<std::u16string> tagAttribute(std::string_view tag, std::u16string_view name) {
+  const auto value = html::findAttribute(html::tagAttributes(tag), lowerAsciiName(name));
+  if (!value) return std::nullopt;
+  return utf8ToUtf16(*value);
+}
+
+void throwGone(std::u16string_view what) {
+  throw HostError(hr::kFail, std::u16string(what) + u" is no longer in the page");
+}
+
+}  // namespace velmo::standalone

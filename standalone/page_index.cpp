@@ -1,0 +1,535 @@
+#include "standalone/page_index.h"
+
+#include <algorithm>
+#include <map>
+
+#include "standalone/html_scan.h"
+
+namespace velmo::standalone {
+namespace {
+
+using html::Token;
+using html::TokenKind;
+using Phase = ScanState::Phase;
+
+ScanState initialState(const std::string& src) {
+  ScanState st;
+  // The byte order mark is no text to the parser; it must not imply a head before <html>.
+  if (src.compare(0, 3, "\xEF\xBB\xBF") == 0) st.pos = 3;
+  return st;
+}
+
+bool nameIn(std::string_view name, std::initializer_list<std::string_view> lowerNames) {
+  for (std::string_view n : lowerNames) {
+    if (html::equalsLower(name, n)) return true;
+  }
+  return false;
+}
+
+std::size_t firstNonSpace(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!html::isSpace(text[i])) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string lowerName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return out;
+}
+
+// Elements of SVG and MathML whose content the parser reads as HTML again.
+bool isIntegrationPoint(const std::string& name) {
+  return name == "foreignobject" || name == "desc" || name == "title" || name == "annotation-xml" ||
+         name == "mi" || name == "mo" || name == "mn" || name == "ms" || name == "mtext";
+}
+
+// HTML start tags that end SVG or MathML content.
+bool breaksOutOfForeign(const Token& t, std::string_view src) {
+  if (nameIn(
+          t.text,
+          {"b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+           "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+           "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+           "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+           "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var"})) {
+    return true;
+  }
+  if (!html::equalsLower(t.text, "font")) return false;
+  const auto attrs = html::tagAttributes(src.substr(t.begin, t.end - t.begin));
+  return html::findAttribute(attrs, "color") || html::findAttribute(attrs, "face") ||
+         html::findAttribute(attrs, "size");
+}
+
+bool hasToken(std::string_view list, std::string_view lowerWord) {
+  std::size_t i = 0;
+  while (i < list.size()) {
+    while (i < list.size() && html::isSpace(list[i])) ++i;
+    const std::size_t start = i;
+    while (i < list.size() && !html::isSpace(list[i])) ++i;
+    if (i > start && html::equalsLower(list.substr(start, i - start), lowerWord)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+PageIndex::PageIndex(const std::string& source) : src_(source), state_(initialState(source)) {}
+
+void PageIndex::invalidateFrom(std::size_t offset) {
+  while (!marks_.empty()) {
+    const Landmark& m = marks_.back();
+    if (m.reach < offset || (m.reach == offset && m.closed)) break;
+    marks_.pop_back();
+  }
+  const std::size_t n = marks_.size();
+  while (!sheets_.empty() && sheets_.back() >= n) sheets_.pop_back();
+  while (!webbots_.empty() && webbots_.back() >= n) webbots_.pop_back();
+  for (auto* slot : {&headStart_, &headEnd_, &bodyEnd_}) {
+    if (*slot && **slot >= n) slot->reset();
+  }
+  state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
+  done_ = false;
+  blocksValid_ = false;
+}
+
+HeadSpan PageIndex::head() {
+  while (!headEnd_ && step()) {
+  }
+  const Landmark& s = marks_[*headStart_];
+  const Landmark& e = marks_[*headEnd_];
+  return {s.begin, s.innerBegin, e.innerEnd, e.end, s.explicitTag, e.explicitTag};
+}
+
+std::vector<std::size_t> PageIndex::headSheets() {
+  while (state_.phase != Phase::InBody && step()) {
+  }
+  std::vector<std::size_t> out;
+  for (std::size_t i : sheets_) {
+    if (marks_[i].inHead) out.push_back(i);
+  }
+  return out;
+}
+
+std::optional<std::size_t> PageIndex::bodyEndTag() {
+  while (!bodyEnd_ && step()) {
+  }
+  if (!bodyEnd_) return std::nullopt;
+  return marks_[*bodyEnd_].begin;
+}
+
+std::size_t PageIndex::sheetCount() {
+  scanAll();
+  return sheets_.size();
+}
+
+std::optional<std::size_t> PageIndex::sheet(std::size_t i) {
+  while (sheets_.size() <= i && step()) {
+  }
+  if (i >= sheets_.size()) return std::nullopt;
+  return sheets_[i];
+}
+
+const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
+  scanAll();
+  if (blocksValid_) return blocks_;
+  // Each end comment closes the nearest open block of the same name; an end without an open
+  // block is no block at all.
+  blocks_.clear();
+  std::map<std::optional<std::string>, std::vector<std::size_t>> open;
+  for (std::size_t m : webbots_) {
+    const Landmark& w = marks_[m];
+    if (w.role == WebbotRole::End) {
+      auto it = open.find(w.botName);
+      if (it != open.end() && !it->second.empty()) {
+        blocks_[it->second.back()].end = m;
+        it->second.pop_back();
+      }
+      continue;
+    }
+    if (w.role == WebbotRole::Start) open[w.botName].push_back(blocks_.size());
+    blocks_.push_back({m, std::nullopt});
+  }
+  blocksValid_ = true;
+  return blocks_;
+}
+
+std::optional<std::size_t> PageIndex::webbotBlockAt(std::size_t begin) {
+  const auto& blocks = webbotBlocks();
+  auto it = std::lower_bound(
+      blocks.begin(), blocks.end(), begin,
+      [&](const WebbotBlock& b, std::size_t x) { return marks_[b.start].begin < x; });
+  if (it == blocks.end() || marks_[it->start].begin != begin) return std::nullopt;
+  return static_cast<std::size_t>(it - blocks.begin());
+}
+
+std::optional<std::size_t> PageIndex::find(MarkKind kind, std::size_t begin) {
+  while (state_.pos <= begin && step()) {
+  }
+  auto it = std::lower_bound(marks_.begin(), marks_.end(), begin,
+                             [](const Landmark& m, std::size_t x) { return m.begin < x; });
+  for (; it != marks_.end() && it->begin == begin; ++it) {
+    if (it->kind == kind) return static_cast<std::size_t>(it - marks_.begin());
+  }
+  return std::nullopt;
+}
+
+std::vector<TraceItem> PageIndex::trace() {
+  std::vector<TraceItem> out;
+  invalidateFrom(0);
+  trace_ = &out;
+  scanAll();
+  trace_ = nullptr;
+  return out;
+}
+
+void PageIndex::scanAll() {
+  while (step()) {
+  }
+}
+
+bool PageIndex::step() {
+  if (done_) return false;
+  const bool foreign = state_.phase == Phase::InBody && !state_.inSelect &&
+                       !state_.foreign.empty() && !isIntegrationPoint(state_.foreign.back());
+  const Token t = html::nextToken(src_, state_.pos, foreign);
+  if (t.kind == TokenKind::Eof && state_.phase == Phase::InBody) {
+    done_ = true;
+    return false;
+  }
+  process(t);
+  return true;
+}
+
+void PageIndex::push(Landmark mark) {
+  const std::size_t resume = mark.after.pos;
+  mark.after = state_;
+  mark.after.pos = resume;
+  const std::size_t i = marks_.size();
+  switch (mark.kind) {
+    case MarkKind::HeadStart:
+      headStart_ = i;
+      break;
+    case MarkKind::HeadEnd:
+      headEnd_ = i;
+      break;
+    case MarkKind::BodyEnd:
+      bodyEnd_ = i;
+      break;
+    case MarkKind::Style:
+    case MarkKind::Link:
+      sheets_.push_back(i);
+      break;
+    case MarkKind::Webbot:
+      webbots_.push_back(i);
+      break;
+  }
+  marks_.push_back(std::move(mark));
+}
+
+namespace {
+
+// A head edge. An implied one is zero-wide; it was decided by the token at `begin`, so the
+// bytes up to `reach` decide it.
+Landmark headEdge(MarkKind kind, std::size_t begin, std::size_t end, bool explicitTag,
+                  std::size_t reach, bool closed, std::size_t resume) {
+  Landmark m;
+  m.kind = kind;
+  m.begin = begin;
+  m.end = end;
+  m.innerBegin = kind == MarkKind::HeadStart ? end : begin;
+  m.innerEnd = kind == MarkKind::HeadEnd ? begin : end;
+  m.explicitTag = explicitTag;
+  m.reach = reach;
+  m.closed = closed;
+  m.after.pos = resume;
+  return m;
+}
+
+}  // namespace
+
+void PageIndex::process(const Token& t) {
+  ScanState& st = state_;
+  if (t.kind == TokenKind::Comment) webbotComment(t);
+  if (trace_ && (t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment)) {
+    trace_->push_back({TraceItem::Kind::Comment, t.begin, t.end, t.begin, t.end});
+  }
+  const bool isStart = t.kind == TokenKind::StartTag;
+  const bool isEnd = t.kind == TokenKind::EndTag;
+  const bool eof = t.kind == TokenKind::Eof;
+  const bool closed = !eof && !t.openAtEof;
+  const bool ignorable = t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment ||
+                         t.kind == TokenKind::Doctype || t.kind == TokenKind::Dropped;
+  auto startIs = [&](std::initializer_list<std::string_view> names) {
+    return isStart && nameIn(t.text, names);
+  };
+  auto endIs = [&](std::initializer_list<std::string_view> names) {
+    return isEnd && nameIn(t.text, names);
+  };
+  // Only these end tags make the parser leave the phases before the body.
+  const bool otherEndTag = isEnd && !nameIn(t.text, {"head", "body", "html", "br"});
+  // Text reprocessed from its first non-space character, in the next phase.
+  const std::size_t textStart = t.kind == TokenKind::Text ? firstNonSpace(t.text) : 0;
+  const bool spaceOnly = t.kind == TokenKind::Text && textStart == std::string_view::npos;
+  const std::size_t firstChar = t.begin + (spaceOnly ? 0 : textStart);
+
+  // A head tag as written.
+  auto explicitEdge = [&](MarkKind kind, Phase next) {
+    st.phase = next;
+    push(headEdge(kind, t.begin, t.end, true, t.end, true, t.end));
+    st.pos = t.end;
+  };
+  // A head edge the parser implies before this token, or before the first non-space character
+  // of this text; true when the token must be processed again in the next phase.
+  auto impliedEdge = [&](MarkKind kind, Phase next) {
+    st.phase = next;
+    if (t.kind == TokenKind::Text) {
+      push(headEdge(kind, firstChar, firstChar, false, firstChar + 1, true, firstChar));
+      st.pos = firstChar;
+      return false;
+    }
+    push(headEdge(kind, t.begin, t.begin, false, t.end, closed, t.begin));
+    return true;
+  };
+
+  while (true) {
+    switch (st.phase) {
+      case Phase::BeforeHtml:
+        if (spaceOnly || ignorable || otherEndTag) {
+          st.pos = t.end;
+        } else if (startIs({"html"})) {
+          st.phase = Phase::BeforeHead;
+          st.pos = t.end;
+        } else if (t.kind == TokenKind::Text) {
+          st.phase = Phase::BeforeHead;
+          st.pos = firstChar;
+        } else {
+          st.phase = Phase::BeforeHead;
+          continue;
+        }
+        return;
+
+      case Phase::BeforeHead:
+        if (spaceOnly || ignorable || otherEndTag || startIs({"html"})) {
+          st.pos = t.end;
+        } else if (startIs({"head"})) {
+          explicitEdge(MarkKind::HeadStart, Phase::InHead);
+        } else if (impliedEdge(MarkKind::HeadStart, Phase::InHead)) {
+          continue;
+        }
+        return;
+
+      case Phase::InHead:
+        if (st.templateDepth > 0 && !eof) {
+          // Template content is inert: nothing in it ends the head or counts as a sheet.
+          if (startIs({"template"})) {
+            ++st.templateDepth;
+          } else if (endIs({"template"})) {
+            --st.templateDepth;
+          } else if (isStart && html::textModeOf(t.text)) {
+            rawElement(t, true, false);
+            return;
+          }
+          st.pos = t.end;
+          return;
+        }
+        if (spaceOnly || ignorable || otherEndTag ||
+            startIs({"html", "head", "base", "basefont", "bgsound", "meta"})) {
+          st.pos = t.end;
+        } else if (startIs({"link"})) {
+          link(t, true);
+          st.pos = t.end;
+        } else if (startIs({"title", "noscript", "noframes", "style", "script"})) {
+          rawElement(t, true, true);
+        } else if (startIs({"template"})) {
+          ++st.templateDepth;
+          st.pos = t.end;
+        } else if (endIs({"head"})) {
+          explicitEdge(MarkKind::HeadEnd, Phase::AfterHead);
+        } else if (impliedEdge(MarkKind::HeadEnd, Phase::AfterHead)) {
+          continue;
+        }
+        return;
+
+      case Phase::AfterHead:
+        if (spaceOnly || ignorable || otherEndTag ||
+            startIs({"html", "head", "base", "basefont", "bgsound", "meta", "template"})) {
+          st.pos = t.end;
+        } else if (startIs({"body", "frameset"})) {
+          st.phase = Phase::InBody;
+          st.pos = t.end;
+        } else if (startIs({"link"})) {
+          // The parser puts these into the head element even after </head>.
+          link(t, true);
+          st.pos = t.end;
+        } else if (startIs({"noframes", "script", "style", "title"})) {
+          rawElement(t, true, true);
+        } else if (t.kind == TokenKind::Text) {
+          st.phase = Phase::InBody;
+          st.pos = firstChar;
+        } else {
+          st.phase = Phase::InBody;
+          continue;
+        }
+        return;
+
+      case Phase::InBody:
+        if (inBody(t)) return;
+        continue;
+    }
+  }
+}
+
+// One token in the body; false when the token must be processed again.
+bool PageIndex::inBody(const Token& t) {
+  ScanState& st = state_;
+  const bool isStart = t.kind == TokenKind::StartTag;
+  const bool isEnd = t.kind == TokenKind::EndTag;
+  auto startIs = [&](std::initializer_list<std::string_view> names) {
+    return isStart && nameIn(t.text, names);
+  };
+  auto endIs = [&](std::initializer_list<std::string_view> names) {
+    return isEnd && nameIn(t.text, names);
+  };
+
+  if (st.inSelect) {
+    // Inside <select> the parser drops every start tag but a few, so no other raw text starts.
+    if (startIs({"script"})) {
+      rawElement(t, false, true);
+      return true;
+    }
+    if (startIs({"input", "keygen", "textarea"})) {
+      st.inSelect = false;
+      return false;
+    }
+    if (startIs({"select"}) || endIs({"select"})) st.inSelect = false;
+    st.pos = t.end;
+    return true;
+  }
+
+  if (!st.foreign.empty()) {
+    const std::string& top = st.foreign.back();
+    if (!isIntegrationPoint(top)) {
+      if ((isStart && breaksOutOfForeign(t, src_)) || endIs({"br", "p"})) {
+        while (!st.foreign.empty() && !isIntegrationPoint(st.foreign.back())) {
+          st.foreign.pop_back();
+        }
+        return false;
+      }
+      if (isStart) {
+        if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+        st.pos = t.end;
+        return true;
+      }
+      if (!isEnd) {
+        st.pos = t.end;
+        return true;
+      }
+    }
+    if (isEnd) {
+      for (std::size_t i = st.foreign.size(); i-- > 0;) {
+        if (html::equalsLower(t.text, st.foreign[i])) {
+          st.foreign.resize(i);
+          st.pos = t.end;
+          return true;
+        }
+      }
+      // An end tag matching no foreign element is an HTML end tag (</body> among them).
+    }
+  }
+
+  if (startIs({"svg", "math"})) {
+    if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+  } else if (startIs({"select"})) {
+    st.inSelect = true;
+  } else if (endIs({"body"})) {
+    if (!bodyEnd_) {
+      Landmark m;
+      m.kind = MarkKind::BodyEnd;
+      m.begin = m.innerBegin = t.begin;
+      m.end = m.innerEnd = m.reach = m.after.pos = t.end;
+      m.closed = true;
+      push(std::move(m));
+    }
+  } else if (startIs({"link"})) {
+    link(t, false);
+  } else if (isStart && html::textModeOf(t.text)) {
+    rawElement(t, false, true);
+    return true;
+  }
+  st.pos = t.end;
+  return true;
+}
+
+void PageIndex::rawElement(const Token& t, bool inHead, bool record) {
+  const html::TextMode mode = *html::textModeOf(t.text);
+  const std::size_t innerEnd = html::rawTextEnd(src_, t.end, mode, t.text);
+  std::size_t end = src_.size();
+  bool closed = false;
+  if (innerEnd < src_.size()) {
+    const Token endTag = html::nextToken(src_, innerEnd);
+    if (endTag.kind == TokenKind::EndTag) {
+      end = endTag.end;
+      closed = true;
+    }
+  }
+  state_.pos = end;
+  const bool style = html::equalsLower(t.text, "style");
+  if (trace_ && (style || html::equalsLower(t.text, "script"))) {
+    trace_->push_back(
+        {style ? TraceItem::Kind::Style : TraceItem::Kind::Script, t.begin, end, t.end, innerEnd});
+  }
+  if (!style || !record) return;
+  Landmark m;
+  m.kind = MarkKind::Style;
+  m.begin = t.begin;
+  m.end = m.reach = m.after.pos = end;
+  m.innerBegin = t.end;
+  m.innerEnd = innerEnd;
+  m.inHead = inHead;
+  m.closed = closed;
+  push(std::move(m));
+}
+
+void PageIndex::link(const Token& t, bool inHead) {
+  const auto attrs = html::tagAttributes(std::string_view(src_).substr(t.begin, t.end - t.begin));
+  const auto rel = html::findAttribute(attrs, "rel");
+  if (!rel || !hasToken(*rel, "stylesheet") || !html::findAttribute(attrs, "href")) return;
+  Landmark m;
+  m.kind = MarkKind::Link;
+  m.begin = t.begin;
+  m.end = m.innerBegin = m.innerEnd = m.reach = m.after.pos = t.end;
+  m.inHead = inHead;
+  m.closed = true;
+  push(std::move(m));
+}
+
+// A comment whose text begins with the word "webbot"; its bot name is taken as written.
+void PageIndex::webbotComment(const Token& t) {
+  const std::string_view text = t.text;
+  if (text.size() < 6 || !html::equalsLower(text.substr(0, 6), "webbot")) return;
+  if (text.size() > 6 && !html::isSpace(text[6])) return;
+  Landmark m;
+  m.kind = MarkKind::Webbot;
+  m.begin = m.innerBegin = t.begin;
+  m.end = m.innerEnd = m.reach = m.after.pos = t.end;
+  m.closed = !t.openAtEof;
+  bool start = false, end = false;
+  for (const html::Attribute& a : html::attributeList(text.substr(6))) {
+    if (html::equalsLower(a.name, "bot")) {
+      if (!m.botName) m.botName = std::string(a.value);
+    } else if (html::equalsLower(a.name, "startspan")) {
+      start = true;
+    } else if (html::equalsLower(a.name, "endspan")) {
+      end = true;
+    }
+  }
+  // A comment that claims both is complete in itself.
+  m.role = start == end ? WebbotRole::Single : start ? WebbotRole::Start : WebbotRole::End;
+  push(std::move(m));
+}
+
+}  // namespace velmo::standalone

@@ -1,0 +1,132 @@
+#pragma once
+// The landmarks of a page that the page operations need (the head, STYLE and style sheet LINK
+// elements, webbot comments, the first </body>), found by the tokenizer plus just enough of the
+// HTML5 tree builder to know where the head begins and ends and when element content is raw text.
+//
+// The index is built lazily: each question scans only as far as its answer needs. After an edit
+// at offset X the landmarks that no byte from X on could have changed are kept, and scanning goes
+// on from the last of them.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo::standalone {
+
+namespace html {
+struct Token;
+}
+
+enum class MarkKind : std::uint8_t { HeadStart, HeadEnd, Style, Link, Webbot, BodyEnd };
+
+// A webbot comment opens a block (startspan), closes one (endspan), or is a block on its own.
+enum class WebbotRole : std::uint8_t { Start, End, Single };
+
+// Where the tree builder stands between two tokens.
+struct ScanState {
+  enum class Phase : std::uint8_t { BeforeHtml, BeforeHead, InHead, AfterHead, InBody };
+  std::size_t pos = 0;
+  Phase phase = Phase::BeforeHtml;
+  bool inSelect = false;
+  std::uint32_t templateDepth = 0;   // <template> elements open in the head
+  std::vector<std::string> foreign;  // open SVG and MathML elements, lower case, innermost last
+};
+
+struct Landmark {
+  MarkKind kind{};
+  std::size_t begin = 0;       // first byte of the markup (an implied head edge is zero-wide)
+  std::size_t end = 0;         // one past the last byte
+  std::size_t innerBegin = 0;  // HeadStart: where the content starts; Style: after the start tag
+  std::size_t innerEnd = 0;    // HeadEnd: where the content ends; Style: before the end tag
+  bool explicitTag = false;    // HeadStart/HeadEnd: written as a tag rather than implied
+  bool inHead = false;         // Style/Link: a child of the head element
+  WebbotRole role = WebbotRole::Single;
+  std::optional<std::string> botName;  // Webbot: the bot attribute as written
+  // The bytes that decided this landmark end at `reach`; `closed` when the last of them ended
+  // its token for good (more text appended there could not change it).
+  std::size_t reach = 0;
+  bool closed = false;
+  ScanState after;  // where scanning goes on
+};
+
+// The head element's source span: [begin, innerBegin) is the start tag, [innerEnd, end) the end
+// tag; both are empty where the parser implies them.
+struct HeadSpan {
+  std::size_t begin = 0;
+  std::size_t innerBegin = 0;
+  std::size_t innerEnd = 0;
+  std::size_t end = 0;
+  bool explicitStart = false;
+  bool explicitEnd = false;
+};
+
+// A webbot block: its start comment's landmark and, when it has one, its end comment's.
+struct WebbotBlock {
+  std::size_t start = 0;
+  std::optional<std::size_t> end;
+};
+
+// Every comment and every script and style element, for comparing the scan with other parsers.
+struct TraceItem {
+  enum class Kind { Comment, Script, Style } kind;
+  std::size_t begin = 0, end = 0, innerBegin = 0, innerEnd = 0;
+};
+
+class PageIndex {
+ public:
+  // `source` is the page text; it must outlive the index, and every change to it must be
+  // followed by invalidateFrom.
+  explicit PageIndex(const std::string& source);
+
+  // The page text changed from `offset` on.
+  void invalidateFrom(std::size_t offset);
+
+  HeadSpan head();
+  // STYLE and LINK landmarks of the head element, in document order.
+  std::vector<std::size_t> headSheets();
+  // Where the first </body> end tag starts.
+  std::optional<std::size_t> bodyEndTag();
+
+  // STYLE elements and style sheet LINK elements of the document, in document order.
+  std::size_t sheetCount();
+  // Landmark index of sheet i; nothing when there are fewer sheets.
+  std::optional<std::size_t> sheet(std::size_t i);
+
+  // Webbot blocks in the order of their start comments.
+  const std::vector<WebbotBlock>& webbotBlocks();
+  // Index of the block whose start comment begins at `begin`.
+  std::optional<std::size_t> webbotBlockAt(std::size_t begin);
+
+  // The landmark of `kind` that starts at `begin`.
+  std::optional<std::size_t> find(MarkKind kind, std::size_t begin);
+  const Landmark& mark(std::size_t i) const { return marks_[i]; }
+
+  // Scans the whole page afresh and lists every comment, script and style element.
+  std::vector<TraceItem> trace();
+
+ private:
+  bool step();
+  void scanAll();
+  void process(const html::Token& t);
+  bool inBody(const html::Token& t);
+  void push(Landmark mark);
+  void rawElement(const html::Token& t, bool inHead, bool record);
+  void link(const html::Token& t, bool inHead);
+  void webbotComment(const html::Token& t);
+
+  const std::string& src_;
+  std::vector<Landmark> marks_;
+  std::vector<std::size_t> sheets_;   // landmark indexes of Style and Link marks
+  std::vector<std::size_t> webbots_;  // landmark indexes of webbot comments
+  std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;
+  ScanState state_;
+  bool done_ = false;
+  std::vector<WebbotBlock> blocks_;
+  bool blocksValid_ = false;
+  std::vector<TraceItem>* trace_ = nullptr;
+};
+
+}  // namespace velmo::standalone

@@ -1,0 +1,50 @@
+#pragma once
+// The site folder with its uncommitted changes: staged imports and created folders. The Web,
+// Folder and File objects are views over it.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo::standalone {
+
+class SiteState {
+ public:
+  struct Entry {
+    std::u16string name;
+    std::filesystem::path path;
+  };
+
+  // HostError when the folder does not exist.
+  explicit SiteState(const std::filesystem::path& root);
+
+  const std::filesystem::path& root() const { return root_; }
+
+  // The sub-folders and the files of a folder of the site, staged imports included, by name.
+  std::vector<Entry> folders(const std::filesystem::path& folder) const;
+  std::vector<Entry> files(const std::filesystem::path& folder) const;
+
+  // Creates the folder; returns its path.
+  std::filesystem::path addFolder(const std::filesystem::path& parent, std::u16string_view name);
+  // Stages a copy of the disk file under its own name; returns the path it will have.
+  std::filesystem::path importFile(const std::filesystem::path& folder,
+                                   std::u16string_view diskPath, bool overwrite);
+
+  void commit();
+  void rollback() noexcept;
+  bool changed() const { return !staged_.empty() || !created_.empty(); }
+
+  // "folder 'images/sub'", or "the site's root folder", for messages.
+  std::u16string describe(const std::filesystem::path& folder) const;
+
+ private:
+  bool taken(const std::filesystem::path& path) const;
+
+  std::filesystem::path root_;
+  std::map<std::filesystem::path, std::filesystem::path> staged_;  // target -> staging file
+  std::vector<std::filesystem::path> created_;                     // in creation order
+};
+
+}  // namespace velmo::standalone

@@ -1,0 +1,112 @@
+#include "standalone/standalone_host.h"
+
+#include "common/text.h"
+#include "standalone/atomic_file.h"
+#include "standalone/html_page.h"
+#include "standalone/site.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void noPage() {
+  throw HostError(hr::kFail, u"No page is open in the editor");
+}
+
+class StandalonePageWindow : public PageWindow {
+ public:
+  explicit StandalonePageWindow(HtmlPage& page) : page_(page) {}
+  std::unique_ptr<Document> document() override { return page_.document(); }
+
+ private:
+  HtmlPage& page_;
+};
+
+}  // namespace
+
+StandaloneHost::StandaloneHost() = default;
+StandaloneHost::~StandaloneHost() = default;
+
+void StandaloneHost::openPage(const fs::path& page, const fs::path& site) {
+  std::error_code ec;
+  const fs::path pagePath = fs::absolute(page, ec);
+  if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
+  const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
+  auto newSite = std::make_unique<Site>(sitePath);
+  auto newPage = HtmlPage::load(pagePath, sitePath);
+  closePage();
+  page_ = std::move(newPage);
+  site_ = std::move(newSite);
+  pagePath_ = pagePath;
+  sitePath_ = sitePath;
+  page_->setSelection(page_->defaultCaret(), page_->defaultCaret());
+}
+
+void StandaloneHost::closePage() {
+  if (site_) site_->rollback();
+  page_.reset();
+  site_.reset();
+  pagePath_.clear();
+  sitePath_.clear();
+}
+
+bool StandaloneHost::hasPage() const { return page_ != nullptr; }
+
+bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
+  if (!page_) noPage();
+  const std::string needle = utf16ToUtf8(source);
+  const std::size_t at = page_->source().find(needle);
+  if (at == std::string::npos) return false;
+  const std::size_t end = at + needle.size();
+  switch (mode) {
+    case SelectMode::Select:
+      page_->setSelection(at, end);
+      break;
+    case SelectMode::CaretBefore:
+      page_->setSelection(at, at);
+      break;
+    case SelectMode::CaretAfter:
+      page_->setSelection(end, end);
+      break;
+  }
+  return true;
+}
+
+void StandaloneHost::commit(const fs::path& pageOutput) {
+  if (!page_) noPage();
+  // Site files first: a page that refers to pictures is never written before the pictures.
+  site_->commit();
+  page_->save(pageOutput.empty() ? pagePath_ : pageOutput);
+}
+
+void StandaloneHost::rollback() {
+  if (!page_) return;
+  site_->rollback();
+  page_->revert();
+}
+
+std::u16string StandaloneHost::pageText() const {
+  if (!page_) noPage();
+  return utf8ToUtf16(page_->source());
+}
+
+const fs::path& StandaloneHost::pagePath() const { return pagePath_; }
+const fs::path& StandaloneHost::sitePath() const { return sitePath_; }
+
+std::unique_ptr<Document> StandaloneHost::activeDocument() {
+  if (!page_) noPage();
+  return page_->document();
+}
+
+std::unique_ptr<PageWindow> StandaloneHost::activePageWindow() {
+  if (!page_) noPage();
+  return std::make_unique<StandalonePageWindow>(*page_);
+}
+
+std::unique_ptr<Web> StandaloneHost::activeWeb() {
+  if (!site_) throw HostError(hr::kFail, u"No web is open in the editor");
+  return site_->web();
+}
+
+}  // namespace velmo::standalone

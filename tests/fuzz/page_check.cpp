@@ -1,0 +1,185 @@
+#include "tests/fuzz/page_check.h"
+
+#include <sstream>
+
+#include "common/text.h"
+#include "entry/host_error.h"
+#include "standalone/html_page.h"
+#include "standalone/page_index.h"
+
+namespace velmo::testing {
+namespace {
+
+using standalone::HtmlPage;
+using standalone::PageIndex;
+
+// Everything the page operations read from the index, in one comparable text.
+std::string describe(PageIndex& index, std::size_t size) {
+  std::ostringstream out;
+  const auto h = index.head();
+  out << "head " << h.begin << ' ' << h.innerBegin << ' ' << h.innerEnd << ' ' << h.end << ' '
+      << h.explicitStart << h.explicitEnd << '\n';
+  if (!(h.begin <= h.innerBegin && h.innerBegin <= h.innerEnd && h.innerEnd <= h.end &&
+        h.end <= size)) {
+    out << "BAD HEAD SPAN\n";
+  }
+  for (std::size_t m : index.headSheets()) out << "head sheet " << index.mark(m).begin << '\n';
+  const std::size_t sheets = index.sheetCount();
+  for (std::size_t i = 0; i < sheets; ++i) {
+    const auto& m = index.mark(*index.sheet(i));
+    out << "sheet " << int(m.kind) << ' ' << m.begin << ' ' << m.innerBegin << ' ' << m.innerEnd
+        << ' ' << m.end << ' ' << m.inHead << '\n';
+  }
+  for (const auto& b : index.webbotBlocks()) {
+    const auto& s = index.mark(b.start);
+    out << "bot " << s.begin << ' ' << s.end << ' ' << int(s.role) << ' '
+        << s.botName.value_or("<none>");
+    if (b.end) out << " to " << index.mark(*b.end).begin << ' ' << index.mark(*b.end).end;
+    out << '\n';
+  }
+  const auto body = index.bodyEndTag();
+  out << "body end " << (body ? std::to_string(*body) : "none") << '\n';
+  return out.str();
+}
+
+class Checker {
+ public:
+  explicit Checker(HtmlPage& page) : page_(page) {}
+
+  std::vector<std::string> failures;
+
+  void fail(const std::string& what) { failures.push_back(what); }
+
+  // The page must equal `before` with [begin, end) replaced by `text`.
+  void expectEdit(const std::string& op, const std::string& before, std::size_t begin,
+                  std::size_t end, std::string_view text) {
+    std::string expected = before;
+    expected.replace(begin, end - begin, text);
+    if (page_.source() != expected) fail(op + ": bytes outside the changed span differ");
+    expectFreshIndex(op);
+  }
+
+  void expectFreshIndex(const std::string& op) {
+    const std::string copy = page_.source();
+    PageIndex fresh(copy);
+    const std::string kept = describe(page_.index(), copy.size());
+    const std::string rebuilt = describe(fresh, copy.size());
+    if (kept != rebuilt)
+      fail(op + ": index kept through edits differs:\n" + kept + "--\n" + rebuilt);
+  }
+
+ private:
+  HtmlPage& page_;
+};
+
+// A byte offset at or after `pos` that starts a UTF-8 character.
+std::size_t snap(const std::string& s, std::size_t pos) {
+  pos = std::min(pos, s.size());
+  while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) ++pos;
+  return pos;
+}
+
+void run(HtmlPage& page, Checker& c, std::size_t seed) {
+  auto doc = page.document();
+
+  // Append to the head.
+  {
+    const std::string before = page.source();
+    const auto h = page.index().head();
+    auto head = doc->all()->tags(u"HEAD")->item(0);
+    const std::u16string inner = head->innerHTML();
+    head->all()->tags(u"STYLE")->length();
+    head->setInnerHTML(inner + u"<meta name=\"x\">");
+    const std::string added = utf16ToUtf8(inner) + "<meta name=\"x\">";
+    if (h.explicitStart) {
+      c.expectEdit("head", before, h.innerBegin, h.innerEnd, added);
+    } else {
+      c.expectEdit("head", before, h.begin, h.end, "<head>" + added + "</head>");
+    }
+  }
+
+  // Paste over a selection, then at the caret before </body>.
+  {
+    const std::string before = page.source();
+    std::size_t b = snap(before, seed % (before.size() + 1));
+    std::size_t e = snap(before, b + seed % 7);
+    page.setSelection(b, e);
+    doc->selection()->createRange()->pasteHTML(u"<b>\u00e9</b>");
+    c.expectEdit("paste", before, b, e, "<b>\xC3\xA9</b>");
+    const auto sel = page.selection();
+    if (sel.begin != b + 9 || sel.end != b + 9) c.fail("paste: caret not after the pasted text");
+  }
+  {
+    const std::string before = page.source();
+    const std::size_t caret = page.defaultCaret();
+    page.setSelection(caret, caret);
+    doc->selection()->createRange()->pasteHTML(u"<i>x</i>");
+    c.expectEdit("paste at caret", before, caret, caret, "<i>x</i>");
+  }
+
+  // Erase one webbot block after reading every name.
+  {
+    auto bots = doc->webbots();
+    const long n = bots->length();
+    for (long i = 0; i < n; ++i) bots->item(i)->getAttribute(u"bot");
+    if (n > 0) {
+      const std::string before = page.source();
+      const auto& blocks = page.index().webbotBlocks();
+      const auto& block = blocks[seed % static_cast<std::size_t>(n)];
+      const std::size_t begin = page.index().mark(block.start).begin;
+      const std::size_t end = page.index().mark(block.end.value_or(block.start)).end;
+      if (before.compare(begin, 4, "<!--") != 0) c.fail("webbot: block does not start a comment");
+      bots->item(static_cast<long>(seed % static_cast<std::size_t>(n)))->setOuterHTML(u"");
+      c.expectEdit("erase webbot", before, begin, end, "");
+    }
+  }
+
+  // Add a rule to the first style sheet: only that sheet's content may change.
+  {
+    auto sheets = doc->styleSheets();
+    if (sheets->length() > 0) {
+      const std::string before = page.source();
+      const auto& m = page.index().mark(*page.index().sheet(0));
+      const bool style = m.kind == standalone::MarkKind::Style;
+      const std::size_t from = m.innerBegin, to = m.innerEnd;
+      try {
+        sheets->item(0)->addRule(u"body", u"color: red", -1);
+        const std::string& after = page.source();
+        const std::size_t tail = before.size() - to;
+        const bool kept = after.compare(0, from, before, 0, from) == 0 &&
+                          after.size() >= from + tail &&
+                          after.compare(after.size() - tail, tail, before, to, tail) == 0;
+        if (!kept || (!style && after != before))
+          c.fail("add rule: bytes outside the sheet differ");
+        c.expectFreshIndex("add rule");
+      } catch (const HostError&) {
+        if (page.source() != before) c.fail("add rule: refused but changed the page");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> checkPageOperations(std::string_view bytes) {
+  std::unique_ptr<HtmlPage> page;
+  try {
+    page = HtmlPage::fromSource(std::string(bytes), "fuzz/page.html", "fuzz");
+  } catch (const HostError&) {
+    return {};
+  }
+  Checker c(*page);
+  std::size_t seed = 0;
+  for (unsigned char b : bytes.substr(0, 16)) seed = seed * 31 + b;
+  try {
+    run(*page, c, seed);
+  } catch (const HostError& e) {
+    c.fail(std::string("unexpected error: ") + e.what());
+  }
+  page->revert();
+  if (page->source() != bytes) c.fail("revert: page differs from the original");
+  if (page->changed()) c.fail("revert: page still counts as changed");
+  return c.failures;
+}
+
+}  // namespace velmo::testing

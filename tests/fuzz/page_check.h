@@ -1,0 +1,17 @@
+#pragma once
+// The invariant that the fuzzer, the corpus test and the unit tests check on any page: every page
+// operation changes only its own span, and the index kept up to date through edits agrees with
+// one built afresh from the edited text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmo::testing {
+
+// Runs the page operations (set the head's inner HTML, paste over a selection and at the caret,
+// erase a webbot block, add a style rule, revert) on a page made of `bytes`. Returns what went
+// wrong; empty when everything held. Bytes that are not UTF-8 make no page and check nothing.
+std::vector<std::string> checkPageOperations(std::string_view bytes);
+
+}  // namespace velmo::testing

@@ -1,0 +1,32 @@
+#pragma once
+// A page and its site folder on disk, opened in a stand-alone host.
+
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "standalone/standalone_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmo::testing {
+
+class PageFixture : public ::testing::Test {
+ protected:
+  // Writes `html` as site/page.html and opens it with site/ as the web.
+  void open(const std::string& html) {
+    page_ = dir_.write("site/page.html", html);
+    host_.openPage(page_, dir_ / "site");
+  }
+  // The page text as it stands in the host, changes included.
+  std::string text() const { return utf16ToUtf8(host_.pageText()); }
+  // Commits and returns the page file's bytes.
+  std::string committed() {
+    host_.commit();
+    return readBytes(page_);
+  }
+
+  TempDir dir_;
+  standalone::StandaloneHost host_;
+  std::filesystem::path page_;
+};
+
+}  // namespace velmo::testing
