@@ -40,9 +40,10 @@ class Application : public AutomationObject {
       case 2:
         return webResult(editor_, host.activeWeb());
       case 3:
-        ++editor_->generation;
+        // The page open before stays open (and its objects usable) when this one fails.
         host.openPage(standalone::textToPath(call.text(0)),
                       standalone::textToPath(call.text(1, u"")));
+        ++editor_->generation;
         return Variant();
       case 4:
         ++editor_->generation;
