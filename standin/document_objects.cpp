@@ -21,10 +21,9 @@ Variant nothing() {
   return Variant();
 }
 
-class RuleStyleObject : public PageObject {
+class RuleStyleObject : public HostObject<RuleStyle> {
  public:
-  RuleStyleObject(EditorRef editor, std::unique_ptr<RuleStyle> style)
-      : PageObject(std::move(editor)), style_(std::move(style)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -35,27 +34,23 @@ class RuleStyleObject : public PageObject {
   Variant handle(std::size_t member, const Call& call) override {
     switch (member) {
       case 0:
-        style_->setAttribute(call.text(0), call.text(1), call.int32(2, 1));
+        object_->setAttribute(call.text(0), call.text(1), call.int32(2, 1));
         changed();
         return nothing();
       case 1:
-        return optionalText(style_->getAttribute(call.text(0), call.int32(1, 0)));
+        return optionalText(object_->getAttribute(call.text(0), call.int32(1, 0)));
       default: {
-        const bool removed = style_->removeAttribute(call.text(0), call.int32(1, 1));
+        const bool removed = object_->removeAttribute(call.text(0), call.int32(1, 1));
         changed();
         return Variant::boolean(removed);
       }
     }
   }
-
- private:
-  std::unique_ptr<RuleStyle> style_;
 };
 
-class StyleRuleObject : public PageObject {
+class StyleRuleObject : public HostObject<StyleRule> {
  public:
-  StyleRuleObject(EditorRef editor, std::unique_ptr<StyleRule> rule)
-      : PageObject(std::move(editor)), rule_(std::move(rule)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -63,18 +58,16 @@ class StyleRuleObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call&) override {
-    if (member == 0) return Variant::text(rule_->selectorText());
-    return wrapped<RuleStyleObject>(editor(), rule_->style());
+    if (member == 0) return Variant::text(object_->selectorText());
+    return wrapped<RuleStyleObject>(editor(), object_->style());
   }
-
- private:
-  std::unique_ptr<StyleRule> rule_;
 };
 
-class StyleRulesObject : public PageObject {
+// "length" and "item" (by 0-based index) of a style sheet list.
+template <typename T, typename Wrapper>
+class ListObject : public HostObject<T> {
  public:
-  StyleRulesObject(EditorRef editor, std::unique_ptr<StyleRules> rules)
-      : PageObject(std::move(editor)), rules_(std::move(rules)) {}
+  using HostObject<T>::HostObject;
 
  protected:
   Names members() const override {
@@ -82,18 +75,16 @@ class StyleRulesObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call& call) override {
-    if (member == 0) return Variant::int32(rules_->length());
-    return wrapped<StyleRuleObject>(editor(), rules_->item(call.int32(0, 0)));
+    if (member == 0) return Variant::int32(this->object_->length());
+    return wrapped<Wrapper>(this->editor(), this->object_->item(call.int32(0, 0)));
   }
-
- private:
-  std::unique_ptr<StyleRules> rules_;
 };
 
-class StyleSheetObject : public PageObject {
+using StyleRulesObject = ListObject<StyleRules, StyleRuleObject>;
+
+class StyleSheetObject : public HostObject<StyleSheet> {
  public:
-  StyleSheetObject(EditorRef editor, std::unique_ptr<StyleSheet> sheet)
-      : PageObject(std::move(editor)), sheet_(std::move(sheet)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -101,39 +92,18 @@ class StyleSheetObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call& call) override {
-    if (member == 0) return wrapped<StyleRulesObject>(editor(), sheet_->rules());
-    const long index = sheet_->addRule(call.text(0), call.text(1), call.int32(2, -1));
+    if (member == 0) return wrapped<StyleRulesObject>(editor(), object_->rules());
+    const long index = object_->addRule(call.text(0), call.text(1), call.int32(2, -1));
     changed();
     return Variant::int32(index);
   }
-
- private:
-  std::unique_ptr<StyleSheet> sheet_;
 };
 
-class StyleSheetsObject : public PageObject {
+using StyleSheetsObject = ListObject<StyleSheets, StyleSheetObject>;
+
+class ElementCollectionObject : public HostObject<ElementCollection> {
  public:
-  StyleSheetsObject(EditorRef editor, std::unique_ptr<StyleSheets> sheets)
-      : PageObject(std::move(editor)), sheets_(std::move(sheets)) {}
-
- protected:
-  Names members() const override {
-    static constexpr std::array<std::u16string_view, 2> names{u"length", u"item"};
-    return names;
-  }
-  Variant handle(std::size_t member, const Call& call) override {
-    if (member == 0) return Variant::int32(sheets_->length());
-    return wrapped<StyleSheetObject>(editor(), sheets_->item(call.int32(0, 0)));
-  }
-
- private:
-  std::unique_ptr<StyleSheets> sheets_;
-};
-
-class ElementCollectionObject : public PageObject {
- public:
-  ElementCollectionObject(EditorRef editor, std::unique_ptr<ElementCollection> collection)
-      : PageObject(std::move(editor)), collection_(std::move(collection)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -141,15 +111,11 @@ class ElementCollectionObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call& call) override;
-
- private:
-  std::unique_ptr<ElementCollection> collection_;
 };
 
-class ElementObject : public PageObject {
+class ElementObject : public HostObject<Element> {
  public:
-  ElementObject(EditorRef editor, std::unique_ptr<Element> element)
-      : PageObject(std::move(editor)), element_(std::move(element)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -161,41 +127,37 @@ class ElementObject : public PageObject {
   Variant handle(std::size_t member, const Call& call) override {
     switch (member) {
       case 0:
-        if (!call.isPut()) return Variant::text(element_->innerHTML());
-        element_->setInnerHTML(call.value().toText());
+        if (!call.isPut()) return Variant::text(object_->innerHTML());
+        object_->setInnerHTML(call.value().toText());
         changed();
         return nothing();
       case 1:
-        if (!call.isPut()) return Variant::text(element_->outerHTML());
-        element_->setOuterHTML(call.value().toText());
+        if (!call.isPut()) return Variant::text(object_->outerHTML());
+        object_->setOuterHTML(call.value().toText());
         changed();
         return nothing();
       case 2:
-        return optionalText(element_->getAttribute(call.text(0)));
+        return optionalText(object_->getAttribute(call.text(0)));
       default:
-        return wrapped<ElementCollectionObject>(editor(), element_->all());
+        return wrapped<ElementCollectionObject>(editor(), object_->all());
     }
   }
-
- private:
-  std::unique_ptr<Element> element_;
 };
 
 Variant ElementCollectionObject::handle(std::size_t member, const Call& call) {
   switch (member) {
     case 0:
-      return Variant::int32(collection_->length());
+      return Variant::int32(object_->length());
     case 1:
-      return wrapped<ElementObject>(editor(), collection_->item(call.int32(0, 0)));
+      return wrapped<ElementObject>(editor(), object_->item(call.int32(0, 0)));
     default:
-      return wrapped<ElementCollectionObject>(editor(), collection_->tags(call.text(0)));
+      return wrapped<ElementCollectionObject>(editor(), object_->tags(call.text(0)));
   }
 }
 
-class TextRangeObject : public PageObject {
+class TextRangeObject : public HostObject<TextRange> {
  public:
-  TextRangeObject(EditorRef editor, std::unique_ptr<TextRange> range)
-      : PageObject(std::move(editor)), range_(std::move(range)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -203,19 +165,15 @@ class TextRangeObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t, const Call& call) override {
-    range_->pasteHTML(call.text(0));
+    object_->pasteHTML(call.text(0));
     changed();
     return nothing();
   }
-
- private:
-  std::unique_ptr<TextRange> range_;
 };
 
-class SelectionObject : public PageObject {
+class SelectionObject : public HostObject<Selection> {
  public:
-  SelectionObject(EditorRef editor, std::unique_ptr<Selection> selection)
-      : PageObject(std::move(editor)), selection_(std::move(selection)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -223,17 +181,13 @@ class SelectionObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t, const Call&) override {
-    return wrapped<TextRangeObject>(editor(), selection_->createRange());
+    return wrapped<TextRangeObject>(editor(), object_->createRange());
   }
-
- private:
-  std::unique_ptr<Selection> selection_;
 };
 
-class DocumentObject : public PageObject {
+class DocumentObject : public HostObject<Document> {
  public:
-  DocumentObject(EditorRef editor, std::unique_ptr<Document> document)
-      : PageObject(std::move(editor)), document_(std::move(document)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -244,24 +198,20 @@ class DocumentObject : public PageObject {
   Variant handle(std::size_t member, const Call&) override {
     switch (member) {
       case 0:
-        return wrapped<ElementCollectionObject>(editor(), document_->all());
+        return wrapped<ElementCollectionObject>(editor(), object_->all());
       case 1:
-        return wrapped<SelectionObject>(editor(), document_->selection());
+        return wrapped<SelectionObject>(editor(), object_->selection());
       case 2:
-        return wrapped<StyleSheetsObject>(editor(), document_->styleSheets());
+        return wrapped<StyleSheetsObject>(editor(), object_->styleSheets());
       default:
-        return wrapped<ElementCollectionObject>(editor(), document_->webbots());
+        return wrapped<ElementCollectionObject>(editor(), object_->webbots());
     }
   }
-
- private:
-  std::unique_ptr<Document> document_;
 };
 
-class PageWindowObject : public PageObject {
+class PageWindowObject : public HostObject<PageWindow> {
  public:
-  PageWindowObject(EditorRef editor, std::unique_ptr<PageWindow> window)
-      : PageObject(std::move(editor)), window_(std::move(window)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -269,11 +219,8 @@ class PageWindowObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t, const Call&) override {
-    return wrapped<DocumentObject>(editor(), window_->document());
+    return wrapped<DocumentObject>(editor(), object_->document());
   }
-
- private:
-  std::unique_ptr<PageWindow> window_;
 };
 
 }  // namespace

@@ -34,6 +34,17 @@ class PageObject : public AutomationObject {
   unsigned generation_;
 };
 
+// An automation object over one object of the host.
+template <typename T>
+class HostObject : public PageObject {
+ public:
+  HostObject(EditorRef editor, std::unique_ptr<T> object)
+      : PageObject(std::move(editor)), object_(std::move(object)) {}
+
+ protected:
+  std::unique_ptr<T> object_;
+};
+
 // The host's object behind an automation object, or a null result when there is none.
 template <typename Wrapper, typename T>
 Variant wrapped(const EditorRef& editor, std::unique_ptr<T> object) {

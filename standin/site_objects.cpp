@@ -15,10 +15,9 @@ bool isName(const Variant& key) {
   return V_VT(&key) == VT_BSTR;
 }
 
-class FileObject : public PageObject {
+class FileObject : public HostObject<File> {
  public:
-  FileObject(EditorRef editor, std::unique_ptr<File> file)
-      : PageObject(std::move(editor)), file_(std::move(file)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -26,17 +25,15 @@ class FileObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call&) override {
-    return Variant::text(member == 0 ? file_->name() : file_->url());
+    return Variant::text(member == 0 ? object_->name() : object_->url());
   }
-
- private:
-  std::unique_ptr<File> file_;
 };
 
-class FilesObject : public PageObject {
+// "Count", "Item" (by 0-based index or by name) and "Add" of a site collection.
+template <typename T, typename Wrapper>
+class SiteListObject : public HostObject<T> {
  public:
-  FilesObject(EditorRef editor, std::unique_ptr<Files> files)
-      : PageObject(std::move(editor)), files_(std::move(files)) {}
+  using HostObject<T>::HostObject;
 
  protected:
   Names members() const override {
@@ -44,48 +41,37 @@ class FilesObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t member, const Call& call) override {
+    T& list = *this->object_;
     switch (member) {
       case 0:
-        return Variant::int32(files_->count());
+        return Variant::int32(list.count());
       case 1: {
         const Variant& key = call.arg(0);
-        return wrapped<FileObject>(
-            editor(), isName(key) ? files_->item(key.toText()) : files_->item(key.toInt32()));
+        return wrapped<Wrapper>(this->editor(),
+                                isName(key) ? list.item(key.toText()) : list.item(key.toInt32()));
       }
       default: {
-        auto file = files_->add(call.text(0), call.boolean(1, false));
-        changed();
-        return wrapped<FileObject>(editor(), std::move(file));
+        auto added = add(list, call);
+        this->changed();
+        return wrapped<Wrapper>(this->editor(), std::move(added));
       }
     }
   }
 
  private:
-  std::unique_ptr<Files> files_;
-};
-
-class FolderObject;
-
-class FoldersObject : public PageObject {
- public:
-  FoldersObject(EditorRef editor, std::unique_ptr<Folders> folders)
-      : PageObject(std::move(editor)), folders_(std::move(folders)) {}
-
- protected:
-  Names members() const override {
-    static constexpr std::array<std::u16string_view, 3> names{u"Count", u"Item", u"Add"};
-    return names;
+  static auto add(Files& files, const Call& call) {
+    return files.add(call.text(0), call.boolean(1, false));
   }
-  Variant handle(std::size_t member, const Call& call) override;
-
- private:
-  std::unique_ptr<Folders> folders_;
+  static auto add(Folders& folders, const Call& call) { return folders.add(call.text(0)); }
 };
 
-class FolderObject : public PageObject {
+using FilesObject = SiteListObject<Files, FileObject>;
+class FolderObject;
+using FoldersObject = SiteListObject<Folders, FolderObject>;
+
+class FolderObject : public HostObject<Folder> {
  public:
-  FolderObject(EditorRef editor, std::unique_ptr<Folder> folder)
-      : PageObject(std::move(editor)), folder_(std::move(folder)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -95,39 +81,18 @@ class FolderObject : public PageObject {
   Variant handle(std::size_t member, const Call&) override {
     switch (member) {
       case 0:
-        return Variant::text(folder_->name());
+        return Variant::text(object_->name());
       case 1:
-        return wrapped<FoldersObject>(editor(), folder_->folders());
+        return wrapped<FoldersObject>(editor(), object_->folders());
       default:
-        return wrapped<FilesObject>(editor(), folder_->files());
+        return wrapped<FilesObject>(editor(), object_->files());
     }
   }
-
- private:
-  std::unique_ptr<Folder> folder_;
 };
 
-Variant FoldersObject::handle(std::size_t member, const Call& call) {
-  switch (member) {
-    case 0:
-      return Variant::int32(folders_->count());
-    case 1: {
-      const Variant& key = call.arg(0);
-      return wrapped<FolderObject>(
-          editor(), isName(key) ? folders_->item(key.toText()) : folders_->item(key.toInt32()));
-    }
-    default: {
-      auto folder = folders_->add(call.text(0));
-      changed();
-      return wrapped<FolderObject>(editor(), std::move(folder));
-    }
-  }
-}
-
-class WebObject : public PageObject {
+class WebObject : public HostObject<Web> {
  public:
-  WebObject(EditorRef editor, std::unique_ptr<Web> web)
-      : PageObject(std::move(editor)), web_(std::move(web)) {}
+  using HostObject::HostObject;
 
  protected:
   Names members() const override {
@@ -135,11 +100,8 @@ class WebObject : public PageObject {
     return names;
   }
   Variant handle(std::size_t, const Call&) override {
-    return wrapped<FolderObject>(editor(), web_->rootFolder());
+    return wrapped<FolderObject>(editor(), object_->rootFolder());
   }
-
- private:
-  std::unique_ptr<Web> web_;
 };
 
 }  // namespace

@@ -11,8 +11,6 @@
 
 namespace {
 
-HMODULE module = nullptr;
-
 constexpr velmo::win::ServedClass kClasses[] = {
     {&velmo::standin::kStandInClsid, velmo::standin::createApplication},
 };
@@ -24,14 +22,6 @@ std::wstring clsidKey() {
 }
 
 }  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
-}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return velmo::win::getClassObject(kClasses, clsid, iid, out);
@@ -46,7 +36,7 @@ STDAPI DllRegisterServer() {
     const std::wstring key = clsidKey();
     return velmo::win::writeRegistryValues({
         {key, L"", L"VelmoCls stand-in editor"},
-        {key + L"\\InprocServer32", L"", velmo::win::modulePath(module)},
+        {key + L"\\InprocServer32", L"", velmo::win::modulePath(velmo::win::thisModule())},
         {key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
         {key + L"\\ProgID", L"", kProgId},
         {kProgId, L"", L"VelmoCls stand-in editor"},

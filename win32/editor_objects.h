@@ -15,6 +15,16 @@ std::unique_ptr<Document> documentObject(const Variant& value);
 std::unique_ptr<PageWindow> pageWindowObject(const Variant& value);
 std::unique_ptr<Web> webObject(const Variant& value);
 
+// A PageHost interface over one automation object.
+template <typename Interface>
+class Late : public Interface {
+ public:
+  explicit Late(LateBound object) : object_(std::move(object)) {}
+
+ protected:
+  LateBound object_;
+};
+
 // The object in `value` behind wrapper T, or nullptr when there is none.
 template <typename T>
 std::unique_ptr<T> wrap(const Variant& value) {

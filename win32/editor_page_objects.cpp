@@ -10,9 +10,9 @@ std::optional<std::u16string> optionalText(const Variant& value) {
   return value.toText();
 }
 
-class LateRuleStyle : public RuleStyle {
+class LateRuleStyle : public Late<RuleStyle> {
  public:
-  explicit LateRuleStyle(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   void setAttribute(const std::u16string& name, const std::u16string& value, long flags) override {
     object_.call(u"setAttribute",
                  {Variant::text(name), Variant::text(value), Variant::int32(flags)});
@@ -24,36 +24,31 @@ class LateRuleStyle : public RuleStyle {
   bool removeAttribute(const std::u16string& name, long flags) override {
     return object_.call(u"removeAttribute", {Variant::text(name), Variant::int32(flags)}).toBool();
   }
-
- private:
-  LateBound object_;
 };
 
-class LateStyleRule : public StyleRule {
+class LateStyleRule : public Late<StyleRule> {
  public:
-  explicit LateStyleRule(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::u16string selectorText() override { return object_.get(u"selectorText").toText(); }
   std::unique_ptr<RuleStyle> style() override { return wrap<LateRuleStyle>(object_.get(u"style")); }
-
- private:
-  LateBound object_;
 };
 
-class LateStyleRules : public StyleRules {
+// "length" and "item" (by 0-based index) of a style sheet list.
+template <typename Interface, typename Item, typename Wrapper>
+class LateList : public Late<Interface> {
  public:
-  explicit LateStyleRules(LateBound object) : object_(std::move(object)) {}
-  long length() override { return object_.get(u"length").toInt32(); }
-  std::unique_ptr<StyleRule> item(long index) override {
-    return wrap<LateStyleRule>(object_.call(u"item", {Variant::int32(index)}));
+  using Late<Interface>::Late;
+  long length() override { return this->object_.get(u"length").toInt32(); }
+  std::unique_ptr<Item> item(long index) override {
+    return wrap<Wrapper>(this->object_.call(u"item", {Variant::int32(index)}));
   }
-
- private:
-  LateBound object_;
 };
 
-class LateStyleSheet : public StyleSheet {
+using LateStyleRules = LateList<StyleRules, StyleRule, LateStyleRule>;
+
+class LateStyleSheet : public Late<StyleSheet> {
  public:
-  explicit LateStyleSheet(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::unique_ptr<StyleRules> rules() override {
     return wrap<LateStyleRules>(object_.get(u"rules"));
   }
@@ -62,30 +57,17 @@ class LateStyleSheet : public StyleSheet {
         u"addRule", {Variant::text(selector), Variant::text(style), Variant::int32(index)});
     return added.isNothing() ? -1 : added.toInt32();
   }
-
- private:
-  LateBound object_;
 };
 
-class LateStyleSheets : public StyleSheets {
- public:
-  explicit LateStyleSheets(LateBound object) : object_(std::move(object)) {}
-  long length() override { return object_.get(u"length").toInt32(); }
-  std::unique_ptr<StyleSheet> item(long index) override {
-    return wrap<LateStyleSheet>(object_.call(u"item", {Variant::int32(index)}));
-  }
-
- private:
-  LateBound object_;
-};
+using LateStyleSheets = LateList<StyleSheets, StyleSheet, LateStyleSheet>;
 
 class LateElement;
 
-class LateElementCollection : public ElementCollection {
+class LateElementCollection : public Late<ElementCollection> {
  public:
   // The lists that `tags` returns are read as "Item"; the document's collections as "item".
-  LateElementCollection(LateBound object, std::u16string_view itemName = u"item")
-      : object_(std::move(object)), itemName_(itemName) {}
+  explicit LateElementCollection(LateBound object, std::u16string_view itemName = u"item")
+      : Late(std::move(object)), itemName_(itemName) {}
   long length() override { return object_.get(u"length").toInt32(); }
   std::unique_ptr<Element> item(long index) override;
   std::unique_ptr<ElementCollection> tags(const std::u16string& tagName) override {
@@ -95,13 +77,12 @@ class LateElementCollection : public ElementCollection {
   }
 
  private:
-  LateBound object_;
   std::u16string_view itemName_;
 };
 
-class LateElement : public Element {
+class LateElement : public Late<Element> {
  public:
-  explicit LateElement(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::u16string innerHTML() override { return object_.get(u"innerHTML").toText(); }
   void setInnerHTML(const std::u16string& html) override {
     object_.put(u"innerHTML", Variant::text(html));
@@ -116,40 +97,31 @@ class LateElement : public Element {
   std::unique_ptr<ElementCollection> all() override {
     return wrap<LateElementCollection>(object_.get(u"all"));
   }
-
- private:
-  LateBound object_;
 };
 
 std::unique_ptr<Element> LateElementCollection::item(long index) {
   return wrap<LateElement>(object_.call(itemName_, {Variant::int32(index)}));
 }
 
-class LateTextRange : public TextRange {
+class LateTextRange : public Late<TextRange> {
  public:
-  explicit LateTextRange(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   void pasteHTML(const std::u16string& html) override {
     object_.call(u"pasteHTML", {Variant::text(html)});
   }
-
- private:
-  LateBound object_;
 };
 
-class LateSelection : public Selection {
+class LateSelection : public Late<Selection> {
  public:
-  explicit LateSelection(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::unique_ptr<TextRange> createRange() override {
     return wrap<LateTextRange>(object_.call(u"createRange"));
   }
-
- private:
-  LateBound object_;
 };
 
-class LateDocument : public Document {
+class LateDocument : public Late<Document> {
  public:
-  explicit LateDocument(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::unique_ptr<ElementCollection> all() override {
     return wrap<LateElementCollection>(object_.get(u"all"));
   }
@@ -162,18 +134,12 @@ class LateDocument : public Document {
   std::unique_ptr<ElementCollection> webbots() override {
     return wrap<LateElementCollection>(object_.get(u"webbots"));
   }
-
- private:
-  LateBound object_;
 };
 
-class LatePageWindow : public PageWindow {
+class LatePageWindow : public Late<PageWindow> {
  public:
-  explicit LatePageWindow(LateBound object) : object_(std::move(object)) {}
+  using Late::Late;
   std::unique_ptr<Document> document() override { return documentObject(object_.get(u"Document")); }
-
- private:
-  LateBound object_;
 };
 
 }  // namespace

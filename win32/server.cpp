@@ -16,8 +16,6 @@
 namespace velmo::win {
 namespace {
 
-HMODULE module = nullptr;
-
 constexpr ServedClass kClasses[] = {
     {&CLSID_clstestt, createClstestt},
     {&CLSID_Class1, createClass1},
@@ -35,7 +33,7 @@ constexpr ClassNames kRegistered[] = {
 };
 
 std::vector<RegistryValue> registryValues() {
-  const std::wstring path = modulePath(module);
+  const std::wstring path = modulePath(thisModule());
   const std::wstring libId = guidText(LIBID_VelmoCls);
   std::vector<RegistryValue> values;
   for (const ClassNames& names : kRegistered) {
@@ -63,7 +61,7 @@ std::vector<std::wstring> registryKeys() {
 }
 
 HRESULT registerTypeLibrary() {
-  std::wstring path = modulePath(module);
+  std::wstring path = modulePath(thisModule());
   ComPtr<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
@@ -79,21 +77,9 @@ HRESULT unregisterTypeLibrary() {
 
 }  // namespace
 
-HMODULE thisModule() noexcept {
-  return module;
-}
-
 }  // namespace velmo::win
 
 using namespace velmo::win;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
-}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return getClassObject(kClasses, clsid, iid, out);

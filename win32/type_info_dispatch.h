@@ -16,9 +16,6 @@ namespace velmo::win {
 // The type information of `iid` in the type library embedded in this DLL.
 ComPtr<ITypeInfo> ownTypeInfo(REFIID iid);
 
-// The module handle of this DLL, set when it loads.
-HMODULE thisModule() noexcept;
-
 template <typename Interface>
 class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
  public:

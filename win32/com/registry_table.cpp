@@ -48,4 +48,13 @@ std::wstring modulePath(HMODULE module) {
   }
 }
 
+HMODULE thisModule() noexcept {
+  // The address of this function lies in whichever module the library was linked into.
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&thisModule), &module);
+  return module;
+}
+
 }  // namespace velmo::win

@@ -28,4 +28,7 @@ std::wstring guidText(REFGUID guid);
 // The full path of a loaded module (DLL).
 std::wstring modulePath(HMODULE module);
 
+// The DLL (or program) this library is linked into.
+HMODULE thisModule() noexcept;
+
 }  // namespace velmo::win
