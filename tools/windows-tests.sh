@@ -17,6 +17,8 @@ status=0
 export VELMO_KEEP_WINESERVER=1
 for bits in 32 64; do
   tools/wine-prefix.sh $bits build/win$bits
-  ctest --test-dir build/win$bits --output-on-failure || status=1
+  # A Wine process now and then dies with SIGSEGV on its way out after all its tests passed;
+  # a second run of a failed test tells that apart from a real failure.
+  ctest --test-dir build/win$bits --output-on-failure --repeat until-pass:2 || status=1
 done
 exit $status
