@@ -48,6 +48,12 @@ TEST(Registration, UnregisterRemovesEveryKeyAndRegisterWritesThemAgain) {
                                           L"Interface\\" + guidText(IID__clstestt),
                                           L"Interface\\" + guidText(IID__Class1)};
 
+  // Whatever fails below, the prefix is left with the server registered for the other tests.
+  struct RegisterAgain {
+    const ServerModule& server;
+    ~RegisterAgain() { server.registerServer(); }
+  } registerAgain{server};
+
   ASSERT_EQ(server.unregisterServer(), S_OK);
   for (const auto& key : keys) EXPECT_FALSE(keyExists(key)) << show(key);
   EXPECT_EQ(server.unregisterServer(), S_OK) << "unregistering twice";
