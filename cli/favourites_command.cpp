@@ -108,7 +108,9 @@ void addFavouritesCommand(CLI::App& app, int& exitStatus) {
   auto* text = option("--text", options->text, "TEXT", "A text link showing TEXT");
   options->imageOption = option("--image", options->image, "FILE",
                                 "An image link: Browse picks FILE and brings it into the site's "
-                                "images folder");
+                                "images folder")
+                             // As in the open-file dialog, only a file that exists can be picked.
+                             ->check(CLI::ExistingFile);
   options->imageSrcOption =
       option("--image-src", options->imageSrc, "SRC", "An image link with source SRC");
   text->excludes(options->imageOption)->excludes(options->imageSrcOption);

@@ -117,6 +117,13 @@ TEST_F(VelmoFavourites, AFailedCheckExitsWithItsMessage) {
   }
 }
 
+TEST_F(VelmoFavourites, OnlyAnExistingFileCanBePicked) {
+  auto run = favourites("--image pictures/none.gif");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("pictures/none.gif"), std::string::npos) << run.err;
+  EXPECT_EQ(page(), kPage);
+}
+
 TEST_F(VelmoFavourites, WithoutAnImagesFolderBrowseFailsAndNothingChanges) {
   std::filesystem::remove_all(dir_ / "site/images");
   dir_.write("pictures/hills.gif", "hills");
