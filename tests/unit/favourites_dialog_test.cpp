@@ -18,7 +18,6 @@
 namespace velmo {
 namespace {
 
-using forms::ControlKind;
 using forms::UserAction;
 using testing::golden;
 
