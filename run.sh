@@ -25,6 +25,9 @@ step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
 step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
 step botfound "$page" V_Date
+step favourites "$page" --image examples/pictures/hills.gif --url www.example.com/ \
+  --title 'Harbour Bakery' --message --caret-after '<h2>Opening hours</h2>'
+echo "The site's images folder now holds: $(cd "$work/site/images" && echo *)"
 step help 5 --text
 
 printf '\nWhat changed in the page:\n'

@@ -5,6 +5,7 @@
 
 #include "date/frm_date.h"
 #include "entry/page_access.h"
+#include "favourites/frm_add_to_favor2.h"
 
 namespace velmo {
 namespace {
@@ -52,7 +53,7 @@ void clstestt::style() {
   notAvailableYet(u"scrollbar colour");
 }
 void clstestt::addtofavor() {
-  notAvailableYet(u"add to favourites");
+  showModal<frmAddToFavor2>();
 }
 void clstestt::slide() {
   notAvailableYet(u"slide show");

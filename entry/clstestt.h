@@ -17,6 +17,7 @@ class clstestt {
   clstestt(PageHost& host, UiEnvironment& ui) : host_(host), ui_(&ui) {}
 
   void style();
+  // Shows frmAddToFavor2 modally; returns once it has closed.
   void addtofavor();
   // True when the active page holds a webbot block whose bot name equals strName exactly.
   bool botfound(const std::u16string& strName);
