@@ -5,6 +5,7 @@
 
 #include "date/frm_date.h"
 #include "entry/page_access.h"
+#include "style/frm_style_test.h"
 
 namespace velmo {
 namespace {
@@ -49,7 +50,7 @@ UiEnvironment& clstestt::ui() {
 }
 
 void clstestt::style() {
-  notAvailableYet(u"scrollbar colour");
+  showModal<frmstyletest>();
 }
 void clstestt::addtofavor() {
   notAvailableYet(u"add to favourites");
