@@ -13,6 +13,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp -r examples/site "$work/site"
 page="$work/site/index.html"
+# The saved colour scheme stays in the work folder.
+export XDG_CONFIG_HOME="$PWD/$work/config"
 cp "$page" "$work/index.original.html"
 
 step() { printf '\n$ velmo %s\n' "$*"; "$velmo" "$@"; }
@@ -25,6 +27,10 @@ step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
 step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
 step botfound "$page" V_Date
+step style "$page" --show
+step style "$page" --base 7A3E00 --arrow FFFFFF --face '' --save
+step style "$page" --load --track FFCC00
+step style "$page" --show
 step help 5 --text
 
 printf '\nWhat changed in the page:\n'
