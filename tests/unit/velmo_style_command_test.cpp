@@ -18,9 +18,13 @@ using testing::TempDir;
 
 const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
 const std::string kApplied = "Velmopro: ScrollBar Color has been applied successfully\n";
+// A page whose HEAD has one style sheet with one rule, for body.
+std::string withBodyRule(const std::string& declarations) {
+  return "<html>\r\n<head>\r\n<style>\r\nbody { " + declarations +
+         " }\r\n</style>\r\n</head>\r\n<body></body>\r\n</html>\r\n";
+}
 const std::string kColoured =
-    "<html>\r\n<head>\r\n<style>\r\nbody { color: navy; scrollbar-face-color: #ffcc00; "
-    "scrollbar-track-color: red }\r\n</style>\r\n</head>\r\n<body></body>\r\n</html>\r\n";
+    withBodyRule("color: navy; scrollbar-face-color: #ffcc00; scrollbar-track-color: red");
 
 class VelmoStyle : public ::testing::Test {
  protected:
@@ -68,9 +72,7 @@ TEST_F(VelmoStyle, FieldsTypedEmptyRemoveTheirPropertiesFromTheBodyRule) {
   const std::string path = write(kColoured);
   auto run = velmo(path + " --arrow 123456 --face '' --track ''");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(page(),
-            "<html>\r\n<head>\r\n<style>\r\nbody { color: navy; scrollbar-arrow-color: #123456; }"
-            "\r\n</style>\r\n</head>\r\n<body></body>\r\n</html>\r\n");
+  EXPECT_EQ(page(), withBodyRule("color: navy; scrollbar-arrow-color: #123456;"));
 }
 
 TEST_F(VelmoStyle, SavedColoursComeBackBeforeTheTypedOnes) {
@@ -86,18 +88,15 @@ TEST_F(VelmoStyle, SavedColoursComeBackBeforeTheTypedOnes) {
   EXPECT_EQ(load.status, 0) << load.err;
   EXPECT_EQ(load.out, kApplied);
   EXPECT_EQ(page(),
-            "<html>\r\n<head>\r\n<style>\r\nbody { color: navy; scrollbar-face-color: #00FF00; "
-            "scrollbar-base-color: #112233; scrollbar-shadow-color: #778899; }\r\n</style>\r\n"
-            "</head>\r\n<body></body>\r\n</html>\r\n");
+            withBodyRule("color: navy; scrollbar-face-color: #00FF00; "
+                         "scrollbar-base-color: #112233; scrollbar-shadow-color: #778899;"));
 }
 
 TEST_F(VelmoStyle, LoadWithNothingSavedEmptiesEveryField) {
   const std::string path = write(kColoured);
   auto run = velmo(path + " --load");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(page(),
-            "<html>\r\n<head>\r\n<style>\r\nbody { color: navy; }\r\n</style>\r\n</head>\r\n"
-            "<body></body>\r\n</html>\r\n");
+  EXPECT_EQ(page(), withBodyRule("color: navy;"));
 }
 
 TEST_F(VelmoStyle, ASaveThatFailsStopsTheRunAndLeavesThePage) {
