@@ -40,6 +40,7 @@ std::vector<ControlDesign> controls() {
                    .rect = {360, rowTop(i), 1575, 255},
                    .tabIndex = tab++});
   }
+  // The track colour's field, Text6, is drawn 30 twips taller than the others.
   for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
     all.push_back({.kind = ControlKind::TextBox,
                    .name = styleFieldName(i),
