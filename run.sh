@@ -13,6 +13,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp -r examples/site "$work/site"
 page="$work/site/index.html"
+# The saved colour scheme stays in the work folder.
+export XDG_CONFIG_HOME="$PWD/$work/config"
 cp "$page" "$work/index.original.html"
 
 step() { printf '\n$ velmo %s\n' "$*"; "$velmo" "$@"; }
@@ -28,6 +30,10 @@ step botfound "$page" V_Date
 step favourites "$page" --image examples/pictures/hills.gif --url www.example.com/ \
   --title 'Harbour Bakery' --message --caret-after '<h2>Opening hours</h2>'
 echo "The site's images folder now holds: $(cd "$work/site/images" && echo *)"
+step style "$page" --show
+step style "$page" --base 7A3E00 --arrow FFFFFF --face '' --save
+step style "$page" --load --track FFCC00
+step style "$page" --show
 step help 5 --text
 
 printf '\nWhat changed in the page:\n'

@@ -39,7 +39,9 @@ HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
       help_(linux_help::ChmHelpViewer::forThisSession(std::cout, std::cerr, helpAsText)),
       shell_(std::cout),
       environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
-                            cursor_, presenter_, helpFilePath()}) {}
+                            cursor_, presenter_, helpFilePath()}) {
+  presenter_.stopAtFirstFailure(true);
+}
 
 void HeadlessUi::requireConfirmed(const std::u16string& formName) const {
   const auto report = presenter_.report(formName);

@@ -6,6 +6,7 @@
 #include "cli/favourites_command.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
+#include "cli/style_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   velmo::cli::addPageCommands(app, exitStatus);
   velmo::cli::addDialogCommands(app, exitStatus);
   velmo::cli::addFavouritesCommand(app, exitStatus);
+  velmo::cli::addStyleCommand(app, exitStatus);
 
   try {
     app.parse(argc, argv);

@@ -6,6 +6,7 @@
 #include "date/frm_date.h"
 #include "entry/page_access.h"
 #include "favourites/frm_add_to_favor2.h"
+#include "style/frm_style_test.h"
 
 namespace velmo {
 namespace {
@@ -50,7 +51,7 @@ UiEnvironment& clstestt::ui() {
 }
 
 void clstestt::style() {
-  notAvailableYet(u"scrollbar colour");
+  showModal<frmstyletest>();
 }
 void clstestt::addtofavor() {
   showModal<frmAddToFavor2>();
