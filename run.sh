@@ -25,6 +25,9 @@ step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
 step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
 step botfound "$page" V_Date
+step slide "$page" examples/pictures/sunrise.jpg examples/pictures/harbour.jpg \
+  examples/pictures/hills.gif --caret-after '<!-- The slide show goes here -->'
+printf 'Pictures in %s: %s\n' "$work/site/slide_img" "$(ls "$work/site/slide_img" | tr '\n' ' ')"
 step help 5 --text
 
 printf '\nWhat changed in the page:\n'

@@ -5,6 +5,7 @@
 #include "cli/dialog_commands.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
+#include "cli/slide_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   int exitStatus = velmo::cli::kDone;
   velmo::cli::addPageCommands(app, exitStatus);
   velmo::cli::addDialogCommands(app, exitStatus);
+  velmo::cli::addSlideCommand(app, exitStatus);
 
   try {
     app.parse(argc, argv);

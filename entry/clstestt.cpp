@@ -5,6 +5,7 @@
 
 #include "date/frm_date.h"
 #include "entry/page_access.h"
+#include "slideshow/frm_slide.h"
 
 namespace velmo {
 namespace {
@@ -55,7 +56,7 @@ void clstestt::addtofavor() {
   notAvailableYet(u"add to favourites");
 }
 void clstestt::slide() {
-  notAvailableYet(u"slide show");
+  showModal<frmSlide>();
 }
 void clstestt::CurDate() {
   showModal<frmDate>();
