@@ -34,6 +34,9 @@ step style "$page" --show
 step style "$page" --base 7A3E00 --arrow FFFFFF --face '' --save
 step style "$page" --load --track FFCC00
 step style "$page" --show
+step slide "$page" examples/pictures/sunrise.jpg examples/pictures/harbour.jpg \
+  examples/pictures/hills.gif --caret-after '<!-- The slide show goes here -->'
+printf 'Pictures in %s: %s\n' "$work/site/slide_img" "$(ls "$work/site/slide_img" | tr '\n' ' ')"
 step help 5 --text
 
 printf '\nWhat changed in the page:\n'

@@ -7,6 +7,7 @@
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
 #include "cli/style_command.h"
+#include "cli/slide_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   velmo::cli::addDialogCommands(app, exitStatus);
   velmo::cli::addFavouritesCommand(app, exitStatus);
   velmo::cli::addStyleCommand(app, exitStatus);
+  velmo::cli::addSlideCommand(app, exitStatus);
 
   try {
     app.parse(argc, argv);

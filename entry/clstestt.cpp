@@ -7,6 +7,7 @@
 #include "entry/page_access.h"
 #include "favourites/frm_add_to_favor2.h"
 #include "style/frm_style_test.h"
+#include "slideshow/frm_slide.h"
 
 namespace velmo {
 namespace {
@@ -57,7 +58,7 @@ void clstestt::addtofavor() {
   showModal<frmAddToFavor2>();
 }
 void clstestt::slide() {
-  notAvailableYet(u"slide show");
+  showModal<frmSlide>();
 }
 void clstestt::CurDate() {
   showModal<frmDate>();

@@ -25,6 +25,7 @@ class clstestt {
   void eraseBot(const std::u16string& strName);
   // Appends strCode, wrapped in a script element, to the HEAD of the active page.
   void scriptHead2(const std::u16string& strCode);
+  // Shows frmSlide modally; returns once it has closed.
   void slide();
   // Shows frmDate modally; returns once it has closed.
   void CurDate();

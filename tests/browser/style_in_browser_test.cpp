@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/chromium.h"
+#include "tests/support/headless_chromium.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
