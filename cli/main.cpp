@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/dialog_commands.h"
+#include "cli/offers_command.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   int exitStatus = velmo::cli::kDone;
   velmo::cli::addPageCommands(app, exitStatus);
   velmo::cli::addDialogCommands(app, exitStatus);
+  velmo::cli::addOffersCommand(app, exitStatus);
 
   try {
     app.parse(argc, argv);

@@ -5,6 +5,7 @@
 
 #include "date/frm_date.h"
 #include "entry/page_access.h"
+#include "offers/frm_ads.h"
 
 namespace velmo {
 namespace {
@@ -61,7 +62,9 @@ void clstestt::CurDate() {
   showModal<frmDate>();
 }
 void clstestt::ads() {
-  notAvailableYet(u"offers");
+  Platform& platform = ui().platform();
+  ui().dialog<frmAds>([&] { return std::make_unique<frmAds>(platform); })
+      .showModeless(platform.presenter);
 }
 
 bool clstestt::botfound(const std::u16string& strName) {
