@@ -26,6 +26,7 @@ step botfound "$page" AddToFavor_VL
 step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
 step botfound "$page" V_Date
 step help 5 --text
+step offers
 
 printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true
