@@ -1,5 +1,4 @@
-// velmo offers as a user runs it. xdg-open is a stand-in script early in PATH that writes down
-// what it was asked to open, so nothing ever reaches a browser or the network.
+// velmo offers as a user runs it, with the stand-in xdg-open.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
+#include "tests/support/stand_in_xdg_open.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo {
@@ -22,13 +22,7 @@ const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
 
 class VelmoOffers : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto opener = dir_.write("bin/xdg-open",
-                                   "#!/bin/sh\n"
-                                   "printf '%s\\n' \"$@\" >>\"$(dirname \"$0\")/opened\"\n"
-                                   "exit \"${XDG_OPEN_STATUS:-0}\"\n");
-    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-  }
+  void SetUp() override { testing::writeStandInXdgOpen(dir_, "bin"); }
   // velmo with the stand-in first in PATH (or, with `withOpener` false, no xdg-open at all).
   testing::ProgramResult velmo(const std::string& args, const std::string& env = "",
                                bool withOpener = true) {

@@ -1,4 +1,4 @@
-// The shell's "open" on Linux, with a stand-in xdg-open that writes down its one argument.
+// The shell's "open" on Linux, with the stand-in xdg-open.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "entry/host_error.h"
 #include "platform/linux/xdg_open.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/stand_in_xdg_open.h"
 
 namespace velmo {
 namespace {
@@ -17,19 +17,15 @@ using linux_desktop::XdgOpenShell;
 class XdgOpen : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto opener = dir_.write("xdg-open",
-                                   "#!/bin/sh\n"
-                                   "printf '[%s]' \"$#\" \"$@\" >>\"$(dirname \"$0\")/opened\"\n"
-                                   "exit \"${XDG_OPEN_STATUS:-0}\"\n");
-    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    const auto folder = testing::writeStandInXdgOpen(dir_, "bin");
     savedPath_ = std::getenv("PATH");
-    setenv("PATH", (dir_.path().string() + ":/usr/bin:/bin").c_str(), 1);
+    setenv("PATH", (folder.string() + ":/usr/bin:/bin").c_str(), 1);
   }
   void TearDown() override {
     setenv("PATH", savedPath_.c_str(), 1);
     unsetenv("XDG_OPEN_STATUS");
   }
-  std::string opened() const { return testing::readBytes(dir_ / "opened"); }
+  std::string opened() const { return testing::readBytes(dir_ / "bin/opened"); }
 
   testing::TempDir dir_;
   std::string savedPath_;
@@ -43,8 +39,8 @@ TEST_F(XdgOpen, HandsOverOneArgumentAndAnswersAsTheWindowsShell) {
   EXPECT_EQ(shell_.open(u"WWW.example.com/\u00e9"), 42);
   EXPECT_EQ(shell_.open(u"mailto:x@example.com"), 42);
   EXPECT_EQ(opened(),
-            "[1][/tmp/a file; $(rm -rf x).html][1][http://WWW.example.com/\xc3\xa9]"
-            "[1][mailto:x@example.com]");
+            "/tmp/a file; $(rm -rf x).html\nhttp://WWW.example.com/\xc3\xa9\n"
+            "mailto:x@example.com\n");
 
   const std::pair<const char*, std::intptr_t> failures[] = {{"2", 2}, {"3", 31}, {"4", 31}};
   for (const auto& [status, answer] : failures) {
