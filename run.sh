@@ -38,6 +38,7 @@ step slide "$page" examples/pictures/sunrise.jpg examples/pictures/harbour.jpg \
   examples/pictures/hills.gif --caret-after '<!-- The slide show goes here -->'
 printf 'Pictures in %s: %s\n' "$work/site/slide_img" "$(ls "$work/site/slide_img" | tr '\n' ' ')"
 step help 5 --text
+step offers
 
 printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true

@@ -6,16 +6,12 @@
 #include "date/frm_date.h"
 #include "entry/page_access.h"
 #include "favourites/frm_add_to_favor2.h"
-#include "style/frm_style_test.h"
+#include "offers/frm_ads.h"
 #include "slideshow/frm_slide.h"
+#include "style/frm_style_test.h"
 
 namespace velmo {
 namespace {
-
-[[noreturn]] void notAvailableYet(std::u16string_view command) {
-  throw HostError(hr::kNotImpl,
-                  u"The " + std::u16string(command) + u" command is not available yet");
-}
 
 // Index of the first webbot block named exactly `name`, or nothing. The index is 64-bit so that
 // pages with any number of blocks are walked to the end.
@@ -64,7 +60,9 @@ void clstestt::CurDate() {
   showModal<frmDate>();
 }
 void clstestt::ads() {
-  notAvailableYet(u"offers");
+  Platform& platform = ui().platform();
+  ui().dialog<frmAds>([&] { return std::make_unique<frmAds>(platform); })
+      .showModeless(platform.presenter);
 }
 
 bool clstestt::botfound(const std::u16string& strName) {

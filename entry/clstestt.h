@@ -29,6 +29,7 @@ class clstestt {
   void slide();
   // Shows frmDate modally; returns once it has closed.
   void CurDate();
+  // Shows frmAds modelessly and returns at once; while it is open, shows the same window again.
   void ads();
 
  private:
