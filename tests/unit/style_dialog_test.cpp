@@ -171,9 +171,17 @@ class StyleDialog : public testing::PageFixture {
 
   testing::RecordingUi ui_;
   RecordingColourChooser chooser_;
-  Platform platform_{ui_.messages, ui_.openFile,    chooser_,     ui_.settings,
-                     ui_.help,     ui_.files,       ui_.desktop,  ui_.desktop,
-                     ui_.measurer, ui_.presenter,   u"/opt/velmo/helptest.chm"};
+  Platform platform_{ui_.messages,
+                     ui_.openFile,
+                     chooser_,
+                     ui_.settings,
+                     ui_.help,
+                     ui_.files,
+                     ui_.desktop,
+                     ui_.desktop,
+                     ui_.measurer,
+                     ui_.presenter,
+                     u"/opt/velmo/helptest.chm"};
   UiEnvironment env_{platform_};
 };
 
