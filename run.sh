@@ -13,6 +13,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp -r examples/site "$work/site"
 page="$work/site/index.html"
+# The saved colour scheme stays in the work folder.
+export XDG_CONFIG_HOME="$PWD/$work/config"
 cp "$page" "$work/index.original.html"
 
 step() { printf '\n$ velmo %s\n' "$*"; "$velmo" "$@"; }
@@ -25,7 +27,18 @@ step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
 step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
 step botfound "$page" V_Date
+step favourites "$page" --image examples/pictures/hills.gif --url www.example.com/ \
+  --title 'Harbour Bakery' --message --caret-after '<h2>Opening hours</h2>'
+echo "The site's images folder now holds: $(cd "$work/site/images" && echo *)"
+step style "$page" --show
+step style "$page" --base 7A3E00 --arrow FFFFFF --face '' --save
+step style "$page" --load --track FFCC00
+step style "$page" --show
+step slide "$page" examples/pictures/sunrise.jpg examples/pictures/harbour.jpg \
+  examples/pictures/hills.gif --caret-after '<!-- The slide show goes here -->'
+printf 'Pictures in %s: %s\n' "$work/site/slide_img" "$(ls "$work/site/slide_img" | tr '\n' ' ')"
 step help 5 --text
+step offers
 
 printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true

@@ -37,9 +37,10 @@ std::u16string helpFilePath() {
 HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
     : messages_(std::cout, std::cerr, policy, terminal()),
       help_(linux_help::ChmHelpViewer::forThisSession(std::cout, std::cerr, helpAsText)),
-      shell_(std::cout),
       environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
-                            cursor_, presenter_, helpFilePath()}) {}
+                            cursor_, measurer_, presenter_, helpFilePath()}) {
+  presenter_.stopAtFirstFailure(true);
+}
 
 void HeadlessUi::requireConfirmed(const std::u16string& formName) const {
   const auto report = presenter_.report(formName);

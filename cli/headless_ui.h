@@ -9,8 +9,10 @@
 #include "forms/ui_environment.h"
 #include "platform/headless/console_message_boxes.h"
 #include "platform/headless/desktop_services.h"
+#include "platform/headless/fixed_text_measurer.h"
 #include "platform/headless/scripted_dialogs.h"
 #include "platform/linux/chm_help_viewer.h"
+#include "platform/linux/xdg_open.h"
 
 namespace velmo::cli {
 
@@ -36,6 +38,7 @@ class HeadlessUi {
   forms::ScriptedPresenter& presenter() { return presenter_; }
   ScriptedOpenFileDialog& openFile() { return openFile_; }
   ScriptedColourChooser& colours() { return colours_; }
+  linux_desktop::XdgOpenShell& shell() { return shell_; }
 
   // After a modal command: a host error met inside the dialog ends the command with that error;
   // a dialog that its handlers did not close was cancelled (Refused).
@@ -48,8 +51,9 @@ class HeadlessUi {
   IniSettings settings_;
   linux_help::ChmHelpViewer help_;
   StdFileProbe files_;
-  ConsoleShell shell_;
+  linux_desktop::XdgOpenShell shell_;
   NullCursor cursor_;
+  FixedTextMeasurer measurer_;
   forms::ScriptedPresenter presenter_;
   UiEnvironment environment_;
 };

@@ -17,6 +17,7 @@ class clstestt {
   clstestt(PageHost& host, UiEnvironment& ui) : host_(host), ui_(&ui) {}
 
   void style();
+  // Shows frmAddToFavor2 modally; returns once it has closed.
   void addtofavor();
   // True when the active page holds a webbot block whose bot name equals strName exactly.
   bool botfound(const std::u16string& strName);
@@ -24,9 +25,11 @@ class clstestt {
   void eraseBot(const std::u16string& strName);
   // Appends strCode, wrapped in a script element, to the HEAD of the active page.
   void scriptHead2(const std::u16string& strCode);
+  // Shows frmSlide modally; returns once it has closed.
   void slide();
   // Shows frmDate modally; returns once it has closed.
   void CurDate();
+  // Shows frmAds modelessly and returns at once; while it is open, shows the same window again.
   void ads();
 
  private:

@@ -57,6 +57,14 @@ struct Font {
   bool operator==(const Font&) const = default;
 };
 
+// One entry of the saved state that a container keeps for a user control or an outside control
+// (its property bag): the property's name as saved and its value as text.
+struct SavedProperty {
+  std::u16string name{};
+  std::u16string value{};
+  bool operator==(const SavedProperty&) const = default;
+};
+
 // Position and size in twips (1/1440 inch), relative to the parent's client area.
 struct TwipsRect {
   int left = 0;
@@ -85,6 +93,7 @@ struct ControlDesign {
   int listIndex = -1;                   // list boxes: the selected item, -1 for none
   bool wordWrap = false;                // labels: wrap the caption within the width
   std::u16string picture{};             // images: the asset's name
+  std::vector<SavedProperty> saved{};   // user and outside controls: their saved state
   bool operator==(const ControlDesign&) const = default;
 };
 

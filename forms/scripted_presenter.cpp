@@ -70,7 +70,7 @@ ShowReport ScriptedPresenter::play(Form& form) {
   FailureRecorder recorder(form);
   ShowReport report;
   for (const UserAction& action : actions) {
-    if (!form.isVisible()) break;
+    if (!form.isVisible() || (stopAtFirstFailure_ && recorder.failure)) break;
     act(form, action);
     if (!form.isVisible()) report.closedByForm = action.kind != UserAction::Kind::CloseBox;
   }

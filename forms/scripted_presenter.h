@@ -49,11 +49,16 @@ class ScriptedPresenter : public FormPresenter {
   // Nothing when the form was never shown.
   std::optional<ShowReport> report(const std::u16string& formName) const;
 
+  // A user who stops at the first failed handler and closes the dialog, instead of carrying on
+  // with the plan (velmo: nothing further may change once something failed).
+  void stopAtFirstFailure(bool stop) { stopAtFirstFailure_ = stop; }
+
  private:
   ShowReport play(Form& form);
 
   std::map<std::u16string, std::vector<UserAction>> plans_;
   std::map<std::u16string, ShowReport> reports_;
+  bool stopAtFirstFailure_ = false;
 };
 
 }  // namespace velmo::forms

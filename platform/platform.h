@@ -11,6 +11,7 @@
 #include "platform/html_help.h"
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
+#include "platform/text_measurer.h"
 
 namespace velmo {
 
@@ -23,6 +24,7 @@ struct Platform {
   FileProbe& files;
   Shell& shell;
   MouseCursor& cursor;
+  TextMeasurer& measurer;
   forms::FormPresenter& presenter;
   // Full path of helptest.chm: the folder of the library file (Windows) or of the running
   // program (Linux), then the file name.

@@ -51,7 +51,9 @@ void StandaloneHost::closePage() {
   sitePath_.clear();
 }
 
-bool StandaloneHost::hasPage() const { return page_ != nullptr; }
+bool StandaloneHost::hasPage() const {
+  return page_ != nullptr;
+}
 
 bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   if (!page_) noPage();
@@ -91,8 +93,12 @@ std::u16string StandaloneHost::pageText() const {
   return utf8ToUtf16(page_->source());
 }
 
-const fs::path& StandaloneHost::pagePath() const { return pagePath_; }
-const fs::path& StandaloneHost::sitePath() const { return sitePath_; }
+const fs::path& StandaloneHost::pagePath() const {
+  return pagePath_;
+}
+const fs::path& StandaloneHost::sitePath() const {
+  return sitePath_;
+}
 
 std::unique_ptr<Document> StandaloneHost::activeDocument() {
   if (!page_) noPage();

@@ -1,18 +1,16 @@
 #include "platform/linux/chm_help_viewer.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <system_error>
 
 #include "common/text.h"
 #include "platform/linux/chm_archive.h"
 #include "platform/linux/help_text.h"
-
-extern char** environ;
+#include "platform/linux/xdg_open.h"
 
 namespace velmo::linux_help {
 namespace fs = std::filesystem;
@@ -85,14 +83,11 @@ class ShownFile {
 }  // namespace
 
 bool openWithXdgOpen(const fs::path& file) {
-  const std::string program = "xdg-open";
-  const std::string argument = file.string();
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
-  pid_t child = 0;
-  if (posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  try {
+    return linux_desktop::runXdgOpen(file.string()) == 0;
+  } catch (const std::system_error&) {
+    return false;
+  }
 }
 
 ChmHelpViewer::ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation,

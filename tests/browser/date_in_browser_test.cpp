@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/headless_chromium.h"
 
 namespace velmo {
 namespace {
@@ -12,10 +11,6 @@ namespace {
 using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
-
-const char* const kChromiumFlags =
-    " --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking"
-    " --disable-component-update --disable-sync --disable-quic";
 
 // A page whose clock stands at noon of the given day before any other script runs.
 std::string pageAt(int year, int month, int day) {
@@ -42,18 +37,9 @@ std::string pageAt(int year, int month, int day) {
 class DateInBrowser : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto probe = chromium("about:blank");
-    if (probe.status != 0 || probe.out.find("<html>") == std::string::npos) {
-      GTEST_SKIP() << "chromium cannot start here (exit " << probe.status
-                   << "); install it with tools/setup.sh. Its last words:\n"
-                   << probe.err.substr(probe.err.size() > 2000 ? probe.err.size() - 2000 : 0);
+    if (const std::string missing = testing::chromiumMissing(); !missing.empty()) {
+      GTEST_SKIP() << missing;
     }
-  }
-
-  testing::ProgramResult chromium(const std::string& address) {
-    TempDir profile;
-    return runProgram("timeout 120 chromium" + std::string(kChromiumFlags) + " --user-data-dir=" +
-                      shellQuote(profile.path().string()) + " --dump-dom " + shellQuote(address));
   }
 
   // The text Chromium's DOM holds after the block ran, on a page whose clock shows that day.
@@ -62,7 +48,7 @@ class DateInBrowser : public ::testing::Test {
     const auto pasted = runProgram(shellQuote(VELMO_BINARY_DIR "/bin/velmo") + " date " +
                                    shellQuote(page.string()) + " --caret-after '<p id=\"today\">'");
     EXPECT_EQ(pasted.status, 0) << pasted.err;
-    const auto dom = chromium("file://" + page.string());
+    const auto dom = testing::chromiumDom("file://" + page.string());
     EXPECT_EQ(dom.status, 0) << dom.err;
     return dom.out;
   }

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <deque>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 #include "forms/scripted_presenter.h"
 #include "forms/ui_environment.h"
 #include "platform/headless/desktop_services.h"
+#include "platform/headless/fixed_text_measurer.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_dialogs.h"
 
@@ -72,6 +74,22 @@ class RecordingFileProbe : public FileProbe {
   }
 };
 
+// The shell and the application-wide cursor in one log, so that tests see their order:
+// "wait", "open ADDRESS", "default". An open answers `answer`, or throws `failure` when set.
+class RecordingDesktop : public Shell, public MouseCursor {
+ public:
+  std::vector<std::u16string> events;
+  std::intptr_t answer = 42;
+  std::optional<HostError> failure;
+
+  std::intptr_t open(const std::u16string& address) override {
+    events.push_back(u"open " + address);
+    if (failure) throw *failure;
+    return answer;
+  }
+  void setWait(bool wait) override { events.push_back(wait ? u"wait" : u"default"); }
+};
+
 struct RecordingUi {
   RecordingMessageBoxes messages;
   ScriptedOpenFileDialog openFile;
@@ -79,11 +97,11 @@ struct RecordingUi {
   MemorySettingsStore settings;
   RecordingHelpApi help;
   RecordingFileProbe files;
-  ConsoleShell shell{std::cout};
-  NullCursor cursor;
+  RecordingDesktop desktop;
+  FixedTextMeasurer measurer;
   forms::ScriptedPresenter presenter;
-  UiEnvironment ui{Platform{messages, openFile, colours, settings, help, files, shell, cursor,
-                            presenter, u"/opt/velmo/helptest.chm"}};
+  UiEnvironment ui{Platform{messages, openFile, colours, settings, help, files, desktop, desktop,
+                            measurer, presenter, u"/opt/velmo/helptest.chm"}};
 };
 
 }  // namespace velmo::testing
