@@ -13,6 +13,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cp -r examples/site "$work/site"
 page="$work/site/index.html"
+# The saved colour scheme stays in the work folder.
+export XDG_CONFIG_HOME="$PWD/$work/config"
 cp "$page" "$work/index.original.html"
 
 step() { printf '\n$ velmo %s\n' "$*"; "$velmo" "$@"; }
@@ -23,7 +25,43 @@ step botfound "$page" timestamp
 step script-head "$page" 'window.defaultStatus = "Welcome to the Harbour Bakery";'
 step erase-bot "$page" AddToFavor_VL
 step botfound "$page" AddToFavor_VL
+step date "$page" --caret-after '<h1>Harbour Bakery</h1>'
+step botfound "$page" V_Date
+step favourites "$page" --image examples/pictures/hills.gif --url www.example.com/ \
+  --title 'Harbour Bakery' --message --caret-after '<h2>Opening hours</h2>'
+echo "The site's images folder now holds: $(cd "$work/site/images" && echo *)"
+step style "$page" --show
+step style "$page" --base 7A3E00 --arrow FFFFFF --face '' --save
+step style "$page" --load --track FFCC00
+step style "$page" --show
+step slide "$page" examples/pictures/sunrise.jpg examples/pictures/harbour.jpg \
+  examples/pictures/hills.gif --caret-after '<!-- The slide show goes here -->'
+printf 'Pictures in %s: %s\n' "$work/site/slide_img" "$(ls "$work/site/slide_img" | tr '\n' ' ')"
+step help 5 --text
+step offers
 
 printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true
 printf '\nThe changed page: %s\n' "$page"
+
+# The same page operations through the COM server, as an editor add-in script calls them: the
+# 32-bit VelmoCls.dll under Wine's 32-bit cscript, with the stand-in editor holding the page.
+if [[ -d examples/site ]]; then
+  tools/windows-build.sh 32
+  if [[ -f build/win32/bin/VelmoStandInEditor.dll ]]; then
+    addin=build/run/addin-site
+    rm -rf "$addin"
+    cp -r examples/site "$addin"
+    export WINEPREFIX=$PWD/build/wineprefix32 WINEDEBUG=-all
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    VELMO_KEEP_WINESERVER=1 tools/wine-prefix.sh 32 build/win32
+    winpath() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
+    printf '\n$ wine cscript //nologo examples/addin.vbs %s\n' "$addin/index.html"
+    wine 'C:\windows\syswow64\cscript.exe' //nologo "$(winpath examples/addin.vbs)" \
+      "$(winpath "$addin/index.html")" "$(winpath "$addin")"
+    printf '\nWhat the add-in changed in the page:\n'
+    diff examples/site/index.html "$addin/index.html" || true
+  else
+    echo "The stand-in editor is not built: skipping the add-in example"
+  fi
+fi

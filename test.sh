@@ -17,3 +17,6 @@ ctest --test-dir build/fuzz --output-on-failure
 rm -f build/installed-pages.txt
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 if [[ -f build/installed-pages.txt ]]; then cat build/installed-pages.txt; fi
+
+# The COM server for Windows, cross-built and tested under Wine.
+tools/windows-tests.sh

@@ -2,8 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/dialog_commands.h"
+#include "cli/favourites_command.h"
+#include "cli/offers_command.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
+#include "cli/slide_command.h"
+#include "cli/style_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
@@ -12,6 +17,11 @@ int main(int argc, char** argv) {
 
   int exitStatus = velmo::cli::kDone;
   velmo::cli::addPageCommands(app, exitStatus);
+  velmo::cli::addDialogCommands(app, exitStatus);
+  velmo::cli::addFavouritesCommand(app, exitStatus);
+  velmo::cli::addStyleCommand(app, exitStatus);
+  velmo::cli::addSlideCommand(app, exitStatus);
+  velmo::cli::addOffersCommand(app, exitStatus);
 
   try {
     app.parse(argc, argv);

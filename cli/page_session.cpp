@@ -74,8 +74,12 @@ std::u16string argumentText(const std::string& value, const char* what) {
   return utf8ToUtf16(value);
 }
 
-void printLine(std::u16string_view text) { std::cout << utf16ToUtf8(text) << '\n' << std::flush; }
+void printLine(std::u16string_view text) {
+  std::cout << utf16ToUtf8(text) << '\n' << std::flush;
+}
 
-void printError(std::u16string_view text) { std::cerr << utf16ToUtf8(text) << '\n' << std::flush; }
+void printError(std::u16string_view text) {
+  std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
+}
 
 }  // namespace velmo::cli

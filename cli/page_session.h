@@ -14,8 +14,8 @@ namespace velmo::cli {
 // Exit statuses of velmo.
 enum Exit : int {
   kDone = 0,
-  kRefused = 1,   // a validation message, a No, a cancelled dialog
-  kFailed = 2,    // bad usage or a host error
+  kRefused = 1,  // a validation message, a No, a cancelled dialog
+  kFailed = 2,   // bad usage or a host error
 };
 
 // Thrown by a command that ends without changing anything (exit status 1).
@@ -37,7 +37,8 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
 
 // Opens the page, places the selection, runs `work`, and commits page and site when it returns.
 // A HostError or Refused leaves every file as it was; the message goes to standard error.
-int runOnPage(const PageOptions& options, const std::function<void(standalone::StandaloneHost&)>& work);
+int runOnPage(const PageOptions& options,
+              const std::function<void(standalone::StandaloneHost&)>& work);
 
 // Command-line text (UTF-8) as core text; a usage error when it is not UTF-8.
 std::u16string argumentText(const std::string& value, const char* what);

@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "date/frm_date.h"
 #include "entry/page_access.h"
+#include "favourites/frm_add_to_favor2.h"
+#include "offers/frm_ads.h"
+#include "slideshow/frm_slide.h"
+#include "style/frm_style_test.h"
 
 namespace velmo {
 namespace {
-
-[[noreturn]] void notAvailableYet(std::u16string_view command) {
-  throw HostError(hr::kNotImpl,
-                  u"The " + std::u16string(command) + u" command is not available yet");
-}
 
 // Index of the first webbot block named exactly `name`, or nothing. The index is 64-bit so that
 // pages with any number of blocks are walked to the end.
@@ -35,20 +35,34 @@ std::u16string scriptHead2Block(const std::u16string& strCode) {
   return u"<script language = \"javascript\">\r\n" + strCode + u"\r\n</script>\r\n";
 }
 
+template <typename Dialog>
+void clstestt::showModal() {
+  Platform& platform = ui().platform();
+  auto& dialog = ui().dialog<Dialog>([&] { return std::make_unique<Dialog>(host_, platform); });
+  dialog.showModal(platform.presenter);
+}
+
+UiEnvironment& clstestt::ui() {
+  if (ui_ == nullptr) throw HostError(hr::kFail, u"No user interface is available for dialogs");
+  return *ui_;
+}
+
 void clstestt::style() {
-  notAvailableYet(u"scrollbar colour");
+  showModal<frmstyletest>();
 }
 void clstestt::addtofavor() {
-  notAvailableYet(u"add to favourites");
+  showModal<frmAddToFavor2>();
 }
 void clstestt::slide() {
-  notAvailableYet(u"slide show");
+  showModal<frmSlide>();
 }
 void clstestt::CurDate() {
-  notAvailableYet(u"current date");
+  showModal<frmDate>();
 }
 void clstestt::ads() {
-  notAvailableYet(u"offers");
+  Platform& platform = ui().platform();
+  ui().dialog<frmAds>([&] { return std::make_unique<frmAds>(platform); })
+      .showModeless(platform.presenter);
 }
 
 bool clstestt::botfound(const std::u16string& strName) {

@@ -12,8 +12,7 @@ std::optional<std::u16string> favouritesCheck(const FavouritesChoices& choices) 
 }
 
 std::u16string favouritesBlock(const FavouritesChoices& c) {
-  const std::u16string url =
-      c.currentPage ? u"location.href" : u"\"http://" + c.otherUrl + u"\"";
+  const std::u16string url = c.currentPage ? u"location.href" : u"\"http://" + c.otherUrl + u"\"";
   const std::u16string title = c.pageTitle ? u"document.title" : u"\"" + c.otherTitle + u"\"";
   const std::u16string content =
       c.image ? u"<img border=\"0\" src=\"" + c.source + u"\" >" : c.source;
@@ -39,10 +38,10 @@ std::u16string favouritesBlock(const FavouritesChoices& c) {
   });
   if (c.message) {
     block += u"\r\n" + joinCrLf({u"else {", u"var msg_VL = \"" + c.messageText + u"\";",
-                                  u"document.write(msg_VL);", u"}"});
+                                 u"document.write(msg_VL);", u"}"});
   }
-  block += u"\r\n" + joinCrLf({u"// End -->", u"</script>",
-                                u"<!--webbot bot=\"AddToFavor_VL\" endspan -->"});
+  block += u"\r\n" +
+           joinCrLf({u"// End -->", u"</script>", u"<!--webbot bot=\"AddToFavor_VL\" endspan -->"});
   return block;
 }
 

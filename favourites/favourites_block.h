@@ -7,13 +7,13 @@
 namespace velmo {
 
 struct FavouritesChoices {
-  bool image = false;            // the link shows an image (else a text link)
-  std::u16string source;         // the link text, or the image's source path
-  bool currentPage = true;       // add the current page (else the other URL)
-  std::u16string otherUrl;       // without its scheme
-  bool pageTitle = true;         // the page's own title (else the other title)
+  bool image = false;       // the link shows an image (else a text link)
+  std::u16string source;    // the link text, or the image's source path
+  bool currentPage = true;  // add the current page (else the other URL)
+  std::u16string otherUrl;  // without its scheme
+  bool pageTitle = true;    // the page's own title (else the other title)
   std::u16string otherTitle;
-  bool message = false;          // other browsers see the message (else nothing)
+  bool message = false;  // other browsers see the message (else nothing)
   std::u16string messageText;
 };
 

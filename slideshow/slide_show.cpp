@@ -129,8 +129,8 @@ std::u16string slideScript(const std::vector<SlidePicture>& pictures) {
   std::u16string script;
   appendLines(script, kHeadLines);
   for (std::size_t i = 0; i < pictures.size(); ++i) {
-    appendLines(script, {u"photos_VL[" + decimal(i) + u"] = \"slide_img/" + pictures[i].name +
-                         u"\""});
+    appendLines(script,
+                {u"photos_VL[" + decimal(i) + u"] = \"slide_img/" + pictures[i].name + u"\""});
   }
   appendLines(script, kBodyLines);
   return script;

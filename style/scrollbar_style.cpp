@@ -18,7 +18,9 @@ const std::array<ScrollbarEntry, kScrollbarEntryCount> kScrollbarEntries = {{
 
 namespace {
 
-std::unique_ptr<Document> pageDocument(PageHost& host) { return activePageWindowDocument(host); }
+std::unique_ptr<Document> pageDocument(PageHost& host) {
+  return activePageWindowDocument(host);
+}
 
 std::unique_ptr<StyleSheet> firstStyleSheet(Document& document) {
   auto sheets = requireObject(document.styleSheets(), u"The page's style sheets");

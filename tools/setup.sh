@@ -4,7 +4,12 @@ set -euo pipefail
 
 packages=(
   cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libgumbo-dev libclang-rt-14-dev hyperfine time python3-bs4 python3-lxml
+  libgumbo-dev libclang-rt-14-dev
+  hyperfine time python3-bs4 python3-lxml
+  fp-utils libchm-dev libchm-bin chromium
+  # Windows build, cross-compiled and tested under Wine
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest
+  wine wine64 wine32:i386 fonts-wine
 )
 
 missing=()
@@ -20,6 +25,10 @@ if ((${#missing[@]})); then
   fi
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # The 32-bit Wine comes from the i386 architecture.
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -13,7 +13,9 @@ namespace {
 
 using testing::golden;
 
-std::string utf8(const std::u16string& s) { return utf16ToUtf8(s); }
+std::string utf8(const std::u16string& s) {
+  return utf16ToUtf8(s);
+}
 
 TEST(SlideShowText, ScriptAndTableForTwoPictures) {
   const std::vector<SlidePicture> pictures = {{u"sunrise.jpg", u"/p/sunrise.jpg"},
@@ -107,7 +109,8 @@ TEST(ScrollbarText, StyleBlockForTheExampleAndForNothing) {
 
 TEST(ScrollbarText, DeclarationsFollowEntryOrderAndTakeTextsAsTyped) {
   ScrollbarTexts texts;
-  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) texts[i] = u"0" + std::u16string(1, u'1' + i);
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i)
+    texts[i] = u"0" + std::u16string(1, u'1' + i);
   texts[2] = u"#abc";
   EXPECT_EQ(scrollbarDeclarations(texts),
             u"scrollbar-base-color: #01;scrollbar-arrow-color: #02;"
@@ -120,8 +123,11 @@ TEST(ColourConversion, KnownValuesAndRoundTrips) {
   const struct {
     std::uint32_t color;
     const char16_t* hex;
-  } cases[] = {{0x0000FF, u"FF0000"}, {0x00FF00, u"00FF00"}, {0xFF0000, u"0000FF"},
-               {0x123456, u"563412"}, {0, u"000000"}};
+  } cases[] = {{0x0000FF, u"FF0000"},
+               {0x00FF00, u"00FF00"},
+               {0xFF0000, u"0000FF"},
+               {0x123456, u"563412"},
+               {0, u"000000"}};
   for (const auto& c : cases) {
     EXPECT_EQ(colorToHex(c.color), c.hex);
     EXPECT_EQ(hexToColor(c.hex), c.color);

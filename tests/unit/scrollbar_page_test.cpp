@@ -19,18 +19,21 @@ ScrollbarTexts example() {
 class ScrollbarPage : public testing::PageFixture {};
 
 TEST_F(ScrollbarPage, HeadWithoutStyleGetsTheBlockAppended) {
-  open("<html><head><title>t</title></head><body>"
-       "<style>body { scrollbar-base-color: #111111 }</style></body></html>");
+  open(
+      "<html><head><title>t</title></head><body>"
+      "<style>body { scrollbar-base-color: #111111 }</style></body></html>");
   applyScrollbarColors(host_, example());
-  EXPECT_EQ(committed(), "<html><head><title>t</title>" + testing::golden("scrollbar-style-example.txt") +
+  EXPECT_EQ(committed(), "<html><head><title>t</title>" +
+                             testing::golden("scrollbar-style-example.txt") +
                              "</head><body><style>body { scrollbar-base-color: #111111 }</style>"
                              "</body></html>");
 }
 
 TEST_F(ScrollbarPage, FirstBodyRuleIsUpdatedAndOtherPropertiesStay) {
-  open("<html><head><style>\nbody { color: red; scrollbar-arrow-color: #123456; "
-       "scrollbar-base-color: #000000 }\nbody { scrollbar-face-color: #999999 }\n</style></head>"
-       "<body></body></html>");
+  open(
+      "<html><head><style>\nbody { color: red; scrollbar-arrow-color: #123456; "
+      "scrollbar-base-color: #000000 }\nbody { scrollbar-face-color: #999999 }\n</style></head>"
+      "<body></body></html>");
   const std::string head = text().substr(0, text().find("<body>"));
   applyScrollbarColors(host_, example());
   const std::string after = committed();
@@ -69,8 +72,9 @@ TEST_F(ScrollbarPage, EmptyEntriesAddARuleWithAnEmptyStyle) {
 }
 
 TEST_F(ScrollbarPage, ReadingTakesTheLastSixCharactersAndEmptiesMissingOnes) {
-  open("<html><head><style>body { scrollbar-base-color: #ffcc00; scrollbar-arrow-color: red; "
-       "scrollbar-face-color: #ABCDEF12 }</style></head><body></body></html>");
+  open(
+      "<html><head><style>body { scrollbar-base-color: #ffcc00; scrollbar-arrow-color: red; "
+      "scrollbar-face-color: #ABCDEF12 }</style></head><body></body></html>");
   const auto read = readPageColors(host_);
   ASSERT_TRUE(read);
   EXPECT_EQ((*read)[0], u"ffcc00");
@@ -80,8 +84,9 @@ TEST_F(ScrollbarPage, ReadingTakesTheLastSixCharactersAndEmptiesMissingOnes) {
 }
 
 TEST_F(ScrollbarPage, NoStyleInTheHeadReadsNothing) {
-  open("<html><head></head><body><style>body { scrollbar-base-color: #ffcc00 }</style></body>"
-       "</html>");
+  open(
+      "<html><head></head><body><style>body { scrollbar-base-color: #ffcc00 }</style></body>"
+      "</html>");
   EXPECT_FALSE(headHasStyle(host_));
   EXPECT_FALSE(readPageColors(host_));
   open("<html><head><style>h1 { color: red }</style></head><body></body></html>");

@@ -14,8 +14,8 @@ TEST(Utf8, RoundTripsEveryPlane) {
 }
 
 TEST(Utf8, RejectsIllFormedBytes) {
-  for (std::string bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x80", "\x80",
-                          "ok\xFF"}) {
+  for (std::string bad :
+       {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x80", "\x80", "ok\xFF"}) {
     EXPECT_FALSE(isValidUtf8(bad)) << bad;
     EXPECT_THROW(utf8ToUtf16(bad), std::invalid_argument) << bad;
   }

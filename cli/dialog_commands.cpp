@@ -1,0 +1,69 @@
+#include "cli/dialog_commands.h"
+
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "cli/headless_ui.h"
+#include "cli/page_session.h"
+#include "entry/clstestt.h"
+#include "help/chtmlhelp.h"
+
+namespace velmo::cli {
+namespace {
+
+struct DateCommand {
+  PageOptions page;
+  DialogOptions dialog;
+};
+
+struct HelpCommand {
+  std::optional<std::int16_t> topic;
+  bool index = false;
+  bool text = false;
+};
+
+int showHelp(const HelpCommand& options) {
+  HeadlessUi ui(QuestionPolicy::No, options.text);
+  Platform& platform = ui.environment().platform();
+  CHTMLHelp help(platform.help, platform.files, platform.messages, platform.helpFile);
+  if (options.topic) {
+    help.ShowTopic(*options.topic, 0);
+  } else if (options.index) {
+    help.ShowIndex(0);
+  } else {
+    help.ShowContents(0);
+  }
+  return help.helpWindow() != 0 ? kDone : kFailed;
+}
+
+}  // namespace
+
+void addDialogCommands(CLI::App& app, int& exitStatus) {
+  auto date = std::make_shared<DateCommand>();
+  auto* dateCommand = app.add_subcommand(
+      "date", "Paste the current-date block (a script that writes the viewer's date in words)");
+  addPageOptions(*dateCommand, date->page, true);
+  addDialogOptions(*dateCommand, date->dialog);
+  dateCommand->callback([date, &exitStatus] {
+    exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host) {
+      HeadlessUi ui(date->dialog.policy(), true);
+      ui.presenter().plan(u"frmDate", {forms::UserAction::click(u"cmdDo")});
+      clstestt(host, ui.environment()).CurDate();
+      ui.requireConfirmed(u"frmDate");
+    });
+  });
+
+  auto help = std::make_shared<HelpCommand>();
+  auto* helpCommand = app.add_subcommand(
+      "help", "Show the help file's contents, its index, or the topic with context id ID");
+  helpCommand->add_option("ID", help->topic,
+                          "Context id of a topic: 2 add to favorites, "
+                          "3 scrollbar colors, 4 slide show, 5 current date");
+  helpCommand->add_flag("--index", help->index, "Show the index");
+  helpCommand->add_flag("--text", help->text,
+                        "Print on the terminal even when a display is available");
+  helpCommand->callback([help, &exitStatus] { exitStatus = showHelp(*help); });
+}
+
+}  // namespace velmo::cli

@@ -1,0 +1,51 @@
+#include "cli/headless_ui.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/page_session.h"
+#include "help/chtmlhelp.h"
+#include "platform/linux/program_folder.h"
+
+namespace velmo::cli {
+namespace {
+
+// Questions are asked only when someone can see and answer them.
+std::istream* terminal() {
+  return isatty(STDIN_FILENO) && isatty(STDERR_FILENO) ? &std::cin : nullptr;
+}
+
+}  // namespace
+
+QuestionPolicy DialogOptions::policy() const {
+  if (yes) return QuestionPolicy::Yes;
+  if (no) return QuestionPolicy::No;
+  return QuestionPolicy::Ask;
+}
+
+void addDialogOptions(CLI::App& command, DialogOptions& options) {
+  auto* yes = command.add_flag("--yes", options.yes, "Answer Yes to every question of the dialog");
+  auto* no = command.add_flag("--no", options.no, "Answer No to every question of the dialog");
+  yes->excludes(no);
+}
+
+std::u16string helpFilePath() {
+  return helpFileIn(linux_help::programFolder(), u'/');
+}
+
+HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
+    : messages_(std::cout, std::cerr, policy, terminal()),
+      help_(linux_help::ChmHelpViewer::forThisSession(std::cout, std::cerr, helpAsText)),
+      environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
+                            cursor_, measurer_, presenter_, helpFilePath()}) {
+  presenter_.stopAtFirstFailure(true);
+}
+
+void HeadlessUi::requireConfirmed(const std::u16string& formName) const {
+  const auto report = presenter_.report(formName);
+  if (report && report->failure) throw *report->failure;
+  if (!report || !report->closedByForm) throw Refused{u"velmo: the dialog was cancelled"};
+}
+
+}  // namespace velmo::cli

@@ -1,0 +1,61 @@
+#pragma once
+// The user interface of velmo's dialog commands: velmo plays the user through the dialogs' own
+// handlers, message boxes are lines on the console, and help is the Linux help viewer.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/ini_settings.h"
+#include "forms/scripted_presenter.h"
+#include "forms/ui_environment.h"
+#include "platform/headless/console_message_boxes.h"
+#include "platform/headless/desktop_services.h"
+#include "platform/headless/fixed_text_measurer.h"
+#include "platform/headless/scripted_dialogs.h"
+#include "platform/linux/chm_help_viewer.h"
+#include "platform/linux/xdg_open.h"
+
+namespace velmo::cli {
+
+struct DialogOptions {
+  bool yes = false;
+  bool no = false;
+  QuestionPolicy policy() const;
+};
+
+// --yes and --no: how Yes/No questions are answered (else asked on a terminal, else No).
+void addDialogOptions(CLI::App& command, DialogOptions& options);
+
+// The help file beside velmo.
+std::u16string helpFilePath();
+
+class HeadlessUi {
+ public:
+  HeadlessUi(QuestionPolicy policy, bool helpAsText);
+  HeadlessUi(const HeadlessUi&) = delete;
+  HeadlessUi& operator=(const HeadlessUi&) = delete;
+
+  UiEnvironment& environment() { return environment_; }
+  forms::ScriptedPresenter& presenter() { return presenter_; }
+  ScriptedOpenFileDialog& openFile() { return openFile_; }
+  ScriptedColourChooser& colours() { return colours_; }
+  linux_desktop::XdgOpenShell& shell() { return shell_; }
+
+  // After a modal command: a host error met inside the dialog ends the command with that error;
+  // a dialog that its handlers did not close was cancelled (Refused).
+  void requireConfirmed(const std::u16string& formName) const;
+
+ private:
+  ConsoleMessageBoxes messages_;
+  ScriptedOpenFileDialog openFile_;
+  ScriptedColourChooser colours_;
+  IniSettings settings_;
+  linux_help::ChmHelpViewer help_;
+  StdFileProbe files_;
+  linux_desktop::XdgOpenShell shell_;
+  NullCursor cursor_;
+  FixedTextMeasurer measurer_;
+  forms::ScriptedPresenter presenter_;
+  UiEnvironment environment_;
+};
+
+}  // namespace velmo::cli

@@ -1,0 +1,68 @@
+#include "cli/slide_command.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/headless_ui.h"
+#include "cli/page_session.h"
+#include "entry/clstestt.h"
+#include "slideshow/frm_slide.h"
+#include "standalone/atomic_file.h"
+
+namespace velmo::cli {
+namespace {
+
+struct SlideCommand {
+  PageOptions page;
+  std::vector<std::string> pictures;
+};
+
+// The full path the open-file dialog would hand back for a picture named on the command line.
+std::u16string fullPath(const std::string& picture) {
+  const auto path = standalone::textToPath(argumentText(picture, "PICTURE"));
+  return standalone::pathToText(std::filesystem::absolute(path).lexically_normal());
+}
+
+void runSlide(const SlideCommand& options, standalone::StandaloneHost& host) {
+  HeadlessUi ui(QuestionPolicy::No, true);
+  // The user adds one picture after the other and stops at the first one the dialog refuses
+  // (the one after a full list); "Do it" only when every picture is in the list.
+  const std::size_t adds = std::min(options.pictures.size(), kMaximumSlides + 1);
+  std::vector<forms::UserAction> actions;
+  for (std::size_t i = 0; i < adds; ++i) {
+    ui.openFile().answer(fullPath(options.pictures[i]));
+    actions.push_back(forms::UserAction::click(u"cmdBrowse"));
+  }
+  if (options.pictures.size() <= kMaximumSlides) {
+    actions.push_back(forms::UserAction::click(u"cmdDoit"));
+  }
+  ui.presenter().plan(u"frmSlide", std::move(actions));
+  clstestt(host, ui.environment()).slide();
+
+  // A dialog left open without a host error has told the user why in a message box already.
+  const auto report = ui.presenter().report(u"frmSlide");
+  if (report && !report->failure && !report->closedByForm) throw Refused{};
+  ui.requireConfirmed(u"frmSlide");
+}
+
+}  // namespace
+
+void addSlideCommand(CLI::App& app, int& exitStatus) {
+  auto slide = std::make_shared<SlideCommand>();
+  auto* command = app.add_subcommand(
+      "slide",
+      "Import the pictures into the site's slide_img folder, add the viewer script to the HEAD "
+      "once and paste the slide show at the selection");
+  addPageOptions(*command, slide->page, true);
+  command->add_option("PICTURE", slide->pictures,
+                      "The pictures in slide order (GIF or JPEG files; at least two, at most 71)");
+  command->callback([slide, &exitStatus] {
+    exitStatus =
+        runOnPage(slide->page, [&](standalone::StandaloneHost& host) { runSlide(*slide, host); });
+  });
+}
+
+}  // namespace velmo::cli

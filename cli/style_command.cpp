@@ -1,0 +1,96 @@
+#include "cli/style_command.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/headless_ui.h"
+#include "cli/page_session.h"
+#include "entry/clstestt.h"
+#include "style/frm_style_test.h"
+#include "style/frm_style_test_layout.h"
+
+namespace velmo::cli {
+namespace {
+
+// The option of each colour entry, in entry order.
+constexpr std::array<const char*, kScrollbarEntryCount> kFieldOptions = {
+    "--base", "--arrow", "--highlight", "--3dlight",
+    "--face", "--track", "--shadow",    "--darkshadow"};
+
+struct StyleCommand {
+  PageOptions page;
+  std::array<std::optional<std::string>, kScrollbarEntryCount> fields;
+  bool load = false;
+  bool save = false;
+  bool show = false;
+};
+
+// The user's presses in the dialog's order: Load, typing, Save, Do It.
+std::vector<forms::UserAction> presses(const StyleCommand& options) {
+  std::vector<forms::UserAction> actions;
+  if (options.load) actions.push_back(forms::UserAction::click(u"cmdLoad"));
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+    if (!options.fields[i]) continue;
+    actions.push_back(forms::UserAction::type(styleFieldName(i),
+                                              argumentText(*options.fields[i], kFieldOptions[i])));
+  }
+  if (options.save) actions.push_back(forms::UserAction::click(u"cmdSave"));
+  actions.push_back(forms::UserAction::click(u"cmdDoIt"));
+  return actions;
+}
+
+// "Label: text" for each field as the dialog left it.
+void printFields(frmstyletest& dialog) {
+  const ScrollbarTexts texts = dialog.fieldTexts();
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+    const std::u16string label(kScrollbarEntries[i].label);
+    printLine(texts[i].empty() ? label + u":" : label + u": " + texts[i]);
+  }
+}
+
+void runStyle(const StyleCommand& options, standalone::StandaloneHost& host) {
+  // The dialog asks no questions.
+  HeadlessUi ui(QuestionPolicy::No, true);
+  // --show has nothing to do in the dialog: the user closes it as it loaded.
+  ui.presenter().plan(u"frmstyletest",
+                      options.show ? std::vector<forms::UserAction>{} : presses(options));
+  clstestt(host, ui.environment()).style();
+  if (!options.show) {
+    ui.requireConfirmed(u"frmstyletest");
+    return;
+  }
+  if (const auto report = ui.presenter().report(u"frmstyletest"); report && report->failure) {
+    throw *report->failure;
+  }
+  printFields(*ui.environment().findDialog<frmstyletest>());
+}
+
+}  // namespace
+
+void addStyleCommand(CLI::App& app, int& exitStatus) {
+  auto style = std::make_shared<StyleCommand>();
+  auto* command = app.add_subcommand(
+      "style", "Give the page's body rule scrollbar colours (RRGGBB, as in the dialog's fields)");
+  addPageOptions(*command, style->page, false);
+  auto* show = command->add_flag(
+      "--show", style->show, "Print the eight fields as the dialog loads them and change nothing");
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+    const std::string name = std::string(kFieldOptions[i] + 2);
+    auto* field = command->add_option(kFieldOptions[i], style->fields[i],
+                                      "Type COLOR into the " + name + " field (empty: empty it)");
+    field->type_name("COLOR");
+    show->excludes(field);
+  }
+  show->excludes(command->add_flag("--load", style->load,
+                                   "Press Load (the saved colours) before the fields are typed"));
+  show->excludes(command->add_flag("--save", style->save,
+                                   "Press Save (keep the fields for --load) after they are typed"));
+  command->callback([style, &exitStatus] {
+    exitStatus =
+        runOnPage(style->page, [&](standalone::StandaloneHost& host) { runStyle(*style, host); });
+  });
+}
+
+}  // namespace velmo::cli

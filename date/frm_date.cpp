@@ -1,0 +1,24 @@
+#include "date/frm_date.h"
+
+#include "date/date_block.h"
+#include "date/frm_date_layout.h"
+#include "entry/page_access.h"
+
+namespace velmo {
+
+frmDate::frmDate(PageHost& host, Platform& platform)
+    : Form(frmDateDesign(), platform.messages), host_(host) {
+  on(u"cmdDo", forms::Event::Click, [this] { cmdDo_Click(); });
+  on(u"cmdCancel", forms::Event::Click, [this] { cmdCancel_Click(); });
+}
+
+void frmDate::cmdDo_Click() {
+  pasteAtSelection(host_, dateBlock());
+  unload();
+}
+
+void frmDate::cmdCancel_Click() {
+  unload();
+}
+
+}  // namespace velmo

@@ -1,0 +1,107 @@
+#pragma once
+// URLLink, the hyperlink label: a short underlined text that, when the user presses the left
+// mouse button on it, opens its address with the shell's "open", after letting its container
+// change the address or cancel through the GoToURL event. Its three properties persist in the
+// container's property bag.
+//
+// The control owns its child label lblURL as a forms::Control. A renderer mirrors that label
+// (caption, position, tooltip) inside the control surface it draws, and hands mouse presses on
+// the label to lblURL_MouseDown.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "entry/host_error.h"
+#include "forms/control.h"
+#include "platform/desktop.h"
+#include "platform/message_box.h"
+#include "platform/platform.h"
+#include "platform/property_bag.h"
+#include "platform/text_measurer.h"
+
+namespace velmo {
+
+// What the control asks of the platform.
+struct URLLinkServices {
+  TextMeasurer& measurer;
+  Shell& shell;
+  MouseCursor& cursor;
+  MessageBoxes& messages;
+
+  static URLLinkServices of(Platform& platform) {
+    return {platform.measurer, platform.shell, platform.cursor, platform.messages};
+  }
+};
+
+enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
+
+class URLLink {
+ public:
+  // A handler may set Cancel to stop the opening, or assign to URL to open another address this
+  // one time.
+  using GoToURLHandler = std::function<void(std::u16string& URL, bool& Cancel)>;
+  // The container's property-change notification: the property's value, and so the control's
+  // saved state, changed.
+  using PropertyChangedHandler = std::function<void(std::u16string_view propertyName)>;
+
+  // The control as its container creates it, before the new-control or the load step.
+  // `labelChanged` hears every change of lblURL.
+  explicit URLLink(URLLinkServices services, forms::Control::ChangeHandler labelChanged = {});
+  URLLink(const URLLink&) = delete;
+  URLLink& operator=(const URLLink&) = delete;
+
+  // The caption of lblURL. Setting it fits the label to the text at the surface's top-left
+  // corner and notifies the container.
+  const std::u16string& Text() const { return lblURL_.text(); }
+  void setText(std::u16string sText);
+  // The address to open. Setting it updates the tooltip and notifies the container.
+  const std::u16string& URL() const { return m_sURL; }
+  void setURL(std::u16string sURL);
+  // Whether lblURL's tooltip shows the address. Setting it updates the tooltip and notifies.
+  bool ShowToolTip() const { return m_bShowToolTip; }
+  void setShowToolTip(bool bShowToolTip);
+
+  void onGoToURL(GoToURLHandler handler) { goToURL_ = std::move(handler); }
+  void onPropertyChanged(PropertyChangedHandler handler) { propertyChanged_ = std::move(handler); }
+
+  // A new control without saved state: the three defaults.
+  void UserControl_InitProperties();
+  // Any failure while reading falls back to the three defaults.
+  void UserControl_ReadProperties(PropertyBag& PropBag);
+  void UserControl_WriteProperties(PropertyBag& PropBag);
+
+  // The press, not the release, opens the address; only the left button does. An opening that
+  // fails to reach the shell is reported in a message box; what the shell answers is its own
+  // business.
+  void lblURL_MouseDown(MouseButton Button);
+
+  const forms::Control& lblURL() const { return lblURL_; }
+
+ private:
+  void updateToolTip();
+  void propertyChanged(std::u16string_view name);
+  void open(const std::u16string& address);
+
+  URLLinkServices services_;
+  forms::Control lblURL_;
+  std::u16string m_sURL;
+  bool m_bShowToolTip = false;
+  GoToURLHandler goToURL_;
+  PropertyChangedHandler propertyChanged_;
+};
+
+// A form that holds hyperlink labels. A renderer reaches the control object behind each of its
+// HyperlinkLabel controls through this.
+class HyperlinkLabelHost {
+ public:
+  virtual ~HyperlinkLabelHost() = default;
+  // The control of the current (or last) load; std::out_of_range for an unknown name.
+  virtual URLLink& hyperlink(std::u16string_view controlName) = 0;
+};
+
+// "Unable to load 'ADDRESS' : DESCRIPTION (Error NUMBER)", with the number as an automation
+// client numbers the error.
+std::u16string unableToLoadMessage(std::u16string_view address, const HostError& error);
+
+}  // namespace velmo

@@ -1,0 +1,171 @@
+#include "platform/linux/chm_help_viewer.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "common/text.h"
+#include "platform/linux/chm_archive.h"
+#include "platform/linux/help_text.h"
+#include "platform/linux/xdg_open.h"
+
+namespace velmo::linux_help {
+namespace fs = std::filesystem;
+namespace {
+
+bool hasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// The folder below `root` for an archive path; nothing for a path that would leave it.
+std::optional<fs::path> extractedPath(const fs::path& root, const std::string& objectPath) {
+  const fs::path relative = fs::path(objectPath).relative_path();
+  if (relative.empty()) return std::nullopt;
+  for (const auto& part : relative) {
+    if (part == ".." || part == ".") return std::nullopt;
+  }
+  return root / relative;
+}
+
+// Pages by their archive path, named as the contents file names them.
+std::map<std::string, std::string> titlesFromContents(ChmArchive& archive,
+                                                      const ChmSystemInfo& info) {
+  std::map<std::string, std::string> titles;
+  if (auto contents = archive.read(info.contentsFile)) {
+    for (const auto& entry : sitemapEntries(*contents)) {
+      titles.emplace(archivePath(entry.local), entry.name);
+    }
+  }
+  return titles;
+}
+
+class ShownFile {
+ public:
+  ShownFile(ChmArchive& archive, std::ostream& out) : archive_(archive), out_(out) {}
+
+  void contents(const ChmSystemInfo& info) {
+    std::map<std::string, std::uint32_t> ids;
+    for (auto& [id, page] : archive_.contextTable()) ids.emplace(page, id);
+    out_ << info.title << "\n" << std::string(info.title.size(), '=') << "\n\nContents\n";
+    const auto contents = archive_.read(info.contentsFile);
+    for (const auto& entry : sitemapEntries(contents.value_or(""))) {
+      out_ << std::string(2 * (entry.depth + 1), ' ') << entry.name;
+      if (auto id = ids.find(archivePath(entry.local)); id != ids.end()) {
+        out_ << "  (velmo help " << id->second << ")";
+      }
+      out_ << '\n';
+    }
+  }
+
+  void index(const ChmSystemInfo& info) {
+    const auto titles = titlesFromContents(archive_, info);
+    out_ << info.title << "\n" << std::string(info.title.size(), '=') << "\n\nIndex\n";
+    const auto index = archive_.read(info.indexFile);
+    for (const auto& entry : sitemapEntries(index.value_or(""))) {
+      const auto title = titles.find(archivePath(entry.local));
+      out_ << "  " << entry.name << ": " << (title == titles.end() ? entry.local : title->second)
+           << '\n';
+    }
+  }
+
+ private:
+  ChmArchive& archive_;
+  std::ostream& out_;
+};
+
+}  // namespace
+
+bool openWithXdgOpen(const fs::path& file) {
+  try {
+    return linux_desktop::runXdgOpen(file.string()) == 0;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+ChmHelpViewer::ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation,
+                             Opener opener, fs::path extractFolder)
+    : out_(out),
+      err_(err),
+      presentation_(presentation),
+      opener_(std::move(opener)),
+      extractFolder_(std::move(extractFolder)) {}
+
+ChmHelpViewer ChmHelpViewer::forThisSession(std::ostream& out, std::ostream& err, bool textOnly) {
+  const auto presentation =
+      !textOnly && hasDisplay() ? HelpPresentation::Browser : HelpPresentation::Terminal;
+  std::error_code error;
+  fs::path temp = fs::temp_directory_path(error);
+  if (error) temp = "/tmp";
+  return ChmHelpViewer(out, err, presentation, openWithXdgOpen,
+                       temp / ("velmo-help-" + std::to_string(getuid())));
+}
+
+WindowHandle ChmHelpViewer::show(WindowHandle, const std::u16string& helpFile, HelpCommand command,
+                                 const HelpData& data) {
+  const fs::path file(helpFile);
+  auto archive = ChmArchive::open(file);
+  if (!archive) {
+    err_ << "velmo: cannot read the help file " << file.string() << '\n';
+    return 0;
+  }
+  const ChmSystemInfo info = archive->systemInfo();
+  std::string topic = info.defaultTopic;
+  if (command == HelpCommand::HelpContext) {
+    const std::uint32_t id = std::get<std::uint32_t>(data);
+    auto mapped = archive->topicOf(id);
+    if (!mapped) {
+      err_ << "velmo: the help file has no topic with context id " << id << '\n';
+      return 0;
+    }
+    topic = *mapped;
+  }
+
+  if (presentation_ == HelpPresentation::Browser) {
+    const fs::path folder = extractFolder_ / file.stem();
+    for (const std::string& object : archive->contentFiles()) {
+      const auto target = extractedPath(folder, object);
+      const auto bytes = archive->read(object);
+      if (!target || !bytes) continue;
+      fs::create_directories(target->parent_path());
+      std::ofstream(*target, std::ios::binary | std::ios::trunc) << *bytes;
+    }
+    const auto page = extractedPath(folder, topic);
+    if (!page || !opener_(*page)) {
+      err_ << "velmo: cannot open the help page " << topic << " in a browser\n";
+      return 0;
+    }
+    return ++lastHandle_;
+  }
+
+  ShownFile shown(*archive, out_);
+  switch (command) {
+    case HelpCommand::DisplayToc:
+    case HelpCommand::DisplaySearch:  // no full-text search on a terminal: the contents instead
+      shown.contents(info);
+      break;
+    case HelpCommand::DisplayIndex:
+      shown.index(info);
+      break;
+    case HelpCommand::HelpContext: {
+      const auto page = archive->read(topic);
+      if (!page) {
+        err_ << "velmo: the help file has no page " << topic << '\n';
+        return 0;
+      }
+      out_ << pageText(*page);
+      break;
+    }
+  }
+  out_ << std::flush;
+  return ++lastHandle_;
+}
+
+}  // namespace velmo::linux_help

@@ -1,0 +1,49 @@
+#pragma once
+// The HTML Help API on Linux: reads the help file with libchm and shows a topic's text on the
+// terminal, or extracts the pages and opens the topic in the desktop's browser.
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+
+#include "platform/html_help.h"
+
+namespace velmo::linux_help {
+
+enum class HelpPresentation {
+  Terminal,  // the text on the output stream
+  Browser,   // the page opened with the desktop's opener
+};
+
+class ChmHelpViewer : public HtmlHelpApi {
+ public:
+  // Opens a file with the desktop's program for it; false when that failed.
+  using Opener = std::function<bool(const std::filesystem::path&)>;
+
+  ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation, Opener opener,
+                std::filesystem::path extractFolder);
+
+  // The browser when a display is there (DISPLAY or WAYLAND_DISPLAY) and `textOnly` is false,
+  // opened with xdg-open; pages are extracted below the system's temporary folder.
+  static ChmHelpViewer forThisSession(std::ostream& out, std::ostream& err, bool textOnly);
+
+  // Every shown topic gets a new handle. The viewer owns no windows: a browser window is the
+  // browser's, so no handle is ever a live window and a close is never needed.
+  WindowHandle show(WindowHandle parent, const std::u16string& helpFile, HelpCommand command,
+                    const HelpData& data) override;
+  bool isWindow(WindowHandle) override { return false; }
+  void postClose(WindowHandle) override {}
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  HelpPresentation presentation_;
+  Opener opener_;
+  std::filesystem::path extractFolder_;
+  WindowHandle lastHandle_ = 0;
+};
+
+// Starts xdg-open on the file and waits for it; true when it succeeded.
+bool openWithXdgOpen(const std::filesystem::path& file);
+
+}  // namespace velmo::linux_help

@@ -1,0 +1,100 @@
+// Self-registration: every key DllRegisterServer writes, and none left after
+// DllUnregisterServer. The test leaves the server registered, as it found it.
+
+#include <VelmoCls_h.h>
+
+#include <optional>
+
+#include "tests/win/win_test_support.h"
+#include "win32/com/registry_table.h"
+
+namespace velmo::win::test {
+namespace {
+
+bool keyExists(const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(handle);
+  return true;
+}
+
+std::optional<std::wstring> valueOf(const std::wstring& key, const wchar_t* name) {
+  wchar_t data[1024];
+  DWORD size = sizeof data;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(data);
+}
+
+std::string show(const std::wstring& text) {
+  return narrow(std::u16string(text.begin(), text.end()));
+}
+
+TEST(Registration, UnregisterRemovesEveryKeyAndRegisterWritesThemAgain) {
+  ServerModule server;
+  const std::wstring clstestt = L"CLSID\\" + guidText(CLSID_clstestt);
+  const std::wstring class1 = L"CLSID\\" + guidText(CLSID_Class1);
+  const std::wstring libId = guidText(LIBID_VelmoCls);
+  const std::wstring typeLib = L"TypeLib\\" + libId;
+  const std::vector<std::wstring> keys = {clstestt,
+                                          class1,
+                                          L"VelmoCls.clstestt",
+                                          L"VelmoCls.Class1",
+                                          typeLib,
+                                          L"Interface\\" + guidText(IID__clstestt),
+                                          L"Interface\\" + guidText(IID__Class1)};
+
+  // Whatever fails below, the prefix is left with the server registered for the other tests.
+  struct RegisterAgain {
+    const ServerModule& server;
+    ~RegisterAgain() { server.registerServer(); }
+  } registerAgain{server};
+
+  ASSERT_EQ(server.unregisterServer(), S_OK);
+  for (const auto& key : keys) EXPECT_FALSE(keyExists(key)) << show(key);
+  EXPECT_EQ(server.unregisterServer(), S_OK) << "unregistering twice";
+
+  ASSERT_EQ(server.registerServer(), S_OK);
+  struct Value {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring data;
+  };
+  const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+  const Value values[] = {
+      {clstestt + L"\\InprocServer32", nullptr, server.path()},
+      {clstestt + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {clstestt + L"\\ProgID", nullptr, L"VelmoCls.clstestt"},
+      {clstestt + L"\\TypeLib", nullptr, libId},
+      {clstestt + L"\\Version", nullptr, L"1.0"},
+      {class1 + L"\\InprocServer32", nullptr, server.path()},
+      {class1 + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {class1 + L"\\ProgID", nullptr, L"VelmoCls.Class1"},
+      {class1 + L"\\TypeLib", nullptr, libId},
+      {class1 + L"\\Version", nullptr, L"1.0"},
+      {L"VelmoCls.clstestt\\CLSID", nullptr, guidText(CLSID_clstestt)},
+      {L"VelmoCls.Class1\\CLSID", nullptr, guidText(CLSID_Class1)},
+      {typeLib + L"\\1.0", nullptr, L"VelmoCls"},
+      {typeLib + L"\\1.0\\409\\" + platform, nullptr, server.path()},
+      {L"Interface\\" + guidText(IID__clstestt) + L"\\TypeLib", nullptr, libId},
+      {L"Interface\\" + guidText(IID__Class1) + L"\\TypeLib", nullptr, libId},
+  };
+  for (const Value& value : values) {
+    SCOPED_TRACE(show(value.key) + " " + show(value.name ? value.name : L"(default)"));
+    auto data = valueOf(value.key, value.name);
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(show(*data), show(value.data));
+  }
+
+  // The programmatic identifier leads to the class.
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"VelmoCls.clstestt", &clsid), S_OK);
+  EXPECT_TRUE(IsEqualGUID(clsid, CLSID_clstestt));
+}
+
+}  // namespace
+}  // namespace velmo::win::test

@@ -1,0 +1,103 @@
+#include "tests/win/win_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "common/text.h"
+#include "win32/com/registry_table.h"
+
+namespace velmo::win::test {
+
+namespace fs = std::filesystem;
+
+std::wstring besideTests(const wchar_t* file) {
+  return (fs::path(modulePath(nullptr)).parent_path() / file).wstring();
+}
+
+ServerModule::ServerModule()
+    : path_(besideTests(L"VelmoCls.dll")), module_(LoadLibraryW(path_.c_str())) {
+  if (!module_)
+    ADD_FAILURE() << "cannot load " << narrow(std::u16string(path_.begin(), path_.end()));
+}
+
+ServerModule::~ServerModule() {
+  if (module_) FreeLibrary(module_);
+}
+
+template <typename F>
+F ServerModule::exported(const char* name) const {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+}
+
+HRESULT ServerModule::getClassObject(REFCLSID clsid, REFIID iid, void** out) const {
+  return exported<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(
+      clsid, iid, out);
+}
+
+HRESULT ServerModule::canUnloadNow() const {
+  return exported<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")();
+}
+
+HRESULT ServerModule::registerServer() const {
+  return exported<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer")();
+}
+
+HRESULT ServerModule::unregisterServer() const {
+  return exported<HRESULT(STDAPICALLTYPE*)()>("DllUnregisterServer")();
+}
+
+ComPtr<IDispatch> createByProgId(const wchar_t* progId) {
+  CLSID clsid;
+  ComPtr<IDispatch> object;
+  HRESULT hr = CLSIDFromProgID(progId, &clsid);
+  if (SUCCEEDED(hr)) {
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+  }
+  EXPECT_EQ(hr, S_OK) << "creating " << narrow(std::u16string(progId, progId + wcslen(progId)));
+  return object;
+}
+
+CallResult tryCall(IDispatch* object, std::u16string_view name, std::vector<Variant> args) {
+  CallResult result;
+  try {
+    result.value = LateBound(object).call(name, std::move(args));
+  } catch (const HostError& error) {
+    result.hr = error.hresult();
+    result.description = error.description();
+  }
+  return result;
+}
+
+std::u16string takeErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return {};
+  Bstr description;
+  info->GetDescription(description.put());
+  return description.text();
+}
+
+TempPage::TempPage(const std::string& html) {
+  std::random_device random;
+  folder_ = (fs::temp_directory_path() / (L"velmo-" + std::to_wstring(random()))).wstring();
+  fs::create_directories(folder_);
+  page_ = (fs::path(folder_) / L"page.htm").wstring();
+  std::ofstream(fs::path(page_), std::ios::binary) << html;
+}
+
+TempPage::~TempPage() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+std::string TempPage::bytes() const {
+  std::ifstream in(fs::path(page_), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string narrow(std::u16string_view text) {
+  return utf16ToUtf8(text);
+}
+
+}  // namespace velmo::win::test

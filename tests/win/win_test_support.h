@@ -1,0 +1,72 @@
+#pragma once
+// Helpers of the Windows tests: the DLLs beside the test program, objects by programmatic
+// identifier, late-bound calls that report failures, and the thread's error info.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "win32/com/com_values.h"
+#include "win32/com/late_bound.h"
+
+namespace velmo::win::test {
+
+// A file in the folder of the test program (where the DLLs are built).
+std::wstring besideTests(const wchar_t* file);
+
+// VelmoCls.dll loaded by path, with its exports.
+class ServerModule {
+ public:
+  ServerModule();
+  ~ServerModule();
+  ServerModule(const ServerModule&) = delete;
+  ServerModule& operator=(const ServerModule&) = delete;
+
+  HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** out) const;
+  HRESULT canUnloadNow() const;
+  HRESULT registerServer() const;
+  HRESULT unregisterServer() const;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  template <typename F>
+  F exported(const char* name) const;
+  std::wstring path_;
+  HMODULE module_;
+};
+
+ComPtr<IDispatch> createByProgId(const wchar_t* progId);
+
+// The outcome of a late-bound call: its result, or its HRESULT and description.
+struct CallResult {
+  HRESULT hr = S_OK;
+  std::u16string description;
+  Variant value;
+};
+CallResult tryCall(IDispatch* object, std::u16string_view name, std::vector<Variant> args = {});
+
+// The thread's error info: its description, or "" when none is set.
+std::u16string takeErrorDescription();
+
+// A page file in a fresh folder under the temporary folder, removed with the object.
+class TempPage {
+ public:
+  explicit TempPage(const std::string& html);
+  ~TempPage();
+  TempPage(const TempPage&) = delete;
+  TempPage& operator=(const TempPage&) = delete;
+  const std::wstring& path() const { return page_; }
+  const std::wstring& folder() const { return folder_; }
+  std::string bytes() const;
+
+ private:
+  std::wstring folder_;
+  std::wstring page_;
+};
+
+std::string narrow(std::u16string_view text);
+
+}  // namespace velmo::win::test

@@ -1,0 +1,34 @@
+#pragma once
+// Self-registration as a table: each DLL lists its keys and values, one loop writes them and
+// one loop removes them.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace velmo::win {
+
+// One value under HKEY_CLASSES_ROOT; an empty name is the key's default value.
+struct RegistryValue {
+  std::wstring key;
+  std::wstring name;
+  std::wstring data;
+};
+
+// Writes every value, creating keys as needed. Returns the first failure.
+HRESULT writeRegistryValues(const std::vector<RegistryValue>& values);
+
+// Removes each key with everything below it; a key that is already gone is no failure.
+HRESULT removeRegistryKeys(const std::vector<std::wstring>& keys);
+
+// The text form of a GUID, "{...}" in upper case.
+std::wstring guidText(REFGUID guid);
+
+// The full path of a loaded module (DLL).
+std::wstring modulePath(HMODULE module);
+
+// The DLL (or program) this library is linked into.
+HMODULE thisModule() noexcept;
+
+}  // namespace velmo::win

@@ -1,0 +1,113 @@
+// The in-process server's exports: class objects, unload test and self-registration.
+
+#include <windows.h>
+
+#include <olectl.h>
+
+#include <VelmoCls_h.h>
+
+#include "win32/class1_object.h"
+#include "win32/clstestt_object.h"
+#include "win32/com/class_factory.h"
+#include "win32/com/registry_table.h"
+#include "win32/editor_binding.h"
+#include "win32/type_info_dispatch.h"
+
+namespace velmo::win {
+namespace {
+
+constexpr ServedClass kClasses[] = {
+    {&CLSID_clstestt, createClstestt},
+    {&CLSID_Class1, createClass1},
+};
+
+struct ClassNames {
+  const CLSID* clsid;
+  const wchar_t* progId;
+  const wchar_t* description;
+};
+
+constexpr ClassNames kRegistered[] = {
+    {&CLSID_clstestt, L"VelmoCls.clstestt", L"VelmoCls.clstestt"},
+    {&CLSID_Class1, L"VelmoCls.Class1", L"VelmoCls.Class1"},
+};
+
+std::vector<RegistryValue> registryValues() {
+  const std::wstring path = modulePath(thisModule());
+  const std::wstring libId = guidText(LIBID_VelmoCls);
+  std::vector<RegistryValue> values;
+  for (const ClassNames& names : kRegistered) {
+    const std::wstring clsid = guidText(*names.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    values.push_back({key, L"", names.description});
+    values.push_back({key + L"\\InprocServer32", L"", path});
+    values.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    values.push_back({key + L"\\ProgID", L"", names.progId});
+    values.push_back({key + L"\\TypeLib", L"", libId});
+    values.push_back({key + L"\\Version", L"", L"1.0"});
+    values.push_back({names.progId, L"", names.description});
+    values.push_back({std::wstring(names.progId) + L"\\CLSID", L"", clsid});
+  }
+  return values;
+}
+
+std::vector<std::wstring> registryKeys() {
+  std::vector<std::wstring> keys;
+  for (const ClassNames& names : kRegistered) {
+    keys.push_back(L"CLSID\\" + guidText(*names.clsid));
+    keys.push_back(names.progId);
+  }
+  return keys;
+}
+
+HRESULT registerTypeLibrary() {
+  std::wstring path = modulePath(thisModule());
+  ComPtr<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  return hr;
+}
+
+HRESULT unregisterTypeLibrary() {
+  // Unregistering what is not registered is no failure.
+  Bstr registeredPath;
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_VelmoCls, 1, 0, 0x409, registeredPath.put()))) return S_OK;
+  return UnRegisterTypeLib(LIBID_VelmoCls, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+}
+
+}  // namespace
+
+}  // namespace velmo::win
+
+using namespace velmo::win;
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  return getClassObject(kClasses, clsid, iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+  if (!moduleUnused()) return S_FALSE;
+  editorBinding().releaseEditor();
+  return S_OK;
+}
+
+STDAPI DllRegisterServer() {
+  try {
+    HRESULT hr = writeRegistryValues(registryValues());
+    if (SUCCEEDED(hr)) hr = registerTypeLibrary();
+    if (FAILED(hr)) DllUnregisterServer();
+    return hr;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+STDAPI DllUnregisterServer() {
+  try {
+    const HRESULT keys = removeRegistryKeys(registryKeys());
+    const HRESULT library = unregisterTypeLibrary();
+    return FAILED(keys) ? keys : library;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
