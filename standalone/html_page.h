@@ -78,6 +78,8 @@ class HtmlPage {
     std::size_t version = 0;
   };
   Anchor anchor(std::size_t offset) const { return {offset, edits_.size()}; }
+  // A number that changes with every edit of the page text.
+  std::size_t version() const { return edits_.size(); }
   // Where the anchor stands now; nothing when an edit removed the text it stood before.
   std::optional<std::size_t> resolve(const Anchor& anchor) const;
 
