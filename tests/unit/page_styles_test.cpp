@@ -44,6 +44,14 @@ TEST_F(PageStyles, RulesReadAfterAChangeOfTheSameLength) {
     EXPECT_EQ(rules->length(), 2);
     EXPECT_EQ(rules->item(1)->style()->getAttribute(u"color", 0), u"blue");
   }
+  // A STYLE element given other rules of the same length: the text stays where it was.
+  auto rules = page->document()->styleSheets()->item(0)->rules();
+  EXPECT_EQ(rules->length(), 2);
+  auto style = page->document()->all()->tags(u"head")->item(0)->all()->tags(u"style")->item(0);
+  const std::u16string inner = style->innerHTML();
+  style->setInnerHTML(u"c { color: tan }" + std::u16string(inner.size() - 16, u' '));
+  EXPECT_EQ(rules->length(), 1);
+  EXPECT_EQ(rules->item(0)->selectorText(), u"c");
 }
 
 TEST_F(PageStyles, SheetsInDocumentOrder) {
