@@ -41,6 +41,7 @@ work=$root/build/bench
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 page=$work/page.html
+: >"$work/hyperfine.log"
 
 # The operations: a name, then the arguments after the page. A name whose command velmo does
 # not have is reported as not available. botfound looks for a name that is absent; erase-bot
@@ -66,8 +67,10 @@ available() { "$velmo" --help 2>/dev/null | grep -qE "^ +$1( |$)"; }
 # Median wall time in milliseconds of `command` over `n` runs, each on a fresh flushed copy.
 median_ms() {
   local n=$1 command=$2 json=$work/run.json
+  # hyperfine's advice on noisy runs goes to a log; the table says how loaded the machine was.
   hyperfine -N --style none --runs "$n" --warmup 1 \
-    --prepare "sh -c 'cp \"$source\" \"$page\" && sync'" --export-json "$json" "$command" >/dev/null
+    --prepare "sh -c 'cp \"$source\" \"$page\" && sync'" --export-json "$json" "$command" \
+    >/dev/null 2>>"$work/hyperfine.log" || { cat "$work/hyperfine.log" >&2; exit 2; }
   /usr/bin/python3 -c 'import json,sys; print("%.1f" % (json.load(open(sys.argv[1]))["results"][0]["median"] * 1000))' "$json"
 }
 
