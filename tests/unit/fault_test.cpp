@@ -292,6 +292,21 @@ const UnreadablePicture kUnreadable[] = {
      }},
 };
 
+// The same through velmo slide: exit status 2 and the message on standard error.
+TEST_P(SlideShowPicture, VelmoSlideExitsWithTwoAndChangesNothing) {
+  TempDir dir;
+  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path good = dir.write("disk/good.gif", "G");
+  const fs::path bad = GetParam().make(dir);
+  const auto before = namesIn(dir / "site");
+  const auto run = runVelmo("slide " + shellQuote(page.string()) + " " + shellQuote(good.string()) +
+                            " " + shellQuote(bad.string()));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find(bad.string()), std::string::npos) << run.err;
+  EXPECT_EQ(readBytes(page), kPage);
+  EXPECT_EQ(namesIn(dir / "site"), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, SlideShowPicture, ::testing::ValuesIn(kUnreadable),
                          [](const auto& info) { return std::string(info.param.what); });
 
