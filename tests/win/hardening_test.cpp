@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "tests/win/win_test_support.h"
+#include "win32/com/com_object.h"
 
 namespace velmo::win::test {
 namespace {
@@ -17,6 +18,14 @@ const std::string kPage =
 
 std::u16string textOfPath(const std::wstring& path) {
   return std::u16string(path.begin(), path.end());
+}
+
+// botfound for the page's one block, which sets `found` and returns the call's HRESULT.
+HRESULT findDateBlock(_clstestt* command, VARIANT_BOOL& found) {
+  Bstr name(u"V_Date");
+  BSTR slot = name.get();
+  found = 7;  // neither true nor false, so that a call that sets nothing shows
+  return command->botfound(&slot, &found);
 }
 
 // A command object over the stand-in editor with the page open.
@@ -152,10 +161,8 @@ TEST_F(Hardening, TenThousandObjectsLeaveNothingBehind) {
   const auto cycle = [&] {
     ComPtr<_clstestt> command;
     ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command)), S_OK);
-    Bstr name(u"V_Date");
-    BSTR slot = name.get();
-    VARIANT_BOOL found = VARIANT_FALSE;
-    ASSERT_EQ(command->botfound(&slot, &found), S_OK);
+    VARIANT_BOOL found;
+    ASSERT_EQ(findDateBlock(command.Get(), found), S_OK);
     ASSERT_EQ(found, VARIANT_TRUE);
   };
   // The first cycles settle what is made once: the editor's objects, caches, the heap.
@@ -194,23 +201,8 @@ TEST_F(Hardening, CallsAfterTheEditorHasGoneAwayReportWhy) {
 }
 
 // An editor whose program has ended: COM answers every call with RPC_E_DISCONNECTED.
-class GoneEditor : public IDispatch {
+class GoneEditor : public ComObject<IDispatch> {
  public:
-  virtual ~GoneEditor() = default;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return RPC_E_DISCONNECTED; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
     return RPC_E_DISCONNECTED;
@@ -222,38 +214,15 @@ class GoneEditor : public IDispatch {
                                    UINT*) override {
     return RPC_E_DISCONNECTED;
   }
-
- private:
-  ULONG refs_ = 1;
 };
 
 // Hands out dead editors, registered for this process in place of the stand-in's class.
-class GoneEditorFactory : public IClassFactory {
+class GoneEditorFactory : public ComObject<IClassFactory> {
  public:
-  virtual ~GoneEditorFactory() = default;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
-    ComPtr<IDispatch> editor;
-    editor.Attach(new GoneEditor);
-    return editor->QueryInterface(iid, out);
+    return createObject<GoneEditor>(iid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  ULONG refs_ = 1;
 };
 
 TEST_F(Hardening, AnEditorWhoseProgramEndedIsReportedAndLetGo) {
@@ -273,10 +242,8 @@ TEST_F(Hardening, AnEditorWhoseProgramEndedIsReportedAndLetGo) {
             S_OK);
 
   ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command_)), S_OK);
-  Bstr name(u"V_Date");
-  BSTR slot = name.get();
-  VARIANT_BOOL found = VARIANT_TRUE;
-  EXPECT_EQ(command_->botfound(&slot, &found), RPC_E_DISCONNECTED);
+  VARIANT_BOOL found;
+  EXPECT_EQ(findDateBlock(command_.Get(), found), RPC_E_DISCONNECTED);
   EXPECT_EQ(found, VARIANT_FALSE);
   EXPECT_EQ(takeErrorDescription(), u"The editor (FrontPage.Application) has gone away");
   CoRevokeClassObject(cookie);
@@ -285,7 +252,7 @@ TEST_F(Hardening, AnEditorWhoseProgramEndedIsReportedAndLetGo) {
   editor_ = createByProgId(L"FrontPage.Application");
   ASSERT_TRUE(editor_);
   LateBound(editor_).call(u"OpenPage", {Variant::text(textOfPath(page_.path()))});
-  EXPECT_EQ(command_->botfound(&slot, &found), S_OK);
+  EXPECT_EQ(findDateBlock(command_.Get(), found), S_OK);
   EXPECT_EQ(found, VARIANT_TRUE);
 }
 
