@@ -44,7 +44,8 @@ std::optional<ChosenFile> Win32OpenFileDialog::showOpen(const std::u16string& fi
   request.nMaxFile = static_cast<DWORD>(path.size());
   request.lpstrFileTitle = title.data();
   request.nMaxFileTitle = static_cast<DWORD>(title.size());
-  request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  request.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&request)) {
     const DWORD code = CommDlgExtendedError();
     if (code == 0) return std::nullopt;  // cancelled

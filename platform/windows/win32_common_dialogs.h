@@ -13,7 +13,8 @@
 namespace velmo::win {
 
 // Only existing files can be chosen: a typed name that names nothing is refused by the dialog
-// itself, instead of reaching an import that fails later.
+// itself, instead of reaching an import that fails later. The host's current folder stays as it
+// was (the dialog would otherwise move it to the chosen file's folder).
 class Win32OpenFileDialog : public OpenFileDialog {
  public:
   std::optional<ChosenFile> showOpen(const std::u16string& filter) override;
