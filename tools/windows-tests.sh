@@ -6,12 +6,17 @@ cd "$(dirname "$0")/.."
 
 tools/windows-build.sh 32 64
 
-stop_wineservers() {
+# The dialog tests show real windows: they go to an X server of their own without a screen.
+source tools/xvfb.sh
+start_xvfb
+
+stop_all() {
   for bits in 32 64; do
     WINEPREFIX=$PWD/build/wineprefix$bits wineserver -k 2>/dev/null || true
   done
+  stop_xvfb
 }
-trap stop_wineservers EXIT
+trap stop_all EXIT
 
 status=0
 export VELMO_KEEP_WINESERVER=1

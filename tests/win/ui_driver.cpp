@@ -101,6 +101,10 @@ HWND UiDriver::waitForWindow(const std::wstring& caption, const wchar_t* classNa
                  [&] { return findVisible(caption, className); });
 }
 
+void UiDriver::waitUntil(const std::string& what, const std::function<bool()>& condition) {
+  waitFor(what, [&] { return condition(); });
+}
+
 bool UiDriver::isOpen(const std::wstring& caption, const wchar_t* className) {
   return findVisible(caption, className) != nullptr;
 }

@@ -49,6 +49,8 @@ class UiDriver {
   // A visible top-level window of this process with exactly this caption (and class).
   HWND waitForWindow(const std::wstring& caption, const wchar_t* className = nullptr);
   void waitUntilGone(HWND window);
+  // Waits until `condition` holds (a posted click has had its effect); fails naming `what`.
+  void waitUntil(const std::string& what, const std::function<bool()>& condition);
   // Whether a visible window with this caption is open now.
   bool isOpen(const std::wstring& caption, const wchar_t* className = nullptr);
 

@@ -1,0 +1,287 @@
+// The other dialogs as real windows, each through its clstestt method: the same generic
+// renderer shows option buttons in frames, a list box, swatches, a picture, a scrolling
+// container with hyperlink labels, and a modeless window.
+
+#include <VelmoCls_h.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "favourites/frm_add_to_favor2_layout.h"
+#include "offers/frm_ads_layout.h"
+#include "slideshow/frm_slide_layout.h"
+#include "style/frm_style_test_layout.h"
+#include "tests/win/ui_driver.h"
+#include "tests/win/win_test_support.h"
+#include "win32ui/control_spec.h"
+#include "win32ui/metrics.h"
+
+namespace velmo::win::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPage = "<html><head><title>T</title></head><body><p>Hello</p></body></html>";
+
+class Dialogs : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
+        S_OK);
+    page_.select(u"CaretAfter", u"<p>Hello</p>");
+  }
+  // The window of `id` in `dialog`.
+  static HWND item(UiDriver& user, HWND dialog, int id) {
+    return user.controlById(dialog, id).hwnd;
+  }
+
+  PageInEditor page_{kPage};
+  ComPtr<_clstestt> command_;
+};
+
+std::wstring classOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+int favouritesId(std::u16string_view name) {
+  return controlId(frmAddToFavor2Design(), name);
+}
+
+struct FavouritesState {
+  std::wstring typeLabel;
+  std::wstring typeText;
+  bool linkChosen = false;
+  bool browseVisible = false;
+  bool httpEnabled = false;
+  bool titleEnabled = false;
+  bool messageEnabled = false;
+  std::wstring message;
+  bool operator==(const FavouritesState&) const = default;
+};
+
+FavouritesState favouritesState(UiDriver& user, HWND dialog) {
+  const auto seen = [&](std::u16string_view name) {
+    return user.controlById(dialog, favouritesId(name));
+  };
+  return {
+      seen(u"lblType").text,       seen(u"txtType").text,    user.isChecked(seen(u"opType2").hwnd),
+      seen(u"cmdBrowse").visible,  seen(u"txtHTTP").enabled, seen(u"txtTitle").enabled,
+      seen(u"txtMessage").enabled, seen(u"txtMessage").text};
+}
+
+TEST_F(Dialogs, FavouritesStartsFromItsDefaultsOnEveryShow) {
+  const std::wstring caption = L"Velmo - Add To Favorite";
+  const FavouritesState defaults{L"Link Text", L"",   true,  false,
+                                 false,        false, false, L"Don't forget to bookmark us!"};
+  std::vector<FavouritesState> seen;
+  for (int show = 0; show < 2; ++show) {
+    asUser(
+        [&](UiDriver& user) {
+          HWND dialog = user.waitForWindow(caption);
+          seen.push_back(favouritesState(user, dialog));
+          // The user changes everything that can change, then cancels.
+          user.click(item(user, dialog, favouritesId(u"opType1")));
+          user.click(item(user, dialog, favouritesId(u"opURL2")));
+          user.click(item(user, dialog, favouritesId(u"opTitle2")));
+          user.click(item(user, dialog, favouritesId(u"opBrowsers2")));
+          user.type(item(user, dialog, favouritesId(u"txtType")), L"images/logo.gif");
+          user.waitUntil("the image choice", [&] {
+            return favouritesState(user, dialog) ==
+                   FavouritesState{L"Image Source",
+                                   L"images/logo.gif",
+                                   false,
+                                   true,
+                                   true,
+                                   true,
+                                   true,
+                                   L"Don't forget to bookmark us!"};
+          });
+          user.click(user.control(dialog, L"Cancel").hwnd);
+          user.waitUntilGone(dialog);
+        },
+        [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+  }
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], defaults);
+  EXPECT_EQ(seen[1], defaults);
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
+TEST_F(Dialogs, FavouritesFramesHoldTheirOptionButtons) {
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Add To Favorite");
+        // An option button lies inside its frame's window, at its place relative to the frame.
+        const SeenControl opURL2 = user.controlById(dialog, favouritesId(u"opURL2"));
+        HWND frame2 = GetParent(opURL2.hwnd);
+        EXPECT_EQ(GetDlgCtrlID(frame2), favouritesId(u"Frame2"));
+        const int dpi = systemDpi();
+        EXPECT_EQ(opURL2.rect.left, twipsToPixels(120, dpi) + twipsToPixels(1920, dpi));
+        EXPECT_EQ(opURL2.rect.top, twipsToPixels(1800, dpi) + twipsToPixels(480, dpi));
+        user.closeBox(dialog);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+}
+
+TEST_F(Dialogs, StyleTakesAChosenColourAndSavesTheScheme) {
+  const int text1 = controlId(frmstyletestDesign(), u"Text1");
+  const int text2 = controlId(frmstyletestDesign(), u"Text2");
+  const int swatch1 = controlId(frmstyletestDesign(), u"cl1");
+  std::wstring field;
+  COLORREF swatch = CLR_INVALID;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+        user.doubleClick(item(user, dialog, text1));
+        user.answerColour(RGB(0x12, 0x34, 0x56));
+        user.waitUntil("the chosen colour",
+                       [&] { return user.text(item(user, dialog, text1)) == L"123456"; });
+        field = user.text(item(user, dialog, text1));
+        HWND swatchWindow = item(user, dialog, swatch1);
+        RedrawWindow(swatchWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        user.waitUntil("the swatch", [&] {
+          HDC dc = GetDC(swatchWindow);
+          swatch = GetPixel(dc, 3, 3);
+          ReleaseDC(swatchWindow, dc);
+          return swatch == RGB(0x12, 0x34, 0x56);
+        });
+        user.type(item(user, dialog, text2), L"ABCDEF");
+        user.click(user.control(dialog, L"Save").hwnd);
+        user.click(user.control(dialog, L"Cancel").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->style(), S_OK); });
+  EXPECT_EQ(field, L"123456");
+  EXPECT_EQ(swatch, RGB(0x12, 0x34, 0x56));
+  wchar_t saved[32] = {};
+  DWORD bytes = sizeof(saved);
+  EXPECT_EQ(
+      RegGetValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\velmoed\\color",
+                   L"ac", RRF_RT_REG_SZ, nullptr, saved, &bytes),
+      ERROR_SUCCESS);
+  EXPECT_STREQ(saved, L"ABCDEF");
+  EXPECT_EQ(page_.bytes(), kPage);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\velmoed");
+}
+
+TEST_F(Dialogs, StyleShowsTheReferencePicture) {
+  const int image = controlId(frmstyletestDesign(), u"Image1");
+  HBITMAP picture = nullptr;
+  RECT rect{};
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+        const SeenControl seen = user.controlById(dialog, image);
+        picture = reinterpret_cast<HBITMAP>(SendMessageW(seen.hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        rect = seen.rect;
+        user.pressEscape(dialog);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->style(), S_OK); });
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(rect.right - rect.left, twipsToPixels(2895, systemDpi()));
+}
+
+TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
+  const fs::path folder = fs::path(page_.file().folder()) / L"pictures";
+  fs::create_directories(folder);
+  for (const wchar_t* name : {L"a.gif", L"b.jpg"}) std::ofstream(folder / name) << "GIF89a";
+  const int list = controlId(frmSlideDesign(), u"lstPic");
+  std::vector<std::wstring> items;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Slide Show");
+        HWND listBox = item(user, dialog, list);
+        const auto count = [&] { return SendMessageW(listBox, LB_GETCOUNT, 0, 0); };
+        for (const wchar_t* name : {L"a.gif", L"b.jpg"}) {
+          const LRESULT before = count();
+          user.click(user.control(dialog, L"Add Picture...").hwnd);
+          user.answerOpenFile((folder / name).wstring());
+          user.waitUntil("the added picture", [&] { return count() == before + 1; });
+        }
+        user.selectItem(listBox, 1);
+        user.click(user.control(dialog, L"Up").hwnd);
+        user.waitUntil("the moved picture", [&] {
+          wchar_t first[32] = {};
+          SendMessageW(listBox, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+          return std::wstring_view(first) == L"b.jpg";
+        });
+        for (int i = 0; i < count(); ++i) {
+          wchar_t text[32] = {};
+          SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+          items.push_back(text);
+        }
+        user.click(user.control(dialog, L"Do it").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->slide(), S_OK); });
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"b.jpg", L"a.gif"}));
+  const fs::path slides = fs::path(page_.file().folder()) / L"slide_img";
+  EXPECT_TRUE(fs::exists(slides / L"a.gif"));
+  EXPECT_TRUE(fs::exists(slides / L"b.jpg"));
+  EXPECT_NE(page_.bytes().find("slide_img/b.jpg"), std::string::npos);
+}
+
+// The offers window is modeless: ads returns at once, and this thread pumps its messages until
+// the user closes it.
+void adsUntilClosed(_clstestt* command, int calls) {
+  for (int i = 0; i < calls; ++i) EXPECT_EQ(command->ads(), S_OK);
+  MSG message;
+  while (FindWindowW(L"VelmoForm", L"Offers")) {
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+  }
+}
+
+TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {
+  const int dpi = systemDpi();
+  RECT client{};
+  bool lastDescriptionHidden = false;
+  bool lastDescriptionShownAfterScrolling = false;
+  std::vector<std::wstring> links;
+  int windows = 0;
+  asUser(
+      [&](UiDriver& user) {
+        HWND window = user.waitForWindow(L"Offers");
+        client = user.clientRect(window);
+        HWND scroller = FindWindowExW(window, nullptr, L"VelmoScroller", nullptr);
+        HWND lbl1 = user.controlById(window, controlId(frmAdsDesign(), u"lbl1")).hwnd;
+        const auto inView = [&] {
+          RECT area, label;
+          GetWindowRect(scroller, &area);
+          GetWindowRect(lbl1, &label);
+          return label.bottom <= area.bottom;
+        };
+        lastDescriptionHidden = !inView();
+        PostMessageW(scroller, WM_VSCROLL, SB_BOTTOM, 0);
+        user.waitUntil("scrolling", inView);
+        lastDescriptionShownAfterScrolling = true;
+        for (const SeenControl& seen : user.controls(window)) {
+          if (classOf(GetParent(seen.hwnd)) == L"VelmoURLLink") links.push_back(seen.text);
+        }
+        for (HWND found = nullptr;
+             (found = FindWindowExW(nullptr, found, L"VelmoForm", L"Offers"));)
+          ++windows;
+        user.closeBox(window);
+        user.waitUntilGone(window);
+      },
+      [&] { adsUntilClosed(command_.Get(), 2); });
+  EXPECT_EQ(client.right, twipsToPixels(7110, dpi));
+  EXPECT_EQ(client.bottom, twipsToPixels(6420, dpi));
+  EXPECT_TRUE(lastDescriptionHidden);
+  EXPECT_TRUE(lastDescriptionShownAfterScrolling);
+  EXPECT_EQ(links, (std::vector<std::wstring>{L"Powweb.com", L"2Checkout", L"Frontpage Templates",
+                                              L"CJ.com"}));
+  EXPECT_EQ(windows, 1);
+}
+
+}  // namespace
+}  // namespace velmo::win::test
