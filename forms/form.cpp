@@ -46,6 +46,7 @@ void Form::load() {
         design, [this](Control& control, Property property) { notifyControl(control, property); }));
   }
   caption_ = design_.caption;
+  firstFailure_.reset();
   loaded_ = true;
   visible_ = false;
   runGuarded([this] { Form_Load(); });
@@ -137,6 +138,7 @@ void Form::runGuarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const HostError& error) {
+    if (!firstFailure_) firstFailure_ = error;
     msgBox(messages_, error.description(), MsgButtons::Ok, MsgIcon::Critical);
     notifyAll([&](FormObserver& o) { o.handlerFailed(*this, error); });
   }

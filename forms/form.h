@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -74,6 +75,9 @@ class Form {
   void selectItem(std::u16string_view name, int index);
   void closeBox();
 
+  // The first host error a handler (Form_Load included) met since the form was last loaded.
+  const std::optional<HostError>& firstFailure() const { return firstFailure_; }
+
   void addObserver(FormObserver& observer);
   void removeObserver(FormObserver& observer);
 
@@ -100,6 +104,7 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<std::pair<std::u16string, Event>, std::function<void()>> handlers_;
   std::vector<FormObserver*> observers_;
+  std::optional<HostError> firstFailure_;
 };
 
 }  // namespace velmo::forms

@@ -41,20 +41,6 @@ void act(Form& form, const UserAction& action) {
   }
 }
 
-// Remembers the first failure while the scripted user acts.
-class FailureRecorder : public FormObserver {
- public:
-  explicit FailureRecorder(Form& form) : form_(form) { form_.addObserver(*this); }
-  ~FailureRecorder() override { form_.removeObserver(*this); }
-  void handlerFailed(Form&, const HostError& error) override {
-    if (!failure) failure = error;
-  }
-  std::optional<HostError> failure;
-
- private:
-  Form& form_;
-};
-
 }  // namespace
 
 void ScriptedPresenter::plan(const std::u16string& formName, std::vector<UserAction> actions) {
@@ -67,14 +53,13 @@ ShowReport ScriptedPresenter::play(Form& form) {
     actions = std::move(found->second);
     plans_.erase(found);
   }
-  FailureRecorder recorder(form);
   ShowReport report;
   for (const UserAction& action : actions) {
-    if (!form.isVisible() || (stopAtFirstFailure_ && recorder.failure)) break;
+    if (!form.isVisible() || (stopAtFirstFailure_ && form.firstFailure())) break;
     act(form, action);
     if (!form.isVisible()) report.closedByForm = action.kind != UserAction::Kind::CloseBox;
   }
-  report.failure = recorder.failure;
+  report.failure = form.firstFailure();
   return report;
 }
 

@@ -35,7 +35,7 @@ struct UserAction {
 // How the last show of a form went.
 struct ShowReport {
   bool closedByForm = false;  // a handler unloaded or hid it; false when the user closed it
-  std::optional<HostError> failure{};  // the first host error a handler met
+  std::optional<HostError> failure{};  // the first host error a handler (or Form_Load) met
 };
 
 class ScriptedPresenter : public FormPresenter {

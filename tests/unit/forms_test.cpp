@@ -50,11 +50,13 @@ class TestForm : public Form {
   }
   int loads = 0;
   int changes = 0;
+  bool failOnLoad = false;
 
  protected:
   void Form_Load() override {
     ++loads;
     control(u"Frame2").setEnabled(loads == 1);
+    if (failOnLoad) throw HostError(hr::kFail, u"The page cannot be read");
   }
 };
 
@@ -190,6 +192,21 @@ TEST_F(Forms, AHostErrorInAHandlerIsShownAndTheFormStaysOpen) {
   EXPECT_EQ(report.failure->description(), u"No page is open in the editor");
   EXPECT_EQ(form_.control(u"txtName").text(), u"half");
   form_.removeObserver(recorder);
+}
+
+TEST_F(Forms, AFailedLoadIsReportedAndStopsTheScriptedUser) {
+  form_.failOnLoad = true;
+  presenter_.stopAtFirstFailure(true);
+  show({UserAction::click(u"cmdApply")});
+  const ShowReport report = *presenter_.report(u"frmTest");
+  ASSERT_TRUE(report.failure);
+  EXPECT_EQ(report.failure->description(), u"The page cannot be read");
+  EXPECT_EQ(form_.control(u"txtName").text(), u"default");
+
+  form_.failOnLoad = false;
+  show({UserAction::click(u"cmdApply")});
+  EXPECT_FALSE(presenter_.report(u"frmTest")->failure) << "a new load starts clean";
+  EXPECT_EQ(form_.control(u"txtName").text(), u"applied");
 }
 
 TEST_F(Forms, HidingEndsAModalShow) {
