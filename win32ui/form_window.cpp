@@ -57,9 +57,17 @@ std::u16string describe(std::exception_ptr error) {
   }
 }
 
-// Tab order: the tab index, with controls outside the tab order last.
-int tabKey(const forms::Control& control) {
-  return control.state().tabIndex < 0 ? INT_MAX : control.state().tabIndex;
+// Where a control comes in its siblings' tab order: its tab index; for a container without one
+// (a frame), the first tab index inside it; controls outside the tab order come last.
+int tabKey(const forms::Form& form, const forms::Control& control) {
+  if (control.state().tabIndex >= 0) return control.state().tabIndex;
+  int key = INT_MAX;
+  if (isContainer(control.kind())) {
+    for (const auto& child : form.controls()) {
+      if (child->parent() == control.name()) key = std::min(key, tabKey(form, *child));
+    }
+  }
+  return key;
 }
 
 }  // namespace
@@ -107,7 +115,7 @@ void FormWindow::createChildren(const std::u16string& parentName, HWND parentWin
   }
   // Siblings are made in tab order, which is the order the dialog keys walk them in.
   std::stable_sort(children.begin(), children.end(), [&](std::size_t a, std::size_t b) {
-    return tabKey(*controls[a]) < tabKey(*controls[b]);
+    return tabKey(form_, *controls[a]) < tabKey(form_, *controls[b]);
   });
   bool afterOption = false;
   for (std::size_t index : children) {

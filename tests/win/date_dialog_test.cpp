@@ -129,6 +129,31 @@ TEST_F(DateDialog, AHostErrorKeepsTheDialogOpenAndShowsItsDescription) {
   EXPECT_TRUE(openAfterError);
 }
 
+TEST_F(DateDialog, TheCallersWindowOwnsTheDialogAndWaitsForIt) {
+  // The editor's window, active when the add-in calls.
+  HWND caller = CreateWindowExW(0, L"STATIC", L"Editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                300, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(caller);
+  SetActiveWindow(caller);
+  ASSERT_EQ(GetActiveWindow(), caller);
+  HWND dialog = nullptr;
+  HWND owner = nullptr;
+  bool callerTookInput = true;
+  ASSERT_EQ(curDate([&](UiDriver& user) {
+              dialog = user.waitForWindow(kCaption);
+              owner = GetWindow(dialog, GW_OWNER);
+              callerTookInput = IsWindowEnabled(caller) != FALSE;
+              user.closeBox(dialog);
+              user.waitUntilGone(dialog);
+            }),
+            S_OK);
+  EXPECT_EQ(owner, caller);
+  EXPECT_FALSE(callerTookInput);
+  EXPECT_TRUE(IsWindowEnabled(caller));
+  EXPECT_FALSE(IsWindow(dialog)) << "unloading destroys the window";
+  DestroyWindow(caller);
+}
+
 TEST_F(DateDialog, EachUseShowsTheDialogAgainAndPastesAnotherBlock) {
   for (int use = 0; use < 2; ++use) {
     ASSERT_EQ(curDate([](UiDriver& user) {

@@ -60,12 +60,14 @@ void photograph(UiDriver& user, const Dialog& dialog, const fs::path& folder) {
   RECT rect;
   GetWindowRect(window, &rect);
   const fs::path ready = folder / (std::wstring(dialog.name) + L".ready");
+  // Written aside and renamed, so that the script never reads half a line.
+  const fs::path part = folder / (std::wstring(dialog.name) + L".part");
   {
-    std::ofstream out(ready.wstring() + L".part");
+    std::ofstream out(part);
     out << rect.left << ' ' << rect.top << ' ' << rect.right - rect.left << ' '
         << rect.bottom - rect.top << '\n';
   }
-  fs::rename(ready.wstring() + L".part", ready);
+  fs::rename(part, ready);
   for (int waited = 0; fs::exists(ready); ++waited) {
     if (waited > 600) throw std::runtime_error("no picture was taken");
     std::this_thread::sleep_for(50ms);

@@ -110,6 +110,51 @@ TEST_F(Dialogs, FavouritesStartsFromItsDefaultsOnEveryShow) {
   EXPECT_EQ(page_.bytes(), kPage);
 }
 
+TEST_F(Dialogs, FavouritesTabOrderFollowsTheLayout) {
+  const std::u16string_view order[] = {u"opType1",  u"opType2",     u"txtType",     u"cmdBrowse",
+                                       u"opURL1",   u"txtHTTP",     u"opURL2",      u"txtTitle",
+                                       u"opTitle2", u"opTitle1",    u"cmdDoIt",     u"cmdCancel",
+                                       u"cmdHelp",  u"opBrowsers1", u"opBrowsers2", u"txtMessage"};
+  std::vector<int> walked;
+  std::vector<int> stacked;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Add To Favorite");
+        // Everything that can take the focus is shown and enabled first.
+        for (std::u16string_view name : {u"opType1", u"opURL2", u"opTitle2", u"opBrowsers2"}) {
+          user.click(item(user, dialog, favouritesId(name)));
+        }
+        user.waitUntil("every field enabled", [&] {
+          return user.controlById(dialog, favouritesId(u"txtMessage")).enabled &&
+                 user.controlById(dialog, favouritesId(u"cmdBrowse")).visible;
+        });
+        for (const SeenControl& seen : user.controls(dialog)) {
+          for (std::u16string_view name : order) {
+            if (seen.id == favouritesId(name)) stacked.push_back(seen.id);
+          }
+        }
+        HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+        for (HWND at = first; at && walked.size() < 40;) {
+          walked.push_back(GetDlgCtrlID(at));
+          at = GetNextDlgTabItem(dialog, at, FALSE);
+          if (at == first) break;
+        }
+        user.closeBox(dialog);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+  // The windows lie in tab order, frames by the first tab index inside them.
+  std::vector<int> expected;
+  for (std::u16string_view name : order) expected.push_back(favouritesId(name));
+  EXPECT_EQ(stacked, expected);
+  // The Tab key visits them so, stopping at the selected option button of each pair.
+  std::erase_if(expected, [](int id) {
+    return id == favouritesId(u"opType2") || id == favouritesId(u"opURL1") ||
+           id == favouritesId(u"opTitle1") || id == favouritesId(u"opBrowsers1");
+  });
+  EXPECT_EQ(walked, expected);
+}
+
 TEST_F(Dialogs, FavouritesFramesHoldTheirOptionButtons) {
   asUser(
       [&](UiDriver& user) {

@@ -10,6 +10,8 @@
 #include "platform/windows/win32_message_boxes.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
+#include "win32ui/fonts.h"
+#include "win32ui/gdi_text_measurer.h"
 #include "win32ui/metrics.h"
 
 namespace velmo::win::test {
@@ -161,6 +163,28 @@ TEST(Conversions, FiltersAndTwips) {
     EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
   }
   EXPECT_EQ(pixelsToTwips(13, 96), 195);
+}
+
+TEST(Fonts, AMissingFaceFallsBackToAnInstalledOne) {
+  EXPECT_EQ(installedFace(u"Tahoma"), L"Tahoma");
+  const std::wstring fallback = installedFace(u"No Such Face At All");
+  EXPECT_FALSE(fallback.empty());
+  EXPECT_EQ(installedFace(std::u16string(fallback.begin(), fallback.end())), fallback);
+  const LOGFONTW bold = logFont({.name = u"Tahoma", .points = 12, .bold = true}, 96);
+  EXPECT_EQ(bold.lfHeight, -16);
+  EXPECT_EQ(bold.lfWeight, FW_BOLD);
+}
+
+TEST(TextMeasurer, LinesAddUpAndLongerTextIsWider) {
+  GdiTextMeasurer measurer;
+  const forms::Font font{.name = u"MS Sans Serif", .points = 9.75};
+  const TextExtent one = measurer.measure(u"Lumtrace Home Page", font);
+  const TextExtent two = measurer.measure(u"Lumtrace\r\nLumtrace Home Page", font);
+  EXPECT_GT(one.width, 0);
+  EXPECT_EQ(two.width, one.width);
+  EXPECT_EQ(two.height, 2 * one.height);
+  EXPECT_GT(measurer.measure(u"Lumtrace Home Page and more", font).width, one.width);
+  EXPECT_EQ(measurer.measure(u"", font).height, one.height);
 }
 
 TEST(FileProbe, ReadableFilesOnly) {
