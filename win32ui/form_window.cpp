@@ -288,8 +288,23 @@ void FormWindow::show() {
   ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(hwnd_);
   if (!lastFocus_) {
-    if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+    if (HWND first = firstInTabOrder()) SetFocus(first);
   }
+}
+
+HWND FormWindow::firstInTabOrder() const {
+  // The pieces were made in tab order, containers before what they hold.
+  for (const auto& piece : pieces_) {
+    HWND window = piece->hwnd;
+    if (!(GetWindowLongW(window, GWL_STYLE) & WS_TABSTOP) || !IsWindowVisible(window) ||
+        !IsWindowEnabled(window)) {
+      continue;
+    }
+    // Of a group of option buttons, the selected one takes the focus, as the Tab key does.
+    if (piece->control->kind() == ControlKind::OptionButton && !piece->control->value()) continue;
+    return window;
+  }
+  return nullptr;
 }
 
 void FormWindow::giveOwnerInput() {
@@ -459,9 +474,14 @@ LRESULT FormWindow::handleTopLevel(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(window, focus)) lastFocus_ = focus;
-      } else if (lastFocus_ && IsWindow(lastFocus_) && IsChild(window, lastFocus_)) {
-        SetFocus(lastFocus_);
-        return 0;
+      } else {
+        // On the first activation the focus goes to the first control in tab order (the
+        // activation may come after show(), when the window system gets round to it).
+        const bool remembered = lastFocus_ && IsWindow(lastFocus_) && IsChild(window, lastFocus_);
+        if (HWND focus = remembered ? lastFocus_ : firstInTabOrder()) {
+          SetFocus(focus);
+          return 0;
+        }
       }
       break;
     case kReportFailure:

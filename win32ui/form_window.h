@@ -81,6 +81,7 @@ class FormWindow : public forms::FormObserver {
   void applyFont(const Piece& piece);
   forms::Font fontOf(const forms::Control& control) const;
   HCURSOR handCursor();
+  HWND firstInTabOrder() const;
   void giveOwnerInput();
 
   Piece* find(HWND window);

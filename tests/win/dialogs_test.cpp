@@ -117,9 +117,17 @@ TEST_F(Dialogs, FavouritesTabOrderFollowsTheLayout) {
                                        u"cmdHelp",  u"opBrowsers1", u"opBrowsers2", u"txtMessage"};
   std::vector<int> walked;
   std::vector<int> stacked;
+  int startFocus = 0;
   asUser(
       [&](UiDriver& user) {
         HWND dialog = user.waitForWindow(L"Velmo - Add To Favorite");
+        user.waitUntil("the focus", [&] {
+          GUITHREADINFO thread{};
+          thread.cbSize = sizeof(thread);
+          GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+          startFocus = GetDlgCtrlID(thread.hwndFocus);
+          return thread.hwndFocus != nullptr;
+        });
         // Everything that can take the focus is shown and enabled first.
         for (std::u16string_view name : {u"opType1", u"opURL2", u"opTitle2", u"opBrowsers2"}) {
           user.click(item(user, dialog, favouritesId(name)));
@@ -143,6 +151,8 @@ TEST_F(Dialogs, FavouritesTabOrderFollowsTheLayout) {
         user.waitUntilGone(dialog);
       },
       [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+  // The first control in tab order that takes the focus: the selected option button "Link".
+  EXPECT_EQ(startFocus, favouritesId(u"opType2"));
   // The windows lie in tab order, frames by the first tab index inside them.
   std::vector<int> expected;
   for (std::u16string_view name : order) expected.push_back(favouritesId(name));
