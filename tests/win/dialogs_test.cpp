@@ -281,6 +281,25 @@ TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
   EXPECT_NE(page_.bytes().find("slide_img/b.jpg"), std::string::npos);
 }
 
+TEST_F(Dialogs, HelpButtonsOpenTheHelpFileBesideTheDll) {
+  HWND help = nullptr;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Slide Show");
+        user.click(user.control(dialog, L"Help").hwnd);
+        user.waitUntil("the help window", [&] {
+          help = FindWindowExW(nullptr, nullptr, L"HH Parent", nullptr);
+          return help && IsWindowVisible(help);
+        });
+        user.click(user.control(dialog, L"Cancel").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->slide(), S_OK); });
+  // The help window is no dialog's: it stays when the dialog closes.
+  EXPECT_TRUE(IsWindow(help));
+  PostMessageW(help, WM_CLOSE, 0, 0);
+}
+
 // The offers window is modeless: ads returns at once, and this thread pumps its messages until
 // the user closes it.
 void adsUntilClosed(_clstestt* command, int calls) {
