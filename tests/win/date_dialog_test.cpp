@@ -2,17 +2,14 @@
 // window comes up, a user on a helper thread works it, and the page in the stand-in editor
 // changes (or does not).
 
-#include <VelmoCls_h.h>
-
 #include "date/date_block.h"
+#include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
-#include "tests/win/win_test_support.h"
 #include "win32ui/metrics.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage = "<html><head><title>T</title></head><body><p>Hello</p></body></html>";
 const std::wstring kCaption = L"Velmo- Current Date";
 
 RECT pixels(int left, int top, int width, int height) {
@@ -22,14 +19,8 @@ RECT pixels(int left, int top, int width, int height) {
   return {x, y, x + twipsToPixels(width, dpi), y + twipsToPixels(height, dpi)};
 }
 
-class DateDialog : public testing::Test {
+class DateDialog : public CommandOnPage {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
-        S_OK);
-    page_.select(u"CaretAfter", u"<p>Hello</p>");
-  }
   // CurDate while `user` works the dialog; CurDate's HRESULT.
   template <typename User>
   HRESULT curDate(User user) {
@@ -42,9 +33,6 @@ class DateDialog : public testing::Test {
     page.insert(page.find("</p>") + 4, utf16ToUtf8(dateBlock()));
     return page;
   }
-
-  PageInEditor page_{kPage};
-  ComPtr<_clstestt> command_;
 };
 
 TEST_F(DateDialog, ShowsTheLayoutInPixels) {

@@ -2,8 +2,6 @@
 // renderer shows option buttons in frames, a list box, swatches, a picture, a scrolling
 // container with hyperlink labels, and a modeless window.
 
-#include <VelmoCls_h.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -11,8 +9,8 @@
 #include "offers/frm_ads_layout.h"
 #include "slideshow/frm_slide_layout.h"
 #include "style/frm_style_test_layout.h"
+#include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
-#include "tests/win/win_test_support.h"
 #include "win32ui/control_spec.h"
 #include "win32ui/metrics.h"
 
@@ -21,23 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPage = "<html><head><title>T</title></head><body><p>Hello</p></body></html>";
-
-class Dialogs : public testing::Test {
+class Dialogs : public CommandOnPage {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
-        S_OK);
-    page_.select(u"CaretAfter", u"<p>Hello</p>");
-  }
   // The window of `id` in `dialog`.
   static HWND item(UiDriver& user, HWND dialog, int id) {
     return user.controlById(dialog, id).hwnd;
   }
-
-  PageInEditor page_{kPage};
-  ComPtr<_clstestt> command_;
 };
 
 std::wstring classOf(HWND window) {
@@ -355,6 +342,28 @@ TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {
   EXPECT_EQ(links, (std::vector<std::wstring>{L"Powweb.com", L"2Checkout", L"Frontpage Templates",
                                               L"CJ.com"}));
   EXPECT_EQ(windows, 1);
+}
+
+TEST(DialogResources, TheDllCarriesThePictureAndTheHandCursor) {
+  HMODULE dll = LoadLibraryW(besideTests(L"VelmoCls.dll").c_str());
+  ASSERT_TRUE(dll);
+  HBITMAP picture = static_cast<HBITMAP>(
+      LoadImageW(dll, L"scrollbar_reference.bmp", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ASSERT_TRUE(picture);
+  BITMAP size{};
+  GetObjectW(picture, sizeof(size), &size);
+  EXPECT_EQ(size.bmWidth, 193);
+  EXPECT_EQ(size.bmHeight, 219);
+  DeleteObject(picture);
+  HCURSOR hand = LoadCursorW(dll, L"hand.cur");
+  ASSERT_TRUE(hand);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  EXPECT_EQ(info.xHotspot, 13u);
+  EXPECT_EQ(info.yHotspot, 5u);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  FreeLibrary(dll);
 }
 
 }  // namespace
