@@ -2,6 +2,10 @@
 // renderer shows option buttons in frames, a list box, swatches, a picture, a scrolling
 // container with hyperlink labels, and a modeless window.
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -226,6 +230,35 @@ TEST_F(Dialogs, StyleShowsTheReferencePicture) {
       [&] { EXPECT_EQ(command_->style(), S_OK); });
   ASSERT_TRUE(picture);
   EXPECT_EQ(rect.right - rect.left, twipsToPixels(2895, systemDpi()));
+}
+
+TEST_F(Dialogs, StyleButtonsHaveTheirTooltips) {
+  std::vector<std::pair<std::wstring, std::wstring>> tips;  // button caption, tooltip
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+        HWND tooltips = nullptr;
+        for (HWND found = nullptr;
+             (found = FindWindowExW(nullptr, found, TOOLTIPS_CLASSW, nullptr));) {
+          if (GetWindow(found, GW_OWNER) == dialog) tooltips = found;
+        }
+        ASSERT_TRUE(tooltips);
+        const auto count = SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+          wchar_t text[128] = {};
+          TTTOOLINFOW tool{};
+          tool.cbSize = TTTOOLINFOW_V2_SIZE;
+          tool.lpszText = text;
+          SendMessageW(tooltips, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool));
+          tips.emplace_back(user.text(reinterpret_cast<HWND>(tool.uId)), text);
+        }
+        user.closeBox(dialog);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->style(), S_OK); });
+  EXPECT_EQ(tips, (std::vector<std::pair<std::wstring, std::wstring>>{
+                      {L"Save", L"Saves scrollbar colors to be used later"},
+                      {L"Load", L"Loads  Scrollbar colors previously saved"}}));
 }
 
 TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
