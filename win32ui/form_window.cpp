@@ -190,6 +190,10 @@ void FormWindow::createLinkLabel(Piece& surface) {
   applyFont(piece);
   setToolTip(piece);
   subclass(piece);
+  // The control's property setters move, fit and retitle the label while it is shown.
+  link.onLabelChanged([this](forms::Control& changed, forms::Property property) {
+    controlChanged(changed, property);
+  });
 }
 
 void FormWindow::subclass(Piece& piece) {
@@ -496,6 +500,9 @@ LRESULT FormWindow::handleTopLevel(UINT message, WPARAM wParam, LPARAM lParam) {
       hwnd_ = nullptr;
       toolTips_ = nullptr;  // owned by the form's window, and gone with it
       lastFocus_ = nullptr;
+      for (const auto& piece : pieces_) {
+        if (piece->isLinkLabel) piece->link->onLabelChanged({});
+      }
       pieces_.clear();
       // Someone else destroyed the window (its owner went): the form ends with it.
       if (!closing_ && form_.isVisible()) form_.unload();

@@ -71,6 +71,21 @@ TEST_F(Help, TopicsTwoToFiveOpenLiveWindowsThatCloseWithTheWrapper) {
   }
 }
 
+TEST_F(Help, AFolderNameOutsideTheAnsiCodePageStillOpens) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / L"velmo-\u30d8\u30eb\u30d7-\u0394";
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(besideTests(L"helptest.chm"), folder / L"helptest.chm",
+                             std::filesystem::copy_options::overwrite_existing);
+  auto help = wrapper((folder / L"helptest.chm").wstring());
+  help->ShowTopic(5, 0);
+  EXPECT_TRUE(IsWindow(toHwnd(help->helpWindow())));
+  help.reset();
+  pumpFor(std::chrono::milliseconds(300));
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
 TEST_F(Help, AnUnknownTopicForgetsTheEarlierWindow) {
   auto help = wrapper(besideTests(L"helptest.chm"));
   help->ShowTopic(3, 0);
