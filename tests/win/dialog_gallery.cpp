@@ -39,20 +39,6 @@ constexpr Dialog kDialogs[] = {
     {L"frmAds", L"Offers", &_clstestt::ads},
 };
 
-// Runs the messages of this thread's windows until none with `caption` is left (the offers
-// window is modeless: its command returns at once).
-void pumpWhileOpen(const wchar_t* caption) {
-  MSG message;
-  while (FindWindowW(L"VelmoForm", caption)) {
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-  }
-}
-
 void photograph(UiDriver& user, const Dialog& dialog, const fs::path& folder) {
   HWND window = user.waitForWindow(dialog.caption);
   // Time to paint, including the frame that the desktop draws.

@@ -324,15 +324,7 @@ TEST_F(Dialogs, HelpButtonsOpenTheHelpFileBesideTheDll) {
 // the user closes it.
 void adsUntilClosed(_clstestt* command, int calls) {
   for (int i = 0; i < calls; ++i) EXPECT_EQ(command->ads(), S_OK);
-  MSG message;
-  while (FindWindowW(L"VelmoForm", L"Offers")) {
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-  }
+  pumpWhileOpen(L"Offers");
 }
 
 TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {

@@ -66,6 +66,18 @@ bool waitUntil(const std::atomic<bool>& flag) {
   return true;
 }
 
+void pumpWhileOpen(const wchar_t* caption) {
+  MSG message;
+  while (FindWindowW(L"VelmoForm", caption)) {
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+  }
+}
+
 void closeEverything(DWORD thread, const std::atomic<bool>& done) {
   while (!done) {
     std::vector<HWND> windows;

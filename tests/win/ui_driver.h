@@ -95,6 +95,10 @@ template <typename User>
 auto asUser(User user, const std::function<void()>& command)
     -> decltype(user(std::declval<UiDriver&>()));
 
+// On the test's thread: runs its windows' messages while a form window with this caption is
+// open (a modeless window's command returns at once, as in an editor with its own loop).
+void pumpWhileOpen(const wchar_t* caption);
+
 // Posts closes to every window of the thread until `done` turns true.
 void closeEverything(DWORD thread, const std::atomic<bool>& done);
 // Whether `flag` turns true within the driver's time limit.
