@@ -9,7 +9,7 @@
 #include "offers/url_link_design.h"
 #include "platform/windows/win32_desktop.h"
 #include "platform/windows/win_text.h"
-#include "win32ui/control_spec.h"
+#include "win32ui/control_windows.h"
 #include "win32ui/metrics.h"
 #include "win32ui/scroll_container.h"
 
@@ -135,17 +135,18 @@ void FormWindow::createChildren(const std::u16string& parentName, HWND parentWin
 
 HWND FormWindow::createControl(const forms::Control& control, HWND parentWindow, bool startsGroup,
                                int id) {
-  const WindowSpec spec = windowSpec(control.kind());
-  if (!spec.className) return nullptr;
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | spec.style;
+  const ControlWindow kindWindow = controlWindow(control.kind());
+  if (!kindWindow.className) return nullptr;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kindWindow.style;
   if (control.visible()) style |= WS_VISIBLE;
   if (!control.enabled()) style |= WS_DISABLED;
   if (startsGroup) style |= WS_GROUP;
   const PixelRect rect = toPixels(control.rect(), dpi_);
-  HWND window = CreateWindowExW(
-      spec.exStyle, spec.className, spec.showsText ? wide(control.text()).c_str() : L"", style,
-      rect.x, rect.y, rect.width, rect.height, parentWindow,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, nullptr);
+  HWND window =
+      CreateWindowExW(kindWindow.exStyle, kindWindow.className,
+                      kindWindow.showsText ? wide(control.text()).c_str() : L"", style, rect.x,
+                      rect.y, rect.width, rect.height, parentWindow,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, nullptr);
   if (!window) throw lastWin32Error(u"The control " + control.name() + u" cannot be made");
   Piece& piece = *pieces_.emplace_back(std::make_unique<Piece>(Piece{&control, window}));
   applyFont(piece);
@@ -333,7 +334,7 @@ void FormWindow::controlChanged(forms::Control& control, Property property) {
   const ControlKind kind = control.kind();
   switch (property) {
     case Property::Text:
-      if (windowSpec(kind).showsText) {
+      if (controlWindow(kind).showsText) {
         setWindowText(window, control.text());
       } else {
         InvalidateRect(window, nullptr, TRUE);  // a frame draws its caption itself

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "platform/windows/win_text.h"
-#include "win32ui/control_spec.h"
+#include "win32ui/control_windows.h"
 #include "win32ui/form_window.h"
 
 namespace velmo::win {

@@ -15,7 +15,7 @@
 #include "style/frm_style_test_layout.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
-#include "win32ui/control_spec.h"
+#include "win32ui/control_windows.h"
 #include "win32ui/metrics.h"
 
 namespace velmo::win::test {

@@ -1,10 +1,10 @@
-#include "win32ui/control_spec.h"
+#include "win32ui/control_windows.h"
 
 namespace velmo::win {
 
 using forms::ControlKind;
 
-WindowSpec windowSpec(ControlKind kind) {
+ControlWindow controlWindow(ControlKind kind) {
   switch (kind) {
     case ControlKind::Label:
     case ControlKind::Swatch:

@@ -19,14 +19,14 @@ inline constexpr wchar_t kScrollerClass[] = L"VelmoScroller";
 // The hyperlink label's control surface; its text is a STATIC child.
 inline constexpr wchar_t kHyperlinkClass[] = L"VelmoURLLink";
 
-struct WindowSpec {
+struct ControlWindow {
   const wchar_t* className = nullptr;  // nullptr: the control has no window (common dialogs)
   DWORD style = 0;                     // without WS_CHILD, WS_VISIBLE, WS_DISABLED
   DWORD exStyle = 0;
   bool showsText = false;  // the control's text is the window's text
 };
 
-WindowSpec windowSpec(forms::ControlKind kind);
+ControlWindow controlWindow(forms::ControlKind kind);
 
 // True for the kinds that hold other controls.
 bool isContainer(forms::ControlKind kind);
