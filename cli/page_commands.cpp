@@ -55,8 +55,9 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   scriptHead->add_option("CODE", script->text, "The script code; - reads it from standard input")
       ->required();
   scriptHead->callback([script, &exitStatus] {
-    const std::string code = script->text == "-" ? readStandardInput() : script->text;
     exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host) {
+      // Read once the page is open, so that a missing page is reported without waiting for input.
+      const std::string code = script->text == "-" ? readStandardInput() : script->text;
       clstestt(host).scriptHead2(argumentText(code, "CODE"));
     });
   });

@@ -1,6 +1,8 @@
 #include "standalone/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,6 +19,7 @@
 
 #include "common/text.h"
 #include "entry/host_error.h"
+#include "standalone/large_pages.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -114,13 +117,20 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
   if (fd < 0) fail(errno, u"Cannot write", target);
   int err = 0;
   std::size_t offset = 0;
+  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
+  // start of a big page while the rest is still being copied and fsync has little left to do.
+  constexpr std::size_t kSlice = std::size_t{8} << 20;
   while (offset < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + offset, content.size() - offset);
+    const std::size_t want = std::min(content.size() - offset, kSlice);
+    const ssize_t n = ::write(fd, content.data() + offset, want);
     if (n < 0) {
       if (errno == EINTR) continue;
       err = errno;
       break;
     }
+#ifdef __linux__
+    ::sync_file_range(fd, static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
+#endif
     offset += static_cast<std::size_t>(n);
   }
   if (!err && ::fchmod(fd, mode) != 0) err = errno;
@@ -161,21 +171,55 @@ fs::path textToPath(std::u16string_view text) {
 #endif
 }
 
-std::string readFile(const fs::path& path) {
+std::string readFile(const fs::path& path, std::size_t spare) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) fail(EISDIR, u"Cannot read", path);
+  const fs::file_type type = fs::status(path, ec).type();
+  if (type == fs::file_type::directory) fail(EISDIR, u"Cannot read", path);
+  // A pipe or a device would block or never end; only a plain file is read.
+  if (!ec && type != fs::file_type::regular) {
+    throw HostError(hr::kInvalidData, u"Cannot read '" + pathToText(path) + u"': not a plain file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) fail(errno ? errno : ENOENT, u"Cannot read", path);
   std::string content;
   in.seekg(0, std::ios::end);
   const auto size = in.tellg();
   if (size > 0) {
+    content.reserve(static_cast<std::size_t>(size) + spare);
+    if (content.capacity() >= (std::size_t{8} << 20)) {
+      preferLargePages(content.data(), content.capacity());
+    }
     content.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     in.read(content.data(), size);
   }
   if (!in) fail(errno ? errno : EIO, u"Cannot read", path);
   return content;
+}
+
+std::optional<FileStamp> stampOf(const fs::path& path) {
+#ifdef _WIN32
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return std::nullopt;
+  const auto time = fs::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  FileStamp s;
+  s.size = size;
+  s.modified =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+  return s;
+#else
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  FileStamp s;
+  s.device = static_cast<std::uint64_t>(st.st_dev);
+  s.inode = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  s.changed = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+#endif
 }
 
 void writeFileAtomically(const fs::path& target, std::string_view content) {

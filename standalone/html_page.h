@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "entry/page_host.h"
+#include "standalone/atomic_file.h"
+#include "standalone/changed_span.h"
 #include "standalone/linked_sheets.h"
 #include "standalone/page_index.h"
 
@@ -36,7 +38,10 @@ class HtmlPage {
     std::size_t begin = 0;
     std::size_t end = 0;
   };
-  Range selection() const { return selection_; }
+  // Until a command places it, the selection is the caret before the first </body> of the page as
+  // it was read, moved along by the edits made since; it is found only when first asked for, so
+  // that commands which never paste never scan the body for it.
+  Range selection();
   // HostError (invalid argument) when the range is not inside the page.
   void setSelection(std::size_t begin, std::size_t end);
   // Just before the first </body> end tag; the end of the page when there is none.
@@ -53,8 +58,13 @@ class HtmlPage {
   bool changed() const;
   // Writes the page to `target` (its own file when empty) when it changed or when the target is
   // another file, and every changed linked style sheet to its own file. Only a write to the
-  // page's own file makes the page count as unchanged again.
+  // page's own file makes the page count as unchanged again. HostError, with nothing written,
+  // when the page's own file was removed or replaced since it was read: another program's
+  // version is never overwritten unseen.
   void save(const std::filesystem::path& target = {});
+  // HostError when the page's own file was removed or replaced since it was read (and the page
+  // has something to write to it).
+  void checkFileUnchanged() const;
   // Drops every edit since loading or the last save to the page's own file.
   void revert();
 
@@ -68,6 +78,8 @@ class HtmlPage {
     std::size_t version = 0;
   };
   Anchor anchor(std::size_t offset) const { return {offset, edits_.size()}; }
+  // A number that changes with every edit of the page text.
+  std::size_t version() const { return edits_.size(); }
   // Where the anchor stands now; nothing when an edit removed the text it stood before.
   std::optional<std::size_t> resolve(const Anchor& anchor) const;
 
@@ -89,14 +101,21 @@ class HtmlPage {
     std::size_t inserted;
   };
 
+  // The text replaced without a record: only for looking at an earlier text for a moment.
+  void swapIn(std::size_t begin, std::size_t end, std::string_view text);
+  std::size_t initialCaret();
+
   std::filesystem::path file_;
   std::filesystem::path siteRoot_;
   std::string source_;
-  std::string saved_;  // the page's own file as last read or written
+  std::optional<FileStamp> stamp_;  // the page's own file as last read or written
+  ChangedSpan sinceSaved_;          // against the page's own file as last read or written
+  ChangedSpan sinceCaretBase_;      // against the text the initial selection belongs to
+  std::size_t caretBaseVersion_ = 0;
   std::vector<EditRecord> edits_;
   PageIndex index_;
   LinkedSheets linked_;
-  Range selection_;
+  std::optional<Range> selection_;  // nothing: the initial caret, not yet looked for
 };
 
 }  // namespace velmo::standalone

@@ -283,6 +283,25 @@ Token nextToken(std::string_view s, std::size_t pos, bool foreignContent) {
   return make(TokenKind::Text, pos, end, s.substr(pos, end - pos), end == n);
 }
 
+std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop) {
+  const std::size_t n = s.size();
+  while (pos < n) {
+    const void* found = std::memchr(s.data() + pos, '<', n - pos);
+    if (!found) return n;
+    const std::size_t lt = static_cast<const char*>(found) - s.data();
+    const bool endTag = lt + 1 < n && s[lt + 1] == '/';
+    const std::size_t nameBegin = lt + (endTag ? 2 : 1);
+    if (nameBegin >= n || !isAlpha(s[nameBegin])) return lt;
+    std::size_t i = nameBegin;
+    while (i < n && !isSpace(s[i]) && s[i] != '/' && s[i] != '>') ++i;
+    if (stop(s.substr(nameBegin, i - nameBegin), endTag)) return lt;
+    const TagEnd e = walkAttributes(s, i, NoSink{});
+    if (e.atEof) return lt;
+    pos = e.end;
+  }
+  return n;
+}
+
 std::optional<TextMode> textModeOf(std::string_view name) {
   if (name.size() < 3 || name.size() > 9) return std::nullopt;
   const std::string l = lowerCopy(name);
@@ -319,6 +338,11 @@ std::vector<Attribute> attributeList(std::string_view text) {
   std::vector<Attribute> out;
   walkAttributes(text, 0, ListSink{out});
   return out;
+}
+
+void attributeList(std::string_view text, std::vector<Attribute>& out) {
+  out.clear();
+  walkAttributes(text, 0, ListSink{out});
 }
 
 std::optional<std::string> findAttribute(const std::vector<Attribute>& attributes,

@@ -41,6 +41,13 @@ struct Token {
 // section; elsewhere it is a bogus comment.
 Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = false);
 
+// Passes over text and complete start and end tags from `pos` in the data state, stopping at the
+// first '<' that begins anything else (a comment, a doctype, a tag cut off by the end of the
+// input) or a tag for which `stop(name, isEndTag)` is true; the source size when there is none.
+// For callers to whom most tags mean nothing: no token is made for what is passed over.
+using TagFilter = bool (*)(std::string_view name, bool endTag);
+std::size_t skipTags(std::string_view src, std::size_t pos, TagFilter stop);
+
 // How the content of an element whose start tag switches the tokenizer is read.
 enum class TextMode { RawText, Rcdata, ScriptData, Plaintext };
 
@@ -67,6 +74,8 @@ struct Attribute {
 // byte (as in a webbot comment), in source order.
 std::vector<Attribute> tagAttributes(std::string_view tag);
 std::vector<Attribute> attributeList(std::string_view text);
+// The same into `out`, which is cleared first: a caller reading many lists keeps one buffer.
+void attributeList(std::string_view text, std::vector<Attribute>& out);
 
 // The first attribute named `lowerName` (compared without ASCII case), its value with character
 // references decoded; nothing when there is none. A name without a value yields "".

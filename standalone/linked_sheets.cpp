@@ -111,6 +111,7 @@ SheetFile& LinkedSheets::open(std::string_view hrefText) {
   }
 
   auto [it, fresh] = files_.try_emplace(key);
+  if (fresh) it->second.version = ++lastVersion_;
   SheetFile& sheet = it->second;
   if (!fresh) return sheet;
   try {
@@ -154,6 +155,7 @@ void LinkedSheets::edit(SheetFile& sheet, const css::Edit& e) {
                                              u"' is not a local file and cannot be changed");
   }
   sheet.text.replace(sheet.bomSize + e.begin, e.end - e.begin, e.text);
+  sheet.version = ++lastVersion_;
 }
 
 bool LinkedSheets::changed() const {

@@ -20,6 +20,7 @@ struct SheetFile {
   std::size_t bomSize = 0;  // a byte order mark is kept but is no part of the CSS text
   std::string saved;        // the file as read or last written
   std::string text;         // with the edits made since
+  std::size_t version = 0;  // a new number for every state of `text`, unique among all sheets
 
   std::string_view css() const { return std::string_view(text).substr(bomSize); }
 };
@@ -44,6 +45,7 @@ class LinkedSheets {
   std::filesystem::path pageFolder_;
   std::filesystem::path siteRoot_;
   std::map<std::string, SheetFile> files_;  // by resolved path, or by address when remote
+  std::size_t lastVersion_ = 0;
 };
 
 }  // namespace velmo::standalone

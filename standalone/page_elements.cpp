@@ -108,11 +108,18 @@ class StyleElement : public SpanElement {
 // (only the start comment when it has no end).
 class WebbotElement : public SpanElement {
  public:
-  WebbotElement(HtmlPage& page, std::size_t begin)
-      : SpanElement(page), anchor_(page.anchor(begin)) {}
+  // `listed` is where the block stood in the collection: the first place to look for it again.
+  WebbotElement(HtmlPage& page, std::size_t begin, std::size_t listed)
+      : SpanElement(page), anchor_(page.anchor(begin)), listed_(listed) {}
 
   // The start comment's attributes, values as written.
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
+    // The index keeps the bot name already: walking many blocks reads nothing twice.
+    if (equalsIgnoreAsciiCase(name, u"bot")) {
+      const auto botName = page_.index().botName(block().start);
+      if (!botName) return std::nullopt;
+      return utf8ToUtf16(*botName);
+    }
     const Span s = span();
     const html::Token comment = html::nextToken(page_.source(), s.begin);
     const std::string wanted = lowerAsciiName(name);
@@ -123,12 +130,23 @@ class WebbotElement : public SpanElement {
   }
 
  protected:
-  Span span() override {
+  const WebbotBlock& block() {
     PageIndex& index = page_.index();
     const auto at = page_.resolve(anchor_);
-    const auto b = at ? index.webbotBlockAt(*at) : std::nullopt;
+    if (!at) throwGone(u"The webbot block");
+    const auto& blocks = index.webbotBlocks();
+    if (listed_ < blocks.size() && index.mark(blocks[listed_].start).begin == *at) {
+      return blocks[listed_];
+    }
+    const auto b = index.webbotBlockAt(*at);
     if (!b) throwGone(u"The webbot block");
-    const WebbotBlock block = index.webbotBlocks()[*b];
+    listed_ = *b;
+    return blocks[*b];
+  }
+
+  Span span() override {
+    PageIndex& index = page_.index();
+    const WebbotBlock block = this->block();
     const Landmark& start = index.mark(block.start);
     if (!block.end) return {start.begin, start.end, start.end, start.end};
     const Landmark& end = index.mark(*block.end);
@@ -137,6 +155,7 @@ class WebbotElement : public SpanElement {
 
  private:
   HtmlPage::Anchor anchor_;
+  std::size_t listed_;
 };
 
 // The elements of the document, of the head, or of an element without children, filtered by
@@ -246,7 +265,7 @@ class WebbotCollection : public ElementCollection {
     if (index < 0 || static_cast<std::size_t>(index) >= blocks.size()) return nullptr;
     const std::size_t begin =
         page_.index().mark(blocks[static_cast<std::size_t>(index)].start).begin;
-    return std::make_unique<WebbotElement>(page_, begin);
+    return std::make_unique<WebbotElement>(page_, begin, static_cast<std::size_t>(index));
   }
 
   std::unique_ptr<ElementCollection> tags(const std::u16string&) override {

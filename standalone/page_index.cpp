@@ -1,7 +1,8 @@
 #include "standalone/page_index.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
+#include <unordered_map>
 
 #include "standalone/html_scan.h"
 
@@ -80,20 +81,118 @@ bool hasToken(std::string_view list, std::string_view lowerWord) {
 PageIndex::PageIndex(const std::string& source) : src_(source), state_(initialState(source)) {}
 
 void PageIndex::invalidateFrom(std::size_t offset) {
-  while (!marks_.empty()) {
-    const Landmark& m = marks_.back();
+  stale_.clear();
+  dropFrom(offset);
+}
+
+// Landmarks that bytes from `offset` on decided are gone; scanning goes on after the last kept.
+void PageIndex::dropFrom(std::size_t offset) {
+  std::size_t n = marks_.size();
+  while (n > 0) {
+    const Landmark& m = marks_[n - 1];
     if (m.reach < offset || (m.reach == offset && m.closed)) break;
-    marks_.pop_back();
+    --n;
   }
-  const std::size_t n = marks_.size();
+  truncate(n);
+  state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
+  done_ = false;
+  blocksValid_ = false;
+}
+
+void PageIndex::truncate(std::size_t n) {
+  marks_.resize(n);
   while (!sheets_.empty() && sheets_.back() >= n) sheets_.pop_back();
   while (!webbots_.empty() && webbots_.back() >= n) webbots_.pop_back();
   for (auto* slot : {&headStart_, &headEnd_, &bodyEnd_}) {
     if (*slot && **slot >= n) slot->reset();
   }
-  state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
-  done_ = false;
-  blocksValid_ = false;
+}
+
+namespace {
+
+void shift(std::size_t& pos, std::ptrdiff_t delta) {
+  pos = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(pos) + delta);
+}
+
+void shift(Landmark& m, std::ptrdiff_t delta) {
+  for (std::size_t* p : {&m.begin, &m.end, &m.innerBegin, &m.innerEnd, &m.reach, &m.after.pos}) {
+    shift(*p, delta);
+  }
+}
+
+bool sameState(const ScanState& a, const ScanState& b) {
+  return a.pos == b.pos && a.phase == b.phase && a.inSelect == b.inSelect &&
+         a.templateDepth == b.templateDepth && a.foreign == b.foreign;
+}
+
+}  // namespace
+
+void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted) {
+  const std::ptrdiff_t delta =
+      static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(end - begin);
+  // The landmarks after the edit, and where the scan that found them had got to, in the new
+  // text's places: scanning the edited stretch again usually meets them again, and from there
+  // on everything the old scan found holds.
+  std::pmr::deque<Landmark> after(&pool_);
+  auto first = std::lower_bound(marks_.begin(), marks_.end(), end,
+                                [](const Landmark& m, std::size_t x) { return m.begin < x; });
+  const auto firstAfter = static_cast<std::size_t>(first - marks_.begin());
+  // The old scan's first </body>, counted from the first landmark after the edit.
+  staleBodyEnd_ = bodyEnd_ ? std::optional<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(*bodyEnd_) -
+                                                           static_cast<std::ptrdiff_t>(firstAfter))
+                           : std::nullopt;
+  staleDropped_ = 0;
+  if (!trace_) after.assign(std::make_move_iterator(first), std::make_move_iterator(marks_.end()));
+  for (Landmark& m : after) shift(m, delta);
+  staleState_ = state_;
+  shift(staleState_.pos, delta);
+  staleDone_ = done_;
+
+  dropFrom(begin);
+  stale_ = std::move(after);
+  // Scan on until the scan meets an old landmark in the same state, or has passed them all.
+  while (!stale_.empty() && step()) {
+    // A landmark begins at or after the token being scanned: old ones before it are passed.
+    while (!stale_.empty() && stale_.front().begin < state_.pos) dropStale();
+  }
+  stale_.clear();
+}
+
+std::uint32_t PageIndex::openForeign(std::uint32_t outer, std::string_view name) {
+  foreign_.push_back({lowerName(name), outer});
+  return static_cast<std::uint32_t>(foreign_.size() - 1);
+}
+
+void PageIndex::dropStale() {
+  stale_.pop_front();
+  ++staleDropped_;
+}
+
+// Called after a step pushed the landmarks from `from` on: at the first that stands where an old
+// one stood, in the same state, the rest of the old landmarks are taken over.
+void PageIndex::resync(std::size_t from) {
+  for (std::size_t i = from; i < marks_.size() && !stale_.empty(); ++i) {
+    const Landmark& m = marks_[i];
+    while (!stale_.empty() && stale_.front().begin < m.begin) dropStale();
+    if (stale_.empty()) return;
+    const Landmark& old = stale_.front();
+    // Whether the first </body> was found already is the one thing besides the state that
+    // decides what a scan records later.
+    const bool bodyEndBefore = bodyEnd_ && *bodyEnd_ < i;
+    const bool oldBodyEndBefore =
+        staleBodyEnd_ && *staleBodyEnd_ < static_cast<std::ptrdiff_t>(staleDropped_);
+    if (old.begin != m.begin || old.kind != m.kind || !sameState(old.after, m.after) ||
+        bodyEndBefore != oldBodyEndBefore) {
+      continue;
+    }
+    truncate(i + 1);
+    stale_.pop_front();
+    for (Landmark& l : stale_) record(std::move(l));
+    stale_.clear();
+    state_ = staleState_;
+    done_ = staleDone_;
+    return;
+  }
 }
 
 HeadSpan PageIndex::head() {
@@ -133,28 +232,75 @@ std::optional<std::size_t> PageIndex::sheet(std::size_t i) {
   return sheets_[i];
 }
 
-const std::vector<WebbotBlock>& PageIndex::webbotBlocks() {
+const std::pmr::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   scanAll();
   if (blocksValid_) return blocks_;
   // Each end comment closes the nearest open block of the same name; an end without an open
   // block is no block at all.
   blocks_.clear();
-  std::map<std::optional<std::string>, std::vector<std::size_t>> open;
+  // The innermost open block of each name, and for each open block the one it hides; comments
+  // without a bot attribute pair among themselves. The block opened last waits outside the table
+  // until another one opens, so a start followed by its own end, the usual case, costs no lookup.
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::unordered_map<std::string_view, std::size_t> innermost;
+  std::size_t innermostUnnamed = kNone;
+  std::vector<std::size_t> hidden;
+  std::size_t waiting = kNone;
+  hidden.reserve(webbots_.size());
+  blocks_.reserve(webbots_.size());
+  auto enterWaiting = [&] {
+    if (waiting == kNone) return;
+    const auto name = botName(blocks_[waiting].start);
+    std::size_t& top = name ? innermost.try_emplace(*name, kNone).first->second : innermostUnnamed;
+    hidden[waiting] = top;
+    top = waiting;
+    waiting = kNone;
+  };
   for (std::size_t m : webbots_) {
     const Landmark& w = marks_[m];
-    if (w.role == WebbotRole::End) {
-      auto it = open.find(w.botName);
-      if (it != open.end() && !it->second.empty()) {
-        blocks_[it->second.back()].end = m;
-        it->second.pop_back();
-      }
+    if (w.role == WebbotRole::Single) {
+      blocks_.push_back({m, std::nullopt});
+      hidden.push_back(kNone);
       continue;
     }
-    if (w.role == WebbotRole::Start) open[w.botName].push_back(blocks_.size());
-    blocks_.push_back({m, std::nullopt});
+    const auto name = botName(m);
+    if (w.role == WebbotRole::Start) {
+      enterWaiting();
+      waiting = blocks_.size();
+      blocks_.push_back({m, std::nullopt});
+      hidden.push_back(kNone);
+      continue;
+    }
+    if (waiting != kNone && botName(blocks_[waiting].start) == name) {
+      blocks_[waiting].end = m;
+      waiting = kNone;
+      continue;
+    }
+    enterWaiting();
+    if (!name) {
+      if (innermostUnnamed == kNone) continue;
+      blocks_[innermostUnnamed].end = m;
+      innermostUnnamed = hidden[innermostUnnamed];
+      continue;
+    }
+    const auto it = innermost.find(*name);
+    if (it == innermost.end()) continue;
+    blocks_[it->second].end = m;
+    if (hidden[it->second] == kNone) {
+      innermost.erase(it);
+    } else {
+      it->second = hidden[it->second];
+    }
   }
   blocksValid_ = true;
   return blocks_;
+}
+
+std::optional<std::string_view> PageIndex::botName(std::size_t i) const {
+  const Landmark& m = marks_[i];
+  if (m.nameSize == Landmark::kNoName) return std::nullopt;
+  if (m.nameSize <= m.shortName.size()) return std::string_view(m.shortName.data(), m.nameSize);
+  return std::string_view(src_).substr(m.begin + m.nameOffset, m.nameSize);
 }
 
 std::optional<std::size_t> PageIndex::webbotBlockAt(std::size_t begin) {
@@ -191,23 +337,67 @@ void PageIndex::scanAll() {
   }
 }
 
+namespace {
+
+// The tags that matter in the body outside <select>, SVG and MathML: svg, math, select, link, the
+// raw-text elements (names of three to nine letters, of these first letters) and </body>.
+bool bodyTagMatters(std::string_view name, bool endTag) {
+  const char first = static_cast<char>(name[0] | 0x20);
+  if (endTag) return first == 'b';
+  if (name.size() < 3 || name.size() > 9) return false;
+  return std::string_view("smltxinp").find(first) != std::string_view::npos;
+}
+
+}  // namespace
+
 bool PageIndex::step() {
   if (done_) return false;
-  const bool foreign = state_.phase == Phase::InBody && !state_.inSelect &&
-                       !state_.foreign.empty() && !isIntegrationPoint(state_.foreign.back());
+  if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters);
+  const bool foreign = state_.phase == Phase::InBody && !state_.inSelect && state_.foreign != 0 &&
+                       !isIntegrationPoint(foreignName(state_.foreign));
   const Token t = html::nextToken(src_, state_.pos, foreign);
   if (t.kind == TokenKind::Eof && state_.phase == Phase::InBody) {
     done_ = true;
     return false;
   }
-  process(t);
+  const std::size_t before = marks_.size();
+  if (plainBody() && skipInBody(t)) {
+    state_.pos = t.end;
+  } else {
+    process(t);
+  }
+  if (!stale_.empty() && marks_.size() > before) resync(before);
   return true;
+}
+
+// In the body, outside <select>, SVG and MathML, most of a page is text, comments and tags that
+// change nothing the index keeps; they are passed over here without the tree builder's steps.
+bool PageIndex::plainBody() const {
+  return state_.phase == Phase::InBody && !state_.inSelect && state_.foreign == 0 && !trace_;
+}
+
+bool PageIndex::skipInBody(const Token& t) {
+  switch (t.kind) {
+    case TokenKind::Comment:
+      webbotComment(t);
+      return true;
+    case TokenKind::StartTag:
+      return !bodyTagMatters(t.text, false);
+    case TokenKind::EndTag:
+      return !bodyTagMatters(t.text, true);
+    default:
+      return true;
+  }
 }
 
 void PageIndex::push(Landmark mark) {
   const std::size_t resume = mark.after.pos;
   mark.after = state_;
   mark.after.pos = resume;
+  record(std::move(mark));
+}
+
+void PageIndex::record(Landmark mark) {
   const std::size_t i = marks_.size();
   switch (mark.kind) {
     case MarkKind::HeadStart:
@@ -287,7 +477,17 @@ void PageIndex::process(const Token& t) {
   auto impliedEdge = [&](MarkKind kind, Phase next) {
     st.phase = next;
     if (t.kind == TokenKind::Text) {
-      push(headEdge(kind, firstChar, firstChar, false, firstChar + 1, true, firstChar));
+      // Whether a '<' is text depends on the byte after it.
+      std::size_t reach = firstChar + 1;
+      bool closedText = true;
+      if (src_[firstChar] == '<') {
+        reach = firstChar + 2;
+        if (reach > src_.size() || (src_[firstChar + 1] == '/' && reach == src_.size())) {
+          reach = src_.size();
+          closedText = false;
+        }
+      }
+      push(headEdge(kind, firstChar, firstChar, false, reach, closedText, firstChar));
       st.pos = firstChar;
       return false;
     }
@@ -410,17 +610,16 @@ bool PageIndex::inBody(const Token& t) {
     return true;
   }
 
-  if (!st.foreign.empty()) {
-    const std::string& top = st.foreign.back();
-    if (!isIntegrationPoint(top)) {
+  if (st.foreign != 0) {
+    if (!isIntegrationPoint(foreignName(st.foreign))) {
       if ((isStart && breaksOutOfForeign(t, src_)) || endIs({"br", "p"})) {
-        while (!st.foreign.empty() && !isIntegrationPoint(st.foreign.back())) {
-          st.foreign.pop_back();
+        while (st.foreign != 0 && !isIntegrationPoint(foreignName(st.foreign))) {
+          st.foreign = foreign_[st.foreign].outer;
         }
         return false;
       }
       if (isStart) {
-        if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+        if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
         st.pos = t.end;
         return true;
       }
@@ -430,9 +629,9 @@ bool PageIndex::inBody(const Token& t) {
       }
     }
     if (isEnd) {
-      for (std::size_t i = st.foreign.size(); i-- > 0;) {
-        if (html::equalsLower(t.text, st.foreign[i])) {
-          st.foreign.resize(i);
+      for (std::uint32_t e = st.foreign; e != 0; e = foreign_[e].outer) {
+        if (html::equalsLower(t.text, foreignName(e))) {
+          st.foreign = foreign_[e].outer;
           st.pos = t.end;
           return true;
         }
@@ -442,7 +641,7 @@ bool PageIndex::inBody(const Token& t) {
   }
 
   if (startIs({"svg", "math"})) {
-    if (!t.selfClosing) st.foreign.push_back(lowerName(t.text));
+    if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
   } else if (startIs({"select"})) {
     st.inSelect = true;
   } else if (endIs({"body"})) {
@@ -518,9 +717,18 @@ void PageIndex::webbotComment(const Token& t) {
   m.end = m.innerEnd = m.reach = m.after.pos = t.end;
   m.closed = !t.openAtEof;
   bool start = false, end = false;
-  for (const html::Attribute& a : html::attributeList(text.substr(6))) {
+  html::attributeList(text.substr(6), attributes_);
+  for (const html::Attribute& a : attributes_) {
     if (html::equalsLower(a.name, "bot")) {
-      if (!m.botName) m.botName = std::string(a.value);
+      if (m.nameSize == Landmark::kNoName) {
+        // An attribute without a value has no place in the text.
+        m.nameOffset =
+            a.value.empty() ? 0 : static_cast<std::size_t>(a.value.data() - src_.data()) - t.begin;
+        m.nameSize = a.value.size();
+        if (m.nameSize <= m.shortName.size()) {
+          std::copy(a.value.begin(), a.value.end(), m.shortName.begin());
+        }
+      }
     } else if (html::equalsLower(a.name, "startspan")) {
       start = true;
     } else if (html::equalsLower(a.name, "endspan")) {

@@ -7,12 +7,18 @@
 // at offset X the landmarks that no byte from X on could have changed are kept, and scanning goes
 // on from the last of them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "standalone/html_scan.h"
+#include "standalone/large_pages.h"
 
 namespace velmo::standalone {
 
@@ -25,31 +31,39 @@ enum class MarkKind : std::uint8_t { HeadStart, HeadEnd, Style, Link, Webbot, Bo
 // A webbot comment opens a block (startspan), closes one (endspan), or is a block on its own.
 enum class WebbotRole : std::uint8_t { Start, End, Single };
 
-// Where the tree builder stands between two tokens.
+// Where the tree builder stands between two tokens. Plain data, so that the many landmarks that
+// keep one cost little to hold and to move.
 struct ScanState {
   enum class Phase : std::uint8_t { BeforeHtml, BeforeHead, InHead, AfterHead, InBody };
   std::size_t pos = 0;
+  std::uint32_t templateDepth = 0;  // <template> elements open in the head
+  // The open SVG and MathML elements: the index's entry for the innermost, 0 when there is none.
+  std::uint32_t foreign = 0;
   Phase phase = Phase::BeforeHtml;
   bool inSelect = false;
-  std::uint32_t templateDepth = 0;   // <template> elements open in the head
-  std::vector<std::string> foreign;  // open SVG and MathML elements, lower case, innermost last
 };
 
 struct Landmark {
-  MarkKind kind{};
   std::size_t begin = 0;       // first byte of the markup (an implied head edge is zero-wide)
   std::size_t end = 0;         // one past the last byte
   std::size_t innerBegin = 0;  // HeadStart: where the content starts; Style: after the start tag
   std::size_t innerEnd = 0;    // HeadEnd: where the content ends; Style: before the end tag
-  bool explicitTag = false;    // HeadStart/HeadEnd: written as a tag rather than implied
-  bool inHead = false;         // Style/Link: a child of the head element
-  WebbotRole role = WebbotRole::Single;
-  std::optional<std::string> botName;  // Webbot: the bot attribute as written
   // The bytes that decided this landmark end at `reach`; `closed` when the last of them ended
   // its token for good (more text appended there could not change it).
   std::size_t reach = 0;
-  bool closed = false;
+  // Webbot: where the bot attribute's value stands, as written (an offset from `begin`). A short
+  // name is also kept here, so that walking many blocks does not reach back into the page.
+  std::size_t nameOffset = 0;
+  std::size_t nameSize = kNoName;
+  std::array<char, 16> shortName{};
   ScanState after;  // where scanning goes on
+  MarkKind kind{};
+  WebbotRole role = WebbotRole::Single;
+  bool explicitTag = false;  // HeadStart/HeadEnd: written as a tag rather than implied
+  bool inHead = false;       // Style/Link: a child of the head element
+  bool closed = false;
+
+  static constexpr std::size_t kNoName = SIZE_MAX;
 };
 
 // The head element's source span: [begin, innerBegin) is the start tag, [innerEnd, end) the end
@@ -83,6 +97,9 @@ class PageIndex {
 
   // The page text changed from `offset` on.
   void invalidateFrom(std::size_t offset);
+  // [begin, end) of the page text became `inserted` bytes. Landmarks after the edit are kept
+  // (moved along) when scanning the edited stretch again leads back to them.
+  void edited(std::size_t begin, std::size_t end, std::size_t inserted);
 
   HeadSpan head();
   // STYLE and LINK landmarks of the head element, in document order.
@@ -96,19 +113,30 @@ class PageIndex {
   std::optional<std::size_t> sheet(std::size_t i);
 
   // Webbot blocks in the order of their start comments.
-  const std::vector<WebbotBlock>& webbotBlocks();
+  const std::pmr::vector<WebbotBlock>& webbotBlocks();
   // Index of the block whose start comment begins at `begin`.
   std::optional<std::size_t> webbotBlockAt(std::size_t begin);
 
   // The landmark of `kind` that starts at `begin`.
   std::optional<std::size_t> find(MarkKind kind, std::size_t begin);
   const Landmark& mark(std::size_t i) const { return marks_[i]; }
+  // The bot name of webbot landmark i as written; nothing when it has no bot attribute.
+  std::optional<std::string_view> botName(std::size_t i) const;
 
   // Scans the whole page afresh and lists every comment, script and style element.
   std::vector<TraceItem> trace();
 
  private:
   bool step();
+  void dropFrom(std::size_t offset);
+  void truncate(std::size_t n);
+  void resync(std::size_t from);
+  void dropStale();
+  std::uint32_t openForeign(std::uint32_t outer, std::string_view name);
+  const std::string& foreignName(std::uint32_t entry) const { return foreign_[entry].name; }
+  void record(Landmark mark);
+  bool plainBody() const;
+  bool skipInBody(const html::Token& t);
   void scanAll();
   void process(const html::Token& t);
   bool inBody(const html::Token& t);
@@ -118,15 +146,34 @@ class PageIndex {
   void webbotComment(const html::Token& t);
 
   const std::string& src_;
-  std::vector<Landmark> marks_;
-  std::vector<std::size_t> sheets_;   // landmark indexes of Style and Link marks
-  std::vector<std::size_t> webbots_;  // landmark indexes of webbot comments
+  // A deque: a page of many blocks grows it without moving what it holds.
+  // Many small records for a page of many blocks: pooled, in large pages where possible.
+  LargePageMemory largePages_;
+  std::pmr::unsynchronized_pool_resource pool_{&largePages_};
+  std::pmr::deque<Landmark> marks_{&pool_};
+  std::vector<std::size_t> sheets_;                // landmark indexes of Style and Link marks
+  std::pmr::vector<std::size_t> webbots_{&pool_};  // landmark indexes of webbot comments
   std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;
   ScanState state_;
   bool done_ = false;
-  std::vector<WebbotBlock> blocks_;
+  std::pmr::vector<WebbotBlock> blocks_{&pool_};
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
+  std::vector<html::Attribute> attributes_;  // scratch for webbot comments
+  // The open foreign elements of every scan state, as a tree of entries that each name one
+  // element (lower case) and the entry of the element around it; entry 0 stands for none.
+  struct ForeignEntry {
+    std::string name;
+    std::uint32_t outer = 0;
+  };
+  std::vector<ForeignEntry> foreign_{ForeignEntry{}};
+  // While an edit is being scanned again: the landmarks found after it before the edit, and the
+  // scan's state then, all moved to the new text's places.
+  std::pmr::deque<Landmark> stale_{&pool_};
+  ScanState staleState_;
+  bool staleDone_ = false;
+  std::optional<std::ptrdiff_t> staleBodyEnd_;  // old first </body>, from the first stale landmark
+  std::size_t staleDropped_ = 0;                // stale landmarks passed so far
 };
 
 }  // namespace velmo::standalone

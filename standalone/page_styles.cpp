@@ -20,6 +20,19 @@ class SheetRef {
   SheetRef(HtmlPage& page, MarkKind kind, std::size_t begin)
       : page_(page), kind_(kind), anchor_(page.anchor(begin)) {}
 
+  // The sheet's rules, parsed once for each state of its text: walking a sheet's rules one by
+  // one costs one parse, not one for every rule.
+  const std::vector<css::Rule>& rules() {
+    const std::string_view css = text();
+    const Key key{page_.version(), kind_ == MarkKind::Link ? file(mark()).version : 0, css.data(),
+                  css.size()};
+    if (!rulesKey_ || *rulesKey_ != key) {
+      rules_ = css::parseRules(css);
+      rulesKey_ = key;
+    }
+    return rules_;
+  }
+
   // Valid until the next change of the page or the sheet.
   std::string_view text() {
     const Landmark& m = mark();
@@ -63,14 +76,24 @@ class SheetRef {
     return page_.linkedSheets().open(href.value_or(""));
   }
 
+  struct Key {
+    std::size_t pageVersion;
+    std::size_t sheetVersion;
+    const char* data;
+    std::size_t size;
+    bool operator==(const Key&) const = default;
+  };
+
   HtmlPage& page_;
   MarkKind kind_;
   HtmlPage::Anchor anchor_;
+  std::optional<Key> rulesKey_;
+  std::vector<css::Rule> rules_;
 };
 
 // Rules are known by their place in the sheet; adding a rule appends, so places stay.
-css::Rule ruleAt(std::string_view text, std::size_t index) {
-  const auto rules = css::parseRules(text);
+css::Rule ruleAt(SheetRef& sheet, std::size_t index) {
+  const auto& rules = sheet.rules();
   if (index >= rules.size()) {
     throw HostError(hr::kFail, u"The style rule is no longer in the style sheet");
   }
@@ -84,14 +107,14 @@ class PageRuleStyle : public RuleStyle {
 
   void setAttribute(const std::u16string& name, const std::u16string& value, long flags) override {
     const std::string_view text = sheet_->text();
-    sheet_->apply(css::setProperty(text, ruleAt(text, index_), utf16ToUtf8(name),
+    sheet_->apply(css::setProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name),
                                    utf16ToUtf8(value), caseSensitive(flags)));
   }
 
   std::optional<std::u16string> getAttribute(const std::u16string& name, long flags) override {
     const std::string_view text = sheet_->text();
     const auto value =
-        css::getProperty(text, ruleAt(text, index_), utf16ToUtf8(name), caseSensitive(flags));
+        css::getProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), caseSensitive(flags));
     if (!value) return std::nullopt;
     return utf8ToUtf16(*value);
   }
@@ -99,7 +122,7 @@ class PageRuleStyle : public RuleStyle {
   bool removeAttribute(const std::u16string& name, long flags) override {
     const std::string_view text = sheet_->text();
     const auto edit =
-        css::removeProperty(text, ruleAt(text, index_), utf16ToUtf8(name), caseSensitive(flags));
+        css::removeProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), caseSensitive(flags));
     if (!edit) return false;
     sheet_->apply(*edit);
     return true;
@@ -119,7 +142,7 @@ class PageStyleRule : public StyleRule {
 
   std::u16string selectorText() override {
     const std::string_view text = sheet_->text();
-    return utf8ToUtf16(css::selectorText(text, ruleAt(text, index_)));
+    return utf8ToUtf16(css::selectorText(text, ruleAt(*sheet_, index_)));
   }
   std::unique_ptr<RuleStyle> style() override {
     return std::make_unique<PageRuleStyle>(sheet_, index_);
@@ -134,7 +157,7 @@ class PageStyleRules : public StyleRules {
  public:
   explicit PageStyleRules(std::shared_ptr<SheetRef> sheet) : sheet_(std::move(sheet)) {}
 
-  long length() override { return static_cast<long>(css::parseRules(sheet_->text()).size()); }
+  long length() override { return static_cast<long>(sheet_->rules().size()); }
   std::unique_ptr<StyleRule> item(long index) override {
     if (index < 0 || index >= length()) return nullptr;
     return std::make_unique<PageStyleRule>(sheet_, static_cast<std::size_t>(index));
@@ -153,7 +176,7 @@ class PageStyleSheet : public StyleSheet {
   // Rules are only appended; an index other than -1 or the rule count is refused.
   long addRule(const std::u16string& selector, const std::u16string& style, long index) override {
     const std::string_view text = sheet_->text();
-    const long count = static_cast<long>(css::parseRules(text).size());
+    const long count = static_cast<long>(sheet_->rules().size());
     if (index != -1 && index != count) {
       throw HostError(hr::kNotImpl, u"Style rules can only be added after the last rule");
     }

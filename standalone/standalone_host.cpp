@@ -40,7 +40,6 @@ void StandaloneHost::openPage(const fs::path& page, const fs::path& site) {
   site_ = std::move(newSite);
   pagePath_ = pagePath;
   sitePath_ = sitePath;
-  page_->setSelection(page_->defaultCaret(), page_->defaultCaret());
 }
 
 void StandaloneHost::closePage() {
@@ -77,6 +76,8 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
 
 void StandaloneHost::commit(const fs::path& pageOutput) {
   if (!page_) noPage();
+  // Nothing is written when the page cannot be: another program replaced it meanwhile.
+  if (pageOutput.empty() || pageOutput == pagePath_) page_->checkFileUnchanged();
   // Site files first: a page that refers to pictures is never written before the pictures.
   site_->commit();
   page_->save(pageOutput.empty() ? pagePath_ : pageOutput);

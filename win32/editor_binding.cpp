@@ -42,16 +42,26 @@ ComPtr<IDispatch> EditorBinding::application() {
   return application_;
 }
 
+Variant EditorBinding::fromApplication(std::u16string_view name) {
+  try {
+    return LateBound(application()).get(name);
+  } catch (const HostError& error) {
+    if (!isGone(error.hresult())) throw;
+    releaseEditor();
+    throw HostError(error.hresult(), u"The editor (FrontPage.Application) has gone away");
+  }
+}
+
 std::unique_ptr<Document> EditorBinding::activeDocument() {
-  return documentObject(LateBound(application()).get(u"ActiveDocument"));
+  return documentObject(fromApplication(u"ActiveDocument"));
 }
 
 std::unique_ptr<PageWindow> EditorBinding::activePageWindow() {
-  return pageWindowObject(LateBound(application()).get(u"ActivePageWindow"));
+  return pageWindowObject(fromApplication(u"ActivePageWindow"));
 }
 
 std::unique_ptr<Web> EditorBinding::activeWeb() {
-  return webObject(LateBound(application()).get(u"ActiveWeb"));
+  return webObject(fromApplication(u"ActiveWeb"));
 }
 
 EditorBinding& editorBinding() {

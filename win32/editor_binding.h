@@ -29,6 +29,9 @@ class EditorBinding : public PageHost {
 
  private:
   ComPtr<IDispatch> application();
+  // The application's property `name`. An editor that has gone away is let go, so that the next
+  // command finds the one running then, and the error says what happened.
+  Variant fromApplication(std::u16string_view name);
   ComPtr<IDispatch> application_;
 };
 

@@ -37,13 +37,17 @@ class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
     return withTypeInfo(
         [&](ITypeInfo* info) { return DispGetIDsOfNames(info, names, count, ids); });
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!params) return E_INVALIDARG;
+    if (!params || (params->cArgs && !params->rgvarg) ||
+        (params->cNamedArgs && !params->rgdispidNamedArgs)) {
+      return E_POINTER;
+    }
     std::vector<Variant> values;
     try {
       values.resize(params->cArgs);

@@ -15,6 +15,7 @@
 
 #include "standalone/page_index.h"
 #include "tests/fuzz/page_check.h"
+#include "tests/support/installed_pages.h"
 
 namespace velmo::standalone {
 namespace {
@@ -190,18 +191,9 @@ TEST_P(Snippet, OperationsKeepOtherBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, Snippet, ::testing::ValuesIn(kSnippets));
 
-std::vector<std::string> installedPages() {
+std::vector<std::string> pagesToRead() {
   std::vector<std::string> out;
-  std::error_code ec;
-  fs::recursive_directory_iterator it("/usr/share/doc",
-                                      fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    const std::string ext = it->path().extension().string();
-    if ((ext == ".html" || ext == ".htm") && it->is_regular_file(ec)) {
-      out.push_back(it->path().string());
-    }
-  }
-  std::sort(out.begin(), out.end());
+  for (const auto& page : testing::installedPages()) out.push_back(page.string());
   if (out.empty()) out.push_back("");  // a test that skips says there was nothing to read
   return out;
 }
@@ -230,7 +222,7 @@ TEST_P(InstalledPage, OperationsKeepOtherBytes) {
   checkOperations(page);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, InstalledPage, ::testing::ValuesIn(installedPages()));
+INSTANTIATE_TEST_SUITE_P(Corpus, InstalledPage, ::testing::ValuesIn(pagesToRead()));
 
 }  // namespace
 }  // namespace velmo::standalone

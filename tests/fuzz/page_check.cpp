@@ -33,7 +33,7 @@ std::string describe(PageIndex& index, std::size_t size) {
   for (const auto& b : index.webbotBlocks()) {
     const auto& s = index.mark(b.start);
     out << "bot " << s.begin << ' ' << s.end << ' ' << int(s.role) << ' '
-        << s.botName.value_or("<none>");
+        << index.botName(b.start).value_or("<none>");
     if (b.end) out << " to " << index.mark(*b.end).begin << ' ' << index.mark(*b.end).end;
     out << '\n';
   }
@@ -82,20 +82,28 @@ std::size_t snap(const std::string& s, std::size_t pos) {
 void run(HtmlPage& page, Checker& c, std::size_t seed) {
   auto doc = page.document();
 
-  // Append to the head.
+  // Append to the head; the selection not yet placed stays the caret before the first </body>
+  // of the page as it was, moved along by the edit.
   {
     const std::string before = page.source();
+    PageIndex original(before);
+    const std::size_t caret = original.bodyEndTag().value_or(before.size());
     const auto h = page.index().head();
     auto head = doc->all()->tags(u"HEAD")->item(0);
     const std::u16string inner = head->innerHTML();
     head->all()->tags(u"STYLE")->length();
     head->setInnerHTML(inner + u"<meta name=\"x\">");
     const std::string added = utf16ToUtf8(inner) + "<meta name=\"x\">";
-    if (h.explicitStart) {
-      c.expectEdit("head", before, h.innerBegin, h.innerEnd, added);
-    } else {
-      c.expectEdit("head", before, h.begin, h.end, "<head>" + added + "</head>");
-    }
+    const std::size_t b = h.explicitStart ? h.innerBegin : h.begin;
+    const std::size_t e = h.explicitStart ? h.innerEnd : h.end;
+    const std::string text = h.explicitStart ? added : "<head>" + added + "</head>";
+    c.expectEdit("head", before, b, e, text);
+    const std::size_t moved = caret < b   ? caret
+                              : caret < e ? b + text.size()
+                                          : caret - (e - b) + text.size();
+    const auto sel = page.selection();
+    if (sel.begin != moved || sel.end != moved)
+      c.fail("head: initial caret did not follow the edit");
   }
 
   // Paste over a selection, then at the caret before </body>.

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/fuzz/page_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace velmo::testing {
 namespace {
 
-const char* const kSeeds[] = {
+using namespace std::string_view_literals;
+
+const std::string_view kSeeds[] = {
     "",
     "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>t</title>\r\n<style>\r\nbody {color: red}\r\n"
     "</style>\r\n</head>\r\n<body>\r\n<!--webbot bot=\"V_Date\" startspan -->\r\n<script>x</script>"
@@ -21,13 +26,31 @@ const char* const kSeeds[] = {
     "<html><head></head><body><style>x</style>",
     // Found by the fuzzer: a percent escape that decodes to a byte that is no UTF-8.
     "<link rel=stylesheet href=a%bb>",
+    // Found by the fuzzer: a bot attribute without a value.
+    "<!--webbot bot\f<=a -->S/head>\t\f\td>",
+    "<!--webbot bot startspan -->x<!--webbot bot= endspan -->",
+    // Found by the fuzzer: a '<' that implies the head's end, whose next byte an erase changes.
+    "=\"<<svg><<!--webbot bota\" rd<style> pnen-->![CDATA[<ht\0\0\0\0"sv,
+    "<<!--webbot a -->!x",
 };
 
 TEST(PageOperations, KeepEverythingOutsideTheirSpan) {
-  for (const char* seed : kSeeds) {
+  for (std::string_view seed : kSeeds) {
     for (const std::string& failure : checkPageOperations(seed))
       ADD_FAILURE() << seed << "\n" << failure;
   }
+}
+
+// Every input kept in the fuzzer's seed folder: the cases it found, as files.
+TEST(PageOperations, KeepEverythingOutsideTheirSpanOnKeptFuzzCases) {
+  const std::filesystem::path folder = VELMO_SOURCE_DIR "/tests/fuzz/corpus/page";
+  int cases = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    ++cases;
+    for (const std::string& failure : checkPageOperations(readBytes(entry.path())))
+      ADD_FAILURE() << entry.path().filename() << "\n" << failure;
+  }
+  EXPECT_GT(cases, 0);
 }
 
 }  // namespace

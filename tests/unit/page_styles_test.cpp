@@ -25,6 +25,35 @@ class PageStyles : public ::testing::Test {
   TempSite site_;
 };
 
+// One sheet object reads its rules once per state of the sheet: a change of the same length,
+// which leaves the text where it was, must still be seen, in the page and in a linked file.
+TEST_F(PageStyles, RulesReadAfterAChangeOfTheSameLength) {
+  site_.write("sub/a.css", "a { color: red }\nb { color: red }\n");
+  auto page = open(
+      "<head><style>a { color: red }\nb { color: red }</style>"
+      "<link rel=stylesheet href=a.css></head>");
+  for (long sheet : {0L, 1L}) {
+    SCOPED_TRACE(sheet);
+    auto rules = page->document()->styleSheets()->item(sheet)->rules();
+    auto first = rules->item(0)->style();
+    EXPECT_EQ(first->getAttribute(u"color", 0), u"red");
+    first->setAttribute(u"color", u"tan", 0);
+    EXPECT_EQ(first->getAttribute(u"color", 0), u"tan");
+    EXPECT_EQ(rules->item(1)->style()->getAttribute(u"color", 0), u"red");
+    rules->item(1)->style()->setAttribute(u"color", u"blue", 0);
+    EXPECT_EQ(rules->length(), 2);
+    EXPECT_EQ(rules->item(1)->style()->getAttribute(u"color", 0), u"blue");
+  }
+  // A STYLE element given other rules of the same length: the text stays where it was.
+  auto rules = page->document()->styleSheets()->item(0)->rules();
+  EXPECT_EQ(rules->length(), 2);
+  auto style = page->document()->all()->tags(u"head")->item(0)->all()->tags(u"style")->item(0);
+  const std::u16string inner = style->innerHTML();
+  style->setInnerHTML(u"c { color: tan }" + std::u16string(inner.size() - 16, u' '));
+  EXPECT_EQ(rules->length(), 1);
+  EXPECT_EQ(rules->item(0)->selectorText(), u"c");
+}
+
 TEST_F(PageStyles, SheetsInDocumentOrder) {
   site_.write("sub/a.css", "a { color: red }\n");
   site_.write("root.css", "r { }\nq { }\n");

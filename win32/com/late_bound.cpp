@@ -4,7 +4,31 @@
 
 namespace velmo::win {
 
+bool isGone(HRESULT hr) {
+  switch (hr) {
+    case RPC_E_DISCONNECTED:
+    case RPC_E_SERVER_DIED:
+    case RPC_E_SERVER_DIED_DNE:
+    case CO_E_OBJNOTCONNECTED:
+    case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+HostError goneFailure(std::u16string_view name, HRESULT hr) {
+  return HostError(hr, u"The program behind this object has gone away, so \"" +
+                           std::u16string(name) + u"\" cannot be called");
+}
+
+}  // namespace
+
 HostError callFailure(std::u16string_view name, HRESULT hr, EXCEPINFO& info) {
+  if (isGone(hr)) return goneFailure(name, hr);
   if (hr != DISP_E_EXCEPTION) {
     return HostError(hr, u"The call of \"" + std::u16string(name) + u"\" failed");
   }
@@ -41,6 +65,7 @@ Variant LateBound::invoke(std::u16string_view name, WORD flags, std::vector<Vari
   LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(nameText.data())};
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (isGone(hr)) throw goneFailure(name, hr);
   if (FAILED(hr)) {
     throw HostError(hr, u"The object does not support \"" + nameText + u"\"");
   }

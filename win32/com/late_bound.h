@@ -32,4 +32,7 @@ class LateBound {
 // The description a failed call reports, from its EXCEPINFO when the callee filled one in.
 HostError callFailure(std::u16string_view name, HRESULT hr, EXCEPINFO& info);
 
+// True for the codes COM gives for an object whose program has ended or cut its connections.
+bool isGone(HRESULT hr);
+
 }  // namespace velmo::win

@@ -1,0 +1,260 @@
+// The server against callers that get things wrong: null pointers, arguments of a type that is
+// no text, thousands of objects made and dropped, and an editor that has gone away.
+
+#include <VelmoCls_h.h>
+#include <psapi.h>
+
+#include <functional>
+
+#include "tests/win/win_test_support.h"
+#include "win32/com/com_object.h"
+
+namespace velmo::win::test {
+namespace {
+
+const std::string kPage =
+    "<html><head><title>t</title></head><body>"
+    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+
+std::u16string textOfPath(const std::wstring& path) {
+  return std::u16string(path.begin(), path.end());
+}
+
+// botfound for the page's one block, which sets `found` and returns the call's HRESULT.
+HRESULT findDateBlock(_clstestt* command, VARIANT_BOOL& found) {
+  Bstr name(u"V_Date");
+  BSTR slot = name.get();
+  found = 7;  // neither true nor false, so that a call that sets nothing shows
+  return command->botfound(&slot, &found);
+}
+
+// A command object over the stand-in editor with the page open.
+class Hardening : public testing::Test {
+ protected:
+  void SetUp() override {
+    editor_ = createByProgId(L"FrontPage.Application");
+    ASSERT_TRUE(editor_);
+    LateBound(editor_).call(u"OpenPage", {Variant::text(textOfPath(page_.path()))});
+    auto factory = classFactory();
+    ASSERT_TRUE(factory);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&command_)), S_OK);
+  }
+  void TearDown() override {
+    if (editor_) tryCall(editor_.Get(), u"ClosePage");
+  }
+  ComPtr<IClassFactory> classFactory() {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(server_.getClassObject(CLSID_clstestt, IID_PPV_ARGS(&factory)), S_OK);
+    return factory;
+  }
+  DISPID idOf(const wchar_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    EXPECT_EQ(command_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    return id;
+  }
+
+  ServerModule server_;
+  TempPage page_{kPage};
+  ComPtr<IDispatch> editor_;
+  ComPtr<_clstestt> command_;
+};
+
+TEST_F(Hardening, NullPointersGiveEPointer) {
+  Bstr name(u"V_Date");
+  BSTR slot = name.get();
+  VARIANT_BOOL found = VARIANT_TRUE;
+  Variant result;
+  UINT count = 0;
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"botfound")};
+  const std::pair<const char*, std::function<HRESULT()>> calls[] = {
+      {"botfound without a name", [&] { return command_->botfound(nullptr, &found); }},
+      {"botfound without a result", [&] { return command_->botfound(&slot, nullptr); }},
+      {"eraseBot without a name", [&] { return command_->eraseBot(nullptr); }},
+      {"scriptHead2 without code", [&] { return command_->scriptHead2(nullptr, result.put()); }},
+      {"QueryInterface", [&] { return command_->QueryInterface(IID_IUnknown, nullptr); }},
+      {"GetTypeInfoCount", [&] { return command_->GetTypeInfoCount(nullptr); }},
+      {"GetTypeInfo", [&] { return command_->GetTypeInfo(0, LOCALE_USER_DEFAULT, nullptr); }},
+      {"GetIDsOfNames without names",
+       [&] { return command_->GetIDsOfNames(IID_NULL, nullptr, 1, LOCALE_USER_DEFAULT, &id); }},
+      {"GetIDsOfNames without ids",
+       [&] { return command_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, nullptr); }},
+      {"Invoke without arguments",
+       [&] {
+         return command_->Invoke(idOf(L"botfound"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                 nullptr, result.put(), nullptr, &count);
+       }},
+      {"CreateInstance",
+       [&] { return classFactory()->CreateInstance(nullptr, IID_IUnknown, nullptr); }},
+      {"DllGetClassObject",
+       [&] { return server_.getClassObject(CLSID_clstestt, IID_IClassFactory, nullptr); }},
+  };
+  for (const auto& [what, call] : calls) EXPECT_EQ(call(), E_POINTER) << what;
+  EXPECT_EQ(found, VARIANT_FALSE) << "a failed botfound still says false";
+
+  // A null BSTR is automation's empty string, not a missing one.
+  BSTR empty = nullptr;
+  EXPECT_EQ(command_->botfound(&empty, &found), S_OK);
+  EXPECT_EQ(found, VARIANT_FALSE);
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
+// Invoke with one argument of `value`'s type for a text parameter.
+HRESULT invokeWith(IDispatch* object, DISPID id, Variant value, UINT& argError) {
+  DISPPARAMS params{&value, nullptr, 1, 0};
+  Variant result;
+  argError = 99;
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
+                        nullptr, &argError);
+}
+
+TEST_F(Hardening, ArgumentsThatAreNoTextGiveTypeMismatch) {
+  Variant unknown;
+  V_VT(&unknown) = VT_UNKNOWN;
+  V_UNKNOWN(&unknown) = editor_.Get();
+  editor_->AddRef();
+  Variant array;
+  V_VT(&array) = VT_ARRAY | VT_I4;
+  V_ARRAY(&array) = SafeArrayCreateVector(VT_I4, 0, 3);
+  Variant null;
+  V_VT(&null) = VT_NULL;
+  const std::pair<const char*, const Variant*> wrong[] = {
+      {"object without a value", &unknown}, {"array", &array}, {"null", &null}};
+  for (const wchar_t* method : {L"botfound", L"eraseBot", L"scriptHead2"}) {
+    for (const auto& [what, value] : wrong) {
+      SCOPED_TRACE(what);
+      UINT argError = 0;
+      EXPECT_EQ(invokeWith(command_.Get(), idOf(method), *value, argError), DISP_E_TYPEMISMATCH);
+    }
+  }
+  // A number is text to automation, as it is to a script.
+  UINT argError = 0;
+  EXPECT_EQ(invokeWith(command_.Get(), idOf(L"botfound"), Variant::int32(42), argError), S_OK);
+
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  Variant result;
+  EXPECT_EQ(command_->Invoke(idOf(L"botfound"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                             &none, result.put(), nullptr, &argError),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
+struct Usage {
+  DWORD handles = 0;
+  SIZE_T privateBytes = 0;
+};
+
+Usage usageNow() {
+  Usage u;
+  GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  u.privateBytes = counters.PrivateUsage;
+  return u;
+}
+
+TEST_F(Hardening, TenThousandObjectsLeaveNothingBehind) {
+  command_.Reset();
+  const auto cycle = [&] {
+    ComPtr<_clstestt> command;
+    ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command)), S_OK);
+    VARIANT_BOOL found;
+    ASSERT_EQ(findDateBlock(command.Get(), found), S_OK);
+    ASSERT_EQ(found, VARIANT_TRUE);
+  };
+  // The first cycles settle what is made once: the editor's objects, caches, the heap.
+  for (int i = 0; i < 500; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const Usage before = usageNow();
+  for (int i = 0; i < 10000; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const Usage after = usageNow();
+
+  EXPECT_EQ(server_.canUnloadNow(), S_OK);
+  EXPECT_LE(after.handles, before.handles + 2)
+      << "handles " << before.handles << " -> " << after.handles;
+  // Ten thousand cycles leaking even 64 bytes each would show.
+  EXPECT_LE(after.privateBytes, before.privateBytes + 512 * 1024)
+      << "private bytes " << before.privateBytes << " -> " << after.privateBytes;
+}
+
+TEST_F(Hardening, CallsAfterTheEditorHasGoneAwayReportWhy) {
+  Bstr name(u"V_Date");
+  BSTR slot = name.get();
+  VARIANT_BOOL found = VARIANT_FALSE;
+  ASSERT_EQ(command_->botfound(&slot, &found), S_OK);  // the library now holds the editor
+
+  LateBound(editor_).call(u"Quit");
+  editor_.Reset();
+  for (const auto& [what, call] :
+       std::initializer_list<std::pair<const char*, std::function<HRESULT()>>>{
+           {"botfound", [&] { return command_->botfound(&slot, &found); }},
+           {"eraseBot", [&] { return command_->eraseBot(&slot); }},
+           {"scriptHead2", [&] { return command_->scriptHead2(&slot, Variant().put()); }}}) {
+    SCOPED_TRACE(what);
+    EXPECT_TRUE(FAILED(call()));
+    EXPECT_NE(takeErrorDescription(), u"");
+  }
+  EXPECT_EQ(found, VARIANT_FALSE);
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
+// An editor whose program has ended: COM answers every call with RPC_E_DISCONNECTED.
+class GoneEditor : public ComObject<IDispatch> {
+ public:
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return RPC_E_DISCONNECTED; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
+    return RPC_E_DISCONNECTED;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return RPC_E_DISCONNECTED;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return RPC_E_DISCONNECTED;
+  }
+};
+
+// Hands out dead editors, registered for this process in place of the stand-in's class.
+class GoneEditorFactory : public ComObject<IClassFactory> {
+ public:
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    return createObject<GoneEditor>(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+TEST_F(Hardening, AnEditorWhoseProgramEndedIsReportedAndLetGo) {
+  // The running editor quits and the library lets go of it with its last object; the next
+  // editor the library gets is a dead one.
+  LateBound(editor_).call(u"Quit");
+  editor_.Reset();
+  command_.Reset();
+  ASSERT_EQ(server_.canUnloadNow(), S_OK);
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"FrontPage.Application", &clsid), S_OK);
+  ComPtr<IClassFactory> factory;
+  factory.Attach(new GoneEditorFactory);
+  DWORD cookie = 0;
+  ASSERT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                  REGCLS_MULTIPLEUSE, &cookie),
+            S_OK);
+
+  ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command_)), S_OK);
+  VARIANT_BOOL found;
+  EXPECT_EQ(findDateBlock(command_.Get(), found), RPC_E_DISCONNECTED);
+  EXPECT_EQ(found, VARIANT_FALSE);
+  EXPECT_EQ(takeErrorDescription(), u"The editor (FrontPage.Application) has gone away");
+  CoRevokeClassObject(cookie);
+
+  // The next command finds the editor running then.
+  editor_ = createByProgId(L"FrontPage.Application");
+  ASSERT_TRUE(editor_);
+  LateBound(editor_).call(u"OpenPage", {Variant::text(textOfPath(page_.path()))});
+  EXPECT_EQ(findDateBlock(command_.Get(), found), S_OK);
+  EXPECT_EQ(found, VARIANT_TRUE);
+}
+
+}  // namespace
+}  // namespace velmo::win::test
