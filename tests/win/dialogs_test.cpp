@@ -173,6 +173,56 @@ TEST_F(Dialogs, FavouritesFramesHoldTheirOptionButtons) {
       [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
 }
 
+TEST_F(Dialogs, FavouritesBrowsesForAnImageAndPastesItsLink) {
+  const fs::path site = page_.file().folder();
+  fs::create_directories(site / L"images");
+  const fs::path outside = site / L"pictures";
+  fs::create_directories(outside);
+  std::ofstream(outside / L"logo.gif") << "GIF89a";
+  const auto enabled = [](UiDriver& user, HWND dialog, std::u16string_view name) {
+    return user.controlById(dialog, favouritesId(name)).enabled;
+  };
+  // txtHTTP and txtTitle enabled after each click, in turn.
+  std::vector<std::pair<bool, bool>> fields;
+  FavouritesState browsed;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Add To Favorite");
+        const auto after = [&](std::u16string_view option, std::pair<bool, bool> expected) {
+          user.click(item(user, dialog, favouritesId(option)));
+          user.waitUntil("the option's fields", [&] {
+            return std::pair{enabled(user, dialog, u"txtHTTP"),
+                             enabled(user, dialog, u"txtTitle")} == expected;
+          });
+          fields.push_back(expected);
+        };
+        after(u"opURL2", {true, false});
+        after(u"opTitle2", {true, true});
+        after(u"opURL1", {false, true});
+        after(u"opTitle1", {false, false});
+        user.click(item(user, dialog, favouritesId(u"opType1")));
+        user.waitUntil("the Browse button",
+                       [&] { return favouritesState(user, dialog).browseVisible; });
+        user.click(item(user, dialog, favouritesId(u"cmdBrowse")));
+        user.answerOpenFile((outside / L"logo.gif").wstring());
+        user.waitUntil("the image source", [&] {
+          return favouritesState(user, dialog).typeText == L"images/logo.gif";
+        });
+        browsed = favouritesState(user, dialog);
+        user.click(user.control(dialog, L"Do it!").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+  EXPECT_EQ(fields.size(), 4u);
+  EXPECT_EQ(browsed, (FavouritesState{L"Image Source", L"images/logo.gif", false, true, false,
+                                      false, false, L"Don't forget to bookmark us!"}));
+  EXPECT_TRUE(fs::exists(site / L"images" / L"logo.gif"));
+  const std::string page = page_.bytes();
+  EXPECT_NE(page.find("images/logo.gif"), std::string::npos);
+  EXPECT_NE(page.find("AddFavorite"), std::string::npos);
+  EXPECT_LT(page.find("<p>Hello</p>"), page.find("images/logo.gif"));
+}
+
 TEST_F(Dialogs, StyleTakesAChosenColourAndSavesTheScheme) {
   const int text1 = controlId(frmstyletestDesign(), u"Text1");
   const int text2 = controlId(frmstyletestDesign(), u"Text2");
@@ -299,6 +349,61 @@ TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
   EXPECT_TRUE(fs::exists(slides / L"a.gif"));
   EXPECT_TRUE(fs::exists(slides / L"b.jpg"));
   EXPECT_NE(page_.bytes().find("slide_img/b.jpg"), std::string::npos);
+}
+
+TEST_F(Dialogs, SlideRemovesAndMovesDownBeforeDoingIt) {
+  const fs::path folder = fs::path(page_.file().folder()) / L"pictures";
+  fs::create_directories(folder);
+  for (const wchar_t* name : {L"a.gif", L"b.jpg", L"c.gif"})
+    std::ofstream(folder / name) << "GIF89a";
+  const int list = controlId(frmSlideDesign(), u"lstPic");
+  std::vector<std::wstring> afterDown;
+  std::vector<std::wstring> afterRemove;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Slide Show");
+        HWND listBox = item(user, dialog, list);
+        const auto items = [&] {
+          std::vector<std::wstring> texts;
+          for (LRESULT i = 0, n = SendMessageW(listBox, LB_GETCOUNT, 0, 0); i < n; ++i) {
+            wchar_t text[32] = {};
+            SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            texts.push_back(text);
+          }
+          return texts;
+        };
+        for (const wchar_t* name : {L"a.gif", L"b.jpg", L"c.gif"}) {
+          const std::size_t before = items().size();
+          user.click(user.control(dialog, L"Add Picture...").hwnd);
+          user.answerOpenFile((folder / name).wstring());
+          user.waitUntil("the added picture", [&] { return items().size() == before + 1; });
+        }
+        user.selectItem(listBox, 0);
+        user.click(user.control(dialog, L"Down").hwnd);
+        user.waitUntil("the moved picture", [&] { return items().front() == L"b.jpg"; });
+        afterDown = items();
+        user.selectItem(listBox, 2);
+        user.click(user.control(dialog, L"Remove Picture").hwnd);
+        user.waitUntil("the removed picture", [&] { return items().size() == 2; });
+        afterRemove = items();
+        user.click(user.control(dialog, L"Do it").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->slide(), S_OK); });
+  EXPECT_EQ(afterDown, (std::vector<std::wstring>{L"b.jpg", L"a.gif", L"c.gif"}));
+  EXPECT_EQ(afterRemove, (std::vector<std::wstring>{L"b.jpg", L"a.gif"}));
+  const fs::path slides = fs::path(page_.file().folder()) / L"slide_img";
+  EXPECT_TRUE(fs::exists(slides / L"a.gif"));
+  EXPECT_TRUE(fs::exists(slides / L"b.jpg"));
+  EXPECT_FALSE(fs::exists(slides / L"c.gif"));
+  // The paths stayed paired with the names: the script lists the pictures in the list's order.
+  const std::string page = page_.bytes();
+  const auto first = page.find("photos_VL[0] = \"slide_img/b.jpg\"");
+  const auto second = page.find("photos_VL[1] = \"slide_img/a.gif\"");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_EQ(page.find("c.gif"), std::string::npos);
+  EXPECT_NE(page.find("<p>Hello</p>"), std::string::npos);
 }
 
 TEST_F(Dialogs, HelpButtonsOpenTheHelpFileBesideTheDll) {
