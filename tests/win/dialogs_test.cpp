@@ -13,6 +13,7 @@
 #include "offers/frm_ads_layout.h"
 #include "slideshow/frm_slide_layout.h"
 #include "style/frm_style_test_layout.h"
+#include "style/scrollbar_style.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
 #include "win32ui/control_windows.h"
@@ -309,6 +310,124 @@ TEST_F(Dialogs, StyleButtonsHaveTheirTooltips) {
   EXPECT_EQ(tips, (std::vector<std::pair<std::wstring, std::wstring>>{
                       {L"Save", L"Saves scrollbar colors to be used later"},
                       {L"Load", L"Loads  Scrollbar colors previously saved"}}));
+}
+
+// The swatch's colour as painted.
+COLORREF swatchColour(HWND swatch) {
+  RedrawWindow(swatch, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  HDC dc = GetDC(swatch);
+  const COLORREF colour = GetPixel(dc, 3, 3);
+  ReleaseDC(swatch, dc);
+  return colour;
+}
+
+// The style command on a page whose first sheet has a `body` rule with two of the colours.
+class StyleOnStyledPage : public testing::Test {
+ protected:
+  static constexpr char kStyled[] =
+      "<html><head><title>T</title><style>body { color: red; scrollbar-base-color: #ffcc00; "
+      "scrollbar-face-color: #123456 }</style></head><body><p>Hello</p></body></html>";
+  static constexpr const wchar_t* kScheme = L"Software\\VB and VBA Program Settings\\velmoed";
+
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kScheme);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
+        S_OK);
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScheme); }
+
+  static int styleId(const std::u16string& name) { return controlId(frmstyletestDesign(), name); }
+  // The eight fields' texts and their swatches' colours as the user sees them.
+  static std::pair<std::vector<std::wstring>, std::vector<COLORREF>> entries(UiDriver& user,
+                                                                             HWND dialog) {
+    std::pair<std::vector<std::wstring>, std::vector<COLORREF>> seen;
+    for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+      seen.first.push_back(user.controlById(dialog, styleId(styleFieldName(i))).text);
+      seen.second.push_back(
+          swatchColour(user.controlById(dialog, styleId(styleSwatchName(i))).hwnd));
+    }
+    return seen;
+  }
+
+  PageInEditor page_{kStyled};
+  ComPtr<_clstestt> command_;
+};
+
+TEST_F(StyleOnStyledPage, ShowsThePageColoursAndAppliesTheFieldsToItsBodyRule) {
+  const int dpi = systemDpi();
+  std::vector<RECT> fields, swatches;
+  std::pair<std::vector<std::wstring>, std::vector<COLORREF>> loaded;
+  SeenMessageBox confirmation;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+        for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+          fields.push_back(user.controlById(dialog, styleId(styleFieldName(i))).rect);
+          swatches.push_back(user.controlById(dialog, styleId(styleSwatchName(i))).rect);
+        }
+        loaded = entries(user, dialog);
+        user.type(user.controlById(dialog, styleId(u"Text2")).hwnd, L"00ff00");
+        user.type(user.controlById(dialog, styleId(u"Text5")).hwnd, L"");
+        user.click(user.control(dialog, L"Do It!").hwnd);
+        confirmation = user.answerMessageBox(L"Velmopro");
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->style(), S_OK); });
+  ASSERT_EQ(fields.size(), kScrollbarEntryCount);
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+    SCOPED_TRACE(i);
+    const int top = twipsToPixels(960 + 480 * static_cast<int>(i), dpi);
+    EXPECT_EQ(fields[i].left, twipsToPixels(2160, dpi));
+    EXPECT_EQ(fields[i].top, top);
+    EXPECT_EQ(fields[i].bottom - fields[i].top, twipsToPixels(i == 5 ? 405 : 375, dpi));
+    EXPECT_EQ(swatches[i].left, twipsToPixels(3480, dpi));
+    EXPECT_EQ(swatches[i].top, top);
+    EXPECT_EQ(swatches[i].right - swatches[i].left, twipsToPixels(255, dpi));
+  }
+  EXPECT_EQ(loaded.first,
+            (std::vector<std::wstring>{L"ffcc00", L"", L"", L"", L"123456", L"", L"", L""}));
+  EXPECT_EQ(loaded.second[0], RGB(0xff, 0xcc, 0x00));
+  EXPECT_EQ(loaded.second[4], RGB(0x12, 0x34, 0x56));
+  EXPECT_EQ(confirmation.text, L"ScrollBar Color has been applied successfully");
+  const std::string page = page_.bytes();
+  EXPECT_NE(page.find("color: red"), std::string::npos) << page;
+  EXPECT_NE(page.find("scrollbar-base-color: #ffcc00"), std::string::npos) << page;
+  EXPECT_NE(page.find("scrollbar-arrow-color: #00ff00"), std::string::npos) << page;
+  EXPECT_EQ(page.find("scrollbar-face-color"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<style>", page.find("</style>")), std::string::npos) << page;
+}
+
+TEST_F(StyleOnStyledPage, LoadInANewShowBringsBackTheSavedScheme) {
+  const std::vector<std::wstring> typed{L"", L"abcdef", L"", L"010203", L"", L"", L"", L"fedcba"};
+  std::pair<std::vector<std::wstring>, std::vector<COLORREF>> loaded;
+  for (int show = 0; show < 2; ++show) {
+    asUser(
+        [&](UiDriver& user) {
+          HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+          if (show == 0) {
+            for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+              user.type(user.controlById(dialog, styleId(styleFieldName(i))).hwnd, typed[i]);
+            }
+            user.click(user.control(dialog, L"Save").hwnd);
+          } else {
+            user.click(user.control(dialog, L"Load").hwnd);
+            user.waitUntil("the loaded scheme", [&] {
+              return user.text(user.controlById(dialog, styleId(u"Text2")).hwnd) == L"abcdef";
+            });
+            loaded = entries(user, dialog);
+          }
+          user.click(user.control(dialog, L"Cancel").hwnd);
+          user.waitUntilGone(dialog);
+        },
+        [&] { EXPECT_EQ(command_->style(), S_OK); });
+  }
+  // The empty fields were saved empty: the page's colours read on load are cleared by Load.
+  EXPECT_EQ(loaded.first, typed);
+  EXPECT_EQ(loaded.second[1], RGB(0xab, 0xcd, 0xef));
+  EXPECT_EQ(loaded.second[3], RGB(0x01, 0x02, 0x03));
+  EXPECT_EQ(loaded.second[7], RGB(0xfe, 0xdc, 0xba));
+  EXPECT_EQ(page_.bytes(), kStyled);
 }
 
 TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
