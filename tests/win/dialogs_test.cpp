@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "favourites/frm_add_to_favor2_layout.h"
 #include "offers/frm_ads_layout.h"
@@ -591,6 +592,133 @@ TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {
   EXPECT_EQ(links, (std::vector<std::wstring>{L"Powweb.com", L"2Checkout", L"Frontpage Templates",
                                               L"CJ.com"}));
   EXPECT_EQ(windows, 1);
+}
+
+// The address stored in a link's saved state.
+std::wstring savedAddress(std::u16string_view link) {
+  for (const auto& control : frmAdsDesign().controls) {
+    if (control.name != link) continue;
+    for (const auto& saved : control.saved) {
+      if (saved.name == u"url") return std::wstring(saved.value.begin(), saved.value.end());
+    }
+  }
+  return {};
+}
+
+// The shell's command for web addresses in this prefix, replaced for the life of the object by
+// one that writes the address it is given into a file instead of opening a browser.
+class RecordingBrowser {
+ public:
+  explicit RecordingBrowser(const fs::path& record) {
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    wchar_t old[1024] = {};
+    DWORD bytes = sizeof(old);
+    if (RegGetValueW(key_, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) ==
+        ERROR_SUCCESS) {
+      old_ = old;
+    }
+    const std::wstring command = L"cmd.exe /c echo %1>\"" + record.wstring() + L"\"";
+    set(command);
+  }
+  ~RecordingBrowser() {
+    if (old_) {
+      set(*old_);
+    } else {
+      RegDeleteValueW(key_, nullptr);
+    }
+    RegCloseKey(key_);
+  }
+  RecordingBrowser(const RecordingBrowser&) = delete;
+  RecordingBrowser& operator=(const RecordingBrowser&) = delete;
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\Classes\\http\\shell\\open\\command";
+  void set(const std::wstring& value) {
+    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  HKEY key_ = nullptr;
+  std::optional<std::wstring> old_;
+};
+
+TEST_F(Dialogs, OffersLinkHandsItsStoredAddressToTheShell) {
+  const fs::path record = fs::path(page_.file().folder()) / L"opened.txt";
+  RecordingBrowser browser(record);
+  std::string opened;
+  asUser(
+      [&](UiDriver& user) {
+        HWND window = user.waitForWindow(L"Offers");
+        HWND link = user.controlById(window, controlId(frmAdsDesign(), u"URLLink2")).hwnd;
+        HWND label = GetWindow(link, GW_CHILD);
+        user.mouseDown(label, WM_LBUTTONDOWN);
+        user.waitUntil("the recorded address", [&] {
+          std::ifstream in(record);
+          std::getline(in, opened);
+          return !opened.empty();
+        });
+        user.closeBox(window);
+        user.waitUntilGone(window);
+      },
+      [&] { adsUntilClosed(command_.Get(), 1); });
+  while (!opened.empty() && (opened.back() == '\r' || opened.back() == ' ')) opened.pop_back();
+  const std::wstring expected = savedAddress(u"URLLink2");
+  ASSERT_EQ(expected.rfind(L"http://", 0), 0u);
+  EXPECT_EQ(opened, std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(Dialogs, OffersKeepsItsLayoutWhenEnlargedAndShowsTheHandOverLinksOnly) {
+  std::vector<RECT> before, after;
+  RECT clientBefore{}, clientAfter{};
+  HCURSOR overLabel = nullptr, overLinkSurface = nullptr, overDescription = nullptr;
+  HMODULE dll = GetModuleHandleW(L"VelmoCls.dll");
+  asUser(
+      [&](UiDriver& user) {
+        HWND window = user.waitForWindow(L"Offers");
+        const auto rects = [&] {
+          std::vector<RECT> all;
+          for (const SeenControl& seen : user.controls(window)) all.push_back(seen.rect);
+          return all;
+        };
+        before = rects();
+        clientBefore = user.clientRect(window);
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + 200,
+                     outer.bottom - outer.top + 150, SWP_NOMOVE | SWP_NOZORDER);
+        after = rects();
+        clientAfter = user.clientRect(window);
+        // The cursor a window sets is the one of the input queue it shares with this thread.
+        const DWORD ui = GetWindowThreadProcessId(window, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), ui, TRUE);
+        const auto cursorOver = [&](HWND over) {
+          SetCursor(nullptr);
+          SendMessageW(over, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+          return GetCursor();
+        };
+        HWND link = user.controlById(window, controlId(frmAdsDesign(), u"URLLink3")).hwnd;
+        overLabel = cursorOver(GetWindow(link, GW_CHILD));
+        overLinkSurface = cursorOver(link);
+        overDescription =
+            cursorOver(user.controlById(window, controlId(frmAdsDesign(), u"lbl3")).hwnd);
+        AttachThreadInput(GetCurrentThreadId(), ui, FALSE);
+        user.closeBox(window);
+        user.waitUntilGone(window);
+      },
+      [&] { adsUntilClosed(command_.Get(), 1); });
+  EXPECT_EQ(clientAfter.right, clientBefore.right + 200);
+  EXPECT_EQ(clientAfter.bottom, clientBefore.bottom + 150);
+  EXPECT_FALSE(before.empty());
+  ASSERT_EQ(before.size(), after.size());
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(EqualRect(&before[i], &after[i]));
+  }
+  ASSERT_TRUE(dll);
+  EXPECT_EQ(overLabel, LoadCursorW(dll, L"hand.cur"));
+  EXPECT_EQ(overLinkSurface, LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(overDescription, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 TEST(DialogResources, TheDllCarriesThePictureAndTheHandCursor) {
