@@ -8,11 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "favourites/frm_add_to_favor2_layout.h"
 #include "offers/frm_ads_layout.h"
 #include "slideshow/frm_slide_layout.h"
 #include "style/frm_style_test_layout.h"
+#include "style/scrollbar_style.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
 #include "win32ui/control_windows.h"
@@ -173,6 +175,49 @@ TEST_F(Dialogs, FavouritesFramesHoldTheirOptionButtons) {
       [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
 }
 
+TEST_F(Dialogs, FavouritesOptionsEnableTheirFieldsAndDoItPastesTheImageLink) {
+  const auto enabled = [](UiDriver& user, HWND dialog, std::u16string_view name) {
+    return user.controlById(dialog, favouritesId(name)).enabled;
+  };
+  // txtHTTP and txtTitle enabled after each click, in turn.
+  std::vector<std::pair<bool, bool>> fields;
+  FavouritesState browsed;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Add To Favorite");
+        const auto after = [&](std::u16string_view option, std::pair<bool, bool> expected) {
+          user.click(item(user, dialog, favouritesId(option)));
+          user.waitUntil("the option's fields", [&] {
+            return std::pair{enabled(user, dialog, u"txtHTTP"),
+                             enabled(user, dialog, u"txtTitle")} == expected;
+          });
+          fields.push_back(expected);
+        };
+        after(u"opURL2", {true, false});
+        after(u"opTitle2", {true, true});
+        after(u"opURL1", {false, true});
+        after(u"opTitle1", {false, false});
+        user.click(item(user, dialog, favouritesId(u"opType1")));
+        user.waitUntil("the Browse button",
+                       [&] { return favouritesState(user, dialog).browseVisible; });
+        user.type(item(user, dialog, favouritesId(u"txtType")), L"images/logo.gif");
+        user.waitUntil("the image source", [&] {
+          return favouritesState(user, dialog).typeText == L"images/logo.gif";
+        });
+        browsed = favouritesState(user, dialog);
+        user.click(user.control(dialog, L"Do it!").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->addtofavor(), S_OK); });
+  EXPECT_EQ(fields.size(), 4u);
+  EXPECT_EQ(browsed, (FavouritesState{L"Image Source", L"images/logo.gif", false, true, false,
+                                      false, false, L"Don't forget to bookmark us!"}));
+  const std::string page = page_.bytes();
+  EXPECT_NE(page.find("images/logo.gif"), std::string::npos);
+  EXPECT_NE(page.find("AddFavorite"), std::string::npos);
+  EXPECT_LT(page.find("<p>Hello</p>"), page.find("images/logo.gif"));
+}
+
 TEST_F(Dialogs, StyleTakesAChosenColourAndSavesTheScheme) {
   const int text1 = controlId(frmstyletestDesign(), u"Text1");
   const int text2 = controlId(frmstyletestDesign(), u"Text2");
@@ -261,6 +306,124 @@ TEST_F(Dialogs, StyleButtonsHaveTheirTooltips) {
                       {L"Load", L"Loads  Scrollbar colors previously saved"}}));
 }
 
+// The swatch's colour as painted.
+COLORREF swatchColour(HWND swatch) {
+  RedrawWindow(swatch, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  HDC dc = GetDC(swatch);
+  const COLORREF colour = GetPixel(dc, 3, 3);
+  ReleaseDC(swatch, dc);
+  return colour;
+}
+
+// The style command on a page whose first sheet has a `body` rule with two of the colours.
+class StyleOnStyledPage : public testing::Test {
+ protected:
+  static constexpr char kStyled[] =
+      "<html><head><title>T</title><style>body { color: red; scrollbar-base-color: #ffcc00; "
+      "scrollbar-face-color: #123456 }</style></head><body><p>Hello</p></body></html>";
+  static constexpr const wchar_t* kScheme = L"Software\\VB and VBA Program Settings\\velmoed";
+
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kScheme);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
+        S_OK);
+  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScheme); }
+
+  static int styleId(const std::u16string& name) { return controlId(frmstyletestDesign(), name); }
+  // The eight fields' texts and their swatches' colours as the user sees them.
+  static std::pair<std::vector<std::wstring>, std::vector<COLORREF>> entries(UiDriver& user,
+                                                                             HWND dialog) {
+    std::pair<std::vector<std::wstring>, std::vector<COLORREF>> seen;
+    for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+      seen.first.push_back(user.controlById(dialog, styleId(styleFieldName(i))).text);
+      seen.second.push_back(
+          swatchColour(user.controlById(dialog, styleId(styleSwatchName(i))).hwnd));
+    }
+    return seen;
+  }
+
+  PageInEditor page_{kStyled};
+  ComPtr<_clstestt> command_;
+};
+
+TEST_F(StyleOnStyledPage, ShowsThePageColoursAndAppliesTheFieldsToItsBodyRule) {
+  const int dpi = systemDpi();
+  std::vector<RECT> fields, swatches;
+  std::pair<std::vector<std::wstring>, std::vector<COLORREF>> loaded;
+  SeenMessageBox confirmation;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+        for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+          fields.push_back(user.controlById(dialog, styleId(styleFieldName(i))).rect);
+          swatches.push_back(user.controlById(dialog, styleId(styleSwatchName(i))).rect);
+        }
+        loaded = entries(user, dialog);
+        user.type(user.controlById(dialog, styleId(u"Text2")).hwnd, L"00ff00");
+        user.type(user.controlById(dialog, styleId(u"Text5")).hwnd, L"");
+        user.click(user.control(dialog, L"Do It!").hwnd);
+        confirmation = user.answerMessageBox(L"Velmopro");
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->style(), S_OK); });
+  ASSERT_EQ(fields.size(), kScrollbarEntryCount);
+  for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+    SCOPED_TRACE(i);
+    const int top = twipsToPixels(960 + 480 * static_cast<int>(i), dpi);
+    EXPECT_EQ(fields[i].left, twipsToPixels(2160, dpi));
+    EXPECT_EQ(fields[i].top, top);
+    EXPECT_EQ(fields[i].bottom - fields[i].top, twipsToPixels(i == 5 ? 405 : 375, dpi));
+    EXPECT_EQ(swatches[i].left, twipsToPixels(3480, dpi));
+    EXPECT_EQ(swatches[i].top, top);
+    EXPECT_EQ(swatches[i].right - swatches[i].left, twipsToPixels(255, dpi));
+  }
+  EXPECT_EQ(loaded.first,
+            (std::vector<std::wstring>{L"ffcc00", L"", L"", L"", L"123456", L"", L"", L""}));
+  EXPECT_EQ(loaded.second[0], RGB(0xff, 0xcc, 0x00));
+  EXPECT_EQ(loaded.second[4], RGB(0x12, 0x34, 0x56));
+  EXPECT_EQ(confirmation.text, L"ScrollBar Color has been applied successfully");
+  const std::string page = page_.bytes();
+  EXPECT_NE(page.find("color: red"), std::string::npos) << page;
+  EXPECT_NE(page.find("scrollbar-base-color: #ffcc00"), std::string::npos) << page;
+  EXPECT_NE(page.find("scrollbar-arrow-color: #00ff00"), std::string::npos) << page;
+  EXPECT_EQ(page.find("scrollbar-face-color"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<style>", page.find("</style>")), std::string::npos) << page;
+}
+
+TEST_F(StyleOnStyledPage, LoadInANewShowBringsBackTheSavedScheme) {
+  const std::vector<std::wstring> typed{L"", L"abcdef", L"", L"010203", L"", L"", L"", L"fedcba"};
+  std::pair<std::vector<std::wstring>, std::vector<COLORREF>> loaded;
+  for (int show = 0; show < 2; ++show) {
+    asUser(
+        [&](UiDriver& user) {
+          HWND dialog = user.waitForWindow(L"Velmo - Scrollbar color");
+          if (show == 0) {
+            for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
+              user.type(user.controlById(dialog, styleId(styleFieldName(i))).hwnd, typed[i]);
+            }
+            user.click(user.control(dialog, L"Save").hwnd);
+          } else {
+            user.click(user.control(dialog, L"Load").hwnd);
+            user.waitUntil("the loaded scheme", [&] {
+              return user.text(user.controlById(dialog, styleId(u"Text2")).hwnd) == L"abcdef";
+            });
+            loaded = entries(user, dialog);
+          }
+          user.click(user.control(dialog, L"Cancel").hwnd);
+          user.waitUntilGone(dialog);
+        },
+        [&] { EXPECT_EQ(command_->style(), S_OK); });
+  }
+  // The empty fields were saved empty: the page's colours read on load are cleared by Load.
+  EXPECT_EQ(loaded.first, typed);
+  EXPECT_EQ(loaded.second[1], RGB(0xab, 0xcd, 0xef));
+  EXPECT_EQ(loaded.second[3], RGB(0x01, 0x02, 0x03));
+  EXPECT_EQ(loaded.second[7], RGB(0xfe, 0xdc, 0xba));
+  EXPECT_EQ(page_.bytes(), kStyled);
+}
+
 TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
   const fs::path folder = fs::path(page_.file().folder()) / L"pictures";
   fs::create_directories(folder);
@@ -299,6 +462,61 @@ TEST_F(Dialogs, SlideListsAddedPicturesAndMovesThem) {
   EXPECT_TRUE(fs::exists(slides / L"a.gif"));
   EXPECT_TRUE(fs::exists(slides / L"b.jpg"));
   EXPECT_NE(page_.bytes().find("slide_img/b.jpg"), std::string::npos);
+}
+
+TEST_F(Dialogs, SlideRemovesAndMovesDownBeforeDoingIt) {
+  const fs::path folder = fs::path(page_.file().folder()) / L"pictures";
+  fs::create_directories(folder);
+  for (const wchar_t* name : {L"a.gif", L"b.jpg", L"c.gif"})
+    std::ofstream(folder / name) << "GIF89a";
+  const int list = controlId(frmSlideDesign(), u"lstPic");
+  std::vector<std::wstring> afterDown;
+  std::vector<std::wstring> afterRemove;
+  asUser(
+      [&](UiDriver& user) {
+        HWND dialog = user.waitForWindow(L"Velmo - Slide Show");
+        HWND listBox = item(user, dialog, list);
+        const auto items = [&] {
+          std::vector<std::wstring> texts;
+          for (LRESULT i = 0, n = SendMessageW(listBox, LB_GETCOUNT, 0, 0); i < n; ++i) {
+            wchar_t text[32] = {};
+            SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            texts.push_back(text);
+          }
+          return texts;
+        };
+        for (const wchar_t* name : {L"a.gif", L"b.jpg", L"c.gif"}) {
+          const std::size_t before = items().size();
+          user.click(user.control(dialog, L"Add Picture...").hwnd);
+          user.answerOpenFile((folder / name).wstring());
+          user.waitUntil("the added picture", [&] { return items().size() == before + 1; });
+        }
+        user.selectItem(listBox, 0);
+        user.click(user.control(dialog, L"Down").hwnd);
+        user.waitUntil("the moved picture", [&] { return items().front() == L"b.jpg"; });
+        afterDown = items();
+        user.selectItem(listBox, 2);
+        user.click(user.control(dialog, L"Remove Picture").hwnd);
+        user.waitUntil("the removed picture", [&] { return items().size() == 2; });
+        afterRemove = items();
+        user.click(user.control(dialog, L"Do it").hwnd);
+        user.waitUntilGone(dialog);
+      },
+      [&] { EXPECT_EQ(command_->slide(), S_OK); });
+  EXPECT_EQ(afterDown, (std::vector<std::wstring>{L"b.jpg", L"a.gif", L"c.gif"}));
+  EXPECT_EQ(afterRemove, (std::vector<std::wstring>{L"b.jpg", L"a.gif"}));
+  const fs::path slides = fs::path(page_.file().folder()) / L"slide_img";
+  EXPECT_TRUE(fs::exists(slides / L"a.gif"));
+  EXPECT_TRUE(fs::exists(slides / L"b.jpg"));
+  EXPECT_FALSE(fs::exists(slides / L"c.gif"));
+  // The paths stayed paired with the names: the script lists the pictures in the list's order.
+  const std::string page = page_.bytes();
+  const auto first = page.find("photos_VL[0] = \"slide_img/b.jpg\"");
+  const auto second = page.find("photos_VL[1] = \"slide_img/a.gif\"");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_EQ(page.find("c.gif"), std::string::npos);
+  EXPECT_NE(page.find("<p>Hello</p>"), std::string::npos);
 }
 
 TEST_F(Dialogs, HelpButtonsOpenTheHelpFileBesideTheDll) {
@@ -367,6 +585,133 @@ TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {
   EXPECT_EQ(links, (std::vector<std::wstring>{L"Powweb.com", L"2Checkout", L"Frontpage Templates",
                                               L"CJ.com"}));
   EXPECT_EQ(windows, 1);
+}
+
+// The address stored in a link's saved state.
+std::wstring savedAddress(std::u16string_view link) {
+  for (const auto& control : frmAdsDesign().controls) {
+    if (control.name != link) continue;
+    for (const auto& saved : control.saved) {
+      if (saved.name == u"url") return std::wstring(saved.value.begin(), saved.value.end());
+    }
+  }
+  return {};
+}
+
+// The shell's command for web addresses in this prefix, replaced for the life of the object by
+// one that writes the address it is given into a file instead of opening a browser.
+class RecordingBrowser {
+ public:
+  explicit RecordingBrowser(const fs::path& record) {
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    wchar_t old[1024] = {};
+    DWORD bytes = sizeof(old);
+    if (RegGetValueW(key_, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) ==
+        ERROR_SUCCESS) {
+      old_ = old;
+    }
+    const std::wstring command = L"cmd.exe /c echo %1>\"" + record.wstring() + L"\"";
+    set(command);
+  }
+  ~RecordingBrowser() {
+    if (old_) {
+      set(*old_);
+    } else {
+      RegDeleteValueW(key_, nullptr);
+    }
+    RegCloseKey(key_);
+  }
+  RecordingBrowser(const RecordingBrowser&) = delete;
+  RecordingBrowser& operator=(const RecordingBrowser&) = delete;
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\Classes\\http\\shell\\open\\command";
+  void set(const std::wstring& value) {
+    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  HKEY key_ = nullptr;
+  std::optional<std::wstring> old_;
+};
+
+TEST_F(Dialogs, OffersLinkHandsItsStoredAddressToTheShell) {
+  const fs::path record = fs::path(page_.file().folder()) / L"opened.txt";
+  RecordingBrowser browser(record);
+  std::string opened;
+  asUser(
+      [&](UiDriver& user) {
+        HWND window = user.waitForWindow(L"Offers");
+        HWND link = user.controlById(window, controlId(frmAdsDesign(), u"URLLink2")).hwnd;
+        HWND label = GetWindow(link, GW_CHILD);
+        user.mouseDown(label, WM_LBUTTONDOWN);
+        user.waitUntil("the recorded address", [&] {
+          std::ifstream in(record);
+          std::getline(in, opened);
+          return !opened.empty();
+        });
+        user.closeBox(window);
+        user.waitUntilGone(window);
+      },
+      [&] { adsUntilClosed(command_.Get(), 1); });
+  while (!opened.empty() && (opened.back() == '\r' || opened.back() == ' ')) opened.pop_back();
+  const std::wstring expected = savedAddress(u"URLLink2");
+  ASSERT_EQ(expected.rfind(L"http://", 0), 0u);
+  EXPECT_EQ(opened, std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(Dialogs, OffersKeepsItsLayoutWhenEnlargedAndShowsTheHandOverLinksOnly) {
+  std::vector<RECT> before, after;
+  RECT clientBefore{}, clientAfter{};
+  HCURSOR overLabel = nullptr, overLinkSurface = nullptr, overDescription = nullptr;
+  HMODULE dll = GetModuleHandleW(L"VelmoCls.dll");
+  asUser(
+      [&](UiDriver& user) {
+        HWND window = user.waitForWindow(L"Offers");
+        const auto rects = [&] {
+          std::vector<RECT> all;
+          for (const SeenControl& seen : user.controls(window)) all.push_back(seen.rect);
+          return all;
+        };
+        before = rects();
+        clientBefore = user.clientRect(window);
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + 200,
+                     outer.bottom - outer.top + 150, SWP_NOMOVE | SWP_NOZORDER);
+        after = rects();
+        clientAfter = user.clientRect(window);
+        // The cursor a window sets is the one of the input queue it shares with this thread.
+        const DWORD ui = GetWindowThreadProcessId(window, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), ui, TRUE);
+        const auto cursorOver = [&](HWND over) {
+          SetCursor(nullptr);
+          SendMessageW(over, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+          return GetCursor();
+        };
+        HWND link = user.controlById(window, controlId(frmAdsDesign(), u"URLLink3")).hwnd;
+        overLabel = cursorOver(GetWindow(link, GW_CHILD));
+        overLinkSurface = cursorOver(link);
+        overDescription =
+            cursorOver(user.controlById(window, controlId(frmAdsDesign(), u"lbl3")).hwnd);
+        AttachThreadInput(GetCurrentThreadId(), ui, FALSE);
+        user.closeBox(window);
+        user.waitUntilGone(window);
+      },
+      [&] { adsUntilClosed(command_.Get(), 1); });
+  EXPECT_EQ(clientAfter.right, clientBefore.right + 200);
+  EXPECT_EQ(clientAfter.bottom, clientBefore.bottom + 150);
+  EXPECT_FALSE(before.empty());
+  ASSERT_EQ(before.size(), after.size());
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(EqualRect(&before[i], &after[i]));
+  }
+  ASSERT_TRUE(dll);
+  EXPECT_EQ(overLabel, LoadCursorW(dll, L"hand.cur"));
+  EXPECT_EQ(overLinkSurface, LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(overDescription, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 TEST(DialogResources, TheDllCarriesThePictureAndTheHandCursor) {
