@@ -48,7 +48,7 @@ printf '\nThe changed page: %s\n' "$page"
 # 32-bit VelmoCls.dll under Wine's 32-bit cscript, with the stand-in editor holding the page.
 if [[ -d examples/site ]]; then
   tools/windows-build.sh 32
-  if [[ -f build/win32/bin/VelmoStandInEditor.dll ]]; then
+  if [[ -f build/win32/VelmoStandInEditor.dll ]]; then
     addin=build/run/addin-site
     rm -rf "$addin"
     cp -r examples/site "$addin"

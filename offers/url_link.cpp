@@ -25,7 +25,11 @@ std::u16string unableToLoadMessage(std::u16string_view address, const HostError&
 }
 
 URLLink::URLLink(URLLinkServices services, forms::Control::ChangeHandler labelChanged)
-    : services_(services), lblURL_(lblURLDesign(), std::move(labelChanged)) {}
+    : services_(services),
+      labelChanged_(std::move(labelChanged)),
+      lblURL_(lblURLDesign(), [this](forms::Control& label, forms::Property property) {
+        if (labelChanged_) labelChanged_(label, property);
+      }) {}
 
 void URLLink::setText(std::u16string sText) {
   lblURL_.setText(std::move(sText));

@@ -63,6 +63,9 @@ class URLLink {
   void setShowToolTip(bool bShowToolTip);
 
   void onGoToURL(GoToURLHandler handler) { goToURL_ = std::move(handler); }
+  // Who hears every change of lblURL from now on (a renderer that shows the label), in place of
+  // the one given at construction; an empty handler stops it.
+  void onLabelChanged(forms::Control::ChangeHandler handler) { labelChanged_ = std::move(handler); }
   void onPropertyChanged(PropertyChangedHandler handler) { propertyChanged_ = std::move(handler); }
 
   // A new control without saved state: the three defaults.
@@ -84,6 +87,7 @@ class URLLink {
   void open(const std::u16string& address);
 
   URLLinkServices services_;
+  forms::Control::ChangeHandler labelChanged_;
   forms::Control lblURL_;
   std::u16string m_sURL;
   bool m_bShowToolTip = false;

@@ -42,7 +42,7 @@ fi
 stamp=$prefix/.velmo-registered
 : >"$stamp.new"
 for dll in VelmoCls.dll VelmoStandInEditor.dll; do
-  path=$build/bin/$dll
+  path=$build/$dll
   [[ -f $path ]] || continue
   line="$path $(stat -c %Y "$path")"
   echo "$line" >>"$stamp.new"

@@ -5,6 +5,7 @@
 #include "entry/clstestt.h"
 #include "win32/editor_binding.h"
 #include "win32/type_info_dispatch.h"
+#include "win32/windows_ui.h"
 
 namespace velmo::win {
 namespace {
@@ -16,7 +17,7 @@ std::u16string textArgument(const BSTR* text) {
 
 class ClstesttObject : public TypeInfoDispatch<_clstestt> {
  public:
-  ClstesttObject() : command_(editorBinding()) {}
+  ClstesttObject() : command_(editorBinding(), windowsUi()) {}
 
   HRESULT STDMETHODCALLTYPE style() override {
     return guarded([&] { command_.style(); });

@@ -12,6 +12,7 @@
 #include "win32/com/registry_table.h"
 #include "win32/editor_binding.h"
 #include "win32/type_info_dispatch.h"
+#include "win32/windows_ui.h"
 
 namespace velmo::win {
 namespace {
@@ -86,7 +87,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 }
 
 STDAPI DllCanUnloadNow() {
-  if (!moduleUnused()) return S_FALSE;
+  // An open dialog runs the DLL's code even when no object is left (the offers window).
+  if (!moduleUnused() || windowsUiInUse()) return S_FALSE;
+  releaseWindowsUi();
   editorBinding().releaseEditor();
   return S_OK;
 }

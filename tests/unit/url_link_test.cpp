@@ -87,6 +87,16 @@ TEST_F(HyperlinkLabel, ARendererHearsTheLabelChange) {
   link.setURL(u"u");
   using forms::Property;
   EXPECT_EQ(heard, (std::vector<Property>{Property::Text, Property::Rect, Property::ToolTip}));
+
+  // A renderer that comes later takes over, and stops hearing once it lets go.
+  std::vector<forms::Property> later;
+  link.onLabelChanged(
+      [&](forms::Control&, forms::Property property) { later.push_back(property); });
+  link.setText(u"abc");
+  link.onLabelChanged({});
+  link.setShowToolTip(false);
+  EXPECT_EQ(later, (std::vector<Property>{Property::Text, Property::Rect}));
+  EXPECT_EQ(heard.size(), 3u);
 }
 
 TEST_F(HyperlinkLabel, ANewControlTakesTheDefaults) {

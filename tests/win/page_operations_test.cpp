@@ -36,9 +36,6 @@ class PageOperations : public testing::Test {
   void TearDown() override {
     if (editor_) LateBound(editor_).call(u"ClosePage");
   }
-  static std::u16string asText(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-  }
   bool botfound(std::u16string_view name) {
     Bstr text(name);
     BSTR slot = text.get();

@@ -96,6 +96,27 @@ std::string TempPage::bytes() const {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+PageInEditor::PageInEditor(const std::string& html)
+    : page_(html), editor_(createByProgId(L"FrontPage.Application")) {
+  if (editor_) LateBound(editor_).call(u"OpenPage", {Variant::text(asText(page_.path()))});
+}
+
+PageInEditor::~PageInEditor() {
+  closePage();
+}
+
+void PageInEditor::select(std::u16string_view how, std::u16string_view text) {
+  EXPECT_TRUE(LateBound(editor_).call(how, {Variant::text(text)}).toBool()) << narrow(text);
+}
+
+void PageInEditor::closePage() {
+  if (editor_) LateBound(editor_).call(u"ClosePage");
+}
+
+std::u16string asText(const std::wstring& text) {
+  return std::u16string(text.begin(), text.end());
+}
+
 std::string narrow(std::u16string_view text) {
   return utf16ToUtf8(text);
 }

@@ -67,6 +67,27 @@ class TempPage {
   std::wstring page_;
 };
 
+// The stand-in editor with a page open in it for the life of the object.
+class PageInEditor {
+ public:
+  explicit PageInEditor(const std::string& html);
+  ~PageInEditor();
+  PageInEditor(const PageInEditor&) = delete;
+  PageInEditor& operator=(const PageInEditor&) = delete;
+
+  // "SelectText", "CaretBefore" or "CaretAfter" on the first occurrence of `text`.
+  void select(std::u16string_view how, std::u16string_view text);
+  // Closes the page: the editor then has no page open.
+  void closePage();
+  std::string bytes() const { return page_.bytes(); }
+  const TempPage& file() const { return page_; }
+
+ private:
+  TempPage page_;
+  ComPtr<IDispatch> editor_;
+};
+
+std::u16string asText(const std::wstring& text);
 std::string narrow(std::u16string_view text);
 
 }  // namespace velmo::win::test

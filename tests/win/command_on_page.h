@@ -1,0 +1,29 @@
+#pragma once
+// A test of a dialog command end to end: the stand-in editor holds a small page with the caret
+// after its paragraph, and a clstestt object is ready to be called.
+
+#include <VelmoCls_h.h>
+
+#include <string>
+
+#include "tests/win/win_test_support.h"
+
+namespace velmo::win::test {
+
+class CommandOnPage : public testing::Test {
+ protected:
+  static constexpr char kPage[] =
+      "<html><head><title>T</title></head><body><p>Hello</p></body></html>";
+
+  void SetUp() override {
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
+        S_OK);
+    page_.select(u"CaretAfter", u"<p>Hello</p>");
+  }
+
+  PageInEditor page_{kPage};
+  ComPtr<_clstestt> command_;
+};
+
+}  // namespace velmo::win::test
