@@ -6,6 +6,7 @@
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
@@ -16,7 +17,7 @@ using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
 
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
+using testing::kVelmo;
 const std::string kPage = "<html>\r\n<body>\r\n<p>Hello</p>\r\n</body>\r\n</html>\r\n";
 const std::string kQuestion =
     "Add to Favorite: The image logo.gif already exist in the image folder, click YES to use it, "

@@ -8,6 +8,7 @@
 #include "tests/support/run_program.h"
 #include "tests/support/stand_in_xdg_open.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
@@ -18,7 +19,7 @@ using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
 
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
+using testing::kVelmo;
 
 class VelmoOffers : public ::testing::Test {
  protected:

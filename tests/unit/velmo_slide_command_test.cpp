@@ -5,6 +5,7 @@
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
@@ -15,7 +16,7 @@ using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
 
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
+using testing::kVelmo;
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
 const std::string kPage =
     "<html>\r\n<head>\r\n<title>t</title>\r\n</head>\r\n<body>\r\n"

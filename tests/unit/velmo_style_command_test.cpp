@@ -6,6 +6,7 @@
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
@@ -16,7 +17,7 @@ using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
 
-const std::string kVelmo = VELMO_BINARY_DIR "/bin/velmo";
+using testing::kVelmo;
 const std::string kApplied = "Velmopro: ScrollBar Color has been applied successfully\n";
 // A page whose HEAD has one style sheet with one rule, for body.
 std::string withBodyRule(const std::string& declarations) {
