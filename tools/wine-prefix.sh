@@ -27,8 +27,13 @@ quiet() {
 
 if [[ ! -f $prefix/.velmo-ready ]]; then
   echo "wine-prefix: creating $prefix"
-  # (No `wineserver -w` here: with a server kept up by `wineserver -p` it would never return.)
+  # The new prefix's first server is left to finish and exit before anything else starts: a
+  # program started meanwhile brings up a second set of Wine services beside the first, and
+  # COM then waits up to ten seconds on each call that needs the RPC service.
+  # (A server kept up by `wineserver -p` from an earlier, unfinished try would never exit.)
+  quiet wineserver -k || true
   quiet wineboot -i
+  quiet wineserver -w || true
   # Wine reads fonts only from the prefix; without them captions and close boxes draw wrongly.
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
