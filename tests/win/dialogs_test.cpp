@@ -16,6 +16,7 @@
 #include "style/frm_style_test_layout.h"
 #include "style/scrollbar_style.h"
 #include "tests/win/command_on_page.h"
+#include "tests/win/help_page_recorder.h"
 #include "tests/win/ui_driver.h"
 #include "win32ui/control_windows.h"
 #include "win32ui/metrics.h"
@@ -578,34 +579,36 @@ TEST_F(Dialogs, SlideRemovesAndMovesDownBeforeDoingIt) {
   EXPECT_NE(page.find("<p>Hello</p>"), std::string::npos);
 }
 
-// Each dialog's Help button opens the help file beside the DLL (which topic each asks for is
-// the forms' business, tested with them); the help window is no dialog's and stays when the
-// dialog closes.
-TEST_F(Dialogs, HelpButtonsOpenTheHelpFileBesideTheDll) {
+// Each dialog's Help button opens its topic of the help file beside the DLL; the help window is
+// no dialog's and stays when the dialog closes.
+TEST_F(Dialogs, HelpButtonsOpenTheirTopicsOfTheHelpFileBesideTheDll) {
   struct Case {
     const wchar_t* caption;
     HRESULT (STDMETHODCALLTYPE _clstestt::*command)();
+    const wchar_t* page;
   };
   const Case cases[] = {
-      {L"Velmo - Add To Favorite", &_clstestt::addtofavor},
-      {L"Velmo - Scrollbar color", &_clstestt::style},
-      {L"Velmo - Slide Show", &_clstestt::slide},
+      {L"Velmo - Add To Favorite", &_clstestt::addtofavor, L"add_to_favourites.htm"},
+      {L"Velmo - Scrollbar color", &_clstestt::style, L"scrollbar_colours.htm"},
+      {L"Velmo - Slide Show", &_clstestt::slide, L"slide_show.htm"},
   };
   for (const Case& shown : cases) {
     SCOPED_TRACE(narrow(asText(shown.caption)));
+    HelpPageRecorder recorder;
     HWND help = nullptr;
     asUser(
         [&](UiDriver& user) {
           HWND dialog = user.waitForWindow(shown.caption);
           user.click(user.control(dialog, L"Help").hwnd);
-          user.waitUntil("the help window", [&] {
+          user.waitUntil("the help window and its page", [&] {
             help = FindWindowExW(nullptr, nullptr, L"HH Parent", nullptr);
-            return help && IsWindowVisible(help);
+            return help && IsWindowVisible(help) && !recorder.pages().empty();
           });
           user.click(user.control(dialog, L"Cancel").hwnd);
           user.waitUntilGone(dialog);
         },
         [&] { EXPECT_EQ((command_.Get()->*shown.command)(), S_OK); });
+    EXPECT_EQ(recorder.pages(), std::vector<std::wstring>{shown.page});
     EXPECT_TRUE(IsWindow(help));
     // The help window is this thread's: its close is handled while this thread pumps.
     PostMessageW(help, WM_CLOSE, 0, 0);

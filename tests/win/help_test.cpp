@@ -9,6 +9,7 @@
 #include "platform/windows/win32_desktop.h"
 #include "platform/windows/win32_message_boxes.h"
 #include "platform/windows/window_handle.h"
+#include "tests/win/help_page_recorder.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
 
@@ -53,11 +54,16 @@ TEST_F(Help, AMissingFileIsReportedWithItsFullPath) {
   EXPECT_EQ(help->helpWindow(), 0u);
 }
 
-TEST_F(Help, TopicsTwoToFiveOpenLiveWindowsThatCloseWithTheWrapper) {
+TEST_F(Help, TopicsTwoToFiveOpenTheirPagesInLiveWindowsThatCloseWithTheWrapper) {
   const std::wstring file = besideTests(L"helptest.chm");
   ASSERT_TRUE(std::filesystem::exists(file)) << "the build puts helptest.chm beside the tests";
-  for (std::int16_t topic = 2; topic <= 5; ++topic) {
+  const std::pair<std::int16_t, const wchar_t*> topics[] = {{2, L"add_to_favourites.htm"},
+                                                            {3, L"scrollbar_colours.htm"},
+                                                            {4, L"slide_show.htm"},
+                                                            {5, L"current_date.htm"}};
+  for (const auto& [topic, page] : topics) {
     SCOPED_TRACE(topic);
+    HelpPageRecorder recorder;
     auto help = wrapper(file);
     help->ShowTopic(topic, 0);
     const HWND window = toHwnd(help->helpWindow());
@@ -65,6 +71,8 @@ TEST_F(Help, TopicsTwoToFiveOpenLiveWindowsThatCloseWithTheWrapper) {
     wchar_t className[32] = {};
     GetClassNameW(window, className, 32);
     EXPECT_STREQ(className, L"HH Parent");
+    pumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(recorder.pages(), std::vector<std::wstring>{page});
     help.reset();
     pumpFor(std::chrono::milliseconds(300));
     EXPECT_FALSE(IsWindow(window));
