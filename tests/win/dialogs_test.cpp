@@ -610,13 +610,8 @@ TEST_F(Dialogs, HelpButtonsOpenTheirTopicsOfTheHelpFileBesideTheDll) {
         [&] { EXPECT_EQ((command_.Get()->*shown.command)(), S_OK); });
     EXPECT_EQ(recorder.pages(), std::vector<std::wstring>{shown.page});
     EXPECT_TRUE(IsWindow(help));
-    // The help window is this thread's: its close is handled while this thread pumps.
     PostMessageW(help, WM_CLOSE, 0, 0);
-    for (int waited = 0; IsWindow(help) && waited < 500; ++waited) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      Sleep(10);
-    }
+    pumpFor(std::chrono::milliseconds(300));
     EXPECT_FALSE(IsWindow(help));
   }
 }

@@ -16,20 +16,6 @@
 namespace velmo::win::test {
 namespace {
 
-// Help windows belong to this thread: their messages (a posted close among them) are handled
-// while it pumps.
-void pumpFor(std::chrono::milliseconds time) {
-  const auto until = std::chrono::steady_clock::now() + time;
-  MSG message;
-  while (std::chrono::steady_clock::now() < until) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(10);
-  }
-}
-
 class Help : public testing::Test {
  protected:
   std::unique_ptr<CHTMLHelp> wrapper(const std::wstring& file) {

@@ -66,6 +66,18 @@ bool waitUntil(const std::atomic<bool>& flag) {
   return true;
 }
 
+void pumpFor(std::chrono::milliseconds time) {
+  const auto until = std::chrono::steady_clock::now() + time;
+  MSG message;
+  while (std::chrono::steady_clock::now() < until) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
 void pumpWhileOpen(const wchar_t* caption) {
   MSG message;
   while (FindWindowW(L"VelmoForm", caption)) {

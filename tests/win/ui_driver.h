@@ -95,6 +95,10 @@ template <typename User>
 auto asUser(User user, const std::function<void()>& command)
     -> decltype(user(std::declval<UiDriver&>()));
 
+// On the test's thread: runs its windows' messages for this long (a help window's posted close
+// is handled meanwhile).
+void pumpFor(std::chrono::milliseconds time);
+
 // On the test's thread: runs its windows' messages while a form window with this caption is
 // open (a modeless window's command returns at once, as in an editor with its own loop).
 void pumpWhileOpen(const wchar_t* caption);
