@@ -5,13 +5,13 @@
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
 
 using testing::golden;
 using testing::readBytes;
-using testing::runProgram;
 using testing::shellQuote;
 using testing::TempDir;
 
@@ -23,7 +23,7 @@ const std::string kPage =
 class VelmoCli : public ::testing::Test {
  protected:
   testing::ProgramResult velmo(const std::string& args, const std::string& input = "") {
-    return runProgram(shellQuote(VELMO_BINARY_DIR "/bin/velmo") + " " + args, input);
+    return testing::runVelmo(args, input);
   }
   std::string page() const { return shellQuote(page_.string()); }
 

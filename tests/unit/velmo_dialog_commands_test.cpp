@@ -22,7 +22,7 @@ const std::string kPage = "<html>\r\n<body>\r\n<p>Hello</p>\r\n</body>\r\n</html
 class VelmoDialogs : public ::testing::Test {
  protected:
   testing::ProgramResult velmo(const std::string& args) {
-    return runProgram(shellQuote(kVelmo) + " " + args + " </dev/null");
+    return testing::runVelmo(args + " </dev/null");
   }
   std::string page() const { return shellQuote(page_.string()); }
 

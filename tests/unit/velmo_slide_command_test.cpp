@@ -25,7 +25,7 @@ const std::string kPage =
 class VelmoSlide : public ::testing::Test {
  protected:
   testing::ProgramResult velmo(const std::string& args) {
-    return runProgram(shellQuote(kVelmo) + " slide " + args + " </dev/null");
+    return testing::runVelmo("slide " + args + " </dev/null");
   }
   static std::string picture(const std::string& name) { return shellQuote(kPictures + name); }
   std::string page() const { return shellQuote(page_.string()); }
