@@ -3,7 +3,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "win32/com/com_object.h"
+#include "win32/com/class_factory.h"
 
 namespace velmo::win::test {
 namespace {
@@ -44,17 +44,11 @@ class RecordingProtocol : public ComObject<IInternetProtocol> {
   HRESULT STDMETHODCALLTYPE UnlockRequest() override { return S_OK; }
 };
 
-class RecordingFactory : public ComObject<IClassFactory> {
- public:
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    // The binding asks for an inner object first and takes a plain one after this answer.
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return createObject<RecordingProtocol>(iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
+// The binding asks for an inner object first; the factory refuses that, and it then takes a plain
+// one.
+HRESULT createRecordingProtocol(REFIID iid, void** out) {
+  return createObject<RecordingProtocol>(iid, out);
+}
 
 }  // namespace
 
@@ -66,7 +60,7 @@ HelpPageRecorder::HelpPageRecorder() {
   if (FAILED(CoInternetGetSession(0, &session_, 0))) {
     throw std::runtime_error("no internet session to record help pages in");
   }
-  if (FAILED(createObject<RecordingFactory>(IID_IClassFactory, &factory_)) ||
+  if (FAILED(createObject<ClassFactory>(IID_IClassFactory, &factory_, createRecordingProtocol)) ||
       FAILED(session_->RegisterNameSpace(factory_.Get(), kRecorderClass, kHelpScheme, 0, nullptr,
                                          0))) {
     throw std::runtime_error("the help page recorder could not be registered");
