@@ -1,0 +1,247 @@
+// Every velmo command on every page of tests/corpus/old_site/: pages as the sites of the early
+// 2000s hold them (CR LF, windows-1252 and ISO-8859-1 declarations, UTF-16 with a byte order
+// mark, undeclared pages, Shift_JIS, ASP and PHP pages with server blocks in the head and the
+// body, framesets, webbots with i-checksum end comments, a linked sheet in a legacy encoding).
+// Each command must succeed, change nothing but its own stretch of bytes, put its text where the
+// page's author sees the head or the body end (not inside a server block), write characters
+// that the page's encoding lacks as escapes that decode to them, and a second read of the page
+// must see the edit.
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <regex>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/velmo_program.h"
+
+namespace velmo {
+namespace {
+namespace fs = std::filesystem;
+
+using testing::readBytes;
+using testing::runVelmo;
+using testing::shellQuote;
+
+struct OldPage {
+  const char* file;      // under tests/corpus/old_site/
+  const char* encoding;  // how the test decodes it (iconv's name)
+  // The text that follows the head's content, and the first </body> the author sees; both as
+  // decoded text, unique enough to tell the page's own tags from those in server code.
+  const char* headEnd;
+  const char* bodyEnd;
+  const char* faceColor;  // what the scrollbar dialog reads from the page ("" when nothing)
+  const char* styleFile;  // the file the style command changes (the page when empty)
+};
+
+const OldPage kPages[] = {
+    {"menu.htm", "CP1252", "</head>\r\n\r\n<body", "</body>\r\n\r\n</html>", "C0C0C0", ""},
+    {"frames.htm", "CP1252", "</head>\r\n\r\n<frameset", "</body>\r\n  </noframes>", "", ""},
+    {"news.html", "CP1252", "</HEAD>", "</BODY>", "123456", ""},
+    {"prices.htm", "CP1252", "</head>", "</body>", "", ""},
+    {"hours.html", "UTF-8", "</head>", "</body>", "", ""},
+    {"offers_utf16le.htm", "UTF-16", "</head>", "</body>", "", ""},
+    {"offers_utf16be.htm", "UTF-16", "</head>", "</body>", "", ""},
+    {"fest.html", "UTF-8", "</head>", "</body>", "D4D0C8", "styles/site.css"},
+    {"japanese.htm", "SHIFT_JIS", "</head>", "</body>", "", ""},
+    {"shop/order.asp", "CP1252", "</head>\r\n<body <%", "</body>\r\n</html>", "336699", ""},
+    {"shop/index.php", "UTF-8", "</head>\n<body class", "</body>\n</html>\n<?php", "998877", ""},
+};
+
+void PrintTo(const OldPage& page, std::ostream* out) {
+  *out << page.file;
+}
+
+std::string decode(const std::string& bytes, const char* encoding) {
+  iconv_t cd = iconv_open("UTF-8", encoding);
+  if (cd == reinterpret_cast<iconv_t>(-1))
+    return "(no converter for " + std::string(encoding) + ")";
+  std::string in = bytes;
+  if (std::string_view(encoding) == "UTF-8" && in.rfind("\xEF\xBB\xBF", 0) == 0) in.erase(0, 3);
+  std::string out(in.size() * 4 + 16, '\0');
+  char* src = in.data();
+  char* dst = out.data();
+  std::size_t srcLeft = in.size(), dstLeft = out.size();
+  const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!ok) return "(not " + std::string(encoding) + ")";
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+std::string utf8Of(unsigned long cp) {
+  std::string s;
+  if (cp < 0x80) {
+    s += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    s += static_cast<char>(0xC0 | (cp >> 6));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    s += static_cast<char>(0xE0 | (cp >> 12));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (cp >> 18));
+    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return s;
+}
+
+// The text as a reader sees it: JavaScript \uXXXX escapes and numeric character references
+// replaced by the characters they stand for.
+std::string unescaped(const std::string& text) {
+  static const std::regex escape(R"(\\u([0-9A-Fa-f]{4})|&#([0-9]+);|&#[xX]([0-9A-Fa-f]+);)");
+  std::string out;
+  auto last = text.cbegin();
+  for (std::sregex_iterator it(text.begin(), text.end(), escape), end; it != end; ++it) {
+    const std::smatch& m = *it;
+    out.append(last, m[0].first);
+    const unsigned long cp = m[1].matched   ? std::stoul(m[1].str(), nullptr, 16)
+                             : m[2].matched ? std::stoul(m[2].str())
+                                            : std::stoul(m[3].str(), nullptr, 16);
+    out += utf8Of(cp);
+    last = m[0].second;
+  }
+  out.append(last, text.cend());
+  return out;
+}
+
+// The stretch in which `after` differs from `before`: [begin, beforeEnd) of before became
+// [begin, afterEnd) of after.
+struct Change {
+  std::size_t begin, beforeEnd, afterEnd;
+};
+Change changeBetween(const std::string& before, const std::string& after) {
+  const std::size_t shorter = std::min(before.size(), after.size());
+  std::size_t prefix = 0;
+  while (prefix < shorter && before[prefix] == after[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix &&
+         before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  return {prefix, before.size() - suffix, after.size() - suffix};
+}
+
+class OldSite : public ::testing::TestWithParam<OldPage> {
+ protected:
+  OldSite() {
+    fs::copy(VELMO_SOURCE_DIR "/tests/corpus/old_site", dir_ / "site", fs::copy_options::recursive);
+  }
+
+  fs::path page() const { return dir_ / "site" / GetParam().file; }
+  std::string pageArg() const {
+    return shellQuote(page().string()) + " --site " + shellQuote((dir_ / "site").string());
+  }
+  std::string text() const { return decode(readBytes(page()), GetParam().encoding); }
+
+  // Runs the command and returns the decoded text it inserted into the page, after checking that
+  // it only inserted, and at the place whose following text is `followedBy`.
+  std::string inserted(const std::string& command, const std::string& arguments,
+                       const std::string& followedBy) {
+    const std::string bytesBefore = readBytes(page());
+    const std::string before = text();
+    const auto run = runVelmo(command + " " + pageArg() + " " + arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string after = text();
+    const Change raw = changeBetween(bytesBefore, readBytes(page()));
+    EXPECT_EQ(raw.beforeEnd, raw.begin) << "bytes outside the insertion changed";
+    const Change c = changeBetween(before, after);
+    EXPECT_EQ(c.beforeEnd, c.begin);
+    // An insertion that ends as the text after it begins can be placed at several offsets;
+    // take the one the expected text follows.
+    const std::size_t length = c.afterEnd - c.begin;
+    std::size_t at = c.begin;
+    while (at > 0 && after.compare(at + length, followedBy.size(), followedBy) != 0 &&
+           after.compare(at - 1 + length, std::string::npos, before, at - 1) == 0) {
+      --at;
+    }
+    const std::size_t insertEnd = at + length;
+    EXPECT_EQ(after.compare(insertEnd, followedBy.size(), followedBy), 0)
+        << "inserted before:\n"
+        << after.substr(insertEnd, 60);
+    return after.substr(at, insertEnd - at);
+  }
+
+  testing::TempDir dir_;
+};
+
+TEST_P(OldSite, FindsAndErasesTheTimestampBlockOutsideServerCode) {
+  EXPECT_EQ(runVelmo("botfound " + pageArg() + " Timestamp").out, "true\n");
+  const std::string bytesBefore = readBytes(page());
+  const std::string before = text();
+  const auto run = runVelmo("erase-bot " + pageArg() + " Timestamp");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Change raw = changeBetween(bytesBefore, readBytes(page()));
+  EXPECT_EQ(raw.afterEnd, raw.begin) << "bytes outside the block changed";
+  const Change c = changeBetween(before, text());
+  const std::string removed = before.substr(c.begin, c.beforeEnd - c.begin);
+  EXPECT_EQ(removed.rfind("<!--webbot bot=\"Timestamp\" S-Type=", 0), 0) << removed;
+  EXPECT_TRUE(removed.ends_with("endspan -->")) << removed;
+  EXPECT_EQ(removed.find("<%"), std::string::npos);
+  EXPECT_EQ(removed.find("<?"), std::string::npos);
+}
+
+TEST_P(OldSite, AppendsTheScriptToTheHeadTheAuthorSees) {
+  const std::string script = inserted(
+      "script-head", "'window.status = \"Caf\xC3\xA9 \xE2\x98\xBA\";'", GetParam().headEnd);
+  EXPECT_EQ(unescaped(script),
+            "<script language = \"javascript\">\r\nwindow.status = \"Caf\xC3\xA9 \xE2\x98\xBA\";"
+            "\r\n</script>\r\n\r\n");
+}
+
+TEST_P(OldSite, PastesDateAndFavouritesBeforeTheBodyEnd) {
+  const std::string date = inserted("date", "--yes", GetParam().bodyEnd);
+  EXPECT_NE(date.find("<!--webbot bot=\"V_Date\" startspan"), std::string::npos) << date;
+  EXPECT_EQ(runVelmo("botfound " + pageArg() + " V_Date").out, "true\n");
+
+  const std::string link =
+      inserted("favourites", "--text 'Caf\xC3\xA9 \xE2\x98\x85'", GetParam().bodyEnd);
+  EXPECT_NE(unescaped(link).find(">Caf\xC3\xA9 \xE2\x98\x85</a>"), std::string::npos) << link;
+  EXPECT_EQ(runVelmo("botfound " + pageArg() + " AddToFavor_VL").out, "true\n");
+}
+
+TEST_P(OldSite, ScrollbarColoursReadAndWrittenInPlace) {
+  const auto show = [&] { return runVelmo("style " + pageArg() + " --show"); };
+  auto shown = show();
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  const std::string face = GetParam().faceColor;
+  EXPECT_NE(shown.out.find(face.empty() ? "Face Color:\n" : "Face Color: " + face + "\n"),
+            std::string::npos)
+      << shown.out;
+
+  const fs::path changed = *GetParam().styleFile ? dir_ / "site" / GetParam().styleFile : page();
+  const std::string pageBefore = readBytes(page());
+  const std::string before = readBytes(changed);
+  const auto run = runVelmo("style " + pageArg() + " --face 00FF00");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Velmopro: ScrollBar Color has been applied successfully\n");
+  if (changed != page()) {
+    EXPECT_EQ(readBytes(page()), pageBefore);
+  }
+  const std::string after = readBytes(changed);
+  const Change c = changeBetween(before, after);
+  const std::string removed = before.substr(c.begin, c.beforeEnd - c.begin);
+  const std::string added = after.substr(c.begin, c.afterEnd - c.begin);
+  // In place: either the old value's digits became the new ones, or a new declaration or rule
+  // was added; nothing else in the file moved.
+  EXPECT_LE(removed.size(), 6u) << removed;
+  EXPECT_NE(decode(added, GetParam().encoding).find("00FF00"), std::string::npos) << added;
+  EXPECT_NE(show().out.find("Face Color: 00FF00\n"), std::string::npos);
+}
+
+std::string pageName(const ::testing::TestParamInfo<OldPage>& info) {
+  std::string name = info.param.file;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, OldSite, ::testing::ValuesIn(kPages), pageName);
+
+}  // namespace
+}  // namespace velmo
