@@ -4,7 +4,10 @@
 # BeautifulSoup over lxml). Prints one Markdown table of medians and ratios, peak memory over page
 # size, the growth from 10 MB to 50 MB, and whether each goal is met.
 #
-#   bench/compare.sh [--sizes "1 10 50"] [--runs N] [--peer-runs N] [--no-peer]
+#   bench/compare.sh [--sizes "1 10 50"] [--runs N] [--peer-runs N] [--no-peer] [--baseline VELMO]
+#
+# --baseline times another build of velmo (an earlier version, say) on the same pages in the same
+# run, and adds the goal that no operation is more than 10 % slower than there.
 #
 # Needs a build (build/bin/velmo), hyperfine, GNU time and, for the peer, python3-bs4 and
 # python3-lxml (tools/setup.sh installs them). Every run works on a fresh copy of the page that
@@ -17,13 +20,15 @@ sizes="1 10 50"
 runs=7
 peer_runs=3
 peer=1
+baseline=
 while (($#)); do
   case $1 in
     --sizes) sizes=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --peer-runs) peer_runs=$2; shift 2 ;;
     --no-peer) peer=0; shift ;;
-    *) echo "usage: $0 [--sizes \"1 10 50\"] [--runs N] [--peer-runs N] [--no-peer]" >&2; exit 2 ;;
+    --baseline) baseline=$(realpath "$2"); shift 2 ;;
+    *) echo "usage: $0 [--sizes \"1 10 50\"] [--runs N] [--peer-runs N] [--no-peer] [--baseline VELMO]" >&2; exit 2 ;;
   esac
 done
 
@@ -81,9 +86,9 @@ peak_kb() {
   tail -n 1 "$work/time.txt"
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.1f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" -v p="${3:-1}" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.*f", p, a / b }'; }
 
-declare -A velmo_ms cp_ms peer_ms mem_ratio sizes_mb
+declare -A velmo_ms cp_ms peer_ms mem_ratio sizes_mb base_ms
 echo "Machine: $(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 for size in $sizes; do
@@ -99,6 +104,9 @@ for size in $sizes; do
     read -r -a a <<<"$(args_of "$op")"
     a=("${a[@]/PAGE/$page}")
     velmo_ms[$size,$op]=$(median_ms "$runs" "$velmo ${a[*]}")
+    if [[ -n $baseline ]]; then
+      base_ms[$size,$op]=$(median_ms "$runs" "$baseline ${a[*]}")
+    fi
     kb=$(peak_kb "$velmo ${a[*]}")
     mem_ratio[$size,$op]=$(ratio "$kb" "$page_kb")
     if ((peer)); then
@@ -135,6 +143,20 @@ if [[ -n ${sizes_mb[10]:-} && -n ${sizes_mb[50]:-} ]]; then
   done
 fi
 
+# Against the baseline build, when one was given.
+if [[ -n $baseline ]]; then
+  echo
+  echo "| page | operation | velmo ms | baseline ms | velmo/baseline |"
+  echo "|---|---|---:|---:|---:|"
+  for size in $sizes; do
+    for op in "${ops[@]}"; do
+      available "$op" || continue
+      echo "| ${sizes_mb[$size]} MB | $op | ${velmo_ms[$size,$op]} | ${base_ms[$size,$op]} |" \
+        "$(ratio "${velmo_ms[$size,$op]}" "${base_ms[$size,$op]}" 2) |"
+    done
+  done
+fi
+
 # Goals, on the largest page.
 largest=${sizes##* }
 echo
@@ -153,6 +175,10 @@ for op in "${ops[@]}"; do
       "$(ratio "${peer_ms[$largest,$op]}" "$v")" 20 min
   fi
   goal "$op peak memory at most 3x the page" "${mem_ratio[$largest,$op]}" 3 max
+  if [[ -n $baseline ]]; then
+    goal "$op at most 10 % slower than the baseline on the ${sizes_mb[$largest]} MB page" \
+      "$(ratio "$v" "${base_ms[$largest,$op]}" 2)" 1.1 max
+  fi
   if [[ -n ${velmo_ms[10,$op]:-} && -n ${velmo_ms[50,$op]:-} ]]; then
     goal "$op time from 10 MB to 50 MB within 6x" "$(ratio "${velmo_ms[50,$op]}" "${velmo_ms[10,$op]}")" 6 max
   fi
