@@ -1,5 +1,6 @@
 #include "standalone/css_block.h"
 
+#include "standalone/css_importance.h"
 #include "standalone/css_tokenizer.h"
 
 namespace velmo::standalone::css::detail {
@@ -52,9 +53,12 @@ class PartBuilder {
     part_.end = end;
     part_.semicolon = semicolon;
     part_.declaration = named_ && (!part_.hasBlock || customProperty_);
-    if (part_.declaration) {
-      part_.value =
-          valueBegin_ == kNone ? Span{emptyValueAt_, emptyValueAt_} : Span{valueBegin_, lastEnd_};
+    if (part_.declaration && valueBegin_ == kNone) {
+      part_.value = part_.importance = {emptyValueAt_, emptyValueAt_};
+    } else if (part_.declaration) {
+      const ValueParts parts = splitImportance(sheet_, {valueBegin_, lastEnd_});
+      part_.value = parts.value;
+      part_.importance = parts.importance;
     }
     return part_;
   }

@@ -23,8 +23,10 @@ struct Part {
   bool onlyComments = true;
   bool hasBlock = false;  // holds a `{...}` at its top level: a nested rule, not a declaration
   bool declaration = false;
-  Span name;   // trimmed of white space and comments
-  Span value;  // likewise; empty (begin == end) when nothing follows the colon
+  Span name;        // trimmed of white space and comments
+  Span value;       // likewise, without the importance; empty (begin == end) when there is none
+  Span importance;  // `!important` as written; empty (at value.end) when there is none
+  bool important() const { return importance.end > importance.begin; }
 };
 
 struct BlockScan {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "standalone/css_block.h"
+#include "standalone/css_importance.h"
 #include "standalone/css_sheet.h"
 #include "standalone/css_tokenizer.h"
 
@@ -38,15 +39,23 @@ std::string separatorBefore(std::string_view sheet, const Part& part) {
   return std::string(lead.substr(lastBreak - (crlf ? 1 : 0)));
 }
 
-const Part* lastDeclaration(std::string_view sheet, const BlockScan& scan, std::string_view name,
-                            bool caseSensitive) {
-  const Part* found = nullptr;
+// Custom properties are case-sensitive; every other property name is not.
+bool sameProperty(std::string_view a, std::string_view b) {
+  if (a.starts_with("--") || b.starts_with("--")) return a == b;
+  return equalsIgnoringAsciiCase(a, b);
+}
+
+// The declaration that a browser applies: the last important one, else the last one.
+const Part* appliedDeclaration(std::string_view sheet, const BlockScan& scan,
+                               std::string_view name) {
+  const Part* last = nullptr;
+  const Part* lastImportant = nullptr;
   for (const Part& part : scan.parts) {
-    if (part.declaration && sameName(textOf(sheet, part.name), name, caseSensitive)) {
-      found = &part;
-    }
+    if (!part.declaration || !sameProperty(textOf(sheet, part.name), name)) continue;
+    last = &part;
+    if (part.important()) lastImportant = &part;
   }
-  return found;
+  return lastImportant ? lastImportant : last;
 }
 
 }  // namespace
@@ -70,19 +79,24 @@ std::string selectorText(std::string_view sheet, const Rule& rule) {
 }
 
 std::optional<std::string> getProperty(std::string_view sheet, const Rule& rule,
-                                       std::string_view name, bool caseSensitive) {
+                                       std::string_view name) {
   const BlockScan scan = scanBlock(sheet, inside(rule.block, sheet.size()));
-  const Part* part = lastDeclaration(sheet, scan, name, caseSensitive);
+  const Part* part = appliedDeclaration(sheet, scan, name);
   if (!part) return std::nullopt;
   return std::string(textOf(sheet, part->value));
 }
 
 Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name,
-                 std::string_view value, bool caseSensitive) {
+                 std::string_view value) {
   const Span block = inside(rule.block, sheet.size());
   const BlockScan scan = scanBlock(sheet, block);
-  if (const Part* part = lastDeclaration(sheet, scan, name, caseSensitive)) {
-    return {part->value.begin, part->value.end, std::string(value)};
+  if (const Part* part = appliedDeclaration(sheet, scan, name)) {
+    if (splitImportance(value, {0, value.size()}).important()) {
+      return {part->value.begin, part->importance.end, std::string(value)};
+    }
+    // `color: !important` has an empty value right at the `!`.
+    const bool beforeBang = part->important() && part->value.begin == part->value.end;
+    return {part->value.begin, part->value.end, std::string(value) + (beforeBang ? " " : "")};
   }
 
   const std::string declaration = std::string(name) + ": " + std::string(value) + ";";
@@ -104,12 +118,12 @@ Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name
           scan.closer + (needsSemicolon ? ";" : "") + separatorBefore(sheet, last) + declaration};
 }
 
-std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule, std::string_view name,
-                                   bool caseSensitive) {
+std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule,
+                                   std::string_view name) {
   const BlockScan scan = scanBlock(sheet, inside(rule.block, sheet.size()));
   std::optional<Edit> edit;
   for (const Part& part : scan.parts) {
-    if (!part.declaration || !sameName(textOf(sheet, part.name), name, caseSensitive)) continue;
+    if (!part.declaration || !sameProperty(textOf(sheet, part.name), name)) continue;
     std::size_t begin = part.name.begin;
     while (begin > part.begin && isSpaceByte(sheet[begin - 1])) --begin;
     const std::size_t end = part.semicolon ? part.end + 1 : part.contentEnd;

@@ -38,25 +38,29 @@ std::vector<Rule> parseRules(std::string_view sheet);
 // The rule's selector text with leading and trailing white space (and comments) removed.
 std::string selectorText(std::string_view sheet, const Rule& rule);
 
-// The value of the last declaration of `name` in the rule's block, trimmed, as written
-// (an `!important` stays part of it); nothing when the block has no such declaration.
-// Property names compare ignoring ASCII case unless caseSensitive.
-std::optional<std::string> getProperty(std::string_view sheet, const Rule& rule,
-                                       std::string_view name, bool caseSensitive);
+// Property names compare ignoring ASCII case, as CSS compares them; only custom properties
+// (`--name`) compare exactly. `!important` (in any case and spacing) is the declaration's
+// importance, never part of its value. When a rule declares a property more than once, the
+// declaration that counts is the one a browser applies: the last important one, else the last.
 
-// Sets the property: replaces the value of its last declaration, or appends `name: value;` at the
-// end of the block when there is none (adding a `;` after a last declaration that lacks one).
+// The value of the declaration of `name` that counts, trimmed, without its importance; nothing
+// when the block has no such declaration.
+std::optional<std::string> getProperty(std::string_view sheet, const Rule& rule,
+                                       std::string_view name);
+
+// Sets the property: replaces the value of the declaration that counts, keeping its importance
+// as written (unless `value` brings its own), or appends `name: value;` at the end of the block
+// when there is none (adding a `;` after a last declaration that lacks one).
 // The new declaration follows the block's layout: it gets the white space that stands in front
 // of the last declaration (its line break and indentation when it has one), so `{ a: 1; }` gives
 // `{ a: 1; name: value; }` and one declaration per line stays one per line. In an unterminated
 // rule, a string, comment or bracket left open is closed first.
 Edit setProperty(std::string_view sheet, const Rule& rule, std::string_view name,
-                 std::string_view value, bool caseSensitive);
+                 std::string_view value);
 
-// Removes every declaration of the property with its `;` and the white space before it; nothing
-// when the block has none.
-std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule, std::string_view name,
-                                   bool caseSensitive);
+// Removes every declaration of the property, important or not, with its `;` and the white space
+// before it; nothing when the block has none.
+std::optional<Edit> removeProperty(std::string_view sheet, const Rule& rule, std::string_view name);
 
 // Appends `selector { style }` (`selector { }` for an empty style) as a new last rule of the
 // sheet, on a line of its own, using the line break that the sheet already uses (LF when it has

@@ -17,8 +17,8 @@ bool isNameStart(char c) {
 
 }  // namespace
 
-bool sameName(std::string_view a, std::string_view b, bool caseSensitive) {
-  if (caseSensitive || a.size() != b.size()) return a == b;
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
   return std::equal(a.begin(), a.end(), b.begin(),
                     [&](char x, char y) { return lower(x) == lower(y); });
@@ -174,7 +174,7 @@ Token Tokenizer::nameLike() {
   const std::size_t begin = pos_;
   name();
   if (pos_ < text_.size() && text_[pos_] == '(') {
-    if (sameName(text_.substr(begin, pos_ - begin), "url", false)) {
+    if (equalsIgnoringAsciiCase(text_.substr(begin, pos_ - begin), "url")) {
       std::size_t after = pos_ + 1;
       while (after < text_.size() && isSpaceByte(text_[after])) ++after;
       if (after >= text_.size() || (text_[after] != '"' && text_[after] != '\'')) {

@@ -79,7 +79,7 @@ class Nesting {
 bool isBlank(TokenKind kind);  // white space or a comment
 bool isLineBreak(char c);
 bool isSpaceByte(char c);  // CSS white space
-// Names compare ignoring ASCII case unless caseSensitive; other bytes compare exactly.
-bool sameName(std::string_view a, std::string_view b, bool caseSensitive);
+// ASCII letters compare ignoring case; other bytes compare exactly.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace velmo::standalone::css::detail

@@ -105,32 +105,29 @@ class PageRuleStyle : public RuleStyle {
   PageRuleStyle(std::shared_ptr<SheetRef> sheet, std::size_t index)
       : sheet_(std::move(sheet)), index_(index) {}
 
-  void setAttribute(const std::u16string& name, const std::u16string& value, long flags) override {
+  // The flags' case-sensitive bit changes nothing: CSS property names ignore ASCII case.
+  void setAttribute(const std::u16string& name, const std::u16string& value, long) override {
     const std::string_view text = sheet_->text();
-    sheet_->apply(css::setProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name),
-                                   utf16ToUtf8(value), caseSensitive(flags)));
+    sheet_->apply(
+        css::setProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), utf16ToUtf8(value)));
   }
 
-  std::optional<std::u16string> getAttribute(const std::u16string& name, long flags) override {
+  std::optional<std::u16string> getAttribute(const std::u16string& name, long) override {
     const std::string_view text = sheet_->text();
-    const auto value =
-        css::getProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), caseSensitive(flags));
+    const auto value = css::getProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name));
     if (!value) return std::nullopt;
     return utf8ToUtf16(*value);
   }
 
-  bool removeAttribute(const std::u16string& name, long flags) override {
+  bool removeAttribute(const std::u16string& name, long) override {
     const std::string_view text = sheet_->text();
-    const auto edit =
-        css::removeProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), caseSensitive(flags));
+    const auto edit = css::removeProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name));
     if (!edit) return false;
     sheet_->apply(*edit);
     return true;
   }
 
  private:
-  static bool caseSensitive(long flags) { return (flags & 1) != 0; }
-
   std::shared_ptr<SheetRef> sheet_;
   std::size_t index_;
 };

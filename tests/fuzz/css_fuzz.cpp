@@ -49,22 +49,22 @@ void checkSpans(std::string_view sheet, const std::vector<css::Rule>& rules) {
 void checkEdits(std::string_view sheet, const std::vector<css::Rule>& rules, std::size_t i) {
   const css::Rule& rule = rules[i];
   (void)css::selectorText(sheet, rule);
-  (void)css::getProperty(sheet, rule, "color", false);
+  (void)css::getProperty(sheet, rule, "color");
 
-  const css::Edit set = css::setProperty(sheet, rule, "color", "#0A0B0C", false);
+  const css::Edit set = css::setProperty(sheet, rule, "color", "#0A0B0C");
   check(inside(set, rule), "setProperty outside the block");
   const std::string afterSet = applied(sheet, set);
   const std::vector<css::Rule> reparsed = css::parseRules(afterSet);
   check(reparsed.size() == rules.size(), "setProperty changed the rules");
-  check(css::getProperty(afterSet, reparsed[i], "color", false) == "#0A0B0C",
+  check(css::getProperty(afterSet, reparsed[i], "color") == "#0A0B0C",
         "setProperty value not read back");
 
-  const auto removed = css::removeProperty(afterSet, reparsed[i], "color", false);
+  const auto removed = css::removeProperty(afterSet, reparsed[i], "color");
   check(removed.has_value() && inside(*removed, reparsed[i]), "removeProperty span");
   const std::string afterRemove = applied(afterSet, *removed);
   const std::vector<css::Rule> again = css::parseRules(afterRemove);
   check(again.size() == rules.size(), "removeProperty changed the rules");
-  check(!css::getProperty(afterRemove, again[i], "color", false), "removeProperty left a value");
+  check(!css::getProperty(afterRemove, again[i], "color"), "removeProperty left a value");
 }
 
 void checkAppend(std::string_view sheet, const std::vector<css::Rule>& rules) {
@@ -73,7 +73,7 @@ void checkAppend(std::string_view sheet, const std::vector<css::Rule>& rules) {
   const std::vector<css::Rule> reparsed = css::parseRules(after);
   check(reparsed.size() > rules.size(), "appendRule added no rule");
   check(css::selectorText(after, reparsed.back()) == "body", "appended rule is not last");
-  check(css::getProperty(after, reparsed.back(), "color", false) == "red", "appended style");
+  check(css::getProperty(after, reparsed.back(), "color") == "red", "appended style");
   for (std::size_t i = 0; i < rules.size(); ++i) {
     check(css::selectorText(after, reparsed[i]) == css::selectorText(sheet, rules[i]),
           "appendRule changed an earlier selector");

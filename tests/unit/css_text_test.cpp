@@ -71,30 +71,28 @@ TEST(CssGetProperty, ReadsTheLastDeclarationAsWritten) {
   struct Case {
     std::string block;
     std::string name;
-    bool caseSensitive;
     std::optional<std::string> value;
   } cases[] = {
-      {" color: red ", "color", false, "red"},
-      {" color: red; COLOR: blue ", "color", false, "blue"},
-      {" color: red; COLOR: blue ", "color", true, "red"},
-      {" COLOR: blue ", "color", true, std::nullopt},
-      {" color: red !important; ", "color", false, "red !important"},
-      {" color: /* a */ red /* b */; ", "color", false, "red"},
-      {" /* c */ color:#ffcc00", "color", false, "#ffcc00"},
-      {" margin: 0 ", "color", false, std::nullopt},
-      {" content: \"a;b}\"; color: red", "content", false, "\"a;b}\""},
-      {" background: url(data:x;y) ; color: red", "background", false, "url(data:x;y)"},
-      {" color: red; &:hover { color: blue } ", "color", false, "red"},
-      {" &:hover { color: blue } color: red ", "color", false, "red"},
-      {" --x: { a; b }; color: red", "--x", false, "{ a; b }"},
-      {" color: ; ", "color", false, ""},
-      {" x-color: red; color : blue", "color", false, "blue"},
-      {" color: \"open", "color", false, "\"open}"},  // the string runs to the end
+      {" color: red ", "color", "red"},
+      {" color: red; COLOR: blue ", "color", "blue"},
+      {" color: red; COLOR: blue ", "Color", "blue"},
+      {" COLOR: blue ", "color", "blue"},
+      {" color: red !important; ", "color", "red"},
+      {" color: /* a */ red /* b */; ", "color", "red"},
+      {" /* c */ color:#ffcc00", "color", "#ffcc00"},
+      {" margin: 0 ", "color", std::nullopt},
+      {" content: \"a;b}\"; color: red", "content", "\"a;b}\""},
+      {" background: url(data:x;y) ; color: red", "background", "url(data:x;y)"},
+      {" color: red; &:hover { color: blue } ", "color", "red"},
+      {" &:hover { color: blue } color: red ", "color", "red"},
+      {" --x: { a; b }; color: red", "--x", "{ a; b }"},
+      {" color: ; ", "color", ""},
+      {" x-color: red; color : blue", "color", "blue"},
+      {" color: \"open", "color", "\"open}"},  // the string runs to the end
   };
   for (const Case& c : cases) {
     const std::string sheet = "body {" + c.block + "}";
-    EXPECT_EQ(getProperty(sheet, parseRules(sheet).at(0), c.name, c.caseSensitive), c.value)
-        << sheet;
+    EXPECT_EQ(getProperty(sheet, parseRules(sheet).at(0), c.name), c.value) << sheet;
   }
 }
 
@@ -103,58 +101,51 @@ struct EditCase {
   std::size_t rule;
   std::string name;
   std::string value;
-  bool caseSensitive;
   std::string expected;
 };
 
 TEST(CssSetProperty, GoldenEdits) {
   const EditCase cases[] = {
-      {"body { color: red; }", 0, "color", "blue", true, "body { color: blue; }"},
-      {"body { color: red; }", 0, "margin", "0", true, "body { color: red; margin: 0; }"},
-      {"body {color:red}", 0, "margin", "0", true, "body {color:red;margin: 0;}"},
-      {"body {\r\n  color: red;\r\n}", 0, "margin", "0", true,
+      {"body { color: red; }", 0, "color", "blue", "body { color: blue; }"},
+      {"body { color: red; }", 0, "margin", "0", "body { color: red; margin: 0; }"},
+      {"body {color:red}", 0, "margin", "0", "body {color:red;margin: 0;}"},
+      {"body {\r\n  color: red;\r\n}", 0, "margin", "0",
        "body {\r\n  color: red;\r\n  margin: 0;\r\n}"},
-      {"body {\n\n\n  color: red;\n}", 0, "margin", "0", true,
+      {"body {\n\n\n  color: red;\n}", 0, "margin", "0",
        "body {\n\n\n  color: red;\n  margin: 0;\n}"},
-      {"body { }", 0, "margin", "0", true, "body { margin: 0; }"},
-      {"body {}", 0, "margin", "0", true, "body {margin: 0;}"},
-      {"body {\r\n}", 0, "margin", "0", true, "body {\r\n  margin: 0;\r\n}"},
-      {"body { color: red }", 0, "margin", "0", true, "body { color: red; margin: 0; }"},
+      {"body { }", 0, "margin", "0", "body { margin: 0; }"},
+      {"body {}", 0, "margin", "0", "body {margin: 0;}"},
+      {"body {\r\n}", 0, "margin", "0", "body {\r\n  margin: 0;\r\n}"},
+      {"body { color: red }", 0, "margin", "0", "body { color: red; margin: 0; }"},
       {"body {scrollbar-base-color: #FF0000;scrollbar-face-color: #00FF00; }", 0,
-       "scrollbar-arrow-color", "#0000FF", true,
+       "scrollbar-arrow-color", "#0000FF",
        "body {scrollbar-base-color: #FF0000;scrollbar-face-color: "
        "#00FF00;scrollbar-arrow-color: #0000FF; }"},
-      {"body { COLOR: red }", 0, "color", "blue", true, "body { COLOR: red; color: blue; }"},
-      {"body { COLOR: red }", 0, "color", "blue", false, "body { COLOR: blue }"},
-      {"body { color: red; color: green }", 0, "color", "blue", true,
-       "body { color: red; color: blue }"},
-      {"body { color: red !important; }", 0, "color", "blue", true, "body { color: blue; }"},
-      {"body { color: red /* main */; }", 0, "color", "blue", true,
-       "body { color: blue /* main */; }"},
-      {"body { color: ; }", 0, "color", "blue", true, "body { color: blue; }"},
-      {"body { color: red; /* end */ }", 0, "margin", "0", true,
+      {"body { COLOR: red }", 0, "color", "blue", "body { COLOR: blue }"},
+      {"body { color: red; color: green }", 0, "color", "blue", "body { color: red; color: blue }"},
+      {"body { color: red !important; }", 0, "color", "blue", "body { color: blue !important; }"},
+      {"body { color: red /* main */; }", 0, "color", "blue", "body { color: blue /* main */; }"},
+      {"body { color: ; }", 0, "color", "blue", "body { color: blue; }"},
+      {"body { color: red; /* end */ }", 0, "margin", "0",
        "body { color: red; /* end */ margin: 0; }"},
-      {"body { content: \"a;b}\" }", 0, "margin", "0", true,
-       "body { content: \"a;b}\"; margin: 0; }"},
-      {"a { color: red; &:hover { color: blue } }", 0, "margin", "0", true,
+      {"body { content: \"a;b}\" }", 0, "margin", "0", "body { content: \"a;b}\"; margin: 0; }"},
+      {"a { color: red; &:hover { color: blue } }", 0, "margin", "0",
        "a { color: red; &:hover { color: blue } margin: 0; }"},
-      {"h1 { color: red }\nbody { color: red }", 1, "color", "blue", true,
+      {"h1 { color: red }\nbody { color: red }", 1, "color", "blue",
        "h1 { color: red }\nbody { color: blue }"},
-      {"h1, body { color: red }", 0, "color", "blue", true, "h1, body { color: blue }"},
+      {"h1, body { color: red }", 0, "color", "blue", "h1, body { color: blue }"},
       // An unterminated rule gets what it lacks before the new declaration.
-      {"body { color: \"red", 0, "margin", "0", true, "body { color: \"red\"; margin: 0;"},
-      {"body { color: rgb(1, 2", 0, "margin", "0", true, "body { color: rgb(1, 2); margin: 0;"},
-      {"body { color: red; /* note", 0, "margin", "0", true,
-       "body { color: red; /* note*/ margin: 0;"},
-      {"body {", 0, "margin", "0", true, "body {margin: 0;"},
+      {"body { color: \"red", 0, "margin", "0", "body { color: \"red\"; margin: 0;"},
+      {"body { color: rgb(1, 2", 0, "margin", "0", "body { color: rgb(1, 2); margin: 0;"},
+      {"body { color: red; /* note", 0, "margin", "0", "body { color: red; /* note*/ margin: 0;"},
+      {"body {", 0, "margin", "0", "body {margin: 0;"},
       // A string cut short by a line break would swallow text put before that break.
-      {"body { content: \"bad\r\n}", 0, "margin", "0", true,
-       "body { content: \"bad\r\n; margin: 0;}"},
-      {"body { x: \\\n}", 0, "margin", "0", true, "body { x: \\\n; margin: 0;}"},
+      {"body { content: \"bad\r\n}", 0, "margin", "0", "body { content: \"bad\r\n; margin: 0;}"},
+      {"body { x: \\\n}", 0, "margin", "0", "body { x: \\\n; margin: 0;}"},
   };
   for (const EditCase& c : cases) {
     const std::vector<Rule> rules = parseRules(c.sheet);
-    const Edit edit = setProperty(c.sheet, rules.at(c.rule), c.name, c.value, c.caseSensitive);
+    const Edit edit = setProperty(c.sheet, rules.at(c.rule), c.name, c.value);
     EXPECT_EQ(applied(c.sheet, edit), c.expected) << c.sheet;
     EXPECT_GE(edit.begin, rules[c.rule].block.begin) << c.sheet;
     EXPECT_LE(edit.end, rules[c.rule].block.end) << c.sheet;
@@ -163,21 +154,20 @@ TEST(CssSetProperty, GoldenEdits) {
 
 TEST(CssRemoveProperty, GoldenEdits) {
   const EditCase cases[] = {
-      {"body { color: red; margin: 0; }", 0, "color", "", false, "body { margin: 0; }"},
-      {"body {\n  color: red;\n  margin: 0;\n}", 0, "margin", "", false,
-       "body {\n  color: red;\n}"},
-      {"body { color: red; margin: 0; COLOR: blue }", 0, "color", "", false, "body { margin: 0; }"},
-      {"body { color: red }", 0, "color", "", false, "body { }"},
-      {"body {color:red;margin:0}", 0, "color", "", false, "body {margin:0}"},
-      {"body { /* c */ color: red; }", 0, "color", "", false, "body { /* c */ }"},
-      {"body { content: \"color: red;\"; color: red }", 0, "color", "", false,
+      {"body { color: red; margin: 0; }", 0, "color", "", "body { margin: 0; }"},
+      {"body {\n  color: red;\n  margin: 0;\n}", 0, "margin", "", "body {\n  color: red;\n}"},
+      {"body { color: red; margin: 0; COLOR: blue }", 0, "color", "", "body { margin: 0; }"},
+      {"body { COLOR: red }", 0, "color", "", "body { }"},
+      {"body { color: red }", 0, "color", "", "body { }"},
+      {"body {color:red;margin:0}", 0, "color", "", "body {margin:0}"},
+      {"body { /* c */ color: red; }", 0, "color", "", "body { /* c */ }"},
+      {"body { content: \"color: red;\"; color: red }", 0, "color", "",
        "body { content: \"color: red;\"; }"},
-      {"h1 { color: red }\nbody { color: red }", 1, "color", "", false,
-       "h1 { color: red }\nbody { }"},
+      {"h1 { color: red }\nbody { color: red }", 1, "color", "", "h1 { color: red }\nbody { }"},
   };
   for (const EditCase& c : cases) {
     const std::vector<Rule> rules = parseRules(c.sheet);
-    const std::optional<Edit> edit = removeProperty(c.sheet, rules.at(c.rule), c.name, false);
+    const std::optional<Edit> edit = removeProperty(c.sheet, rules.at(c.rule), c.name);
     ASSERT_TRUE(edit) << c.sheet;
     EXPECT_EQ(applied(c.sheet, *edit), c.expected) << c.sheet;
     EXPECT_GE(edit->begin, rules[c.rule].block.begin) << c.sheet;
@@ -186,9 +176,9 @@ TEST(CssRemoveProperty, GoldenEdits) {
 }
 
 TEST(CssRemoveProperty, NothingWhenAbsent) {
-  for (std::string sheet : {"body { }", "body { margin: 0 }", "body { COLOR: red }",
+  for (std::string sheet : {"body { }", "body { margin: 0 }", "body { --color: red }",
                             "body { x: \"color: red\" }", "body { a { color: red } }"}) {
-    EXPECT_FALSE(removeProperty(sheet, parseRules(sheet).at(0), "color", true)) << sheet;
+    EXPECT_FALSE(removeProperty(sheet, parseRules(sheet).at(0), "color")) << sheet;
   }
 }
 
@@ -244,17 +234,16 @@ TEST(CssEdits, RoundTripOnTrickySheets) {
   for (const std::string& sheet : sheets) {
     const std::vector<Rule> rules = parseRules(sheet);
     for (std::size_t i = 0; i < rules.size(); ++i) {
-      const Edit set = setProperty(sheet, rules[i], "color", "#0A0B0C", false);
+      const Edit set = setProperty(sheet, rules[i], "color", "#0A0B0C");
       const std::string afterSet = applied(sheet, set);
       const std::vector<Rule> reparsed = parseRules(afterSet);
       ASSERT_EQ(reparsed.size(), rules.size()) << afterSet;
-      EXPECT_EQ(getProperty(afterSet, reparsed[i], "color", false), "#0A0B0C") << afterSet;
+      EXPECT_EQ(getProperty(afterSet, reparsed[i], "color"), "#0A0B0C") << afterSet;
 
-      const std::optional<Edit> removed = removeProperty(afterSet, reparsed[i], "color", false);
+      const std::optional<Edit> removed = removeProperty(afterSet, reparsed[i], "color");
       ASSERT_TRUE(removed) << afterSet;
       const std::string afterRemove = applied(afterSet, *removed);
-      EXPECT_EQ(getProperty(afterRemove, parseRules(afterRemove).at(i), "color", false),
-                std::nullopt)
+      EXPECT_EQ(getProperty(afterRemove, parseRules(afterRemove).at(i), "color"), std::nullopt)
           << afterRemove;
     }
   }
@@ -262,9 +251,9 @@ TEST(CssEdits, RoundTripOnTrickySheets) {
 
 TEST(CssEdits, ToleratesRulesFromAnotherText) {
   const Rule stale{{5, 500}, {5, 8}, {90, 400}};
-  EXPECT_EQ(getProperty("a{}", stale, "color", false), std::nullopt);
+  EXPECT_EQ(getProperty("a{}", stale, "color"), std::nullopt);
   EXPECT_EQ(selectorText("a{}", stale), "");
-  const Edit edit = setProperty("a{}", stale, "color", "red", false);
+  const Edit edit = setProperty("a{}", stale, "color", "red");
   EXPECT_LE(edit.end, 3u);
 }
 

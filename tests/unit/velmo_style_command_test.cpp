@@ -76,6 +76,34 @@ TEST_F(VelmoStyle, FieldsTypedEmptyRemoveTheirPropertiesFromTheBodyRule) {
   EXPECT_EQ(page(), withBodyRule("color: navy; scrollbar-arrow-color: #123456;"));
 }
 
+// Declarations as pages write them: marked important, or with the property name in capitals.
+TEST_F(VelmoStyle, ImportantAndUpperCaseDeclarationsRoundTrip) {
+  const std::string kRest = "color: navy; /* brand */ margin: 0;";
+  const std::string important = withBodyRule("scrollbar-face-color: #123456 !important; " + kRest);
+  const std::string upper = withBodyRule(kRest + " SCROLLBAR-FACE-COLOR: #123456");
+  for (const std::string& html : {important, upper}) {
+    const std::string path = write(html);
+    auto show = velmo(path + " --show");
+    EXPECT_EQ(show.status, 0) << show.err;
+    EXPECT_NE(show.out.find("\nFace Color: 123456\n"), std::string::npos) << show.out;
+    EXPECT_EQ(page(), html);
+  }
+
+  std::string path = write(important);
+  auto set = velmo(path + " --face 00FF00");
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(page(), withBodyRule("scrollbar-face-color: #00FF00 !important; " + kRest));
+
+  path = write(upper);
+  set = velmo(path + " --face 00FF00");
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(page(), withBodyRule(kRest + " SCROLLBAR-FACE-COLOR: #00FF00"));
+
+  auto removed = velmo(path + " --face ''");
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  EXPECT_EQ(page(), withBodyRule(kRest));
+}
+
 TEST_F(VelmoStyle, SavedColoursComeBackBeforeTheTypedOnes) {
   write("<html><head><style>p { margin: 0 }</style></head></html>");
   auto save = velmo(shellQuote((dir_ / "site/index.html").string()) +
