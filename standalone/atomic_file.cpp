@@ -19,35 +19,16 @@
 
 #include "common/text.h"
 #include "entry/host_error.h"
+#include "standalone/file_error.h"
 #include "standalone/large_pages.h"
+#include "standalone/link_target.h"
+#include "standalone/posix_file.h"
+#include "standalone/save_journal.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::int32_t hresultOf(int err) {
-  switch (err) {
-    case ENOENT:
-      return hr::kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return hr::kAccessDenied;
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-      return hr::kDiskFull;
-    default:
-      return hr::kFail;
-  }
-}
-
-[[noreturn]] void fail(int err, std::u16string_view action, const fs::path& path) {
-  throw HostError(hresultOf(err), std::u16string(action) + u" '" + pathToText(path) + u"': " +
-                                      utf8ToUtf16(std::generic_category().message(err)));
-}
 
 fs::path temporaryBeside(const fs::path& target) {
   static std::mt19937_64 rng{std::random_device{}()};
@@ -58,11 +39,12 @@ fs::path temporaryBeside(const fs::path& target) {
 }
 
 #ifdef _WIN32
-void writeAndReplace(const fs::path& target, std::string_view content) {
+// Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs) {
   const fs::path temp = temporaryBeside(target);
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) fail(EACCES, u"Cannot write", target);
+  if (file == INVALID_HANDLE_VALUE) failOnFile(EACCES, u"Cannot write", shownAs);
   DWORD written = 0;
   std::size_t offset = 0;
   bool ok = true;
@@ -77,31 +59,28 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
   if (!ok || !MoveFileExW(temp.c_str(), target.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temp.c_str());
-    fail(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", target);
+    failOnFile(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", shownAs);
   }
 }
 
 void renameOver(const fs::path& from, const fs::path& to) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    fail(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", to);
-  }
-}
-#else
-void syncFolderOf(const fs::path& target) {
-  const fs::path folder = target.parent_path();
-  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+    failOnFile(GetLastError() == ERROR_DISK_FULL ? ENOSPC : EACCES, u"Cannot write", to);
   }
 }
 
+// Hard links are not looked for on Windows: a save there replaces the file.
+bool hasOtherNames(const fs::path&) {
+  return false;
+}
+#else
 void renameOver(const fs::path& from, const fs::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) fail(errno, u"Cannot write", to);
+  if (::rename(from.c_str(), to.c_str()) != 0) failOnFile(errno, u"Cannot write", to);
   syncFolderOf(to);
 }
 
-void writeAndReplace(const fs::path& target, std::string_view content) {
+// Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs) {
   mode_t mode;
   struct stat st {};
   const bool existed = ::stat(target.c_str(), &st) == 0;
@@ -113,37 +92,29 @@ void writeAndReplace(const fs::path& target, std::string_view content) {
     mode = 0666 & ~mask;
   }
   const fs::path temp = temporaryBeside(target);
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) fail(errno, u"Cannot write", target);
-  int err = 0;
-  std::size_t offset = 0;
-  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
-  // start of a big page while the rest is still being copied and fsync has little left to do.
-  constexpr std::size_t kSlice = std::size_t{8} << 20;
-  while (offset < content.size()) {
-    const std::size_t want = std::min(content.size() - offset, kSlice);
-    const ssize_t n = ::write(fd, content.data() + offset, want);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-#ifdef __linux__
-    ::sync_file_range(fd, static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
-#endif
-    offset += static_cast<std::size_t>(n);
+  UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!out) failOnFile(errno, u"Cannot write", shownAs);
+  int err = writeAll(out.get(), content);
+  // Owner first: a change of owner may clear set-id bits of the mode.
+  if (!err && existed && ::fchown(out.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) {
+    err = errno;
   }
-  if (!err && ::fchmod(fd, mode) != 0) err = errno;
-  if (!err && existed && ::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) err = errno;
-  if (!err && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::fchmod(out.get(), mode) != 0) err = errno;
+  if (!err && ::fsync(out.get()) != 0) err = errno;
+  if (const int closed = out.close(); !err) err = closed;
   if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err) {
     ::unlink(temp.c_str());
-    fail(err, u"Cannot write", target);
+    failOnFile(err, u"Cannot write", shownAs);
   }
   // Make the rename itself durable.
   syncFolderOf(target);
+}
+
+// A rename would give the name a new file and leave the other names with the old one.
+bool hasOtherNames(const fs::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
 }
 #endif
 
@@ -172,15 +143,16 @@ fs::path textToPath(std::u16string_view text) {
 }
 
 std::string readFile(const fs::path& path, std::size_t spare) {
+  recoverInterruptedSave(path);
   std::error_code ec;
   const fs::file_type type = fs::status(path, ec).type();
-  if (type == fs::file_type::directory) fail(EISDIR, u"Cannot read", path);
+  if (type == fs::file_type::directory) failOnFile(EISDIR, u"Cannot read", path);
   // A pipe or a device would block or never end; only a plain file is read.
   if (!ec && type != fs::file_type::regular) {
     throw HostError(hr::kInvalidData, u"Cannot read '" + pathToText(path) + u"': not a plain file");
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) fail(errno ? errno : ENOENT, u"Cannot read", path);
+  if (!in) failOnFile(errno ? errno : ENOENT, u"Cannot read", path);
   std::string content;
   in.seekg(0, std::ios::end);
   const auto size = in.tellg();
@@ -193,7 +165,7 @@ std::string readFile(const fs::path& path, std::size_t spare) {
     in.seekg(0);
     in.read(content.data(), size);
   }
-  if (!in) fail(errno ? errno : EIO, u"Cannot read", path);
+  if (!in) failOnFile(errno ? errno : EIO, u"Cannot read", path);
   return content;
 }
 
@@ -222,16 +194,40 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
 #endif
 }
 
+void recoverInterruptedSave(const fs::path& path) {
+#ifndef _WIN32
+  finishInterruptedSave(followLinks(path));
+#else
+  (void)path;
+#endif
+}
+
 void writeFileAtomically(const fs::path& target, std::string_view content) {
-  writeAndReplace(target, content);
+  const fs::path file = followLinks(target);
+#ifndef _WIN32
+  if (hasOtherNames(file)) {
+    saveInPlace(file, content, target);
+    return;
+  }
+#endif
+  writeAndReplace(file, content, target);
 }
 
 void moveFileReplacing(const fs::path& from, const fs::path& to) {
-  renameOver(from, to);
+  const fs::path file = followLinks(to);
+  if (file == to && !hasOtherNames(file)) {
+    renameOver(from, to);
+    return;
+  }
+  // The file behind the link, or every name of it, takes the new content; `from` may lie in
+  // another folder or on another disk than that file.
+  writeFileAtomically(to, readFile(from));
+  std::error_code ec;
+  fs::remove(from, ec);
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target) {
-  writeAndReplace(target, readFile(source));
+  writeFileAtomically(target, readFile(source));
 }
 
 }  // namespace velmo::standalone

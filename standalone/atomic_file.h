@@ -10,8 +10,15 @@
 namespace velmo::standalone {
 
 // The whole file as bytes; HostError naming the file when it cannot be read. `spare` bytes of
-// room are kept behind the content, so that growing it a little does not move it.
+// room are kept behind the content, so that growing it a little does not move it. A save of it
+// that was cut short is finished first (recoverInterruptedSave).
 std::string readFile(const std::filesystem::path& path, std::size_t spare = 0);
+
+// Finishes a save of the file `path` leads to that was cut short while writing a file with other
+// names in place, so that a reader sees the old text or the new one, never a part. Does nothing
+// when there is none (always on Windows). HostError naming the file when the new text, kept
+// beside it, cannot be put in place.
+void recoverInterruptedSave(const std::filesystem::path& path);
 
 // What tells one version of a file from another without reading it: which file the name leads
 // to, its size and its times. A file rewritten in place within the same clock tick with the same
@@ -29,15 +36,20 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
 // Writes `content` to a temporary file in the target's folder, flushes it to disk and renames it
 // over the target, so that a reader sees either the old or the new file and never a part.
-// An existing target keeps its permission bits. HostError naming the file on any failure; the
-// target is then left as it was and the temporary file is removed.
+// A symbolic link (or a chain of them) is followed and the file it leads to is written, so that
+// the link stays; a dangling link gets the file it names created. A file with other names (hard
+// links) is written in place through a journal instead (see save_journal.h), so that every name
+// sees the change. An existing target keeps its permission bits and, where allowed, its owner
+// and group. HostError naming `target` on any failure; the target is then left as it was and
+// the temporary file is removed.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view content);
 
 // Copies a file in the same way (used to bring a picture into the site).
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // Renames `from` over `to` in one step (both in the same folder) and makes the rename durable.
-// HostError naming `to` on failure; `from` is then left where it was.
+// When `to` is a link or has other names, its content is replaced as writeFileAtomically does
+// and `from` removed. HostError naming `to` on failure; `from` is then left where it was.
 void moveFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // A path as the core sees it, and back.

@@ -48,7 +48,8 @@ HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source
 
 std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot) {
   // Stamped before reading: a file replaced in between then counts as changed, never the
-  // other way round.
+  // other way round. A save cut short is finished before, or it would count as a change.
+  recoverInterruptedSave(file);
   const auto stamp = stampOf(file);
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
