@@ -2,8 +2,8 @@
 // /usr/share/doc: real pages written by others. Each run must succeed and change nothing but the
 // one span its command targets, whatever encoding the page is in. Only a page velmo cannot hold
 // byte for byte (UTF-16 that does not convert back, an encoding browsers refuse) may be refused,
-// with exit status 2 and the page left as it was. The counts go to standard output and to installed-pages.txt in the build
-// folder, where ./test.sh shows them.
+// with exit status 2 and the page left as it was. The counts go to standard output and to
+// installed-pages.txt in the build folder, where ./test.sh shows them.
 
 #include <gtest/gtest.h>
 
