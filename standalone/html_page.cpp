@@ -5,7 +5,9 @@
 #include "common/text.h"
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/encoding_sniff.h"
 #include "standalone/page_document.h"
+#include "standalone/text_codec.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -37,14 +39,32 @@ std::size_t spareFor(std::size_t size) {
   return 4096 + size / 64;
 }
 
+std::u16string encodingName(Encoding e) {
+  return utf8ToUtf16(std::string(encodingInfo(e).name));
+}
+
+// A transcoded page as UTF-8, when converting it back gives its bytes exactly: a page is never
+// saved with bytes it did not have outside what a command changed.
+std::string transcodedToUtf8(std::string_view content, Encoding e, const fs::path& file) {
+  const auto text = decodeExactly(e, content);
+  if (!text) {
+    throw HostError(hr::kInvalidData, u"The page '" + pathToText(file) + u"' is not valid " +
+                                          encodingName(e) + u" text; it was left as it is");
+  }
+  return utf16ToUtf8(*text);
+}
+
 }  // namespace
 
-HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source)
+HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source, PageCodec codec,
+                   std::string fileBom)
     : file_(std::move(file)),
       siteRoot_(std::move(siteRoot)),
       source_(std::move(source)),
+      codec_(codec),
+      fileBom_(std::move(fileBom)),
       index_(source_),
-      linked_(file_.parent_path(), siteRoot_) {}
+      linked_(file_.parent_path(), siteRoot_, codec.fileEncoding()) {}
 
 std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot) {
   // Stamped before reading: a file replaced in between then counts as changed, never the
@@ -60,12 +80,28 @@ std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& s
 
 std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path& file,
                                                const fs::path& siteRoot) {
-  if (!isValidUtf8(bytes)) {
-    throw HostError(hr::kInvalidData, u"The page '" + pathToText(file) + u"' is not valid UTF-8");
+  const DetectedEncoding detected = detectPageEncoding(bytes);
+  const Encoding e = detected.encoding;
+  PageCodec codec(e);
+  std::string bom;
+  switch (encodingInfo(e).kind) {
+    case EncodingKind::AsciiCompatible:
+      break;
+    case EncodingKind::Replacement:
+      throw HostError(hr::kInvalidData,
+                      u"The page '" + pathToText(file) +
+                          u"' declares an encoding that browsers do not read (they show the "
+                          u"page as a replacement character); it was left as it is");
+    case EncodingKind::Transcoded:
+      bom = bytes.substr(0, detected.bomSize);
+      bytes = transcodedToUtf8(std::string_view(bytes).substr(bom.size()), e, file);
+      codec = PageCodec(Encoding::Utf8, e);
+      break;
   }
   fs::path root = siteRoot.empty() ? file.parent_path() : siteRoot;
   if (root.empty()) root = ".";
-  auto page = std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes));
+  auto page =
+      std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec, std::move(bom));
   page->stamp_ = stampOf(file);
   return page;
 }
@@ -128,12 +164,22 @@ void HtmlPage::save(const fs::path& target) {
   if (ownFile) checkFileUnchanged();
   linked_.save();
   if (!ownFile) {
-    writeFileAtomically(target, source_);
+    writeTo(target);
   } else if (sinceSaved_.differs(source_)) {
-    writeFileAtomically(file_, source_);
+    writeTo(file_);
     stamp_ = stampOf(file_);
     sinceSaved_.clear();
   }
+}
+
+void HtmlPage::writeTo(const fs::path& target) const {
+  if (codec_.encoding() == codec_.fileEncoding()) {
+    writeFileAtomically(target, source_);
+    return;
+  }
+  // Text written in was limited to what the file's encoding holds, so nothing is escaped here.
+  writeFileAtomically(target, fileBom_ + encodeText(codec_.fileEncoding(), utf8ToUtf16(source_),
+                                                    htmlCharacterReference));
 }
 
 void HtmlPage::revert() {

@@ -1,7 +1,10 @@
 #pragma once
-// An HTML page file held in memory as its exact UTF-8 bytes, with a selection and the Document
-// objects that read and edit it. Every edit replaces one byte range and leaves every other byte
-// as it was; nothing is written to disk before save().
+// An HTML page file held in memory as its exact bytes, with a selection and the Document objects
+// that read and edit it. Every edit replaces one byte range and leaves every other byte as it
+// was; nothing is written to disk before save(). Markup is ASCII in every ASCII-compatible
+// encoding, so the bytes are kept in the page's own encoding and only text read out or written
+// in is converted (codec()). A UTF-16 or ISO-2022-JP page is held as UTF-8 and converted back,
+// byte order mark included, on saving.
 
 #include <cstddef>
 #include <filesystem>
@@ -15,14 +18,17 @@
 #include "standalone/atomic_file.h"
 #include "standalone/changed_span.h"
 #include "standalone/linked_sheets.h"
+#include "standalone/page_codec.h"
 #include "standalone/page_index.h"
 
 namespace velmo::standalone {
 
 class HtmlPage {
  public:
-  // Reads the page; HostError naming the file when it cannot be read or is not UTF-8. An empty
-  // siteRoot means the page's folder. A byte order mark stays part of the text.
+  // Reads the page in the encoding a browser would read it in. HostError naming the file when it
+  // cannot be read, declares an encoding browsers refuse, or is UTF-16 (or ISO-2022-JP) text that
+  // does not convert back to the same bytes. An empty siteRoot means the page's folder. A UTF-8
+  // byte order mark stays part of the text.
   static std::unique_ptr<HtmlPage> load(const std::filesystem::path& file,
                                         const std::filesystem::path& siteRoot);
   // A page made from bytes, as if read from `file`; the same checks as load.
@@ -30,6 +36,8 @@ class HtmlPage {
                                               const std::filesystem::path& siteRoot);
 
   const std::string& source() const { return source_; }
+  // How source() bytes read as text and how text is written into them.
+  const PageCodec& codec() const { return codec_; }
   const std::filesystem::path& file() const { return file_; }
   const std::filesystem::path& siteRoot() const { return siteRoot_; }
 
@@ -90,7 +98,8 @@ class HtmlPage {
   struct Private {};
 
  public:
-  HtmlPage(Private, std::filesystem::path file, std::filesystem::path siteRoot, std::string source);
+  HtmlPage(Private, std::filesystem::path file, std::filesystem::path siteRoot, std::string source,
+           PageCodec codec, std::string fileBom);
   HtmlPage(const HtmlPage&) = delete;
   HtmlPage& operator=(const HtmlPage&) = delete;
 
@@ -104,10 +113,14 @@ class HtmlPage {
   // The text replaced without a record: only for looking at an earlier text for a moment.
   void swapIn(std::size_t begin, std::size_t end, std::string_view text);
   std::size_t initialCaret();
+  // The page in its file's encoding.
+  void writeTo(const std::filesystem::path& target) const;
 
   std::filesystem::path file_;
   std::filesystem::path siteRoot_;
   std::string source_;
+  PageCodec codec_;
+  std::string fileBom_;             // of a page held as UTF-8 but saved in another encoding
   std::optional<FileStamp> stamp_;  // the page's own file as last read or written
   ChangedSpan sinceSaved_;          // against the page's own file as last read or written
   ChangedSpan sinceCaretBase_;      // against the text the initial selection belongs to

@@ -6,6 +6,8 @@
 #include "common/text.h"
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/encoding_sniff.h"
+#include "standalone/text_codec.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -72,10 +74,50 @@ std::string trim(std::string_view s) {
   return std::string(s);
 }
 
+// Reads the file's bytes into the sheet in the encoding browsers would read them in.
+void readSheet(SheetFile& sheet, std::string bytes, Encoding pageEncoding) {
+  const DetectedEncoding d = detectSheetEncoding(bytes, pageEncoding);
+  const Encoding e = d.encoding;
+  const std::u16string name = utf8ToUtf16(std::string(encodingInfo(e).name));
+  switch (encodingInfo(e).kind) {
+    case EncodingKind::AsciiCompatible:
+      sheet.codec = PageCodec(e);
+      sheet.bomSize = d.bomSize;
+      sheet.saved = std::move(bytes);
+      break;
+    case EncodingKind::Replacement:
+      throw HostError(hr::kInvalidData, u"The style sheet '" + sheet.label +
+                                            u"' declares an encoding that browsers do not read");
+    case EncodingKind::Transcoded: {
+      const auto text = decodeExactly(e, std::string_view(bytes).substr(d.bomSize));
+      if (!text) {
+        throw HostError(hr::kInvalidData,
+                        u"The style sheet '" + sheet.label + u"' is not valid " + name + u" text");
+      }
+      sheet.codec = PageCodec(Encoding::Utf8, e);
+      sheet.fileBom = bytes.substr(0, d.bomSize);
+      sheet.saved = utf16ToUtf8(*text);
+      break;
+    }
+  }
+  sheet.text = sheet.saved;
+}
+
+void writeSheet(const SheetFile& sheet) {
+  if (sheet.codec.encoding() == sheet.codec.fileEncoding()) {
+    writeFileAtomically(sheet.path, sheet.text);
+    return;
+  }
+  writeFileAtomically(sheet.path, sheet.fileBom + encodeText(sheet.codec.fileEncoding(),
+                                                             utf8ToUtf16(sheet.text), cssEscape));
+}
+
 }  // namespace
 
-LinkedSheets::LinkedSheets(fs::path pageFolder, fs::path siteRoot)
-    : pageFolder_(std::move(pageFolder)), siteRoot_(std::move(siteRoot)) {}
+LinkedSheets::LinkedSheets(fs::path pageFolder, fs::path siteRoot, Encoding pageEncoding)
+    : pageFolder_(std::move(pageFolder)),
+      siteRoot_(std::move(siteRoot)),
+      pageEncoding_(pageEncoding) {}
 
 SheetFile& LinkedSheets::open(std::string_view hrefText) {
   std::string href = trim(hrefText);
@@ -123,13 +165,7 @@ SheetFile& LinkedSheets::open(std::string_view hrefText) {
     } else if (!fs::is_regular_file(path, ec)) {
       sheet.access = SheetFile::Access::Missing;
     } else {
-      sheet.saved = readFile(path);
-      if (!isValidUtf8(sheet.saved)) {
-        throw HostError(hr::kInvalidData,
-                        u"The style sheet '" + sheet.label + u"' is not valid UTF-8");
-      }
-      sheet.text = sheet.saved;
-      sheet.bomSize = sheet.text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+      readSheet(sheet, readFile(path), pageEncoding_);
       sheet.access =
           isInside(path, siteRoot_) ? SheetFile::Access::Writable : SheetFile::Access::OutsideSite;
     }
@@ -166,7 +202,7 @@ bool LinkedSheets::changed() const {
 void LinkedSheets::save() {
   for (auto& [key, sheet] : files_) {
     if (sheet.text == sheet.saved) continue;
-    writeFileAtomically(sheet.path, sheet.text);
+    writeSheet(sheet);
     sheet.saved = sheet.text;
   }
 }

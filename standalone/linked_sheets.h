@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "standalone/css_text.h"
+#include "standalone/page_codec.h"
+#include "standalone/text_encoding.h"
 
 namespace velmo::standalone {
 
@@ -17,8 +19,10 @@ struct SheetFile {
   std::filesystem::path path;
   std::u16string label;  // how messages name the sheet
   Access access = Access::Missing;
-  std::size_t bomSize = 0;  // a byte order mark is kept but is no part of the CSS text
-  std::string saved;        // the file as read or last written
+  PageCodec codec;          // of `text`: the file's encoding, or UTF-8 for a UTF-16 file
+  std::string fileBom;      // of a file held as UTF-8 but saved in another encoding
+  std::size_t bomSize = 0;  // a UTF-8 byte order mark is kept but is no part of the CSS text
+  std::string saved;        // the file as read or last written, in the encoding of `text`
   std::string text;         // with the edits made since
   std::size_t version = 0;  // a new number for every state of `text`, unique among all sheets
 
@@ -27,11 +31,14 @@ struct SheetFile {
 
 class LinkedSheets {
  public:
-  LinkedSheets(std::filesystem::path pageFolder, std::filesystem::path siteRoot);
+  // A sheet that declares no encoding is in `pageEncoding`, as browsers read it.
+  LinkedSheets(std::filesystem::path pageFolder, std::filesystem::path siteRoot,
+               Encoding pageEncoding = Encoding::Utf8);
 
-  // The sheet that `href` (a link's decoded href) names, relative to the page's folder or, when
-  // it begins with "/", to the site's root. HostError naming the file when it exists but cannot
-  // be read or is not UTF-8.
+  // The sheet that `href` (a link's decoded href, UTF-8) names, relative to the page's folder
+  // or, when it begins with "/", to the site's root. Its encoding is decided as browsers decide
+  // it. HostError naming the file when it exists but cannot be read, declares an encoding
+  // browsers refuse, or is UTF-16 text that does not convert back to the same bytes.
   SheetFile& open(std::string_view href);
 
   // Applies an edit of the sheet's CSS text; HostError (access denied) for a read-only sheet.
@@ -44,6 +51,7 @@ class LinkedSheets {
  private:
   std::filesystem::path pageFolder_;
   std::filesystem::path siteRoot_;
+  Encoding pageEncoding_;
   std::map<std::string, SheetFile> files_;  // by resolved path, or by address when remote
   std::size_t lastVersion_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "entry/host_error.h"
 #include "standalone/html_page.h"
 #include "standalone/html_scan.h"
+#include "standalone/page_codec.h"
 #include "standalone/page_objects.h"
 
 namespace velmo::standalone {
@@ -16,7 +17,7 @@ class PageTextRange : public TextRange {
 
   void pasteHTML(const std::u16string& html) override {
     const HtmlPage::Range sel = page_.selection();
-    const std::string bytes = utf16ToUtf8(html);
+    const std::string bytes = page_.codec().writeHtml(html);
     page_.replace(sel.begin, sel.end, bytes);
     const std::size_t caret = sel.begin + bytes.size();
     page_.setSelection(caret, caret);
@@ -63,10 +64,13 @@ std::string lowerAsciiName(std::u16string_view name) {
   return out;
 }
 
-std::optional<std::u16string> tagAttribute(std::string_view tag, std::u16string_view name) {
-  const auto value = html::findAttribute(html::tagAttributes(tag), lowerAsciiName(name));
-  if (!value) return std::nullopt;
-  return utf8ToUtf16(*value);
+std::optional<std::u16string> tagAttribute(const PageCodec& codec, std::string_view tag,
+                                           std::u16string_view name) {
+  const std::string wanted = lowerAsciiName(name);
+  for (const html::Attribute& a : html::tagAttributes(tag)) {
+    if (html::equalsLower(a.name, wanted)) return codec.readAttribute(a.value);
+  }
+  return std::nullopt;
 }
 
 void throwGone(std::u16string_view what) {

@@ -13,7 +13,7 @@ namespace velmo::standalone {
 namespace {
 
 std::u16string slice(HtmlPage& page, std::size_t begin, std::size_t end) {
-  return utf8ToUtf16(std::string_view(page.source()).substr(begin, end - begin));
+  return page.codec().read(std::string_view(page.source()).substr(begin, end - begin));
 }
 
 long toLong(std::size_t n) {
@@ -35,7 +35,7 @@ class SpanElement : public Element {
   }
   void setInnerHTML(const std::u16string& html) override {
     const Span s = span();
-    page_.replace(s.innerBegin, s.innerEnd, utf16ToUtf8(html));
+    page_.replace(s.innerBegin, s.innerEnd, page_.codec().writeHtml(html));
   }
   std::u16string outerHTML() override {
     const Span s = span();
@@ -43,11 +43,12 @@ class SpanElement : public Element {
   }
   void setOuterHTML(const std::u16string& html) override {
     const Span s = span();
-    page_.replace(s.begin, s.end, utf16ToUtf8(html));
+    page_.replace(s.begin, s.end, page_.codec().writeHtml(html));
   }
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
     const Span s = span();
-    return tagAttribute(std::string_view(page_.source()).substr(s.begin, s.innerBegin - s.begin),
+    return tagAttribute(page_.codec(),
+                        std::string_view(page_.source()).substr(s.begin, s.innerBegin - s.begin),
                         name);
   }
   std::unique_ptr<ElementCollection> all() override;
@@ -69,9 +70,9 @@ class HeadElement : public SpanElement {
   void setInnerHTML(const std::u16string& html) override {
     const HeadSpan h = page_.index().head();
     if (h.explicitStart) {
-      page_.replace(h.innerBegin, h.innerEnd, utf16ToUtf8(html));
+      page_.replace(h.innerBegin, h.innerEnd, page_.codec().writeHtml(html));
     } else {
-      page_.replace(h.begin, h.end, "<head>" + utf16ToUtf8(html) + "</head>");
+      page_.replace(h.begin, h.end, "<head>" + page_.codec().writeHtml(html) + "</head>");
     }
   }
   std::unique_ptr<ElementCollection> all() override;
@@ -118,13 +119,13 @@ class WebbotElement : public SpanElement {
     if (equalsIgnoreAsciiCase(name, u"bot")) {
       const auto botName = page_.index().botName(block().start);
       if (!botName) return std::nullopt;
-      return utf8ToUtf16(*botName);
+      return page_.codec().read(*botName);
     }
     const Span s = span();
     const html::Token comment = html::nextToken(page_.source(), s.begin);
     const std::string wanted = lowerAsciiName(name);
     for (const html::Attribute& a : html::attributeList(comment.text.substr(6))) {
-      if (html::equalsLower(a.name, wanted)) return utf8ToUtf16(a.value);
+      if (html::equalsLower(a.name, wanted)) return page_.codec().read(a.value);
     }
     return std::nullopt;
   }

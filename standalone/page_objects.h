@@ -11,6 +11,7 @@
 namespace velmo::standalone {
 
 class HtmlPage;
+class PageCodec;
 
 // The document's element collection, the webbot collection and the style sheets.
 std::unique_ptr<ElementCollection> makeAllElements(HtmlPage& page);
@@ -21,7 +22,8 @@ std::unique_ptr<StyleSheets> makeStyleSheets(HtmlPage& page);
 std::string lowerAsciiName(std::u16string_view name);
 
 // The attribute of a tag given from its "<", with character references decoded.
-std::optional<std::u16string> tagAttribute(std::string_view tag, std::u16string_view name);
+std::optional<std::u16string> tagAttribute(const PageCodec& codec, std::string_view tag,
+                                           std::u16string_view name);
 
 // What an object denoted is no longer in the page (an edit removed it).
 [[noreturn]] void throwGone(std::u16string_view what);

@@ -33,6 +33,12 @@ class SheetRef {
     return rules_;
   }
 
+  // How the sheet's bytes read as text and how text is written into them.
+  const PageCodec& codec() {
+    if (kind_ == MarkKind::Style) return page_.codec();
+    return file(mark()).codec;
+  }
+
   // Valid until the next change of the page or the sheet.
   std::string_view text() {
     const Landmark& m = mark();
@@ -72,8 +78,12 @@ class SheetRef {
 
   SheetFile& file(const Landmark& m) {
     const std::string_view tag = std::string_view(page_.source()).substr(m.begin, m.end - m.begin);
-    const auto href = html::findAttribute(html::tagAttributes(tag), "href");
-    return page_.linkedSheets().open(href.value_or(""));
+    if (page_.codec().isUtf8()) {
+      const auto href = html::findAttribute(html::tagAttributes(tag), "href");
+      return page_.linkedSheets().open(href.value_or(""));
+    }
+    const auto href = tagAttribute(page_.codec(), tag, u"href");
+    return page_.linkedSheets().open(href ? utf16ToUtf8(*href) : std::string());
   }
 
   struct Key {
@@ -108,20 +118,23 @@ class PageRuleStyle : public RuleStyle {
   // The flags' case-sensitive bit changes nothing: CSS property names ignore ASCII case.
   void setAttribute(const std::u16string& name, const std::u16string& value, long) override {
     const std::string_view text = sheet_->text();
-    sheet_->apply(
-        css::setProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name), utf16ToUtf8(value)));
+    const PageCodec& codec = sheet_->codec();
+    sheet_->apply(css::setProperty(text, ruleAt(*sheet_, index_), codec.writeCss(name),
+                                   codec.writeCss(value)));
   }
 
   std::optional<std::u16string> getAttribute(const std::u16string& name, long) override {
     const std::string_view text = sheet_->text();
-    const auto value = css::getProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name));
+    const PageCodec& codec = sheet_->codec();
+    const auto value = css::getProperty(text, ruleAt(*sheet_, index_), codec.writeCss(name));
     if (!value) return std::nullopt;
-    return utf8ToUtf16(*value);
+    return codec.read(*value);
   }
 
   bool removeAttribute(const std::u16string& name, long) override {
     const std::string_view text = sheet_->text();
-    const auto edit = css::removeProperty(text, ruleAt(*sheet_, index_), utf16ToUtf8(name));
+    const auto edit =
+        css::removeProperty(text, ruleAt(*sheet_, index_), sheet_->codec().writeCss(name));
     if (!edit) return false;
     sheet_->apply(*edit);
     return true;
@@ -139,7 +152,7 @@ class PageStyleRule : public StyleRule {
 
   std::u16string selectorText() override {
     const std::string_view text = sheet_->text();
-    return utf8ToUtf16(css::selectorText(text, ruleAt(*sheet_, index_)));
+    return sheet_->codec().read(css::selectorText(text, ruleAt(*sheet_, index_)));
   }
   std::unique_ptr<RuleStyle> style() override {
     return std::make_unique<PageRuleStyle>(sheet_, index_);
@@ -177,7 +190,8 @@ class PageStyleSheet : public StyleSheet {
     if (index != -1 && index != count) {
       throw HostError(hr::kNotImpl, u"Style rules can only be added after the last rule");
     }
-    sheet_->apply(css::appendRule(text, utf16ToUtf8(selector), utf16ToUtf8(style)));
+    const PageCodec& codec = sheet_->codec();
+    sheet_->apply(css::appendRule(text, codec.writeCss(selector), codec.writeCss(style)));
     return count;
   }
 

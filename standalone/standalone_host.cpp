@@ -56,7 +56,10 @@ bool StandaloneHost::hasPage() const {
 
 bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   if (!page_) noPage();
-  const std::string needle = utf16ToUtf8(source);
+  // Text the page's encoding cannot hold is nowhere in the page.
+  const auto encoded = page_->codec().writeExact(source);
+  if (!encoded) return false;
+  const std::string& needle = *encoded;
   const std::size_t at = page_->source().find(needle);
   if (at == std::string::npos) return false;
   const std::size_t end = at + needle.size();
@@ -91,7 +94,7 @@ void StandaloneHost::rollback() {
 
 std::u16string StandaloneHost::pageText() const {
   if (!page_) noPage();
-  return utf8ToUtf16(page_->source());
+  return page_->codec().read(page_->source());
 }
 
 const fs::path& StandaloneHost::pagePath() const {

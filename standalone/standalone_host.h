@@ -27,15 +27,16 @@ class StandaloneHost : public PageHost {
   ~StandaloneHost() override;
 
   // Opens the page and the web. An empty `site` means the page's folder. HostError when the
-  // page cannot be read or is not UTF-8. The selection starts as the caret just before the
-  // page's </body> (the end of the page when it has none).
+  // page cannot be read or its bytes cannot be edited in their encoding (see HtmlPage::load). The
+  // selection starts as the caret just before the page's </body> (the end of the page when it has
+  // none).
   void openPage(const std::filesystem::path& page, const std::filesystem::path& site = {});
   // Forgets the page and every change not committed.
   void closePage();
   bool hasPage() const;
 
-  // Places the selection at the first occurrence of `source` in the page text; false when the
-  // page does not contain it (the selection then stays as it was).
+  // Places the selection at the first occurrence of `source`, in the page's encoding, in the page
+  // text; false when the page does not contain it (the selection then stays as it was).
   bool select(std::u16string_view source, SelectMode mode);
 
   // Writes the page (to `pageOutput` when given, else to its own file), linked style sheets and

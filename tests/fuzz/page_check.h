@@ -11,7 +11,9 @@ namespace velmo::testing {
 
 // Runs the page operations (set the head's inner HTML, paste over a selection and at the caret,
 // erase a webbot block, add a style rule, revert) on a page made of `bytes`. Returns what went
-// wrong; empty when everything held. Bytes that are not UTF-8 make no page and check nothing.
+// wrong; empty when everything held. Any bytes make a page, in the encoding a browser would read
+// them in; only UTF-16 or ISO-2022-JP bytes that do not convert back exactly, and encodings
+// browsers refuse, are refused, and a refusal is checked to be one of those.
 std::vector<std::string> checkPageOperations(std::string_view bytes);
 
 }  // namespace velmo::testing

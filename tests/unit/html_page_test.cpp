@@ -29,18 +29,20 @@ TEST(HtmlPageLoad, KeepsByteOrderMarkAndFindsHeadAfterIt) {
   EXPECT_FALSE(page->changed());
 }
 
-TEST(HtmlPageLoad, RefusesInvalidUtf8AndLeavesTheFile) {
+// Bytes that are not UTF-8 are an undeclared windows-1252 page, as browsers read it: edited
+// like any other, every byte outside the edit kept.
+TEST(HtmlPageLoad, InvalidUtf8IsAWindows1252PageEditedInPlace) {
   TempSite site;
-  const std::string bytes = "<html><body>caf\xE9</body></html>";
+  const std::string bytes = "<html><head></head><body>caf\xE9</body></html>";
   const auto file = site.write("latin1.html", bytes);
-  try {
-    HtmlPage::load(file, site.root());
-    FAIL() << "loaded a page that is not UTF-8";
-  } catch (const HostError& e) {
-    EXPECT_EQ(e.hresult(), hr::kInvalidData);
-    EXPECT_NE(e.description().find(u"latin1.html"), std::u16string::npos);
-  }
-  EXPECT_EQ(site.read("latin1.html"), bytes);
+  auto page = HtmlPage::load(file, site.root());
+  EXPECT_EQ(page->codec().encoding(), Encoding::Windows1252);
+  EXPECT_EQ(page->source(), bytes);
+  auto doc = page->document();
+  headOf(*doc)->setInnerHTML(u"<title>Caf\u00E9 \u2605</title>");
+  page->save();
+  EXPECT_EQ(site.read("latin1.html"),
+            "<html><head><title>Caf\xE9 &#9733;</title></head><body>caf\xE9</body></html>");
 }
 
 TEST(HtmlPageLoad, MissingFileNamesIt) {

@@ -32,6 +32,14 @@ const std::string_view kSeeds[] = {
     // Found by the fuzzer: a '<' that implies the head's end, whose next byte an erase changes.
     "=\"<<svg><<!--webbot bota\" rd<style> pnen-->![CDATA[<ht\0\0\0\0"sv,
     "<<!--webbot a -->!x",
+    // Pages in other encodings: kept as bytes, held as UTF-8, or refused.
+    "<meta charset=windows-1252><title>caf\xE9</title><style>a{}</style>"
+    "<!--webbot bot=\"\xE9\" startspan -->\x81<!--webbot bot=\"\xE9\" endspan --></body>",
+    "<meta charset=shift_jis><p>\x93\xFA\x81</p><!--webbot bot=\x83\x5C -->",
+    "<meta charset=utf-8><p>caf\xE9</p><!--webbot bot=\xFF startspan --></body>",
+    "\xFF\xFE<\0b\0>\0\x05\x26<\0/\0b\0o\0d\0y\0>\0"sv,
+    "\xFF\xFE<\0\x00\xD8"sv,
+    "<meta charset=iso-2022-kr><p>x</p>",
 };
 
 TEST(PageOperations, KeepEverythingOutsideTheirSpan) {
