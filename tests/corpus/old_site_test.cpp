@@ -32,19 +32,21 @@ struct OldPage {
   const char* headEnd;
   const char* bodyEnd;
   const char* faceColor;  // what the scrollbar dialog reads from the page ("" when nothing)
+  // A frameset's noframes content is text to an HTML parser, so the webbot and the </body> in it
+  // are not the page's: pastes go to the end of the page and no Timestamp block is found.
   const char* styleFile;  // the file the style command changes (the page when empty)
 };
 
 const OldPage kPages[] = {
     {"menu.htm", "CP1252", "</head>\r\n\r\n<body", "</body>\r\n\r\n</html>", "C0C0C0", ""},
-    {"frames.htm", "CP1252", "</head>\r\n\r\n<frameset", "</body>\r\n  </noframes>", "", ""},
+    {"frames.htm", "CP1252", "</head>\r\n\r\n<frameset", "", "", ""},
     {"news.html", "CP1252", "</HEAD>", "</BODY>", "123456", ""},
     {"prices.htm", "CP1252", "</head>", "</body>", "", ""},
     {"hours.html", "UTF-8", "</head>", "</body>", "", ""},
     {"offers_utf16le.htm", "UTF-16", "</head>", "</body>", "", ""},
     {"offers_utf16be.htm", "UTF-16", "</head>", "</body>", "", ""},
     {"fest.html", "UTF-8", "</head>", "</body>", "D4D0C8", "styles/site.css"},
-    {"japanese.htm", "SHIFT_JIS", "</head>", "</body>", "", ""},
+    {"japanese.htm", "WINDOWS-31J", "</head>", "</body>", "", ""},
     {"shop/order.asp", "CP1252", "</head>\r\n<body <%", "</body>\r\n</html>", "336699", ""},
     {"shop/index.php", "UTF-8", "</head>\n<body class", "</body>\n</html>\n<?php", "998877", ""},
 };
@@ -170,6 +172,10 @@ class OldSite : public ::testing::TestWithParam<OldPage> {
 };
 
 TEST_P(OldSite, FindsAndErasesTheTimestampBlockOutsideServerCode) {
+  if (!*GetParam().bodyEnd) {
+    EXPECT_EQ(runVelmo("botfound " + pageArg() + " Timestamp").out, "false\n");
+    return;
+  }
   EXPECT_EQ(runVelmo("botfound " + pageArg() + " Timestamp").out, "true\n");
   const std::string bytesBefore = readBytes(page());
   const std::string before = text();
@@ -229,7 +235,12 @@ TEST_P(OldSite, ScrollbarColoursReadAndWrittenInPlace) {
   // In place: either the old value's digits became the new ones, or a new declaration or rule
   // was added; nothing else in the file moved.
   EXPECT_LE(removed.size(), 6u) << removed;
-  EXPECT_NE(decode(added, GetParam().encoding).find("00FF00"), std::string::npos) << added;
+  const std::size_t around = std::min<std::size_t>(c.begin, 6);
+  EXPECT_NE(
+      decode(after.substr(c.begin - around, c.afterEnd - c.begin + 2 * around), GetParam().encoding)
+          .find("00FF00"),
+      std::string::npos)
+      << added;
   EXPECT_NE(show().out.find("Face Color: 00FF00\n"), std::string::npos);
 }
 
