@@ -89,7 +89,8 @@ Block phpBlock(std::string_view s, std::size_t lt) {
   return {};
 }
 
-Block serverBlock(std::string_view s, std::size_t lt, ScanMemo* memo) {
+// Out of line: the callers are the scanner's hot loops, which meet a '<' in a tag rarely.
+[[gnu::noinline]] Block serverBlock(std::string_view s, std::size_t lt, ScanMemo* memo) {
   if (lt + 1 >= s.size()) return {};
   const char c = s[lt + 1];
   Block b;
@@ -113,7 +114,8 @@ std::size_t pastBlock(std::string_view s, std::size_t i, ScanMemo* memo) {
 
 // Passes the server blocks that start in [from, at): the end of one that reaches past `at`,
 // npos when none does. `from` moves past what was passed.
-std::size_t blockAcross(std::string_view s, std::size_t& from, std::size_t at, ScanMemo* memo) {
+inline std::size_t blockAcross(std::string_view s, std::size_t& from, std::size_t at,
+                               ScanMemo* memo) {
   while (from < at) {
     const void* found = std::memchr(s.data() + from, '<', at - from);
     if (!found) break;
@@ -142,24 +144,44 @@ std::size_t findOutside(std::string_view s, std::size_t from, std::string_view n
   return npos;
 }
 
-// A tag name ends at white space, '/', '>' or a server block.
-std::size_t tagNameEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
-  while (i < s.size() && !isSpace(s[i]) && s[i] != '/' && s[i] != '>') {
-    if (s[i] == '<' && serverBlock(s, i, memo).end != npos) break;
-    ++i;
+// A tag name ends at white space, '/', '>' or (`blocks`) a server block.
+template <bool blocks>
+inline std::size_t tagNameEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (isSpace(c) || c == '/' || c == '>') break;
+    if (blocks && c == '<' && serverBlock(s, i, memo).end != npos) break;
+  }
+  return i;
+}
+
+// Where an attribute name (`name`) or an unquoted value from `i` ends; a server block in it
+// belongs to it.
+template <bool name, bool blocks>
+std::size_t wordEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (isSpace(c) || c == '>' || (name && (c == '/' || c == '='))) break;
+    if (blocks && c == '<') {
+      const std::size_t end = serverBlock(s, i, memo).end;
+      if (end != npos) i = end - 1;
+    }
   }
   return i;
 }
 
 struct NoSink {
   void operator()(std::string_view, std::string_view, bool) {}
+  void undo() {}
 };
 
 struct ListSink {
   std::vector<Attribute>& out;
+  std::size_t first = out.size();
   void operator()(std::string_view name, std::string_view value, bool hasValue) {
     out.push_back({name, value, hasValue});
   }
+  void undo() { out.resize(first); }
 };
 
 struct TagEnd {
@@ -169,19 +191,11 @@ struct TagEnd {
 };
 
 // The attribute states of the tokenizer, from just after a tag name to the tag's '>'. The sink
-// sees every attribute, duplicates included. A server block in place of attributes is passed
-// over; one in a name or a value belongs to it.
-template <typename Sink>
-TagEnd walkAttributes(std::string_view s, std::size_t i, Sink&& sink, ScanMemo* memo) {
+// sees every attribute, duplicates included. With `blocks`, a server block in place of
+// attributes is passed over, and one in a name or a value belongs to it.
+template <bool blocks, typename Sink>
+TagEnd walkAttributes(std::string_view s, std::size_t i, Sink& sink, ScanMemo* memo) {
   const std::size_t n = s.size();
-  // Passes a name or an unquoted value, server blocks included.
-  auto word = [&](std::size_t at, bool name) {
-    while (at < n && !isSpace(s[at]) && s[at] != '>' && !(name && (s[at] == '/' || s[at] == '='))) {
-      const std::size_t past = pastBlock(s, at, memo);
-      at = past == at ? at + 1 : past;
-    }
-    return at;
-  };
   while (true) {
     // Before attribute name; "/>" closes a self-closing tag, any other '/' is dropped.
     while (i < n && isSpace(s[i])) ++i;
@@ -192,13 +206,15 @@ TagEnd walkAttributes(std::string_view s, std::size_t i, Sink&& sink, ScanMemo* 
       ++i;
       continue;
     }
-    if (const std::size_t past = pastBlock(s, i, memo); past != i) {
-      i = past;
-      continue;
+    if constexpr (blocks) {
+      if (const std::size_t past = pastBlock(s, i, memo); past != i) {
+        i = past;
+        continue;
+      }
     }
     // Attribute name: a leading '=' belongs to the name.
     const std::size_t nameBegin = i;
-    i = word(s[i] == '=' ? i + 1 : i, true);
+    i = wordEnd<true, blocks>(s, s[i] == '=' ? i + 1 : i, memo);
     const std::string_view name = s.substr(nameBegin, i - nameBegin);
     // After attribute name.
     std::size_t j = i;
@@ -217,23 +233,50 @@ TagEnd walkAttributes(std::string_view s, std::size_t i, Sink&& sink, ScanMemo* 
     }
     if (s[i] == '"' || s[i] == '\'') {
       const std::size_t valueBegin = ++i;
-      const std::size_t close = findOutside(s, i, s.substr(i - 1, 1), memo);
+      std::size_t close;
+      if constexpr (blocks) {
+        close = findOutside(s, i, s.substr(i - 1, 1), memo);
+      } else {
+        const void* q = std::memchr(s.data() + i, s[i - 1], n - i);
+        close = q ? static_cast<std::size_t>(static_cast<const char*>(q) - s.data()) : npos;
+      }
       if (close == npos) {
         sink(name, s.substr(valueBegin), true);
         return {n, false, true};
       }
       sink(name, s.substr(valueBegin, close - valueBegin), true);
-      i = close +
-          1;  // after attribute value (quoted): anything but space, '/' or '>' starts a name
+      // After attribute value (quoted): anything but space, '/' or '>' starts a name.
+      i = close + 1;
     } else if (s[i] == '>') {
       sink(name, {}, true);
       return {i + 1, false, false};
     } else {
       const std::size_t valueBegin = i;
-      i = word(i, false);
+      i = wordEnd<false, blocks>(s, i, memo);
       sink(name, s.substr(valueBegin, i - valueBegin), true);
     }
   }
+}
+
+// The attributes from `i` to the tag's end. Only a tag that holds a '<' can hold a server block:
+// most hold none, and the plain walk serves them.
+template <typename Sink>
+TagEnd walkTag(std::string_view s, std::size_t i, Sink&& sink, ScanMemo* memo) {
+  const TagEnd plain = walkAttributes<false>(s, i, sink, memo);
+  if (!std::memchr(s.data() + i, '<', plain.end - i)) return plain;
+  sink.undo();
+  return walkAttributes<true>(s, i, sink, memo);
+}
+
+// The end of a tag's name from `i`. A '<' in a name is rare: only there is a server block
+// looked for.
+std::size_t nameEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (isSpace(c) || c == '/' || c == '>') return i;
+    if (c == '<') return tagNameEnd<true>(s, i, memo);
+  }
+  return i;
 }
 
 Token make(TokenKind kind, std::size_t begin, std::size_t end, std::string_view text = {},
@@ -281,8 +324,8 @@ Token comment(std::string_view s, std::size_t begin, ScanMemo* memo) {
 
 Token tag(std::string_view s, std::size_t begin, bool endTag, ScanMemo* memo) {
   const std::size_t nameBegin = begin + (endTag ? 2 : 1);
-  const std::size_t i = tagNameEnd(s, nameBegin, memo);
-  const TagEnd e = walkAttributes(s, i, NoSink{}, memo);
+  const std::size_t i = nameEnd(s, nameBegin, memo);
+  const TagEnd e = walkTag(s, i, NoSink{}, memo);
   if (e.atEof) return make(TokenKind::Dropped, begin, s.size(), {}, true);
   Token t = make(endTag ? TokenKind::EndTag : TokenKind::StartTag, begin, e.end,
                  s.substr(nameBegin, i - nameBegin));
@@ -457,18 +500,27 @@ Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMe
 
 std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop, ScanMemo* memo) {
   const std::size_t n = s.size();
-  while (pos < n) {
-    const void* found = std::memchr(s.data() + pos, '<', n - pos);
-    if (!found) return n;
-    const std::size_t lt = static_cast<const char*>(found) - s.data();
+  const char* data = s.data();
+  auto lessThanFrom = [&](std::size_t i) {
+    const void* p = std::memchr(data + i, '<', n - i);
+    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : n;
+  };
+  std::size_t lt = pos < n ? lessThanFrom(pos) : n;
+  while (lt < n) {
     const bool endTag = lt + 1 < n && s[lt + 1] == '/';
     const std::size_t nameBegin = lt + (endTag ? 2 : 1);
     if (nameBegin >= n || !isAlpha(s[nameBegin])) return lt;
-    const std::size_t i = tagNameEnd(s, nameBegin, memo);
+    // The next '<' tells whether this tag holds one (and so perhaps a server block), and is
+    // where the search for the next tag goes on when it does not.
+    const std::size_t next = lessThanFrom(lt + 1);
+    std::size_t i = tagNameEnd<false>(s, nameBegin, memo);
+    if (next < i) i = tagNameEnd<true>(s, nameBegin, memo);
     if (stop(s.substr(nameBegin, i - nameBegin), endTag)) return lt;
-    const TagEnd e = walkAttributes(s, i, NoSink{}, memo);
+    NoSink sink;
+    TagEnd e = walkAttributes<false>(s, i, sink, memo);
+    if (next < e.end) e = walkAttributes<true>(s, i, sink, memo);
     if (e.atEof) return lt;
-    pos = e.end;
+    lt = next >= e.end ? next : lessThanFrom(e.end);
   }
   return n;
 }
@@ -502,21 +554,21 @@ std::size_t rawTextEnd(std::string_view s, std::size_t pos, TextMode mode, std::
 }
 
 std::vector<Attribute> tagAttributes(std::string_view tag) {
-  const std::size_t i = tagNameEnd(tag, 1, nullptr);
+  const std::size_t i = nameEnd(tag, 1, nullptr);
   std::vector<Attribute> out;
-  walkAttributes(tag, i, ListSink{out}, nullptr);
+  walkTag(tag, i, ListSink{out}, nullptr);
   return out;
 }
 
 std::vector<Attribute> attributeList(std::string_view text) {
   std::vector<Attribute> out;
-  walkAttributes(text, 0, ListSink{out}, nullptr);
+  attributeList(text, out);
   return out;
 }
 
 void attributeList(std::string_view text, std::vector<Attribute>& out) {
   out.clear();
-  walkAttributes(text, 0, ListSink{out}, nullptr);
+  walkTag(text, 0, ListSink{out}, nullptr);
 }
 
 std::optional<std::string> findAttribute(const std::vector<Attribute>& attributes,
