@@ -195,6 +195,9 @@ void PageIndex::resync(std::size_t from) {
     truncate(i + 1);
     stale_.pop_front();
     memo_.firstDangling = std::min(memo_.firstDangling, staleDangling_);
+    if (memo_.firstDangling != html::ScanMemo::kNone) {
+      for (Landmark& l : stale_) hangOnDangling(l);
+    }
     for (Landmark& l : stale_) record(std::move(l));
     stale_.clear();
     state_ = staleState_;
@@ -413,16 +416,21 @@ void PageIndex::push(Landmark mark) {
   const std::size_t resume = mark.after.pos;
   mark.after = state_;
   mark.after.pos = resume;
+  hangOnDangling(mark);
   record(std::move(mark));
 }
 
-void PageIndex::record(Landmark mark) {
-  const std::size_t i = marks_.size();
-  // A "<%" read as text would open a block if a "%>" were written anywhere after it.
+// A "<%" read as text would open a block if a "%>" were written anywhere after it: what the scan
+// found after one hangs on the rest of the page.
+void PageIndex::hangOnDangling(Landmark& mark) const {
   if (mark.reach > memo_.firstDangling) {
     mark.reach = src_.size();
     mark.closed = false;
   }
+}
+
+void PageIndex::record(Landmark mark) {
+  const std::size_t i = marks_.size();
   switch (mark.kind) {
     case MarkKind::HeadStart:
       headStart_ = i;

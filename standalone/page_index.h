@@ -137,6 +137,7 @@ class PageIndex {
   std::uint32_t openForeign(std::uint32_t outer, std::string_view name);
   const std::string& foreignName(std::uint32_t entry) const { return foreign_[entry].name; }
   void record(Landmark mark);
+  void hangOnDangling(Landmark& mark) const;
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
   void scanAll();
