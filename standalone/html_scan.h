@@ -4,11 +4,19 @@
 // tree and decodes no text. Callers take one token at a time from a position in the data state
 // and switch to raw text themselves, because only the tree builder knows when an element's content
 // is raw (not inside <select>, not in SVG or MathML).
+//
+// Server-side blocks (ASP, JSP and PHP code) are opaque: the server runs them before a browser
+// sees the page, so nothing inside one is markup, wherever it stands (between tags, in a tag, in
+// a comment, in raw text). "<%" opens one when a "%>" follows ("<%--" when a "--%>" follows);
+// "<?php", "<?=" and "<?" followed by white space open one that ends at a "?>" outside PHP
+// strings and block comments, or runs to the end of the page.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmo::standalone::html {
@@ -20,8 +28,9 @@ enum class TokenKind {
   Comment,       // <!-- ... -->
   BogusComment,  // <!x>, <?x>, </ x>, and <![CDATA[ outside foreign content
   Doctype,
-  Cdata,    // <![CDATA[ ... ]]> in foreign content
-  Dropped,  // consumed without a token: "</>" and a tag cut off by the end of the input
+  Cdata,        // <![CDATA[ ... ]]> in foreign content
+  ServerBlock,  // <% ... %>, <%-- ... --%>, <?php ... ?>, <?= ... ?>, <? ... ?>
+  Dropped,      // consumed without a token: "</>" and a tag cut off by the end of the input
   Eof,
 };
 
@@ -37,16 +46,36 @@ struct Token {
   bool openAtEof = false;
 };
 
+// What reading a page learns beyond the tokens it reads. A "<%" read as text for want of a
+// closer depends on every byte after it, which a reader keeping results across edits must know.
+// The offsets from which the page has no closer spare a page of many unclosed "<%" a search to
+// its end for each. It belongs to one text: start a new one when the text changes.
+struct ScanMemo {
+  static constexpr std::size_t kNone = SIZE_MAX;
+  std::size_t firstDangling = kNone;       // the first "<%" read as text for want of a closer
+  std::size_t noCloseFrom = kNone;         // no "%>" starts at or after this offset
+  std::size_t noCommentCloseFrom = kNone;  // no "--%>" starts at or after this offset
+  // When set, every server block passed is added, nested ones (in tags, comments, raw text)
+  // included; a block read twice is added twice.
+  std::vector<std::pair<std::size_t, std::size_t>>* blocks = nullptr;
+};
+
 // The token starting at `pos` in the data state. In foreign content <![CDATA[ opens a CDATA
 // section; elsewhere it is a bogus comment.
-Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = false);
+Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = false,
+                ScanMemo* memo = nullptr);
+
+// The end of the server block that the '<' at `lt` opens; nothing when it opens none.
+std::optional<std::size_t> serverBlockEnd(std::string_view src, std::size_t lt,
+                                          ScanMemo* memo = nullptr);
 
 // Passes over text and complete start and end tags from `pos` in the data state, stopping at the
 // first '<' that begins anything else (a comment, a doctype, a tag cut off by the end of the
 // input) or a tag for which `stop(name, isEndTag)` is true; the source size when there is none.
 // For callers to whom most tags mean nothing: no token is made for what is passed over.
 using TagFilter = bool (*)(std::string_view name, bool endTag);
-std::size_t skipTags(std::string_view src, std::size_t pos, TagFilter stop);
+std::size_t skipTags(std::string_view src, std::size_t pos, TagFilter stop,
+                     ScanMemo* memo = nullptr);
 
 // How the content of an element whose start tag switches the tokenizer is read.
 enum class TextMode { RawText, Rcdata, ScriptData, Plaintext };
@@ -58,7 +87,7 @@ std::optional<TextMode> textModeOf(std::string_view tagName);
 // Where the content of a raw-text element starting at `pos` ends: the offset of its end tag
 // ("</name" followed by white space, "/" or ">"), or the source size when it has none.
 std::size_t rawTextEnd(std::string_view src, std::size_t pos, TextMode mode,
-                       std::string_view tagName);
+                       std::string_view tagName, ScanMemo* memo = nullptr);
 
 bool isSpace(char c);
 // Compares ASCII letters without case; `lower` must be written in lower case.

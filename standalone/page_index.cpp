@@ -94,6 +94,9 @@ void PageIndex::dropFrom(std::size_t offset) {
     --n;
   }
   truncate(n);
+  // The memo speaks of the old text; the landmarks that hang on an unclosed "<%" were dropped
+  // with it, and scanning from the last kept one reads that "<%" again.
+  memo_ = html::ScanMemo{.blocks = memo_.blocks};
   state_ = marks_.empty() ? initialState(src_) : marks_.back().after;
   done_ = false;
   blocksValid_ = false;
@@ -147,6 +150,10 @@ void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted)
   staleState_ = state_;
   shift(staleState_.pos, delta);
   staleDone_ = done_;
+  // An unclosed "<%" after the edit stays one: the bytes after it did not change.
+  staleDangling_ = memo_.firstDangling != html::ScanMemo::kNone && memo_.firstDangling >= end
+                       ? memo_.firstDangling + static_cast<std::size_t>(delta)
+                       : html::ScanMemo::kNone;
 
   dropFrom(begin);
   stale_ = std::move(after);
@@ -187,6 +194,10 @@ void PageIndex::resync(std::size_t from) {
     }
     truncate(i + 1);
     stale_.pop_front();
+    memo_.firstDangling = std::min(memo_.firstDangling, staleDangling_);
+    if (memo_.firstDangling != html::ScanMemo::kNone) {
+      for (Landmark& l : stale_) hangOnDangling(l);
+    }
     for (Landmark& l : stale_) record(std::move(l));
     stale_.clear();
     state_ = staleState_;
@@ -325,10 +336,21 @@ std::optional<std::size_t> PageIndex::find(MarkKind kind, std::size_t begin) {
 
 std::vector<TraceItem> PageIndex::trace() {
   std::vector<TraceItem> out;
+  std::vector<std::pair<std::size_t, std::size_t>> blocks;
   invalidateFrom(0);
   trace_ = &out;
+  memo_.blocks = &blocks;
   scanAll();
+  memo_.blocks = nullptr;
   trace_ = nullptr;
+  // A block in a tag or in raw text may be read more than once.
+  std::sort(blocks.begin(), blocks.end());
+  blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+  for (const auto& [begin, end] : blocks) {
+    out.push_back({TraceItem::Kind::ServerBlock, begin, end, begin, end});
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const TraceItem& a, const TraceItem& b) { return a.begin < b.begin; });
   return out;
 }
 
@@ -352,10 +374,10 @@ bool bodyTagMatters(std::string_view name, bool endTag) {
 
 bool PageIndex::step() {
   if (done_) return false;
-  if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters);
+  if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters, &memo_);
   const bool foreign = state_.phase == Phase::InBody && !state_.inSelect && state_.foreign != 0 &&
                        !isIntegrationPoint(foreignName(state_.foreign));
-  const Token t = html::nextToken(src_, state_.pos, foreign);
+  const Token t = html::nextToken(src_, state_.pos, foreign, &memo_);
   if (t.kind == TokenKind::Eof && state_.phase == Phase::InBody) {
     done_ = true;
     return false;
@@ -394,7 +416,17 @@ void PageIndex::push(Landmark mark) {
   const std::size_t resume = mark.after.pos;
   mark.after = state_;
   mark.after.pos = resume;
+  hangOnDangling(mark);
   record(std::move(mark));
+}
+
+// A "<%" read as text would open a block if a "%>" were written anywhere after it: what the scan
+// found after one hangs on the rest of the page.
+void PageIndex::hangOnDangling(Landmark& mark) const {
+  if (mark.reach > memo_.firstDangling) {
+    mark.reach = src_.size();
+    mark.closed = false;
+  }
 }
 
 void PageIndex::record(Landmark mark) {
@@ -451,8 +483,11 @@ void PageIndex::process(const Token& t) {
   const bool isEnd = t.kind == TokenKind::EndTag;
   const bool eof = t.kind == TokenKind::Eof;
   const bool closed = !eof && !t.openAtEof;
+  // A server block is inert wherever it stands, as a comment is: the author sees the markup
+  // around it, and what the server writes in its place is not known here.
   const bool ignorable = t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment ||
-                         t.kind == TokenKind::Doctype || t.kind == TokenKind::Dropped;
+                         t.kind == TokenKind::Doctype || t.kind == TokenKind::Dropped ||
+                         t.kind == TokenKind::ServerBlock;
   auto startIs = [&](std::initializer_list<std::string_view> names) {
     return isStart && nameIn(t.text, names);
   };
@@ -665,11 +700,11 @@ bool PageIndex::inBody(const Token& t) {
 
 void PageIndex::rawElement(const Token& t, bool inHead, bool record) {
   const html::TextMode mode = *html::textModeOf(t.text);
-  const std::size_t innerEnd = html::rawTextEnd(src_, t.end, mode, t.text);
+  const std::size_t innerEnd = html::rawTextEnd(src_, t.end, mode, t.text, &memo_);
   std::size_t end = src_.size();
   bool closed = false;
   if (innerEnd < src_.size()) {
-    const Token endTag = html::nextToken(src_, innerEnd);
+    const Token endTag = html::nextToken(src_, innerEnd, false, &memo_);
     if (endTag.kind == TokenKind::EndTag) {
       end = endTag.end;
       closed = true;

@@ -83,9 +83,10 @@ struct WebbotBlock {
   std::optional<std::size_t> end;
 };
 
-// Every comment and every script and style element, for comparing the scan with other parsers.
+// Every comment, every script and style element and every server block (nested ones included),
+// for comparing the scan with other parsers.
 struct TraceItem {
-  enum class Kind { Comment, Script, Style } kind;
+  enum class Kind { Comment, Script, Style, ServerBlock } kind;
   std::size_t begin = 0, end = 0, innerBegin = 0, innerEnd = 0;
 };
 
@@ -123,7 +124,8 @@ class PageIndex {
   // The bot name of webbot landmark i as written; nothing when it has no bot attribute.
   std::optional<std::string_view> botName(std::size_t i) const;
 
-  // Scans the whole page afresh and lists every comment, script and style element.
+  // Scans the whole page afresh and lists every comment, script and style element and server
+  // block, in document order.
   std::vector<TraceItem> trace();
 
  private:
@@ -135,6 +137,7 @@ class PageIndex {
   std::uint32_t openForeign(std::uint32_t outer, std::string_view name);
   const std::string& foreignName(std::uint32_t entry) const { return foreign_[entry].name; }
   void record(Landmark mark);
+  void hangOnDangling(Landmark& mark) const;
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
   void scanAll();
@@ -160,6 +163,9 @@ class PageIndex {
   bool blocksValid_ = false;
   std::vector<TraceItem>* trace_ = nullptr;
   std::vector<html::Attribute> attributes_;  // scratch for webbot comments
+  // What the scan learnt of the page since the text last changed. Once it has read a "<%" as
+  // text for want of a "%>", every landmark after it hangs on the rest of the page.
+  html::ScanMemo memo_;
   // The open foreign elements of every scan state, as a tree of entries that each name one
   // element (lower case) and the entry of the element around it; entry 0 stands for none.
   struct ForeignEntry {
@@ -174,6 +180,7 @@ class PageIndex {
   bool staleDone_ = false;
   std::optional<std::ptrdiff_t> staleBodyEnd_;  // old first </body>, from the first stale landmark
   std::size_t staleDropped_ = 0;                // stale landmarks passed so far
+  std::size_t staleDangling_ = html::ScanMemo::kNone;  // old first unclosed "<%" after the edit
 };
 
 }  // namespace velmo::standalone

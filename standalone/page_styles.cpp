@@ -62,7 +62,13 @@ class SheetRef {
     edited.replace(e.begin, e.end - e.begin, e.text);
     const std::size_t newSize = edited.size();
     edited += "</style>";
-    if (html::rawTextEnd(edited, 0, html::TextMode::RawText, "style") != newSize) {
+    // So must a "<%" left unclosed in it: a "%>" after the element would close it.
+    html::ScanMemo memo;
+    const bool ends =
+        html::rawTextEnd(edited, 0, html::TextMode::RawText, "style", &memo) != newSize;
+    const bool opens =
+        memo.firstDangling < newSize && page_.source().find("%>", m.innerEnd) != std::string::npos;
+    if (ends || opens) {
       throw HostError(hr::kInvalidArg, u"The style text would end its STYLE element");
     }
     page_.replace(m.innerBegin + e.begin, m.innerBegin + e.end, e.text);
