@@ -122,7 +122,8 @@ void HtmlPage::setSelection(std::size_t begin, std::size_t end) {
 }
 
 std::size_t HtmlPage::defaultCaret() {
-  return index_.bodyEndTag().value_or(source_.size());
+  if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
+  return index_.endOfMarkup();
 }
 
 // The caret before </body> in the text as it was when the selection was last reset, moved

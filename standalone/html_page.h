@@ -52,7 +52,8 @@ class HtmlPage {
   Range selection();
   // HostError (invalid argument) when the range is not inside the page.
   void setSelection(std::size_t begin, std::size_t end);
-  // Just before the first </body> end tag; the end of the page when there is none.
+  // Just before the first </body> end tag; when there is none, the end of the page (before a
+  // server block that runs to the end, so that pasted markup never becomes server code).
   std::size_t defaultCaret();
   std::size_t find(std::string_view text, std::size_t from = 0) const {
     return source_.find(text, from);

@@ -354,6 +354,15 @@ std::vector<TraceItem> PageIndex::trace() {
   return out;
 }
 
+std::size_t PageIndex::endOfMarkup() {
+  const std::string_view src(src_);
+  if (src.ends_with("?>") || src.ends_with("%>")) return src.size();
+  for (const TraceItem& item : trace()) {
+    if (item.kind == TraceItem::Kind::ServerBlock && item.end == src.size()) return item.begin;
+  }
+  return src.size();
+}
+
 void PageIndex::scanAll() {
   while (step()) {
   }

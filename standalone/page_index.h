@@ -124,6 +124,11 @@ class PageIndex {
   // The bot name of webbot landmark i as written; nothing when it has no bot attribute.
   std::optional<std::string_view> botName(std::size_t i) const;
 
+  // Where text added at the end of the page stands in the markup: the page's end, or the start
+  // of a server block that runs to the end of the page (PHP lets the last block go unclosed),
+  // since text put after it would become server code. Scans the whole page afresh.
+  std::size_t endOfMarkup();
+
   // Scans the whole page afresh and lists every comment, script and style element and server
   // block, in document order.
   std::vector<TraceItem> trace();

@@ -62,6 +62,13 @@ TEST_F(VelmoServerPage, DatePastesBeforeTheBodyEndTagOfTheMarkup) {
             insertedBefore(page, "</body>\r\n</html>", golden("date-block.txt")));
 }
 
+TEST_F(VelmoServerPage, PastesBeforeAPhpBlockLeftOpenToTheEndOfAPageWithoutBodyEnd) {
+  const std::string page = "<html><body>\n<p>Hi</p>\n<?php\nlog_visit();\n";
+  EXPECT_EQ(run("date", page), insertedBefore(page, "<?php", golden("date-block.txt")));
+  const std::string closed = "<p>Hi</p>\n<?php log_visit(); ?>";
+  EXPECT_EQ(run("date", closed), closed + golden("date-block.txt"));
+}
+
 TEST_F(VelmoServerPage, EraseBotPassesAWebbotCommentInsideABlock) {
   const std::string page =
       "<html>\r\n<head></head>\r\n<body>\r\n"

@@ -1,6 +1,6 @@
 <?php echo "</head>"; ?>
 <?php
-// Shared header; a "?>" inside a string does not end the block.
+/* Shared header: a "?>" in this comment or in a string does not end the block. */
 $title = "Harbour Bakery ?> Shop";
 $closing = '</body>';
 ?>
