@@ -210,6 +210,31 @@ TEST_P(OldSite, PastesDateAndFavouritesBeforeTheBodyEnd) {
   EXPECT_EQ(runVelmo("botfound " + pageArg() + " AddToFavor_VL").out, "true\n");
 }
 
+TEST_P(OldSite, SlideShowPutsItsScriptInTheHeadAndItsTableBeforeTheBodyEnd) {
+  const std::string before = text();
+  const std::string headEnd = GetParam().headEnd, bodyEnd = GetParam().bodyEnd;
+  const std::size_t h = before.find(headEnd);
+  const std::size_t b = bodyEnd.empty() ? before.size() : before.find(bodyEnd);
+  ASSERT_LT(h, b);
+  const auto run = runVelmo("slide " + pageArg() + " " +
+                            shellQuote(VELMO_SOURCE_DIR "/examples/pictures/sunrise.jpg") + " " +
+                            shellQuote(VELMO_SOURCE_DIR "/examples/pictures/harbour.jpg"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The page is the old one with one block at the head's end and one at the body's end.
+  const std::string after = text();
+  ASSERT_EQ(after.compare(0, h, before, 0, h), 0);
+  const std::size_t between = after.find(before.substr(h, b - h), h);
+  ASSERT_NE(between, std::string::npos);
+  const std::string script = after.substr(h, between - h);
+  const std::size_t tableAt = between + (b - h);
+  ASSERT_GE(after.size(), tableAt + (before.size() - b));
+  const std::string table = after.substr(tableAt, after.size() - tableAt - (before.size() - b));
+  EXPECT_EQ(after.compare(tableAt + table.size(), std::string::npos, before, b), 0);
+  EXPECT_NE(script.find("photos_VL[1] = \"slide_img/harbour.jpg\""), std::string::npos) << script;
+  EXPECT_NE(table.find("Next Slide</a>"), std::string::npos) << table;
+  EXPECT_TRUE(fs::exists(dir_ / "site/slide_img/harbour.jpg"));
+}
+
 TEST_P(OldSite, ScrollbarColoursReadAndWrittenInPlace) {
   const auto show = [&] { return runVelmo("style " + pageArg() + " --show"); };
   auto shown = show();
