@@ -88,7 +88,8 @@ void run(HtmlPage& page, Checker& c, std::size_t seed) {
   {
     const std::string before = page.source();
     PageIndex original(before);
-    const std::size_t caret = original.bodyEndTag().value_or(before.size());
+    const auto bodyEnd = original.bodyEndTag();
+    const std::size_t caret = bodyEnd ? *bodyEnd : original.endOfMarkup();
     const auto h = page.index().head();
     auto head = doc->all()->tags(u"HEAD")->item(0);
     const std::u16string inner = head->innerHTML();
