@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <regex>
 
+#include "common/text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"
 
@@ -73,23 +74,14 @@ std::string decode(const std::string& bytes, const char* encoding) {
 }
 
 std::string utf8Of(unsigned long cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
+  std::u16string unit;
+  if (cp < 0x10000) {
+    unit.push_back(static_cast<char16_t>(cp));
   } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
+    unit.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+    unit.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
   }
-  return s;
+  return utf16ToUtf8(unit);
 }
 
 // The text as a reader sees it: JavaScript \uXXXX escapes and numeric character references
