@@ -61,15 +61,15 @@ TEST(CleanFailure, APageTooBigForTheMemoryNamesThePage) {
   TempDir dir;
   const auto small = dir.write("small.html", kPage);
   const auto big =
-      dir.write("big.html", "<html><body>" + std::string(120 << 20, 'x') + "</body></html>");
-  const std::string limit = "ulimit -v 250000; ";
-  // The same limit leaves room for a small page, so the big one fails for its size alone.
+      dir.write("big.html", "<html><body>" + std::string(100 << 20, 'x') + "</body></html>");
+  const std::string limit = "ulimit -v 80000; ";
+  // Less than the page itself, yet room for a small page: the big one fails for its size alone.
   auto run = runProgram(limit + velmoIn(dir, "script-head small.html 'var a;'"));
   ASSERT_EQ(run.status, 0) << run.err;
   run = runProgram(limit + velmoIn(dir, "script-head big.html 'var a;'"));
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "velmo: big.html: not enough memory to work on this page\n");
-  EXPECT_EQ(fs::file_size(big), (120u << 20) + 26);
+  EXPECT_EQ(fs::file_size(big), (100u << 20) + 26);
 }
 
 // Bytes of the built help file changed at `offsets`, or the file cut at `length`.
