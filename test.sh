@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)"
 # Fuzz targets in a build of their own (clang, sanitizers): the found cases, then a short search.
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DVELMO_FUZZ=ON -DVELMO_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/fuzz -j"$(nproc)" --target velmo_page_fuzz css_fuzz
+cmake --build build/fuzz -j"$(nproc)" --target velmo_page_fuzz css_fuzz chm_fuzz
 ctest --test-dir build/fuzz --output-on-failure
 
 rm -f build/installed-pages.txt

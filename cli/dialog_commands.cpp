@@ -6,6 +6,7 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "common/text.h"
 #include "entry/clstestt.h"
 #include "help/chtmlhelp.h"
 
@@ -24,6 +25,12 @@ struct HelpCommand {
 };
 
 int showHelp(const HelpCommand& options) {
+  // The help call takes the id as unsigned: -1 would ask for topic 4294967295.
+  if (options.topic && *options.topic < 0) {
+    printError(u"velmo: " + utf8ToUtf16(std::to_string(*options.topic)) +
+               u" is not a topic id: ids are 0 or more (velmo help lists the topics)");
+    return kFailed;
+  }
   HeadlessUi ui(QuestionPolicy::No, options.text);
   Platform& platform = ui.environment().platform();
   CHTMLHelp help(platform.help, platform.files, platform.messages, platform.helpFile);

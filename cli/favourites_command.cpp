@@ -47,6 +47,9 @@ std::vector<UserAction> userActions(const FavouritesCommand& options, HeadlessUi
     ui.openFile().answer(chosenPath(options.image));
     actions.push_back(UserAction::click(u"opType1"));
     actions.push_back(UserAction::click(u"cmdBrowse"));
+    // After a No to using the web's picture of that name the source stays empty: the user
+    // cancels rather than pressing "Do it!" on a dialog that has nothing to add.
+    actions.push_back(UserAction::closeBoxIfEmpty(u"txtType"));
   } else if (options.imageSrcOption->count() > 0) {
     actions.push_back(UserAction::click(u"opType1"));
     actions.push_back(UserAction::type(u"txtType", argumentText(options.imageSrc, "--image-src")));

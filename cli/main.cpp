@@ -2,35 +2,68 @@
 
 #include <CLI/CLI.hpp>
 
+#include <new>
+#include <string_view>
+
 #include "cli/dialog_commands.h"
 #include "cli/favourites_command.h"
 #include "cli/offers_command.h"
 #include "cli/page_commands.h"
 #include "cli/page_session.h"
 #include "cli/slide_command.h"
+#include "cli/standard_input.h"
 #include "cli/style_command.h"
+#include "common/text.h"
+
+namespace {
+
+// The first argument names the command; CLI11 would take an unknown one for a stray argument
+// and only say that a command is required.
+bool reportUnknownCommand(CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return false;
+  const std::string_view name = argv[1];
+  std::string names;
+  for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    if (command->get_name() == name) return false;
+    names += (names.empty() ? "" : ", ") + command->get_name();
+  }
+  velmo::cli::printError(velmo::utf8ToUtf16("velmo: unknown command '" + std::string(name) +
+                                            "'; the commands are: " + names +
+                                            " (velmo --help tells more)"));
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
-  app.set_version_flag("--version", std::string("velmo ") + VELMO_VERSION);
-  app.require_subcommand(1);
-
-  int exitStatus = velmo::cli::kDone;
-  velmo::cli::addPageCommands(app, exitStatus);
-  velmo::cli::addDialogCommands(app, exitStatus);
-  velmo::cli::addFavouritesCommand(app, exitStatus);
-  velmo::cli::addStyleCommand(app, exitStatus);
-  velmo::cli::addSlideCommand(app, exitStatus);
-  velmo::cli::addOffersCommand(app, exitStatus);
-
+  velmo::cli::guardStandardStreams();
   try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? velmo::cli::kDone : velmo::cli::kFailed;
+    CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
+    app.set_version_flag("--version", std::string("velmo ") + VELMO_VERSION);
+    app.require_subcommand(1);
+
+    int exitStatus = velmo::cli::kDone;
+    velmo::cli::addPageCommands(app, exitStatus);
+    velmo::cli::addDialogCommands(app, exitStatus);
+    velmo::cli::addFavouritesCommand(app, exitStatus);
+    velmo::cli::addStyleCommand(app, exitStatus);
+    velmo::cli::addSlideCommand(app, exitStatus);
+    velmo::cli::addOffersCommand(app, exitStatus);
+    if (reportUnknownCommand(app, argc, argv)) return velmo::cli::kFailed;
+
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+      const int status = app.exit(error);
+      return status == 0 ? velmo::cli::kDone : velmo::cli::kFailed;
+    }
+    return exitStatus;
   } catch (const velmo::HostError& error) {
     velmo::cli::printError(u"velmo: " + error.description());
-    return velmo::cli::kFailed;
+  } catch (const std::bad_alloc&) {
+    velmo::cli::printError(u"velmo: not enough memory");
+  } catch (const std::exception& error) {
+    velmo::cli::printError(u"velmo: " + velmo::utf8ToUtf16(error.what()));
   }
-  return exitStatus;
+  return velmo::cli::kFailed;
 }

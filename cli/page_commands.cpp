@@ -1,19 +1,13 @@
 #include "cli/page_commands.h"
 
-#include <iostream>
-#include <iterator>
 #include <memory>
 
 #include "cli/page_session.h"
+#include "cli/standard_input.h"
 #include "entry/clstestt.h"
 
 namespace velmo::cli {
 namespace {
-
-std::string readStandardInput() {
-  std::ios::sync_with_stdio(false);
-  return std::string(std::istreambuf_iterator<char>(std::cin), {});
-}
 
 struct NamedCommand {
   PageOptions page;
@@ -52,7 +46,9 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   auto* scriptHead =
       app.add_subcommand("script-head", "Append CODE wrapped in a script element to the page HEAD");
   addPageOptions(*scriptHead, script->page, false);
-  scriptHead->add_option("CODE", script->text, "The script code; - reads it from standard input")
+  scriptHead
+      ->add_option("CODE", script->text,
+                   "The script code; - reads it from standard input (at most 1 MiB)")
       ->required();
   scriptHead->callback([script, &exitStatus] {
     exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host) {

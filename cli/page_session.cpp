@@ -1,6 +1,7 @@
 #include "cli/page_session.h"
 
 #include <iostream>
+#include <new>
 
 #include "common/text.h"
 #include "standalone/atomic_file.h"
@@ -49,6 +50,16 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
 int runOnPage(const PageOptions& options,
               const std::function<void(standalone::StandaloneHost&)>& work) {
   standalone::StandaloneHost host;
+  const auto fail = [&](const std::u16string& what) {
+    // The site's staged files go first; the page kept in memory is thrown away with the host,
+    // so a revert that runs out of memory itself changes nothing on disk.
+    try {
+      host.rollback();
+    } catch (const std::exception&) {
+    }
+    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + what);
+    return kFailed;
+  };
   try {
     host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
                   standalone::textToPath(argumentText(options.site, "--site")));
@@ -61,9 +72,11 @@ int runOnPage(const PageOptions& options,
     if (!refused.message.empty()) printError(refused.message);
     return kRefused;
   } catch (const HostError& error) {
-    host.rollback();
-    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description());
-    return kFailed;
+    return fail(error.description());
+  } catch (const std::bad_alloc&) {
+    return fail(u"not enough memory to work on this page");
+  } catch (const std::exception& error) {
+    return fail(utf8ToUtf16(error.what()));
   }
 }
 

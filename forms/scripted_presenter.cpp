@@ -22,6 +22,10 @@ void act(Form& form, const UserAction& action) {
     form.closeBox();
     return;
   }
+  if (action.kind == Kind::CloseBoxIfEmpty) {
+    if (form.control(action.control).text().empty()) form.closeBox();
+    return;
+  }
   requireReachable(form, action.control);
   switch (action.kind) {
     case Kind::Click:
@@ -37,6 +41,7 @@ void act(Form& form, const UserAction& action) {
       form.selectItem(action.control, action.index);
       break;
     case Kind::CloseBox:
+    case Kind::CloseBoxIfEmpty:
       break;
   }
 }
@@ -57,7 +62,7 @@ ShowReport ScriptedPresenter::play(Form& form) {
   for (const UserAction& action : actions) {
     if (!form.isVisible() || (stopAtFirstFailure_ && form.firstFailure())) break;
     act(form, action);
-    if (!form.isVisible()) report.closedByForm = action.kind != UserAction::Kind::CloseBox;
+    if (!form.isVisible()) report.closedByForm = !action.closes();
   }
   report.failure = form.firstFailure();
   return report;

@@ -13,7 +13,7 @@
 namespace velmo::forms {
 
 struct UserAction {
-  enum class Kind { Click, DoubleClick, Type, Select, CloseBox };
+  enum class Kind { Click, DoubleClick, Type, Select, CloseBox, CloseBoxIfEmpty };
   Kind kind = Kind::Click;
   std::u16string control{};
   std::u16string text{};  // Type
@@ -30,6 +30,11 @@ struct UserAction {
     return {Kind::Select, std::move(control), {}, index};
   }
   static UserAction closeBox() { return {Kind::CloseBox}; }
+  // A user who finds the control still empty (a No to a question left it so) gives up.
+  static UserAction closeBoxIfEmpty(std::u16string control) {
+    return {Kind::CloseBoxIfEmpty, std::move(control)};
+  }
+  bool closes() const { return kind == Kind::CloseBox || kind == Kind::CloseBoxIfEmpty; }
 };
 
 // How the last show of a form went.

@@ -45,7 +45,10 @@ std::vector<SiteState::Entry> list(const fs::path& folder, const std::u16string&
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     if (keep(*it)) entries.push_back({pathToText(it->path().filename()), it->path()});
   }
-  if (ec) throw HostError(hr::kPathNotFound, u"Cannot list " + where + u": " + messageOf(ec));
+  if (ec) {
+    throw HostError(hr::kPathNotFound, u"Cannot list " + where + u" at " +
+                                           inQuotes(pathToText(folder)) + u": " + messageOf(ec));
+  }
   return entries;
 }
 

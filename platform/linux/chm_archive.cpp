@@ -1,8 +1,15 @@
 #include "platform/linux/chm_archive.h"
 
 #include <chm_lib.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+
+#include "platform/linux/chm_layout.h"
+#include "standalone/posix_file.h"
 
 namespace velmo::linux_help {
 namespace {
@@ -41,8 +48,38 @@ std::string archivePath(std::string_view name) {
 }
 
 std::unique_ptr<ChmArchive> ChmArchive::open(const std::filesystem::path& file) {
-  chmFile* handle = chm_open(file.c_str());
-  if (handle == nullptr) return nullptr;
+  const auto cannotRead = [&](int error) {
+    return HelpFileError("cannot read the help file " + file.string() + ": " +
+                         std::strerror(error));
+  };
+  const standalone::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) throw cannotRead(errno);
+  std::string bytes;
+  char buffer[65536];
+  // One read past the limit tells a file that is too big; a folder fails with EISDIR.
+  while (bytes.size() <= kHelpFileLimit) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw cannotRead(errno);
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return fromBytes(bytes, file.string());
+}
+
+std::unique_ptr<ChmArchive> ChmArchive::fromBytes(std::string_view bytes, const std::string& name) {
+  if (const auto fault = chmLayoutFault(bytes)) {
+    throw HelpFileError("the help file " + name + " is damaged: " + *fault);
+  }
+  // libchm reads from a path: it gets a memory file holding the checked bytes, so that a file
+  // changed on disk after the check never reaches it.
+  const standalone::UniqueFd copy(memfd_create("velmo-help", MFD_CLOEXEC));
+  if (!copy || standalone::writeAll(copy.get(), bytes) != 0) {
+    throw HelpFileError("cannot read the help file " + name + ": " + std::strerror(errno));
+  }
+  const std::string path = "/proc/self/fd/" + std::to_string(copy.get());
+  chmFile* handle = chm_open(path.c_str());
+  if (handle == nullptr) throw HelpFileError("the help file " + name + " is damaged");
   return std::make_unique<ChmArchive>(handle);
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,19 @@ struct ChmSystemInfo {
   std::string defaultTopic;
 };
 
+// A help file that cannot be read or is damaged; what() says which, naming the file.
+class HelpFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class ChmArchive {
  public:
-  // Nothing when the file is missing or is no help file.
+  // The file's bytes are checked (chm_layout.h) and libchm reads that checked copy, never the
+  // file again. HelpFileError when the file cannot be read or is damaged.
   static std::unique_ptr<ChmArchive> open(const std::filesystem::path& file);
+  // The same for a help file's bytes (the fuzz target); `name` is the file's name for messages.
+  static std::unique_ptr<ChmArchive> fromBytes(std::string_view bytes, const std::string& name);
   // Takes ownership of an open archive.
   explicit ChmArchive(chmFile* handle) : handle_(handle) {}
 

@@ -1,15 +1,15 @@
 #include "platform/linux/chm_help_viewer.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <new>
 #include <system_error>
 
 #include "common/text.h"
 #include "platform/linux/chm_archive.h"
 #include "platform/linux/help_text.h"
+#include "platform/linux/private_folder.h"
 #include "platform/linux/xdg_open.h"
 
 namespace velmo::linux_help {
@@ -24,14 +24,15 @@ bool hasDisplay() {
   return false;
 }
 
-// The folder below `root` for an archive path; nothing for a path that would leave it.
-std::optional<fs::path> extractedPath(const fs::path& root, const std::string& objectPath) {
+// The path below the extraction folder for an archive path; nothing for a path that would
+// leave it.
+std::optional<std::string> extractedName(const std::string& objectPath) {
   const fs::path relative = fs::path(objectPath).relative_path();
   if (relative.empty()) return std::nullopt;
   for (const auto& part : relative) {
     if (part == ".." || part == ".") return std::nullopt;
   }
-  return root / relative;
+  return relative.string();
 }
 
 // Pages by their archive path, named as the contents file names them.
@@ -91,31 +92,65 @@ bool openWithXdgOpen(const fs::path& file) {
 }
 
 ChmHelpViewer::ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation,
-                             Opener opener, fs::path extractFolder)
+                             Opener opener, fs::path extractFolder, int privateLevels)
     : out_(out),
       err_(err),
       presentation_(presentation),
       opener_(std::move(opener)),
-      extractFolder_(std::move(extractFolder)) {}
+      extractFolder_(std::move(extractFolder)),
+      privateLevels_(privateLevels) {}
 
 ChmHelpViewer ChmHelpViewer::forThisSession(std::ostream& out, std::ostream& err, bool textOnly) {
   const auto presentation =
       !textOnly && hasDisplay() ? HelpPresentation::Browser : HelpPresentation::Terminal;
-  std::error_code error;
-  fs::path temp = fs::temp_directory_path(error);
-  if (error) temp = "/tmp";
-  return ChmHelpViewer(out, err, presentation, openWithXdgOpen,
-                       temp / ("velmo-help-" + std::to_string(getuid())));
+  fs::path cache;
+  if (presentation == HelpPresentation::Browser) {
+    try {
+      cache = PrivateFolder::userHelpCache();
+    } catch (const PrivateFolderError&) {
+      // Told when a page is to be extracted; the terminal needs no folder.
+    }
+  }
+  // "velmo" and "help" are both velmo's own folders.
+  return ChmHelpViewer(out, err, presentation, openWithXdgOpen, cache, 2);
 }
 
 WindowHandle ChmHelpViewer::show(WindowHandle, const std::u16string& helpFile, HelpCommand command,
                                  const HelpData& data) {
   const fs::path file(helpFile);
-  auto archive = ChmArchive::open(file);
-  if (!archive) {
-    err_ << "velmo: cannot read the help file " << file.string() << '\n';
-    return 0;
+  try {
+    return showFrom(file, command, data);
+  } catch (const HelpFileError& error) {
+    err_ << "velmo: " << error.what() << '\n';
+  } catch (const PrivateFolderError& error) {
+    err_ << "velmo: " << error.what() << '\n';
+  } catch (const std::bad_alloc&) {
+    err_ << "velmo: not enough memory to read the help file " << file.string() << '\n';
   }
+  return 0;
+}
+
+fs::path ChmHelpViewer::extract(ChmArchive& archive, const fs::path& file,
+                                const std::string& topic) {
+  if (extractFolder_.empty()) {
+    throw PrivateFolderError(
+        "the help folder has no place: neither XDG_CACHE_HOME nor HOME is set");
+  }
+  const PrivateFolder folder(extractFolder_, privateLevels_);
+  const std::string stem = file.stem().string();
+  for (const std::string& object : archive.contentFiles()) {
+    const auto name = extractedName(object);
+    const auto bytes = archive.read(object);
+    if (name && bytes) folder.write(stem + "/" + *name, *bytes);
+  }
+  const auto page = extractedName(topic);
+  if (!page) throw HelpFileError("the help file " + file.string() + " names no page to show");
+  return folder.path() / stem / *page;
+}
+
+WindowHandle ChmHelpViewer::showFrom(const fs::path& file, HelpCommand command,
+                                     const HelpData& data) {
+  auto archive = ChmArchive::open(file);
   const ChmSystemInfo info = archive->systemInfo();
   std::string topic = info.defaultTopic;
   if (command == HelpCommand::HelpContext) {
@@ -129,16 +164,8 @@ WindowHandle ChmHelpViewer::show(WindowHandle, const std::u16string& helpFile, H
   }
 
   if (presentation_ == HelpPresentation::Browser) {
-    const fs::path folder = extractFolder_ / file.stem();
-    for (const std::string& object : archive->contentFiles()) {
-      const auto target = extractedPath(folder, object);
-      const auto bytes = archive->read(object);
-      if (!target || !bytes) continue;
-      fs::create_directories(target->parent_path());
-      std::ofstream(*target, std::ios::binary | std::ios::trunc) << *bytes;
-    }
-    const auto page = extractedPath(folder, topic);
-    if (!page || !opener_(*page)) {
+    const fs::path page = extract(*archive, file, topic);
+    if (!opener_(page)) {
       err_ << "velmo: cannot open the help page " << topic << " in a browser\n";
       return 0;
     }

@@ -10,6 +10,8 @@
 
 namespace velmo::linux_help {
 
+class ChmArchive;
+
 enum class HelpPresentation {
   Terminal,  // the text on the output stream
   Browser,   // the page opened with the desktop's opener
@@ -20,11 +22,14 @@ class ChmHelpViewer : public HtmlHelpApi {
   // Opens a file with the desktop's program for it; false when that failed.
   using Opener = std::function<bool(const std::filesystem::path&)>;
 
+  // Pages for the browser go below `extractFolder`, made private (private_folder.h) together
+  // with the `privateLevels` - 1 folders above it.
   ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation, Opener opener,
-                std::filesystem::path extractFolder);
+                std::filesystem::path extractFolder, int privateLevels = 1);
 
   // The browser when a display is there (DISPLAY or WAYLAND_DISPLAY) and `textOnly` is false,
-  // opened with xdg-open; pages are extracted below the system's temporary folder.
+  // opened with xdg-open; pages are extracted into the user's help cache, which outlives velmo
+  // as long as the browser needs it.
   static ChmHelpViewer forThisSession(std::ostream& out, std::ostream& err, bool textOnly);
 
   // Every shown topic gets a new handle. The viewer owns no windows: a browser window is the
@@ -35,11 +40,18 @@ class ChmHelpViewer : public HtmlHelpApi {
   void postClose(WindowHandle) override {}
 
  private:
+  WindowHandle showFrom(const std::filesystem::path& file, HelpCommand command,
+                        const HelpData& data);
+  // The topic's extracted page.
+  std::filesystem::path extract(ChmArchive& archive, const std::filesystem::path& file,
+                                const std::string& topic);
+
   std::ostream& out_;
   std::ostream& err_;
   HelpPresentation presentation_;
   Opener opener_;
   std::filesystem::path extractFolder_;
+  int privateLevels_;
   WindowHandle lastHandle_ = 0;
 };
 

@@ -31,38 +31,54 @@ class TextCollector {
  public:
   std::vector<Paragraph> paragraphs;
 
-  void walk(const GumboNode* node) {
-    if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
-      addText(node->v.text.text);
-      return;
-    }
-    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) return;
-    const GumboTag tag = node->type == GUMBO_NODE_ELEMENT ? node->v.element.tag : GUMBO_TAG_HTML;
-    switch (tag) {
-      case GUMBO_TAG_HEAD:
-      case GUMBO_TAG_SCRIPT:
-      case GUMBO_TAG_STYLE:
+  // Depth first without recursion: a damaged page may nest elements deeper than the stack.
+  void walk(const GumboNode* root) {
+    struct Open {
+      const GumboVector* children;
+      unsigned next;
+      bool block;
+    };
+    std::vector<Open> open;
+    const auto enter = [&](const GumboNode* node) {
+      if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+        addText(node->v.text.text);
         return;
-      case GUMBO_TAG_BR:
-        flush();
-        return;
-      case GUMBO_TAG_TD:
-      case GUMBO_TAG_TH:
-        // A tab keeps the cells apart; it is written as two spaces.
-        if (!current_.empty()) current_ += '\t';
-        break;
-      default:
-        break;
+      }
+      if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) return;
+      const GumboTag tag = node->type == GUMBO_NODE_ELEMENT ? node->v.element.tag : GUMBO_TAG_HTML;
+      switch (tag) {
+        case GUMBO_TAG_HEAD:
+        case GUMBO_TAG_SCRIPT:
+        case GUMBO_TAG_STYLE:
+          return;
+        case GUMBO_TAG_BR:
+          flush();
+          return;
+        case GUMBO_TAG_TD:
+        case GUMBO_TAG_TH:
+          // A tab keeps the cells apart; it is written as two spaces.
+          if (!current_.empty()) current_ += '\t';
+          break;
+        default:
+          break;
+      }
+      const std::optional<Block> block = blockOf(tag);
+      if (block) flush();
+      if (block && *block != Block::Paragraph) kind_ = *block;
+      open.push_back({node->type == GUMBO_NODE_DOCUMENT ? &node->v.document.children
+                                                        : &node->v.element.children,
+                      0, block.has_value()});
+    };
+    enter(root);
+    while (!open.empty()) {
+      Open& top = open.back();
+      if (top.next == top.children->length) {
+        if (top.block) flush();
+        open.pop_back();
+        continue;
+      }
+      enter(static_cast<const GumboNode*>(top.children->data[top.next++]));
     }
-    const std::optional<Block> block = blockOf(tag);
-    if (block) flush();
-    if (block && *block != Block::Paragraph) kind_ = *block;
-    const GumboVector& children =
-        node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i) {
-      walk(static_cast<const GumboNode*>(children.data[i]));
-    }
-    if (block) flush();
   }
 
   void flush() {
@@ -158,30 +174,45 @@ std::string wrap(const std::string& text, const std::string& first, const std::s
   return out;
 }
 
-void collectSitemap(const GumboNode* node, int depth, std::vector<SitemapEntry>& entries) {
-  if (node->type != GUMBO_NODE_ELEMENT) return;
-  const GumboElement& element = node->v.element;
-  if (element.tag == GUMBO_TAG_OBJECT) {
-    const GumboAttribute* type = gumbo_get_attribute(&element.attributes, "type");
-    if (type == nullptr || std::string_view(type->value) != "text/sitemap") return;
-    SitemapEntry entry{{}, {}, depth};
-    for (unsigned i = 0; i < element.children.length; ++i) {
-      const auto* child = static_cast<const GumboNode*>(element.children.data[i]);
-      if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_PARAM) continue;
-      const GumboAttribute* name = gumbo_get_attribute(&child->v.element.attributes, "name");
-      const GumboAttribute* value = gumbo_get_attribute(&child->v.element.attributes, "value");
-      if (name == nullptr || value == nullptr) continue;
-      const std::string_view key = name->value;
-      if (key == "Name" || key == "name") entry.name = value->value;
-      if (key == "Local" || key == "local") entry.local = value->value;
-    }
-    if (!entry.name.empty()) entries.push_back(std::move(entry));
-    return;
-  }
-  // The outermost list holds the top level.
-  const int inner = element.tag == GUMBO_TAG_UL ? depth + 1 : depth;
+std::optional<SitemapEntry> sitemapEntry(const GumboElement& element, int depth) {
+  const GumboAttribute* type = gumbo_get_attribute(&element.attributes, "type");
+  if (type == nullptr || std::string_view(type->value) != "text/sitemap") return std::nullopt;
+  SitemapEntry entry{{}, {}, depth};
   for (unsigned i = 0; i < element.children.length; ++i) {
-    collectSitemap(static_cast<const GumboNode*>(element.children.data[i]), inner, entries);
+    const auto* child = static_cast<const GumboNode*>(element.children.data[i]);
+    if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_PARAM) continue;
+    const GumboAttribute* name = gumbo_get_attribute(&child->v.element.attributes, "name");
+    const GumboAttribute* value = gumbo_get_attribute(&child->v.element.attributes, "value");
+    if (name == nullptr || value == nullptr) continue;
+    const std::string_view key = name->value;
+    if (key == "Name" || key == "name") entry.name = value->value;
+    if (key == "Local" || key == "local") entry.local = value->value;
+  }
+  if (entry.name.empty()) return std::nullopt;
+  return entry;
+}
+
+// In document order, without recursion (see TextCollector::walk).
+void collectSitemap(const GumboNode* root, std::vector<SitemapEntry>& entries) {
+  struct Pending {
+    const GumboNode* node;
+    int depth;
+  };
+  // The outermost list holds the top level.
+  std::vector<Pending> pending{{root, -1}};
+  while (!pending.empty()) {
+    const auto [node, depth] = pending.back();
+    pending.pop_back();
+    if (node->type != GUMBO_NODE_ELEMENT) continue;
+    const GumboElement& element = node->v.element;
+    if (element.tag == GUMBO_TAG_OBJECT) {
+      if (auto entry = sitemapEntry(element, depth)) entries.push_back(std::move(*entry));
+      continue;
+    }
+    const int inner = element.tag == GUMBO_TAG_UL ? depth + 1 : depth;
+    for (unsigned i = element.children.length; i > 0; --i) {
+      pending.push_back({static_cast<const GumboNode*>(element.children.data[i - 1]), inner});
+    }
   }
 }
 
@@ -223,7 +254,7 @@ std::string pageText(std::string_view html, std::size_t width) {
 std::vector<SitemapEntry> sitemapEntries(std::string_view html) {
   const ParsedHtml parsed = parse(html);
   std::vector<SitemapEntry> entries;
-  collectSitemap(parsed->root, -1, entries);
+  collectSitemap(parsed->root, entries);
   return entries;
 }
 

@@ -1,0 +1,58 @@
+#include "cli/standard_input.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/text.h"
+#include "entry/host_error.h"
+
+namespace velmo::cli {
+namespace {
+
+bool inputWasClosed = false;
+
+bool isOpen(int fd) {
+  return fcntl(fd, F_GETFD) != -1 || errno != EBADF;
+}
+
+HostError inputError(const std::string& what) {
+  return HostError(hr::kFail,
+                   utf8ToUtf16("cannot read the script code from standard input: " + what));
+}
+
+}  // namespace
+
+void guardStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (isOpen(fd)) continue;
+    if (fd == STDIN_FILENO) inputWasClosed = true;
+    // open() takes the lowest free number, which is this one.
+    if (open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) std::_Exit(2);
+  }
+}
+
+std::string readStandardInput(std::size_t limit) {
+  if (inputWasClosed) throw inputError("it is closed");
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got == 0) return text;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw inputError(std::strerror(errno));
+    }
+    if (text.size() + static_cast<std::size_t>(got) > limit) {
+      throw HostError(hr::kInvalidArg,
+                      utf8ToUtf16("the script code on standard input is longer than the limit of " +
+                                  std::to_string(limit) + " bytes"));
+    }
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+}  // namespace velmo::cli
