@@ -19,7 +19,7 @@ void placeSelection(standalone::StandaloneHost& host, const PageOptions& options
                  {options.caretBefore, SelectMode::CaretBefore, "--caret-before"},
                  {options.caretAfter, SelectMode::CaretAfter, "--caret-after"}};
   for (const auto& choice : choices) {
-    if (choice.text.empty()) continue;
+    if (choice.text.empty()) continue;  // not given: an empty TEXT is refused while parsing
     if (!host.select(argumentText(choice.text, choice.option), choice.mode)) {
       throw HostError(hr::kInvalidArg, std::u16string(u"the page does not contain the text of ") +
                                            utf8ToUtf16(choice.option));
@@ -42,6 +42,14 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
                                       "Place the caret just before the first occurrence of TEXT");
     auto* after = command.add_option("--caret-after", options.caretAfter,
                                      "Place the caret just after the first occurrence of TEXT");
+    // A given option is never "no option": an empty TEXT would otherwise place nothing silently.
+    const CLI::Validator nonEmpty(
+        [](const std::string& text) {
+          return text.empty() ? std::string("TEXT is empty; it must be a piece of the page")
+                              : std::string();
+        },
+        "");
+    for (auto* option : {select, before, after}) option->check(nonEmpty);
     select->excludes(before)->excludes(after);
     before->excludes(after);
   }

@@ -1,5 +1,6 @@
 #include "favourites/favourites_block.h"
 
+#include "common/script_text.h"
 #include "common/text.h"
 
 namespace velmo {
@@ -12,15 +13,20 @@ std::optional<std::u16string> favouritesCheck(const FavouritesChoices& choices) 
 }
 
 std::u16string favouritesBlock(const FavouritesChoices& c) {
-  const std::u16string url = c.currentPage ? u"location.href" : u"\"http://" + c.otherUrl + u"\"";
-  const std::u16string title = c.pageTitle ? u"document.title" : u"\"" + c.otherTitle + u"\"";
+  // Typed text goes into script string literals, into the markup the script writes and into
+  // the start comment's Preview attribute: each place escapes only what would end it.
+  const std::u16string url =
+      c.currentPage ? u"location.href" : u"\"http://" + jsStringText(c.otherUrl, u'"') + u"\"";
+  const std::u16string title =
+      c.pageTitle ? u"document.title" : u"\"" + jsStringText(c.otherTitle, u'"') + u"\"";
   const std::u16string content =
-      c.image ? u"<img border=\"0\" src=\"" + c.source + u"\" >" : c.source;
-  const std::u16string preview = c.image ? u"<img border ='0' src='" + c.source + u"' >" : c.source;
+      c.image ? u"<img border=\"0\" src=\"" + attributeText(c.source, u'"') + u"\" >" : c.source;
+  const std::u16string preview =
+      c.image ? u"<img border ='0' src='" + attributeText(c.source, u'\'') + u"' >" : c.source;
 
   std::u16string block = joinCrLf({
-      u"<!--webbot bot=\"AddToFavor_VL\" startspan Tag =\"p\" Preview=\"" + preview +
-          u"\" clientside -->",
+      u"<!--webbot bot=\"AddToFavor_VL\" startspan Tag =\"p\" Preview=\"" +
+          commentAttributeText(preview) + u"\" clientside -->",
       u"<SCRIPT LANGUAGE=\"JavaScript\">",
       u"<!-- Begin",
       u"if ((navigator.appName == \"Microsoft Internet Explorer\") && "
@@ -33,12 +39,13 @@ std::u16string favouritesBlock(const FavouritesChoices& c) {
       u"document.write(\"'Add our site to your favorites!'; return true \");",
       u"document.write('\"onMouseOut=\" window.status=');",
       u"document.write(\"' '; return true \");",
-      u"document.write('\">" + content + u"</a>');",
+      u"document.write('\">" + jsStringText(content, u'\'') + u"</a>');",
       u"}",
   });
   if (c.message) {
-    block += u"\r\n" + joinCrLf({u"else {", u"var msg_VL = \"" + c.messageText + u"\";",
-                                 u"document.write(msg_VL);", u"}"});
+    block += u"\r\n" +
+             joinCrLf({u"else {", u"var msg_VL = \"" + jsStringText(c.messageText, u'"') + u"\";",
+                       u"document.write(msg_VL);", u"}"});
   }
   block += u"\r\n" +
            joinCrLf({u"// End -->", u"</script>", u"<!--webbot bot=\"AddToFavor_VL\" endspan -->"});

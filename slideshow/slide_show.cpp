@@ -1,5 +1,6 @@
 #include "slideshow/slide_show.h"
 
+#include "common/script_text.h"
 #include "entry/head_script.h"
 #include "entry/page_access.h"
 
@@ -100,6 +101,22 @@ void appendLines(std::u16string& text, const std::u16string_view (&lines)[N]) {
   for (auto line : lines) appendLines(text, {line});
 }
 
+// A picture's address in the script's string literal. The viewer table writes the address into
+// a double-quoted src attribute, so a '"' in the name is written as in a URL, which the server
+// reads back as the same name.
+std::u16string pictureAddress(std::u16string_view name) {
+  std::u16string address(kSlideFolder);
+  address += u'/';
+  for (const char16_t c : name) {
+    if (c == u'"') {
+      address += u"%22";
+    } else {
+      address += c;
+    }
+  }
+  return jsStringText(address, u'"');
+}
+
 std::u16string decimal(std::size_t n) {
   const std::string digits = std::to_string(n);
   return std::u16string(digits.begin(), digits.end());
@@ -129,8 +146,8 @@ std::u16string slideScript(const std::vector<SlidePicture>& pictures) {
   std::u16string script;
   appendLines(script, kHeadLines);
   for (std::size_t i = 0; i < pictures.size(); ++i) {
-    appendLines(script,
-                {u"photos_VL[" + decimal(i) + u"] = \"slide_img/" + pictures[i].name + u"\""});
+    appendLines(script, {u"photos_VL[" + decimal(i) + u"] = \"" + pictureAddress(pictures[i].name) +
+                         u"\""});
   }
   appendLines(script, kBodyLines);
   return script;

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "standalone/atomic_file.h"
 #include "standalone/html_page.h"
+#include "standalone/markup_place.h"
 #include "standalone/site.h"
 
 namespace velmo::standalone {
@@ -12,6 +13,38 @@ namespace {
 
 [[noreturn]] void noPage() {
   throw HostError(hr::kFail, u"No page is open in the editor");
+}
+
+// Pasted text at a place inside markup would break the markup (or vanish into a comment or a
+// script), so such a place is refused rather than taken.
+void requireOutsideMarkup(std::string_view page, std::size_t begin, std::size_t end,
+                          std::u16string_view source, SelectMode mode) {
+  using Kind = MarkupPlace::Kind;
+  const MarkupPlaces places = markupPlaces(page, begin, end);
+  const std::u16string quoted = u"'" + std::u16string(source) + u"'";
+  std::u16string what;
+  const MarkupPlace* inside = nullptr;
+  switch (mode) {
+    case SelectMode::CaretBefore:
+      what = u"the caret before " + quoted + u" lies";
+      inside = &places.begin;
+      break;
+    case SelectMode::CaretAfter:
+      what = u"the caret after " + quoted + u" lies";
+      inside = &places.end;
+      break;
+    case SelectMode::Select:
+      if (places.begin.kind != Kind::Outside) {
+        what = u"the selection " + quoted + u" starts";
+        inside = &places.begin;
+      } else {
+        what = u"the selection " + quoted + u" ends";
+        inside = &places.end;
+      }
+      break;
+  }
+  if (inside->kind == Kind::Outside) return;
+  throw HostError(hr::kInvalidArg, what + u" inside " + describe(*inside));
 }
 
 class StandalonePageWindow : public PageWindow {
@@ -63,6 +96,8 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   const std::size_t at = page_->source().find(needle);
   if (at == std::string::npos) return false;
   const std::size_t end = at + needle.size();
+  requireOutsideMarkup(page_->source(), mode == SelectMode::CaretAfter ? end : at,
+                       mode == SelectMode::CaretBefore ? at : end, source, mode);
   switch (mode) {
     case SelectMode::Select:
       page_->setSelection(at, end);

@@ -36,7 +36,10 @@ class StandaloneHost : public PageHost {
   bool hasPage() const;
 
   // Places the selection at the first occurrence of `source`, in the page's encoding, in the page
-  // text; false when the page does not contain it (the selection then stays as it was).
+  // text; false when the page does not contain it (the selection then stays as it was). A
+  // HostError when the caret, or either end of the selection, would lie inside markup (a tag, a
+  // comment, a server block, a script's or other raw-text element's text); a selection may span
+  // whole pieces of markup.
   bool select(std::u16string_view source, SelectMode mode);
 
   // Writes the page (to `pageOutput` when given, else to its own file), linked style sheets and

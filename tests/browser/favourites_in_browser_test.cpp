@@ -104,6 +104,19 @@ TEST_F(FavouritesInBrowser, TheTargetedBrowserGetsATextLinkForThisPage) {
   EXPECT_EQ(dom.find("</script>Don't forget"), std::string::npos) << dom;
 }
 
+TEST_F(FavouritesInBrowser, TypedQuotesAndScriptEndsStayText) {
+  const auto page = sitePage(true);
+  const std::string dom =
+      rendered(page, "--text \"Joe's Bakery\" --url example.com/ --title 'Say \"hi\" </script>'");
+  EXPECT_NE(dom.find("</script>" + kAnchorStart + "Joe's Bakery</a>" + kEndComment),
+            std::string::npos)
+      << dom;
+  EXPECT_NE(dom.find("<p id=\"added\">AddFavorite(http://example.com/, Say \"hi\" "
+                     "&lt;/script&gt;)</p>"),
+            std::string::npos)
+      << dom;
+}
+
 TEST_F(FavouritesInBrowser, TheTargetedBrowserGetsTheBrowsedImageForAnotherPage) {
   const auto page = sitePage(true);
   const std::string dom = rendered(page,

@@ -24,14 +24,17 @@ TEST(SlideShowText, ScriptAndTableForTwoPictures) {
   EXPECT_EQ(utf8(slideTable()), golden("slide-table.txt"));
 }
 
-TEST(SlideShowText, NamesGoInUnchangedAndNumberedFromZero) {
+TEST(SlideShowText, NamesGoInAsAddressesAndNumberedFromZero) {
+  // A '"' would end the string and the src attribute the table writes; in an address it is %22.
   const std::vector<SlidePicture> pictures = {
-      {u"a\"b.gif", u""}, {u"a\"b.gif", u""}, {u"x y.jpg", u""}};
+      {u"a\"b.gif", u""}, {u"a\"b.gif", u""}, {u"x y.jpg", u""}, {u"O'Brien\\.jpg", u""}};
   const std::string script = utf8(slideScript(pictures));
-  EXPECT_NE(script.find("\r\nphotos_VL[0] = \"slide_img/a\"b.gif\"\r\n"
-                        "photos_VL[1] = \"slide_img/a\"b.gif\"\r\n"
-                        "photos_VL[2] = \"slide_img/x y.jpg\"\r\nvar linkornot_VL=0\r\n"),
-            std::string::npos);
+  EXPECT_NE(script.find("\r\nphotos_VL[0] = \"slide_img/a%22b.gif\"\r\n"
+                        "photos_VL[1] = \"slide_img/a%22b.gif\"\r\n"
+                        "photos_VL[2] = \"slide_img/x y.jpg\"\r\n"
+                        "photos_VL[3] = \"slide_img/O'Brien\\\\.jpg\"\r\nvar linkornot_VL=0\r\n"),
+            std::string::npos)
+      << script;
 }
 
 TEST(FavouritesText, BlocksForEachCombination) {
@@ -64,6 +67,38 @@ TEST(FavouritesText, SchemeTypedByTheUserIsDoubled) {
   EXPECT_FALSE(favouritesCheck(c));
   EXPECT_NE(favouritesBlock(c).find(u"var url_VL=\"http://http://example.com\";\r\n"),
             std::u16string::npos);
+}
+
+TEST(FavouritesText, TypedTextCannotEndItsStringOrComment) {
+  FavouritesChoices c;
+  c.source = u"Joe's \"best\" -->";
+  c.currentPage = false;
+  c.otherUrl = u"a\\b";
+  c.pageTitle = false;
+  c.otherTitle = u"</script>";
+  c.message = true;
+  c.messageText = u"one\r\ntwo";
+  const std::string block = utf8(favouritesBlock(c));
+  for (const char* line : {
+           "Preview=\"Joe's &quot;best&quot; -&#45;>\" clientside -->\r\n",
+           "\r\nvar url_VL=\"http://a\\\\b\";\r\n",
+           "\r\nvar title_VL=\"<\\/script>\";\r\n",
+           "\r\ndocument.write('\">Joe\\'s \"best\" --></a>');\r\n",
+           "\r\nvar msg_VL = \"one\\r\\ntwo\";\r\n",
+       }) {
+    EXPECT_NE(block.find(line), std::string::npos) << line << "\n" << block;
+  }
+
+  c.image = true;
+  c.source = u"images/it's \"x\".gif";
+  const std::string image = utf8(favouritesBlock(c));
+  EXPECT_NE(image.find("Preview=\"<img border ='0' src='images/it&#39;s &quot;x&quot;.gif' >\""),
+            std::string::npos)
+      << image;
+  EXPECT_NE(image.find("document.write('\"><img border=\"0\" src=\"images/it\\'s "
+                       "&quot;x&quot;.gif\" ></a>');"),
+            std::string::npos)
+      << image;
 }
 
 TEST(FavouritesText, ChecksRunInOrderAndReportTheFirstFailure) {
