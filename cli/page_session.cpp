@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/after_commit.h"
 #include "common/text.h"
 #include "standalone/atomic_file.h"
 
@@ -55,12 +56,15 @@ int runOnPage(const PageOptions& options,
     placeSelection(host, options);
     work(host);
     host.commit(standalone::textToPath(argumentText(options.output, "--output")));
+    runCommittedEffects();
     return kDone;
   } catch (const Refused& refused) {
+    dropHeldEffects();
     host.rollback();
     if (!refused.message.empty()) printError(refused.message);
     return kRefused;
   } catch (const HostError& error) {
+    dropHeldEffects();
     host.rollback();
     printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description());
     return kFailed;
