@@ -35,7 +35,7 @@ std::u16string helpFilePath() {
 }
 
 HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
-    : messages_(std::cout, std::cerr, policy, terminal()),
+    : messages_(policy, terminal()),
       help_(linux_help::ChmHelpViewer::forThisSession(std::cout, std::cerr, helpAsText)),
       environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
                             cursor_, measurer_, presenter_, helpFilePath()}) {

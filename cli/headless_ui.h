@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/held_confirmations.h"
 #include "cli/ini_settings.h"
 #include "forms/scripted_presenter.h"
 #include "forms/ui_environment.h"
@@ -45,7 +46,7 @@ class HeadlessUi {
   void requireConfirmed(const std::u16string& formName) const;
 
  private:
-  ConsoleMessageBoxes messages_;
+  HeldConfirmations messages_;
   ScriptedOpenFileDialog openFile_;
   ScriptedColourChooser colours_;
   IniSettings settings_;

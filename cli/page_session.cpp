@@ -3,6 +3,7 @@
 #include <iostream>
 #include <new>
 
+#include "cli/after_commit.h"
 #include "common/text.h"
 #include "standalone/atomic_file.h"
 
@@ -59,6 +60,7 @@ int runOnPage(const PageOptions& options,
               const std::function<void(standalone::StandaloneHost&)>& work) {
   standalone::StandaloneHost host;
   const auto fail = [&](const std::u16string& what) {
+    dropHeldEffects();
     // The site's staged files go first; the page kept in memory is thrown away with the host,
     // so a revert that runs out of memory itself changes nothing on disk.
     try {
@@ -74,8 +76,10 @@ int runOnPage(const PageOptions& options,
     placeSelection(host, options);
     work(host);
     host.commit(standalone::textToPath(argumentText(options.output, "--output")));
+    runCommittedEffects();
     return kDone;
   } catch (const Refused& refused) {
+    dropHeldEffects();
     host.rollback();
     if (!refused.message.empty()) printError(refused.message);
     return kRefused;

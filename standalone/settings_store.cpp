@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/file_lock.h"
 #include "standalone/ini_text.h"
 
 namespace velmo::standalone {
@@ -31,6 +32,16 @@ std::u16string readSettings(const fs::path& file) {
     throw HostError(hr::kInvalidData, u"The settings file " + inQuotes(file) + u" is not UTF-8");
   }
   return utf8ToUtf16(bytes);
+}
+
+void createFolderOf(const fs::path& file) {
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  if (ec) {
+    throw HostError(hr::kAccessDenied, u"Cannot create the settings folder " +
+                                           inQuotes(file.parent_path()) + u": " +
+                                           pathToText(fs::path(ec.message())));
+  }
 }
 
 }  // namespace
@@ -72,15 +83,24 @@ std::u16string IniSettingsStore::get(std::u16string_view application, std::u16st
 
 void IniSettingsStore::save(std::u16string_view application, std::u16string_view section,
                             std::u16string_view key, std::u16string_view value) {
+  saveAll(application, {{std::u16string(section), std::u16string(key), std::u16string(value)}});
+}
+
+void IniSettingsStore::prepareSave(std::u16string_view application) const {
   const fs::path file = fileOf(application);
-  std::error_code ec;
-  fs::create_directories(file.parent_path(), ec);
-  if (ec) {
-    throw HostError(hr::kAccessDenied, u"Cannot create the settings folder " +
-                                           inQuotes(file.parent_path()) + u": " +
-                                           pathToText(fs::path(ec.message())));
+  createFolderOf(file);
+  readSettings(file);
+}
+
+void IniSettingsStore::saveAll(std::u16string_view application,
+                               const std::vector<Setting>& settings) {
+  const fs::path file = fileOf(application);
+  createFolderOf(file);
+  const FileLock lock(file);
+  std::u16string text = readSettings(file);
+  for (const Setting& setting : settings) {
+    text = withIniValue(text, setting.section, setting.key, setting.value);
   }
-  const std::u16string text = withIniValue(readSettings(file), section, key, value);
   writeFileAtomically(file, utf16ToUtf8(text));
 }
 

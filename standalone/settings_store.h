@@ -2,10 +2,15 @@
 // The per-user settings store of the stand-alone host: one INI file per application,
 // <config>/velmo/<application>.ini, replaced atomically on every save. Sections and keys compare
 // ignoring ASCII case, as in the Windows store; values come back exactly as saved.
+//
+// A save reads the file, changes it and writes it back while holding the lock beside it
+// (<application>.ini.lock, see file_lock.h), so that programs saving at the same time never lose
+// each other's keys; the file is only ever read whole and replaced whole.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmo::standalone {
 
@@ -25,6 +30,20 @@ class IniSettingsStore {
   // Stores the text, replacing what was there. HostError when the file cannot be written.
   void save(std::u16string_view application, std::u16string_view section, std::u16string_view key,
             std::u16string_view value);
+
+  struct Setting {
+    std::u16string section;
+    std::u16string key;
+    std::u16string value;
+  };
+  // Stores all the texts in one write, so that a reader sees all of them or none.
+  void saveAll(std::u16string_view application, const std::vector<Setting>& settings);
+
+  const std::filesystem::path& configDir() const { return configDir_; }
+
+  // What saveAll() would fail on before it writes: the settings folder is created and the
+  // file read. Lets a caller that holds its saves back refuse them early.
+  void prepareSave(std::u16string_view application) const;
 
   // Where the application's settings live; HostError for a name that is not a plain file name.
   std::filesystem::path fileOf(std::u16string_view application) const;

@@ -7,7 +7,8 @@
 // into hidden staging files beside their targets (so an unreadable source fails at the import
 // that names it, and commit is a rename) and are listed as if they were in place. Folders are
 // created at once, since imports into them need them; rollback removes them again when they
-// hold nothing else.
+// hold nothing else. Only GIF and JPEG files are imported (see picture_file.h), each under the
+// permission bits cp would give it (see staged_import.h).
 //
 // File::url() is "file:///" followed by the file's absolute disk path with "/" separators and
 // nothing escaped: "file:///C:/site/images/a.gif" on Windows, "file:////home/u/site/images/a.gif"

@@ -1,34 +1,17 @@
 #include "standalone/site_state.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <random>
 #include <system_error>
 
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/picture_file.h"
+#include "standalone/staged_import.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Staging files start with this and are never listed.
-constexpr std::u16string_view kStagingPrefix = u".velmo-stage-";
-
-bool isStagingName(const fs::path& name) {
-  return pathToText(name).starts_with(kStagingPrefix);
-}
-
-fs::path stagingPathFor(const fs::path& target) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  char tag[24];
-  std::snprintf(tag, sizeof tag, "%016llx-", static_cast<unsigned long long>(rng()));
-  fs::path name = textToPath(kStagingPrefix);
-  name += tag;
-  name += target.filename();
-  return target.parent_path() / name;
-}
 
 std::u16string messageOf(const std::error_code& ec) {
   return pathToText(fs::path(ec.message()));
@@ -139,6 +122,15 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
   if (name.empty() || name == "." || name == ".." || isStagingName(name)) {
     throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) + u": not a file name");
   }
+#ifndef _WIN32
+  // A browser reads a backslash in an address as a folder separator, so the page could never
+  // refer to the copy by the name it has here.
+  if (name.native().find('\\') != std::string::npos) {
+    throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) +
+                                         u": a picture name with a backslash cannot be used in "
+                                         u"a web page address; rename the file");
+  }
+#endif
   const fs::path target = folder / name;
   std::error_code ec;
   if (fs::is_directory(target, ec)) {
@@ -150,13 +142,20 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
                                          u" already exists in " + describe(folder));
   }
   const std::string content = readFile(source);
-  const auto known = staged_.find(target);
-  const fs::path staging = known != staged_.end() ? known->second : stagingPathFor(target);
+  if (!isGifOrJpeg(content)) {
+    throw HostError(hr::kInvalidData,
+                    u"Cannot import " + inQuotes(diskPath) + u": it is not a GIF or JPEG picture");
+  }
+  if (swept_.insert(folder).second) removeStaleStagingFiles(folder);
+  fs::path staging;
   try {
-    writeFileAtomically(staging, content);
+    staging = writeStagingFile(folder, content, source, target);
   } catch (const HostError& e) {
     throw HostError(e.hresult(), u"Cannot import " + inQuotes(diskPath) + u" into " +
                                      describe(folder) + u": " + e.description());
+  }
+  if (const auto known = staged_.find(target); known != staged_.end()) {
+    removeStagingFile(known->second);
   }
   staged_[target] = staging;
   return target;
@@ -166,6 +165,7 @@ void SiteState::commit() {
   while (!staged_.empty()) {
     const auto first = staged_.begin();
     moveFileReplacing(first->second, first->first);
+    forgetStagingFile(first->second);
     staged_.erase(first);
   }
   created_.clear();
@@ -173,7 +173,7 @@ void SiteState::commit() {
 
 void SiteState::rollback() noexcept {
   std::error_code ec;
-  for (const auto& [target, staging] : staged_) fs::remove(staging, ec);
+  for (const auto& [target, staging] : staged_) removeStagingFile(staging);
   staged_.clear();
   // Newest first, so that a folder created inside another goes before it; fs::remove leaves a
   // folder that is not empty.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,9 @@ class SiteState {
 
   // Creates the folder; returns its path.
   std::filesystem::path addFolder(const std::filesystem::path& parent, std::u16string_view name);
-  // Stages a copy of the disk file under its own name; returns the path it will have.
+  // Stages a copy of the disk file under its own name; returns the path it will have. Only a GIF
+  // or JPEG file is taken (see picture_file.h); the copy gets the source's permission bits under
+  // the umask (see staged_import.h).
   std::filesystem::path importFile(const std::filesystem::path& folder,
                                    std::u16string_view diskPath, bool overwrite);
 
@@ -45,6 +48,7 @@ class SiteState {
   std::filesystem::path root_;
   std::map<std::filesystem::path, std::filesystem::path> staged_;  // target -> staging file
   std::vector<std::filesystem::path> created_;                     // in creation order
+  std::set<std::filesystem::path> swept_;  // folders cleared of stale staging files
 };
 
 }  // namespace velmo::standalone

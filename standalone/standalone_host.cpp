@@ -1,7 +1,10 @@
 #include "standalone/standalone_host.h"
 
+#include <cerrno>
+
 #include "common/text.h"
 #include "standalone/atomic_file.h"
+#include "standalone/file_error.h"
 #include "standalone/html_page.h"
 #include "standalone/markup_place.h"
 #include "standalone/site.h"
@@ -55,6 +58,14 @@ class StandalonePageWindow : public PageWindow {
  private:
   HtmlPage& page_;
 };
+
+// Looked at before any site file moves, so that a page bound for a folder that is not there
+// fails with the site as it was.
+void requireFolderOf(const fs::path& page) {
+  const fs::path folder = page.parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !fs::is_directory(folder, ec)) failOnFile(ENOENT, u"Cannot write", page);
+}
 
 }  // namespace
 
@@ -116,6 +127,7 @@ void StandaloneHost::commit(const fs::path& pageOutput) {
   if (!page_) noPage();
   // Nothing is written when the page cannot be: another program replaced it meanwhile.
   if (pageOutput.empty() || pageOutput == pagePath_) page_->checkFileUnchanged();
+  requireFolderOf(pageOutput.empty() ? pagePath_ : pageOutput);
   // Site files first: a page that refers to pictures is never written before the pictures.
   site_->commit();
   page_->save(pageOutput.empty() ? pagePath_ : pageOutput);

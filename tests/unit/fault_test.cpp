@@ -166,8 +166,8 @@ TEST_F(PageChangedMeanwhile, RemovedPageIsNotWrittenAgain) {
 }
 
 TEST_F(PageChangedMeanwhile, SiteFilesStayAsTheyWereToo) {
-  const auto a = dir_.write("disk/a.gif", "A");
-  const auto b = dir_.write("disk/b.gif", "B");
+  const auto a = dir_.write("disk/a.gif", "GIF89aA");
+  const auto b = dir_.write("disk/b.gif", "GIF89aB");
   makeSlideShow(host_,
                 {{u"a.gif", standalone::pathToText(a)}, {u"b.gif", standalone::pathToText(b)}});
   replacePage(kPage);
@@ -256,7 +256,7 @@ TEST_P(SlideShowPicture, CannotBeReadAndNothingChanges) {
   TempDir dir;
   const fs::path page = dir.write("site/index.html", kPage);
   dir.write("site/images/logo.gif", "L");
-  const fs::path good = dir.write("disk/good.gif", "G");
+  const fs::path good = dir.write("disk/good.gif", "GIF89aG");
   const fs::path bad = GetParam().make(dir);
   const auto before = namesIn(dir / "site");
 
@@ -296,7 +296,7 @@ const UnreadablePicture kUnreadable[] = {
 TEST_P(SlideShowPicture, VelmoSlideExitsWithTwoAndChangesNothing) {
   TempDir dir;
   const fs::path page = dir.write("site/index.html", kPage);
-  const fs::path good = dir.write("disk/good.gif", "G");
+  const fs::path good = dir.write("disk/good.gif", "GIF89aG");
   const fs::path bad = GetParam().make(dir);
   const auto before = namesIn(dir / "site");
   const auto run = runVelmo("slide " + shellQuote(page.string()) + " " + shellQuote(good.string()) +

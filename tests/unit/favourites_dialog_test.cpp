@@ -283,10 +283,10 @@ class FavouritesBrowse : public testing::PageFixture {
 };
 
 TEST_F(FavouritesBrowse, ANewPictureIsImportedIntoTheImagesFolder) {
-  EXPECT_EQ(browse(picture("hills.gif", "hills")), u"images/hills.gif");
+  EXPECT_EQ(browse(picture("hills.gif", "GIF89a hills")), u"images/hills.gif");
   EXPECT_EQ(ui_.openFile.lastFilter(), u"GIF pictures |*.gif|JPEG pictures |*.jpg");
   EXPECT_TRUE(ui_.messages.shown.empty());
-  EXPECT_EQ(siteFile("images/hills.gif"), "hills");
+  EXPECT_EQ(siteFile("images/hills.gif"), "GIF89a hills");
 }
 
 TEST_F(FavouritesBrowse, ThePictureInTheWebItselfIsUsedWithoutAQuestion) {
@@ -296,7 +296,7 @@ TEST_F(FavouritesBrowse, ThePictureInTheWebItselfIsUsedWithoutAQuestion) {
 }
 
 TEST_F(FavouritesBrowse, AnotherPictureOfTheSameNameAsksAndNeverReplacesTheWebs) {
-  const auto other = picture("logo.gif", "another logo");
+  const auto other = picture("logo.gif", "GIF89a another logo");
   const std::string question =
       "The image logo.gif already exist in the image folder, click YES to use it, click NO to "
       "Cancel";
@@ -316,9 +316,9 @@ TEST_F(FavouritesBrowse, AnotherPictureOfTheSameNameAsksAndNeverReplacesTheWebs)
 }
 
 TEST_F(FavouritesBrowse, ANameDifferingOnlyInCaseIsANewPicture) {
-  EXPECT_EQ(browse(picture("Logo.GIF", "capital")), u"images/Logo.GIF");
+  EXPECT_EQ(browse(picture("Logo.GIF", "GIF89a capital")), u"images/Logo.GIF");
   EXPECT_TRUE(ui_.messages.shown.empty());
-  EXPECT_EQ(siteFile("images/Logo.GIF"), "capital");
+  EXPECT_EQ(siteFile("images/Logo.GIF"), "GIF89a capital");
   EXPECT_EQ(siteFile("images/logo.gif"), "the web's logo");
 }
 
@@ -339,7 +339,7 @@ TEST_F(FavouritesBrowse, HostFailuresAreShownAndLeaveTheSourceAsItWas) {
   // The images folder is never created.
   std::filesystem::remove_all(dir_ / "site/images");
   ui_.messages.shown.clear();
-  EXPECT_EQ(browse(picture("hills.gif", "hills"), {UserAction::type(u"txtType", u"kept")}),
+  EXPECT_EQ(browse(picture("hills.gif", "GIF89a hills"), {UserAction::type(u"txtType", u"kept")}),
             u"kept");
   ASSERT_EQ(ui_.messages.shown.size(), 1u);
   EXPECT_NE(ui_.messages.shown[0].text.find(u"images"), std::u16string::npos);

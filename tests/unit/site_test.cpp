@@ -32,8 +32,8 @@ class SiteTest : public ::testing::Test {
     write(site_ / "index.htm", "<html></html>");
     write(site_ / "images" / "a.gif", "old a");
     write(site_ / "images" / "keep.gif", "keep");
-    write(outside_ / "a.gif", "new a");
-    write(outside_ / "b.gif", "new b");
+    write(outside_ / "a.gif", "GIF89a new a");
+    write(outside_ / "b.gif", "GIF89a new b");
   }
   void TearDown() override { fs::remove_all(base_); }
 
@@ -173,7 +173,7 @@ TEST_F(SiteTest, StagedImportsAreListedButNotInPlaceBeforeCommit) {
 
   site.commit();
   EXPECT_FALSE(site.changed());
-  EXPECT_EQ(readFile(site_ / "images" / "b.gif"), "new b");
+  EXPECT_EQ(readFile(site_ / "images" / "b.gif"), "GIF89a new b");
 }
 
 TEST_F(SiteTest, ImportWithoutOverwriteRefusesATakenName) {
@@ -199,7 +199,7 @@ TEST_F(SiteTest, CommitReplacesAtomicallyAndKeepsOtherFiles) {
   site.commit();
 
   Snapshot expected = {{"images", "/"},
-                       {"images/a.gif", "new a"},
+                       {"images/a.gif", "GIF89a new a"},
                        {"images/keep.gif", "keep"},
                        {"index.htm", "<html></html>"}};
   EXPECT_EQ(snapshot(), expected);
@@ -209,13 +209,13 @@ TEST_F(SiteTest, CommitReplacesAtomicallyAndKeepsOtherFiles) {
 
 TEST_F(SiteTest, TheLastImportOfANameWins) {
   fs::create_directory(outside_ / "other");
-  write(outside_ / "other" / "a.gif", "other a");
+  write(outside_ / "other" / "a.gif", "GIF89a other a");
   Site site(site_);
   images(site)->files()->add(outside("a.gif"), true);
   images(site)->files()->add(pathToText(outside_ / "other" / "a.gif"), true);
   EXPECT_EQ(fileNames(*images(site)), (std::vector<std::u16string>{u"a.gif", u"keep.gif"}));
   site.commit();
-  EXPECT_EQ(readFile(site_ / "images" / "a.gif"), "other a");
+  EXPECT_EQ(readFile(site_ / "images" / "a.gif"), "GIF89a other a");
   EXPECT_EQ(snapshot().size(), 4u);  // no staging file left behind
 }
 
@@ -283,7 +283,7 @@ TEST_F(SiteTest, UrlIsFileSchemeOverTheAbsoluteDiskPath) {
   const std::u16string staged = url(images(site)->files()->add(outside("b.gif"), false));
   EXPECT_EQ(textToPath(staged), site_ / "images" / "b.gif");
 
-  write(outside_ / "\xc3\xbc.gif", "u");  // a name beyond ASCII
+  write(outside_ / "\xc3\xbc.gif", "GIF89a u");  // a name beyond ASCII
   images(site)->files()->add(pathToText(outside_) + u"/\u00fc.gif", false);
   const std::u16string unicode = url(images(site)->files()->item(u"\u00fc.gif"));
   EXPECT_TRUE(unicode.ends_with(u"/images/\u00fc.gif"));

@@ -34,7 +34,7 @@ class SlideDialog : public testing::PageFixture {
     return UserAction::click(u"cmdBrowse");
   }
   // A picture file on disk, added through the file dialog.
-  UserAction addFile(const std::string& name, const std::string& bytes = "picture") {
+  UserAction addFile(const std::string& name, const std::string& bytes = "GIF89a picture") {
     return add(dir_.write("disk/" + name, bytes).string());
   }
   static UserAction select(int index) { return UserAction::select(u"lstPic", index); }
@@ -65,7 +65,8 @@ class SlideDialog : public testing::PageFixture {
 };
 
 TEST_F(SlideDialog, DoItImportsThePicturesWritesTheScriptPastesTheTableAndCloses) {
-  slide({addFile("a/sunrise.jpg", "S"), addFile("b/harbour.jpg", "H"), click(u"cmdDoit")});
+  slide({addFile("a/sunrise.jpg", "GIF89aS"), addFile("b/harbour.jpg", "GIF89aH"),
+         click(u"cmdDoit")});
   EXPECT_TRUE(report().closedByForm);
   EXPECT_FALSE(report().failure.has_value());
   EXPECT_TRUE(ui_.messages.shown.empty());
@@ -73,8 +74,8 @@ TEST_F(SlideDialog, DoItImportsThePicturesWritesTheScriptPastesTheTableAndCloses
   EXPECT_EQ(committed(), "<html><head><title>t</title>" + testing::golden("slide-script-two.txt") +
                              "</head><body><p>x</p>" + testing::golden("slide-table.txt") +
                              "</body></html>");
-  EXPECT_EQ(readBytes(dir_ / "site/slide_img/sunrise.jpg"), "S");
-  EXPECT_EQ(readBytes(dir_ / "site/slide_img/harbour.jpg"), "H");
+  EXPECT_EQ(readBytes(dir_ / "site/slide_img/sunrise.jpg"), "GIF89aS");
+  EXPECT_EQ(readBytes(dir_ / "site/slide_img/harbour.jpg"), "GIF89aH");
 }
 
 TEST_F(SlideDialog, FewerThanTwoPicturesIsRefusedAndTheDialogKeepsItsList) {
@@ -200,7 +201,8 @@ TEST_F(SlideDialog, TheSeventySecondPictureIsRefusedAndTheListStaysAsItWas) {
 
 TEST_F(SlideDialog, AFailingImportStopsTheRunKeepsTheDialogOpenAndTellsTheUser) {
   const std::string missing = (dir_ / "disk/missing.gif").string();
-  slide({addFile("one.gif", "1"), add(missing), addFile("three.gif", "3"), click(u"cmdDoit")});
+  slide({addFile("one.gif", "GIF89a1"), add(missing), addFile("three.gif", "GIF89a3"),
+         click(u"cmdDoit")});
   ASSERT_EQ(ui_.messages.shown.size(), 1u);
   const MessageRequest& shown = ui_.messages.shown[0];
   EXPECT_NE(utf16ToUtf8(shown.text).find(missing), std::string::npos) << utf16ToUtf8(shown.text);
@@ -210,7 +212,7 @@ TEST_F(SlideDialog, AFailingImportStopsTheRunKeepsTheDialogOpenAndTellsTheUser) 
   EXPECT_EQ(text(), kPage) << "no script and no table before every picture is in";
   // The run stopped at the failing picture: the one before it is in, the one after is not.
   host_.commit();
-  EXPECT_EQ(readBytes(dir_ / "site/slide_img/one.gif"), "1");
+  EXPECT_EQ(readBytes(dir_ / "site/slide_img/one.gif"), "GIF89a1");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "site/slide_img/three.gif"));
 }
 

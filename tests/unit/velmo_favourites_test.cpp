@@ -62,11 +62,11 @@ TEST_F(VelmoFavourites, PastesTheGoldenBlocks) {
 }
 
 TEST_F(VelmoFavourites, ImageBrowsesIntoTheImagesFolder) {
-  dir_.write("pictures/hills.gif", "hills");
+  dir_.write("pictures/hills.gif", "GIF89a hills");
   auto run = favourites("--image pictures/hills.gif --caret-after '<p>Hello</p>'");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out + run.err, "");
-  EXPECT_EQ(readBytes(dir_ / "site/images/hills.gif"), "hills");
+  EXPECT_EQ(readBytes(dir_ / "site/images/hills.gif"), "GIF89a hills");
   EXPECT_NE(page().find("<p>Hello</p><!--webbot bot=\"AddToFavor_VL\" startspan Tag =\"p\" "
                         "Preview=\"<img border ='0' src='images/hills.gif' >\" clientside -->"),
             std::string::npos)
@@ -82,7 +82,7 @@ TEST_F(VelmoFavourites, ImageBrowsesIntoTheImagesFolder) {
 }
 
 TEST_F(VelmoFavourites, AnotherPictureOfTheSameNameIsUsedOnlyOnYes) {
-  dir_.write("pictures/logo.gif", "another logo");
+  dir_.write("pictures/logo.gif", "GIF89a another logo");
   for (const char* answer : {"--no", ""}) {
     SCOPED_TRACE(answer);
     auto run = favourites("--image pictures/logo.gif " + std::string(answer));
@@ -126,7 +126,7 @@ TEST_F(VelmoFavourites, OnlyAnExistingFileCanBePicked) {
 
 TEST_F(VelmoFavourites, WithoutAnImagesFolderBrowseFailsAndNothingChanges) {
   std::filesystem::remove_all(dir_ / "site/images");
-  dir_.write("pictures/hills.gif", "hills");
+  dir_.write("pictures/hills.gif", "GIF89a hills");
   auto run = favourites("--image pictures/hills.gif");
   EXPECT_EQ(run.status, 2);
   // The dialog shows the error, then velmo closes it: no check runs after the failure.
