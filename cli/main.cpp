@@ -27,10 +27,14 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
-    return status == 0 ? velmo::cli::kDone : velmo::cli::kFailed;
+    const bool printed = velmo::cli::finishStandardOutput();
+    return status == 0 && printed ? velmo::cli::kDone : velmo::cli::kFailed;
   } catch (const velmo::HostError& error) {
     velmo::cli::printError(u"velmo: " + error.description());
+    velmo::cli::finishStandardOutput();
     return velmo::cli::kFailed;
   }
+  // An answer that never arrived is a failure, whatever the command decided.
+  if (!velmo::cli::finishStandardOutput()) return velmo::cli::kFailed;
   return exitStatus;
 }

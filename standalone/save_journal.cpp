@@ -16,6 +16,7 @@
 #include "standalone/atomic_file.h"
 #include "standalone/file_error.h"
 #include "standalone/posix_file.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -91,6 +92,7 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
   const fs::path journal = journalPathFor(file);
   const fs::path part = partPathFor(journal);
   UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (out) registerTemporary(part);
   if (!out) {
     const int err = errno;
     if (err == EEXIST) {
@@ -123,10 +125,10 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
   if (!err && ::fsync(out.get()) != 0) err = errno;
   if (const int closed = out.close(); !err) err = closed;
   if (!err && ::rename(part.c_str(), journal.c_str()) != 0) err = errno;
-  if (err) {
-    ::unlink(part.c_str());
-    failOnFile(err, u"Cannot write", shownAs);
-  }
+  if (err) ::unlink(part.c_str());
+  // The whole journal stays through a signal: the next read finishes the save from it.
+  forgetTemporary(part);
+  if (err) failOnFile(err, u"Cannot write", shownAs);
   syncFolderOf(journal);
 }
 
@@ -204,7 +206,8 @@ void writeJournal(const fs::path& file, std::string_view content) {
   makeJournal(file, st, content, file);
 }
 
-void saveInPlace(const fs::path& file, std::string_view content, const fs::path& shownAs) {
+void saveInPlace(const fs::path& file, std::string_view content, const fs::path& shownAs,
+                 const std::function<void()>& beforeWriting) {
   finishInterruptedSave(file);
   UniqueFd out(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
   if (!out) failOnFile(errno, u"Cannot write", shownAs);
@@ -215,6 +218,14 @@ void saveInPlace(const fs::path& file, std::string_view content, const fs::path&
   }
   makeJournal(file, st, content, shownAs);
   const fs::path journal = journalPathFor(file);
+  if (beforeWriting) {
+    try {
+      beforeWriting();
+    } catch (...) {
+      ::unlink(journal.c_str());
+      throw;
+    }
+  }
   if (const int err = rewrite(out.get(), content)) {
     throw HostError(hresultOfErrno(err), u"Cannot write " + quoted(shownAs) + u": " + reason(err) +
                                              u"; its new text is kept in " + quoted(journal) +

@@ -7,6 +7,8 @@
 
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/file_undo.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -155,14 +157,17 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
     throw HostError(e.hresult(), u"Cannot import " + inQuotes(diskPath) + u" into " +
                                      describe(folder) + u": " + e.description());
   }
+  registerTemporary(staging);
   staged_[target] = staging;
   return target;
 }
 
-void SiteState::commit() {
+void SiteState::commit(FileUndo* undo) {
   while (!staged_.empty()) {
     const auto first = staged_.begin();
+    if (undo) undo->remember(first->first);
     moveFileReplacing(first->second, first->first);
+    forgetTemporary(first->second);
     staged_.erase(first);
   }
   created_.clear();
@@ -170,7 +175,10 @@ void SiteState::commit() {
 
 void SiteState::rollback() noexcept {
   std::error_code ec;
-  for (const auto& [target, staging] : staged_) fs::remove(staging, ec);
+  for (const auto& [target, staging] : staged_) {
+    fs::remove(staging, ec);
+    forgetTemporary(staging);
+  }
   staged_.clear();
   // Newest first, so that a folder created inside another goes before it; fs::remove leaves a
   // folder that is not empty.

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "standalone/atomic_file.h"
+#include "standalone/file_undo.h"
 #include "standalone/html_page.h"
 #include "standalone/site.h"
 
@@ -77,13 +78,23 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   return true;
 }
 
-void StandaloneHost::commit(const fs::path& pageOutput) {
+void StandaloneHost::commit(const fs::path& pageOutput, bool writeReadOnly) {
   if (!page_) noPage();
-  // Nothing is written when the page cannot be: another program replaced it meanwhile.
-  if (pageOutput.empty() || pageOutput == pagePath_) page_->checkFileUnchanged();
-  // Site files first: a page that refers to pictures is never written before the pictures.
-  site_->commit();
-  page_->save(pageOutput.empty() ? pagePath_ : pageOutput);
+  // One order for page and site: every check first; the imported files move into place only
+  // once the page write is as good as done (new page durable, page found unchanged), and before
+  // the page takes its name, so that a page never refers to pictures not yet there. Should the
+  // page still fail, the site files get their earlier content back.
+  FileUndo siteBefore;
+  PageSaveOptions options;
+  options.writeReadOnly = writeReadOnly;
+  options.alongside = [&] { site_->commit(&siteBefore); };
+  try {
+    page_->save(pageOutput.empty() ? pagePath_ : pageOutput, options);
+  } catch (...) {
+    siteBefore.restore();
+    throw;
+  }
+  siteBefore.forget();
 }
 
 void StandaloneHost::rollback() {

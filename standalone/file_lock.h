@@ -1,0 +1,44 @@
+#pragma once
+// An exclusive advisory lock on the file a path leads to, held for a whole read-change-write, so
+// that two velmo runs on one page take turns and neither loses the other's edit.
+//
+// flock(2) rather than fcntl locks: a flock lock belongs to the open file, so closing some other
+// descriptor of the same file in this process (a read, a check) does not drop it, and it needs
+// no write access (a read-only page can still be locked while it is refused). Since a save
+// replaces the file by rename, a lock on the old file would not stop the next run: after
+// locking, the name is checked to still lead to the locked file, and the lock is taken again on
+// the new file when it does not. Locks are advisory: programs that do not take them are not
+// held back (the check at the rename is what guards against them).
+
+#include <filesystem>
+
+namespace velmo::standalone {
+
+class FileLock {
+ public:
+  FileLock() = default;
+  // Waits for the lock on the regular file `path` leads to. Holds nothing when there is no such
+  // file or the file system has no locks (the read that follows reports a missing file).
+  static FileLock acquire(const std::filesystem::path& path);
+  // The same, waiting at most `seconds`: for a second file locked while one is held, where two
+  // runs taking the same two files in opposite order would otherwise wait for each other for
+  // ever. HostError naming the file when the time is up.
+  static FileLock acquireWithin(const std::filesystem::path& path, int seconds);
+  // Takes over `fd`, an open descriptor of a file that nobody else can have locked yet (a new
+  // file about to be renamed into place), and locks it.
+  static FileLock adopt(int fd);
+
+  ~FileLock();
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  explicit FileLock(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace velmo::standalone
