@@ -8,9 +8,12 @@
 // replaces the file by rename, a lock on the old file would not stop the next run: after
 // locking, the name is checked to still lead to the locked file, and the lock is taken again on
 // the new file when it does not. Locks are advisory: programs that do not take them are not
-// held back (the check at the rename is what guards against them).
+// held back (the check at the rename is what guards against them). Within one process a file
+// already locked is shared, not waited for: two pages open on one file in one program (an editor
+// that opens the next page before closing the last) must not wait for themselves.
 
 #include <filesystem>
+#include <memory>
 
 namespace velmo::standalone {
 
@@ -28,17 +31,12 @@ class FileLock {
   // file about to be renamed into place), and locks it.
   static FileLock adopt(int fd);
 
-  ~FileLock();
-  FileLock(FileLock&& other) noexcept;
-  FileLock& operator=(FileLock&& other) noexcept;
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
+  bool held() const { return held_ != nullptr; }
 
-  bool held() const { return fd_ >= 0; }
+  struct Held;
 
  private:
-  explicit FileLock(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  std::shared_ptr<Held> held_;
 };
 
 }  // namespace velmo::standalone

@@ -12,7 +12,8 @@
 
 namespace velmo::standalone {
 
-// `.NAME.velmo-journal` in the folder of `file`.
+// `.NAME.velmo-journal` in the folder of `file`; for a name too long for that,
+// `.velmo-<hash of NAME>.velmo-journal`.
 std::filesystem::path journalPathFor(const std::filesystem::path& file);
 
 // Writes `content` over the file itself (`file` is no link), so that every name of it sees the

@@ -281,6 +281,12 @@ TEST(Output, APageWithTheLongestNameCanBeSaved) {
   const auto run = runVelmo("script-head " + q(page) + " x=1");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(readBytes(page).find("x=1"), std::string::npos);
+  // With a second name it is written in place through a journal, whose name must fit too.
+  fs::create_hard_link(page, dir / "second.html");
+  const auto linked = runVelmo("script-head " + q(page) + " y=1");
+  EXPECT_EQ(linked.status, 0) << linked.err;
+  EXPECT_NE(readBytes(dir / "second.html").find("y=1"), std::string::npos);
+  EXPECT_TRUE(leftovers(dir.path()).empty());
 }
 
 // ---- Read-only pages -----------------------------------------------------------------------
