@@ -98,8 +98,15 @@ std::u16string argumentText(const std::string& value, const char* what) {
   return utf8ToUtf16(value);
 }
 
+namespace {
+// Why standard output first failed, kept for the message at the end: by then errno says nothing.
+int firstOutputError = 0;
+}  // namespace
+
 void printLine(std::u16string_view text) {
+  errno = 0;
   std::cout << utf16ToUtf8(text) << '\n' << std::flush;
+  if (!std::cout && firstOutputError == 0) firstOutputError = errno ? errno : EIO;
 }
 
 void printError(std::u16string_view text) {
@@ -112,7 +119,7 @@ bool finishStandardOutput() {
   const bool streamOk = static_cast<bool>(std::cout);
   const int streamErrno = errno;
   if (std::fflush(stdout) == 0 && !std::ferror(stdout) && streamOk) return true;
-  const int err = errno ? errno : streamErrno;
+  const int err = firstOutputError ? firstOutputError : errno ? errno : streamErrno;
   std::cerr << "velmo: cannot write to standard output"
             << (err ? std::string(": ") + std::strerror(err) : std::string()) << '\n'
             << std::flush;
