@@ -55,8 +55,11 @@ int main(int argc, char** argv) {
       app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
       const int status = app.exit(error);
-      return status == 0 ? velmo::cli::kDone : velmo::cli::kFailed;
+      const bool printed = velmo::cli::finishStandardOutput();
+      return status == 0 && printed ? velmo::cli::kDone : velmo::cli::kFailed;
     }
+    // An answer that never arrived is a failure, whatever the command decided.
+    if (!velmo::cli::finishStandardOutput()) return velmo::cli::kFailed;
     return exitStatus;
   } catch (const velmo::HostError& error) {
     velmo::cli::printError(u"velmo: " + error.description());
@@ -65,5 +68,6 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     velmo::cli::printError(u"velmo: " + velmo::utf8ToUtf16(error.what()));
   }
+  velmo::cli::finishStandardOutput();
   return velmo::cli::kFailed;
 }

@@ -1,11 +1,15 @@
 #include "cli/page_session.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 
 #include "cli/after_commit.h"
 #include "common/text.h"
 #include "standalone/atomic_file.h"
+#include "standalone/write_target.h"
 
 namespace velmo::cli {
 namespace {
@@ -34,8 +38,22 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
   command.add_option("PAGE", options.page, "The HTML page to change")->required();
   command.add_option("--site", options.site,
                      "The site folder open with the page (default: the page's folder)");
-  command.add_option("--output", options.output,
-                     "Write the changed page to this file and leave PAGE as it is");
+  command
+      .add_option("--output", options.output,
+                  "Write the changed page to this file and leave PAGE as it is; '-' (or "
+                  "/dev/stdout) writes it to standard output, and a pipe or device is written "
+                  "into, not replaced")
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            return value.empty() ? std::string(
+                                       "empty (is a variable unset?); give a "
+                                       "file name, or '-' for standard output")
+                                 : std::string();
+          },
+          "FILE"));
+  command.add_flag("--write-read-only", options.writeReadOnly,
+                   "Write PAGE (or a linked style sheet) even when it is write-protected; it "
+                   "stays write-protected. Without it such a file is refused");
   if (withSelection) {
     auto* select =
         command.add_option("--select", options.select, "Select the first occurrence of TEXT");
@@ -75,7 +93,8 @@ int runOnPage(const PageOptions& options,
                   standalone::textToPath(argumentText(options.site, "--site")));
     placeSelection(host, options);
     work(host);
-    host.commit(standalone::textToPath(argumentText(options.output, "--output")));
+    const std::string& output = options.output == "-" ? "/dev/stdout" : options.output;
+    host.commit(standalone::textToPath(argumentText(output, "--output")), options.writeReadOnly);
     runCommittedEffects();
     return kDone;
   } catch (const Refused& refused) {
@@ -83,6 +102,11 @@ int runOnPage(const PageOptions& options,
     host.rollback();
     if (!refused.message.empty()) printError(refused.message);
     return kRefused;
+  } catch (const standalone::ReadOnlyFile& error) {
+    host.rollback();
+    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description() +
+               u" (--write-read-only writes it anyway)");
+    return kFailed;
   } catch (const HostError& error) {
     return fail(error.description());
   } catch (const std::bad_alloc&) {
@@ -99,12 +123,32 @@ std::u16string argumentText(const std::string& value, const char* what) {
   return utf8ToUtf16(value);
 }
 
+namespace {
+// Why standard output first failed, kept for the message at the end: by then errno says nothing.
+int firstOutputError = 0;
+}  // namespace
+
 void printLine(std::u16string_view text) {
+  errno = 0;
   std::cout << utf16ToUtf8(text) << '\n' << std::flush;
+  if (!std::cout && firstOutputError == 0) firstOutputError = errno ? errno : EIO;
 }
 
 void printError(std::u16string_view text) {
   std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
+}
+
+bool finishStandardOutput() {
+  errno = 0;
+  std::cout.flush();
+  const bool streamOk = static_cast<bool>(std::cout);
+  const int streamErrno = errno;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout) && streamOk) return true;
+  const int err = firstOutputError ? firstOutputError : errno ? errno : streamErrno;
+  std::cerr << "velmo: cannot write to standard output"
+            << (err ? std::string(": ") + std::strerror(err) : std::string()) << '\n'
+            << std::flush;
+  return false;
 }
 
 }  // namespace velmo::cli

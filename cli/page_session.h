@@ -30,9 +30,11 @@ struct PageOptions {
   std::string caretBefore;
   std::string caretAfter;
   std::string output;
+  bool writeReadOnly = false;
 };
 
-// Adds PAGE (positional), --site, --output and, when the command pastes, the selection options.
+// Adds PAGE (positional), --site, --output, --write-read-only and, when the command pastes, the
+// selection options.
 void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection);
 
 // Opens the page, places the selection, runs `work`, and commits page and site when it returns.
@@ -46,5 +48,9 @@ std::u16string argumentText(const std::string& value, const char* what);
 // Core text on standard output / standard error, UTF-8, followed by a line break.
 void printLine(std::u16string_view text);
 void printError(std::u16string_view text);
+
+// Flushes standard output; false (with a message on standard error) when what a command printed
+// did not all arrive, e.g. on a full disk or a closed pipe.
+bool finishStandardOutput();
 
 }  // namespace velmo::cli

@@ -20,27 +20,30 @@
 #include "common/text.h"
 #include "entry/host_error.h"
 #include "standalone/file_error.h"
+#include "standalone/file_lock.h"
 #include "standalone/large_pages.h"
 #include "standalone/link_target.h"
 #include "standalone/posix_file.h"
 #include "standalone/save_journal.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
 
 namespace {
 
+#ifdef _WIN32
 fs::path temporaryBeside(const fs::path& target) {
   static std::mt19937_64 rng{std::random_device{}()};
-  auto name = target.filename().u8string();
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
-  return target.parent_path() / fs::path(u8"." + name + reinterpret_cast<const char8_t*>(suffix));
+  char name[24];
+  std::snprintf(name, sizeof name, ".velmo-%08llx",
+                static_cast<unsigned long long>(rng() & 0xffffffffu));
+  return target.parent_path() / name;
 }
 
-#ifdef _WIN32
 // Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
-void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs) {
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
+                     const ReplaceSteps& steps) {
   const fs::path temp = temporaryBeside(target);
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -56,6 +59,14 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   }
   ok = ok && FlushFileBuffers(file);
   CloseHandle(file);
+  if (ok && steps.beforeReplace) {
+    try {
+      steps.beforeReplace();
+    } catch (...) {
+      DeleteFileW(temp.c_str());
+      throw;
+    }
+  }
   if (!ok || !MoveFileExW(temp.c_str(), target.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temp.c_str());
@@ -79,8 +90,26 @@ void renameOver(const fs::path& from, const fs::path& to) {
   syncFolderOf(to);
 }
 
+// A new file beside `target`, registered for removal on a signal; `path` is its name.
+UniqueFd createTemporaryBeside(const fs::path& target, fs::path& path) {
+  std::string name = (target.parent_path() / ".velmo-XXXXXX").native();
+  UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (fd) {
+    path = name;
+    registerTemporary(path);
+  }
+  return fd;
+}
+
+// The temporary file goes, and with it its registration.
+void removeTemporary(const fs::path& temp) {
+  ::unlink(temp.c_str());
+  forgetTemporary(temp);
+}
+
 // Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
-void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs) {
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
+                     const ReplaceSteps& steps) {
   mode_t mode;
   struct stat st {};
   const bool existed = ::stat(target.c_str(), &st) == 0;
@@ -91,8 +120,8 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  const fs::path temp = temporaryBeside(target);
-  UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  fs::path temp;
+  UniqueFd out = createTemporaryBeside(target, temp);
   if (!out) failOnFile(errno, u"Cannot write", shownAs);
   int err = writeAll(out.get(), content);
   // Owner first: a change of owner may clear set-id bits of the mode.
@@ -101,12 +130,24 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   }
   if (!err && ::fchmod(out.get(), mode) != 0) err = errno;
   if (!err && ::fsync(out.get()) != 0) err = errno;
+  FileLock lock;
+  if (!err && steps.lockOfNewFile) lock = FileLock::adopt(::dup(out.get()));
   if (const int closed = out.close(); !err) err = closed;
+  if (!err && steps.beforeReplace) {
+    try {
+      steps.beforeReplace();
+    } catch (...) {
+      removeTemporary(temp);
+      throw;
+    }
+  }
   if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err) {
-    ::unlink(temp.c_str());
+    removeTemporary(temp);
     failOnFile(err, u"Cannot write", shownAs);
   }
+  forgetTemporary(temp);
+  if (steps.lockOfNewFile) *steps.lockOfNewFile = std::move(lock);
   // Make the rename itself durable.
   syncFolderOf(target);
 }
@@ -202,15 +243,17 @@ void recoverInterruptedSave(const fs::path& path) {
 #endif
 }
 
-void writeFileAtomically(const fs::path& target, std::string_view content) {
+void writeFileAtomically(const fs::path& target, std::string_view content,
+                         const ReplaceSteps& steps) {
   const fs::path file = followLinks(target);
 #ifndef _WIN32
   if (hasOtherNames(file)) {
-    saveInPlace(file, content, target);
+    // The file keeps its inode, and so any lock on it.
+    saveInPlace(file, content, target, steps.beforeReplace);
     return;
   }
 #endif
-  writeAndReplace(file, content, target);
+  writeAndReplace(file, content, target, steps);
 }
 
 void moveFileReplacing(const fs::path& from, const fs::path& to) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,21 @@ struct FileStamp {
 // Nothing when there is no file by that name.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
+class FileLock;
+
+// What a caller may do while a file is replaced.
+struct ReplaceSteps {
+  // Runs once the new content is durable beside the target and right before it takes the
+  // target's place (for a file written in place: before its bytes are touched). Throwing from
+  // it leaves the target as it was and removes the new content: the place for a last check
+  // that the target is still the file that was read, and for changes that must happen only
+  // when this write is as good as done.
+  std::function<void()> beforeReplace;
+  // Receives a lock on the new file, taken before it gets the target's name, so that the file
+  // stays locked across the rename.
+  FileLock* lockOfNewFile = nullptr;
+};
+
 // Writes `content` to a temporary file in the target's folder, flushes it to disk and renames it
 // over the target, so that a reader sees either the old or the new file and never a part.
 // A symbolic link (or a chain of them) is followed and the file it leads to is written, so that
@@ -41,8 +57,11 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 // links) is written in place through a journal instead (see save_journal.h), so that every name
 // sees the change. An existing target keeps its permission bits and, where allowed, its owner
 // and group. HostError naming `target` on any failure; the target is then left as it was and
-// the temporary file is removed.
-void writeFileAtomically(const std::filesystem::path& target, std::string_view content);
+// the temporary file is removed. The temporary file has a short name of its own
+// (`.velmo-XXXXXX`), so that a target whose name is as long as names can be still has room
+// beside it, and it is removed when the run is ended by a signal.
+void writeFileAtomically(const std::filesystem::path& target, std::string_view content,
+                         const ReplaceSteps& steps = {});
 
 // Copies a file in the same way (used to bring a picture into the site).
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);

@@ -1,40 +1,42 @@
 #pragma once
-// An exclusive advisory lock that programs of this library take before they read, change and
-// write a shared file back, so that two of them never both start from the old text and the
-// later write loses the earlier one's changes.
+// An exclusive advisory lock on the file a path leads to, held for a whole read-change-write, so
+// that two velmo runs on one page take turns and neither loses the other's edit.
 //
-// The lock is held on a separate file beside the shared one ("NAME.lock"), never on the shared
-// file itself: that file is replaced by a rename on every write, and a lock on the replaced file
-// would no longer exclude anyone.
+// flock(2) rather than fcntl locks: a flock lock belongs to the open file, so closing some other
+// descriptor of the same file in this process (a read, a check) does not drop it, and it needs
+// no write access (a read-only page can still be locked while it is refused). Since a save
+// replaces the file by rename, a lock on the old file would not stop the next run: after
+// locking, the name is checked to still lead to the locked file, and the lock is taken again on
+// the new file when it does not. Locks are advisory: programs that do not take them are not
+// held back (the check at the rename is what guards against them). Within one process a file
+// already locked is shared, not waited for: two pages open on one file in one program (an editor
+// that opens the next page before closing the last) must not wait for themselves.
 
 #include <filesystem>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include "standalone/posix_file.h"
-#endif
+#include <memory>
 
 namespace velmo::standalone {
 
 class FileLock {
  public:
-  // Waits until no other holder is left. HostError naming the lock file when it cannot be
-  // created or locked.
-  explicit FileLock(const std::filesystem::path& shared);
-  ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
+  FileLock() = default;
+  // Waits for the lock on the regular file `path` leads to. Holds nothing when there is no such
+  // file or the file system has no locks (the read that follows reports a missing file).
+  static FileLock acquire(const std::filesystem::path& path);
+  // The same, waiting at most `seconds`: for a second file locked while one is held, where two
+  // runs taking the same two files in opposite order would otherwise wait for each other for
+  // ever. HostError naming the file when the time is up.
+  static FileLock acquireWithin(const std::filesystem::path& path, int seconds);
+  // Takes over `fd`, an open descriptor of a file that nobody else can have locked yet (a new
+  // file about to be renamed into place), and locks it.
+  static FileLock adopt(int fd);
 
-  // The lock file for a shared file.
-  static std::filesystem::path lockFileOf(const std::filesystem::path& shared);
+  bool held() const { return held_ != nullptr; }
+
+  struct Held;
 
  private:
-#ifdef _WIN32
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
-  UniqueFd fd_;  // closing it releases the lock
-#endif
+  std::shared_ptr<Held> held_;
 };
 
 }  // namespace velmo::standalone

@@ -6,8 +6,10 @@
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
 #include "standalone/encoding_sniff.h"
+#include "standalone/file_undo.h"
 #include "standalone/page_document.h"
 #include "standalone/text_codec.h"
+#include "standalone/write_target.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -67,14 +69,18 @@ HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source
       linked_(file_.parent_path(), siteRoot_, codec.fileEncoding()) {}
 
 std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot) {
-  // Stamped before reading: a file replaced in between then counts as changed, never the
-  // other way round. A save cut short is finished before, or it would count as a change.
+  // Locked before anything is read, so that a run that saves it meanwhile goes first and this
+  // one reads its result. Stamped before reading: a file replaced in between then counts as
+  // changed, never the other way round. A save cut short is finished before, or it would count
+  // as a change.
+  FileLock lock = FileLock::acquire(file);
   recoverInterruptedSave(file);
   const auto stamp = stampOf(file);
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
   auto page = fromSource(readFile(file, ec ? 0 : spareFor(size)), file, siteRoot);
   page->stamp_ = stamp;
+  page->lock_ = std::move(lock);
   return page;
 }
 
@@ -155,32 +161,66 @@ void HtmlPage::checkFileUnchanged() const {
   if (!sinceSaved_.differs(source_)) return;
   const auto now = stampOf(file_);
   if (now == stamp_) return;
-  const std::u16string what = now ? u"was replaced by another program" : u"was removed";
+  const std::u16string what = now ? u"was changed or replaced by another program" : u"was removed";
   throw HostError(hr::kFail, u"The page '" + pathToText(file_) + u"' " + what +
                                  u" after it was read; it was left as it is");
 }
 
-void HtmlPage::save(const fs::path& target) {
+void HtmlPage::save(const fs::path& target, const PageSaveOptions& options) {
   const bool ownFile = target.empty() || samePath(target, file_);
+  const bool pageWrite = !ownFile || sinceSaved_.differs(source_);
+  // Every check that can refuse, before the first file changes.
+  WriteTarget out;
+  if (pageWrite) {
+    out = checkWriteTarget(ownFile ? file_ : target);
+    if (!out.stream) checkNotReadOnly(out.path, u"page", options.writeReadOnly);
+  }
   if (ownFile) checkFileUnchanged();
-  linked_.save();
-  if (!ownFile) {
-    writeTo(target);
-  } else if (sinceSaved_.differs(source_)) {
-    writeTo(file_);
+  linked_.checkSave(options.writeReadOnly);
+
+  FileUndo sheetsBefore;
+  const auto alongside = [&] {
+    // Under the lock, with the new page durable: looked at before anything changes, and again
+    // as the very last step before the rename (a change meanwhile puts the sheets and the
+    // site files back).
+    if (ownFile) checkFileUnchanged();
+    linked_.save(sheetsBefore);
+    if (options.alongside) options.alongside();
+    if (ownFile) checkFileUnchanged();
+  };
+  try {
+    if (!pageWrite) {
+      alongside();
+    } else {
+      std::string encoded;
+      const std::string_view bytes = fileBytes(encoded);
+      if (out.stream) {
+        alongside();
+        writeIntoStream(out, bytes);
+      } else {
+        ReplaceSteps steps;
+        steps.beforeReplace = alongside;
+        if (ownFile) steps.lockOfNewFile = &lock_;
+        writeFileAtomically(out.path, bytes, steps);
+      }
+    }
+  } catch (...) {
+    sheetsBefore.restore();
+    throw;
+  }
+  sheetsBefore.forget();
+  if (ownFile && pageWrite) {
     stamp_ = stampOf(file_);
     sinceSaved_.clear();
   }
 }
 
-void HtmlPage::writeTo(const fs::path& target) const {
-  if (codec_.encoding() == codec_.fileEncoding()) {
-    writeFileAtomically(target, source_);
-    return;
-  }
+std::string_view HtmlPage::fileBytes(std::string& encoded) const {
+  if (codec_.encoding() == codec_.fileEncoding()) return source_;
   // Text written in was limited to what the file's encoding holds, so nothing is escaped here.
-  writeFileAtomically(target, fileBom_ + encodeText(codec_.fileEncoding(), utf8ToUtf16(source_),
-                                                    htmlCharacterReference));
+  encoded =
+      fileBom_ + encodeText(codec_.fileEncoding(), utf8ToUtf16(source_), htmlCharacterReference);
+  return encoded;
 }
 
 void HtmlPage::revert() {

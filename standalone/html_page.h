@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,11 +18,20 @@
 #include "entry/page_host.h"
 #include "standalone/atomic_file.h"
 #include "standalone/changed_span.h"
+#include "standalone/file_lock.h"
 #include "standalone/linked_sheets.h"
 #include "standalone/page_codec.h"
 #include "standalone/page_index.h"
 
 namespace velmo::standalone {
+
+struct PageSaveOptions {
+  // Write a write-protected page or sheet anyway (it stays write-protected).
+  bool writeReadOnly = false;
+  // Runs once the page write is as good as done: every check passed, the new page durable
+  // beside its file, the sheets written. Throwing from it leaves the page as it was.
+  std::function<void()> alongside;
+};
 
 class HtmlPage {
  public:
@@ -65,12 +75,17 @@ class HtmlPage {
 
   // True when the page differs from its file, or a linked style sheet from its file.
   bool changed() const;
+
   // Writes the page to `target` (its own file when empty) when it changed or when the target is
-  // another file, and every changed linked style sheet to its own file. Only a write to the
-  // page's own file makes the page count as unchanged again. HostError, with nothing written,
-  // when the page's own file was removed or replaced since it was read: another program's
-  // version is never overwritten unseen.
-  void save(const std::filesystem::path& target = {});
+  // another file, and every changed linked style sheet to its own file. A target that is no
+  // regular file (a pipe, a device, /dev/stdout) is written into. Only a write to the page's
+  // own file makes the page count as unchanged again.
+  // Every check comes before the first change: HostError, with nothing written, when the
+  // page's own file (or a changed sheet) was removed, replaced or changed since it was read
+  // (checked again right before the rename: another program's version is never overwritten
+  // unseen), when the target is a folder or its folder is missing; ReadOnlyFile when the file to
+  // write is write-protected. Should a later step fail, the sheets get their content back.
+  void save(const std::filesystem::path& target = {}, const PageSaveOptions& options = {});
   // HostError when the page's own file was removed or replaced since it was read (and the page
   // has something to write to it).
   void checkFileUnchanged() const;
@@ -114,10 +129,11 @@ class HtmlPage {
   // The text replaced without a record: only for looking at an earlier text for a moment.
   void swapIn(std::size_t begin, std::size_t end, std::string_view text);
   std::size_t initialCaret();
-  // The page in its file's encoding.
-  void writeTo(const std::filesystem::path& target) const;
+  // The page in its file's encoding; `encoded` holds it when it is not source() itself.
+  std::string_view fileBytes(std::string& encoded) const;
 
   std::filesystem::path file_;
+  FileLock lock_;  // on the page's own file, from reading it to the end of the run
   std::filesystem::path siteRoot_;
   std::string source_;
   PageCodec codec_;

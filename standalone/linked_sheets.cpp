@@ -7,7 +7,9 @@
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
 #include "standalone/encoding_sniff.h"
+#include "standalone/file_undo.h"
 #include "standalone/text_codec.h"
+#include "standalone/write_target.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -103,13 +105,31 @@ void readSheet(SheetFile& sheet, std::string bytes, Encoding pageEncoding) {
   sheet.text = sheet.saved;
 }
 
-void writeSheet(const SheetFile& sheet) {
+// The page is locked first and a run holds it while it waits for a sheet; two runs whose pages
+// link the same two sheets in opposite order could wait for each other, so the wait is bounded.
+constexpr int kSheetLockSeconds = 30;
+
+void checkSheetUnchanged(const SheetFile& sheet) {
+  const auto now = stampOf(sheet.path);
+  if (now == sheet.stamp) return;
+  const std::u16string what = now ? u"was replaced or changed by another program" : u"was removed";
+  throw HostError(hr::kFail, u"The style sheet '" + sheet.label + u"' " + what +
+                                 u" after it was read; it was left as it is");
+}
+
+void writeSheet(SheetFile& sheet) {
+  ReplaceSteps steps;
+  steps.beforeReplace = [&] { checkSheetUnchanged(sheet); };
+  steps.lockOfNewFile = &sheet.lock;
   if (sheet.codec.encoding() == sheet.codec.fileEncoding()) {
-    writeFileAtomically(sheet.path, sheet.text);
-    return;
+    writeFileAtomically(sheet.path, sheet.text, steps);
+  } else {
+    writeFileAtomically(
+        sheet.path,
+        sheet.fileBom + encodeText(sheet.codec.fileEncoding(), utf8ToUtf16(sheet.text), cssEscape),
+        steps);
   }
-  writeFileAtomically(sheet.path, sheet.fileBom + encodeText(sheet.codec.fileEncoding(),
-                                                             utf8ToUtf16(sheet.text), cssEscape));
+  sheet.stamp = stampOf(sheet.path);
 }
 
 }  // namespace
@@ -165,6 +185,9 @@ SheetFile& LinkedSheets::open(std::string_view hrefText) {
     } else if (!fs::is_regular_file(path, ec)) {
       sheet.access = SheetFile::Access::Missing;
     } else {
+      sheet.lock = FileLock::acquireWithin(path, kSheetLockSeconds);
+      recoverInterruptedSave(path);
+      sheet.stamp = stampOf(path);
       readSheet(sheet, readFile(path), pageEncoding_);
       sheet.access =
           isInside(path, siteRoot_) ? SheetFile::Access::Writable : SheetFile::Access::OutsideSite;
@@ -199,9 +222,18 @@ bool LinkedSheets::changed() const {
                      [](const auto& f) { return f.second.text != f.second.saved; });
 }
 
-void LinkedSheets::save() {
+void LinkedSheets::checkSave(bool writeReadOnly) const {
+  for (const auto& [key, sheet] : files_) {
+    if (sheet.text == sheet.saved) continue;
+    checkSheetUnchanged(sheet);
+    checkNotReadOnly(sheet.path, u"style sheet", writeReadOnly);
+  }
+}
+
+void LinkedSheets::save(FileUndo& undo) {
   for (auto& [key, sheet] : files_) {
     if (sheet.text == sheet.saved) continue;
+    undo.remember(sheet.path);
     writeSheet(sheet);
     sheet.saved = sheet.text;
   }

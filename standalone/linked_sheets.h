@@ -5,14 +5,19 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "standalone/atomic_file.h"
 #include "standalone/css_text.h"
+#include "standalone/file_lock.h"
 #include "standalone/page_codec.h"
 #include "standalone/text_encoding.h"
 
 namespace velmo::standalone {
+
+class FileUndo;
 
 struct SheetFile {
   enum class Access { Writable, OutsideSite, Missing, Remote };
@@ -25,6 +30,8 @@ struct SheetFile {
   std::string saved;        // the file as read or last written, in the encoding of `text`
   std::string text;         // with the edits made since
   std::size_t version = 0;  // a new number for every state of `text`, unique among all sheets
+  FileLock lock;            // held from reading it to the end of the run
+  std::optional<FileStamp> stamp;  // the file as read or last written
 
   std::string_view css() const { return std::string_view(text).substr(bomSize); }
 };
@@ -45,7 +52,13 @@ class LinkedSheets {
   void edit(SheetFile& sheet, const css::Edit& edit);
 
   bool changed() const;
-  void save();
+  // Every check that can refuse a save, made before any file changes: HostError when a changed
+  // sheet was replaced or removed since it was read, ReadOnlyFile when it is write-protected
+  // (unless `writeReadOnly`).
+  void checkSave(bool writeReadOnly) const;
+  // Writes every changed sheet, each checked again right before it replaces the file; `undo`
+  // keeps what each held, so that the caller can put them back should the page write fail.
+  void save(FileUndo& undo);
   void revert();
 
  private:

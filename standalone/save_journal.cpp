@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <system_error>
 
@@ -16,6 +17,7 @@
 #include "standalone/atomic_file.h"
 #include "standalone/file_error.h"
 #include "standalone/posix_file.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -91,6 +93,7 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
   const fs::path journal = journalPathFor(file);
   const fs::path part = partPathFor(journal);
   UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (out) registerTemporary(part);
   if (!out) {
     const int err = errno;
     if (err == EEXIST) {
@@ -123,10 +126,10 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
   if (!err && ::fsync(out.get()) != 0) err = errno;
   if (const int closed = out.close(); !err) err = closed;
   if (!err && ::rename(part.c_str(), journal.c_str()) != 0) err = errno;
-  if (err) {
-    ::unlink(part.c_str());
-    failOnFile(err, u"Cannot write", shownAs);
-  }
+  if (err) ::unlink(part.c_str());
+  // The whole journal stays through a signal: the next read finishes the save from it.
+  forgetTemporary(part);
+  if (err) failOnFile(err, u"Cannot write", shownAs);
   syncFolderOf(journal);
 }
 
@@ -193,9 +196,20 @@ void finishFrom(const fs::path& file, const fs::path& journal, bool own) {
 }  // namespace
 
 fs::path journalPathFor(const fs::path& file) {
-  fs::path journal = file.parent_path() / ("." + file.filename().string());
-  journal += kJournalSuffix;
-  return journal;
+  const std::string name = file.filename().string();
+  // Room for ".NAME.velmo-journal.part" within the longest name a folder takes (255 bytes on
+  // the common file systems); a longer name is shortened to a hash of it, still found by it.
+  constexpr std::size_t kLongestName = 255;
+  if (1 + name.size() + kJournalSuffix.size() + 5 <= kLongestName) {
+    fs::path journal = file.parent_path() / ("." + name);
+    journal += kJournalSuffix;
+    return journal;
+  }
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same in every build
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return file.parent_path() / (".velmo-" + std::string(hex) + std::string(kJournalSuffix));
 }
 
 void writeJournal(const fs::path& file, std::string_view content) {
@@ -204,17 +218,28 @@ void writeJournal(const fs::path& file, std::string_view content) {
   makeJournal(file, st, content, file);
 }
 
-void saveInPlace(const fs::path& file, std::string_view content, const fs::path& shownAs) {
+void saveInPlace(const fs::path& file, std::string_view content, const fs::path& shownAs,
+                 const std::function<void()>& beforeWriting) {
   finishInterruptedSave(file);
   UniqueFd out(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
   if (!out) failOnFile(errno, u"Cannot write", shownAs);
   struct stat st {};
   if (::fstat(out.get(), &st) != 0) failOnFile(errno, u"Cannot write", shownAs);
-  if (const int err = reserveSpace(out.get(), content.size())) {
-    failOnFile(err, u"Cannot write", shownAs);
-  }
   makeJournal(file, st, content, shownAs);
   const fs::path journal = journalPathFor(file);
+  // The last look before the file is touched: claiming its space changes its times already.
+  if (beforeWriting) {
+    try {
+      beforeWriting();
+    } catch (...) {
+      ::unlink(journal.c_str());
+      throw;
+    }
+  }
+  if (const int err = reserveSpace(out.get(), content.size())) {
+    ::unlink(journal.c_str());
+    failOnFile(err, u"Cannot write", shownAs);
+  }
   if (const int err = rewrite(out.get(), content)) {
     throw HostError(hresultOfErrno(err), u"Cannot write " + quoted(shownAs) + u": " + reason(err) +
                                              u"; its new text is kept in " + quoted(journal) +

@@ -7,19 +7,24 @@
 
 #ifndef _WIN32
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace velmo::standalone {
 
-// `.NAME.velmo-journal` in the folder of `file`.
+// `.NAME.velmo-journal` in the folder of `file`; for a name too long for that,
+// `.velmo-<hash of NAME>.velmo-journal`.
 std::filesystem::path journalPathFor(const std::filesystem::path& file);
 
 // Writes `content` over the file itself (`file` is no link), so that every name of it sees the
 // change; its mode, owner and group stay. An earlier save of it that was cut short is finished
 // first. HostError naming `shownAs` when it cannot be done; the file is then as it was, except
 // when writing in place fails midway: the message then says the journal holds the new text.
+// `beforeWriting` runs once the journal is durable, before the file is touched; throwing from
+// it removes the journal and leaves the file as it was.
 void saveInPlace(const std::filesystem::path& file, std::string_view content,
-                 const std::filesystem::path& shownAs);
+                 const std::filesystem::path& shownAs,
+                 const std::function<void()>& beforeWriting = {});
 
 // The first step of saveInPlace alone: what a save killed just before it touched the file
 // leaves behind.

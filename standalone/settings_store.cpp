@@ -11,8 +11,8 @@
 #include "common/text.h"
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
-#include "standalone/file_lock.h"
 #include "standalone/ini_text.h"
+#include "standalone/sidecar_lock.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -96,7 +96,7 @@ void IniSettingsStore::saveAll(std::u16string_view application,
                                const std::vector<Setting>& settings) {
   const fs::path file = fileOf(application);
   createFolderOf(file);
-  const FileLock lock(file);
+  const SidecarLock lock(file);
   std::u16string text = readSettings(file);
   for (const Setting& setting : settings) {
     text = withIniValue(text, setting.section, setting.key, setting.value);

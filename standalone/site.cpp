@@ -15,8 +15,8 @@ std::unique_ptr<velmo::Web> Site::web() {
   return makeSiteWeb(state_);
 }
 
-void Site::commit() {
-  state_->commit();
+void Site::commit(FileUndo* undo) {
+  state_->commit(undo);
 }
 
 void Site::rollback() {

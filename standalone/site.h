@@ -24,6 +24,7 @@
 
 namespace velmo::standalone {
 
+class FileUndo;
 class SiteState;
 
 class Site {
@@ -39,7 +40,8 @@ class Site {
 
   // Moves every staged import into place, each by one atomic rename over the old file. When a
   // rename fails, the imports not yet moved stay staged and the HostError names the file.
-  void commit();
+  // `undo` (when given) keeps what each import replaces, to put back should a later step fail.
+  void commit(FileUndo* undo = nullptr);
   // Deletes the staged imports and removes the folders created since the last commit that hold
   // nothing else. Never fails: what cannot be removed stays.
   void rollback();

@@ -5,8 +5,10 @@
 
 #include "entry/host_error.h"
 #include "standalone/atomic_file.h"
+#include "standalone/file_undo.h"
 #include "standalone/picture_file.h"
 #include "standalone/staged_import.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -161,9 +163,10 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
   return target;
 }
 
-void SiteState::commit() {
+void SiteState::commit(FileUndo* undo) {
   while (!staged_.empty()) {
     const auto first = staged_.begin();
+    if (undo) undo->remember(first->first);
     moveFileReplacing(first->second, first->first);
     forgetStagingFile(first->second);
     staged_.erase(first);

@@ -11,6 +11,8 @@
 
 namespace velmo::standalone {
 
+class FileUndo;
+
 class SiteState {
  public:
   struct Entry {
@@ -35,7 +37,8 @@ class SiteState {
   std::filesystem::path importFile(const std::filesystem::path& folder,
                                    std::u16string_view diskPath, bool overwrite);
 
-  void commit();
+  // Moves the staged imports into place; `undo` (when given) first keeps what each replaces.
+  void commit(FileUndo* undo = nullptr);
   void rollback() noexcept;
   bool changed() const { return !staged_.empty() || !created_.empty(); }
 

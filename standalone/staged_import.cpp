@@ -15,6 +15,7 @@
 #include "standalone/atomic_file.h"
 #include "standalone/file_error.h"
 #include "standalone/posix_file.h"
+#include "standalone/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -81,6 +82,7 @@ fs::path writeStagingFile(const fs::path& folder, std::string_view content, cons
                           const fs::path& shownAs) {
   fs::path staging = writeNewFile(folder, content, source, shownAs);
   liveStagingFiles().insert(staging);
+  registerTemporary(staging);  // removed if a signal stops the run before commit
   return staging;
 }
 
@@ -88,10 +90,12 @@ void removeStagingFile(const fs::path& staging) noexcept {
   std::error_code ec;
   fs::remove(staging, ec);
   liveStagingFiles().erase(staging);
+  forgetTemporary(staging);
 }
 
 void forgetStagingFile(const fs::path& staging) noexcept {
   liveStagingFiles().erase(staging);
+  forgetTemporary(staging);
 }
 
 void removeStaleStagingFiles(const fs::path& folder) noexcept {
@@ -106,10 +110,6 @@ void removeStaleStagingFiles(const fs::path& folder) noexcept {
       fs::remove(it->path(), fileError);
     }
   }
-}
-
-std::vector<fs::path> stagedImportPaths() {
-  return {liveStagingFiles().begin(), liveStagingFiles().end()};
 }
 
 }  // namespace velmo::standalone

@@ -4,7 +4,8 @@
 // A staging file is named ".velmo-stage-" and 16 hex digits, whatever the picture is called, so
 // that a picture whose name is near the longest a folder allows can still be staged. A run that
 // is killed leaves its staging files behind; the next import into the same folder removes those
-// older than a minute (a live run renames its own within moments of writing them).
+// older than a minute (a live run renames its own within moments of writing them). Staging files
+// are also registered as temporary files, which a stopping signal removes.
 
 #include <filesystem>
 #include <string_view>
@@ -31,9 +32,5 @@ void forgetStagingFile(const std::filesystem::path& staging) noexcept;
 
 // Removes the staging files in `folder` that are older than a minute. Never fails.
 void removeStaleStagingFiles(const std::filesystem::path& folder) noexcept;
-
-// The staging files this process has written and not yet renamed or removed, for a cleanup
-// when the process is stopped by a signal.
-std::vector<std::filesystem::path> stagedImportPaths();
 
 }  // namespace velmo::standalone

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "standalone/atomic_file.h"
-#include "standalone/file_error.h"
+#include "standalone/file_undo.h"
 #include "standalone/html_page.h"
 #include "standalone/markup_place.h"
 #include "standalone/site.h"
@@ -58,14 +58,6 @@ class StandalonePageWindow : public PageWindow {
  private:
   HtmlPage& page_;
 };
-
-// Looked at before any site file moves, so that a page bound for a folder that is not there
-// fails with the site as it was.
-void requireFolderOf(const fs::path& page) {
-  const fs::path folder = page.parent_path();
-  std::error_code ec;
-  if (!folder.empty() && !fs::is_directory(folder, ec)) failOnFile(ENOENT, u"Cannot write", page);
-}
 
 }  // namespace
 
@@ -123,14 +115,23 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   return true;
 }
 
-void StandaloneHost::commit(const fs::path& pageOutput) {
+void StandaloneHost::commit(const fs::path& pageOutput, bool writeReadOnly) {
   if (!page_) noPage();
-  // Nothing is written when the page cannot be: another program replaced it meanwhile.
-  if (pageOutput.empty() || pageOutput == pagePath_) page_->checkFileUnchanged();
-  requireFolderOf(pageOutput.empty() ? pagePath_ : pageOutput);
-  // Site files first: a page that refers to pictures is never written before the pictures.
-  site_->commit();
-  page_->save(pageOutput.empty() ? pagePath_ : pageOutput);
+  // One order for page and site: every check first; the imported files move into place only
+  // once the page write is as good as done (new page durable, page found unchanged), and before
+  // the page takes its name, so that a page never refers to pictures not yet there. Should the
+  // page still fail, the site files get their earlier content back.
+  FileUndo siteBefore;
+  PageSaveOptions options;
+  options.writeReadOnly = writeReadOnly;
+  options.alongside = [&] { site_->commit(&siteBefore); };
+  try {
+    page_->save(pageOutput.empty() ? pagePath_ : pageOutput, options);
+  } catch (...) {
+    siteBefore.restore();
+    throw;
+  }
+  siteBefore.forget();
 }
 
 void StandaloneHost::rollback() {

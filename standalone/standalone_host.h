@@ -43,8 +43,10 @@ class StandaloneHost : public PageHost {
   bool select(std::u16string_view source, SelectMode mode);
 
   // Writes the page (to `pageOutput` when given, else to its own file), linked style sheets and
-  // imported site files, each atomically and only when changed.
-  void commit(const std::filesystem::path& pageOutput = {});
+  // imported site files, each atomically and only when changed (see HtmlPage::save for the
+  // checks; a write-protected file is written only with `writeReadOnly`). A failure leaves every
+  // file as it was.
+  void commit(const std::filesystem::path& pageOutput = {}, bool writeReadOnly = false);
   // Drops every change made since the page was opened or last committed.
   void rollback();
 

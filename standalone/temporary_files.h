@@ -1,0 +1,16 @@
+#pragma once
+// The files a run makes beside the ones it changes (new text waiting for its rename, staged
+// imports, journals being written) are removed when the run is ended by Ctrl-C, TERM or HUP, as
+// a normal end removes them. The first registration installs the handlers; a signal that was
+// ignored when the program started (nohup) stays ignored.
+
+#include <filesystem>
+
+namespace velmo::standalone {
+
+// Removed on a fatal signal until forgotten. Best effort: a run that has registered very many
+// at once leaves the later ones out.
+void registerTemporary(const std::filesystem::path& path);
+void forgetTemporary(const std::filesystem::path& path) noexcept;
+
+}  // namespace velmo::standalone
