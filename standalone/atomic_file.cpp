@@ -93,6 +93,7 @@ void renameOver(const fs::path& from, const fs::path& to) {
 // A new file beside `target`, registered for removal on a signal; `path` is its name.
 UniqueFd createTemporaryBeside(const fs::path& target, fs::path& path) {
   std::string name = (target.parent_path() / ".velmo-XXXXXX").native();
+  const SignalsHeld held;
   UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
   if (fd) {
     path = name;

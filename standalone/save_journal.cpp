@@ -92,8 +92,12 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
                  const fs::path& shownAs) {
   const fs::path journal = journalPathFor(file);
   const fs::path part = partPathFor(journal);
-  UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-  if (out) registerTemporary(part);
+  UniqueFd out;
+  {
+    const SignalsHeld held;
+    out = UniqueFd(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out) registerTemporary(part);
+  }
   if (!out) {
     const int err = errno;
     if (err == EEXIST) {

@@ -80,6 +80,7 @@ bool isStagingName(const fs::path& name) {
 
 fs::path writeStagingFile(const fs::path& folder, std::string_view content, const fs::path& source,
                           const fs::path& shownAs) {
+  const SignalsHeld held;  // a picture is small: its file is written and registered as one step
   fs::path staging = writeNewFile(folder, content, source, shownAs);
   liveStagingFiles().insert(staging);
   registerTemporary(staging);  // removed if a signal stops the run before commit

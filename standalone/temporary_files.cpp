@@ -16,6 +16,8 @@ namespace velmo::standalone {
 #ifdef _WIN32
 void registerTemporary(const std::filesystem::path&) {}
 void forgetTemporary(const std::filesystem::path&) noexcept {}
+SignalsHeld::SignalsHeld() = default;
+SignalsHeld::~SignalsHeld() = default;
 #else
 namespace {
 
@@ -71,6 +73,17 @@ void registerTemporary(const std::filesystem::path& path) {
     published[i].store(owned[i].get(), std::memory_order_release);
     return;
   }
+}
+
+SignalsHeld::SignalsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal : kSignals) sigaddset(&held, signal);
+  ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+}
+
+SignalsHeld::~SignalsHeld() {
+  ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
 }
 
 void forgetTemporary(const std::filesystem::path& path) noexcept {
