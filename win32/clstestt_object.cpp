@@ -15,6 +15,17 @@ std::u16string textArgument(const BSTR* text) {
   return textOf(*text);
 }
 
+// Script code goes into the page as written. A BSTR may carry NULs that no script client can type
+// and that would end the text early for every program reading the page after us, so such code is
+// refused before the page is touched.
+std::u16string scriptCodeArgument(const BSTR* code) {
+  std::u16string text = textArgument(code);
+  if (text.find(u'\0') != std::u16string::npos) {
+    throw HostError(E_INVALIDARG, u"The script code contains a NUL character");
+  }
+  return text;
+}
+
 class ClstesttObject : public TypeInfoDispatch<_clstestt> {
  public:
   ClstesttObject() : command_(editorBinding(), windowsUi()) {}
@@ -37,7 +48,7 @@ class ClstesttObject : public TypeInfoDispatch<_clstestt> {
   }
   HRESULT STDMETHODCALLTYPE scriptHead2(BSTR* strCode, VARIANT* result) override {
     if (result) VariantInit(result);
-    return guarded([&] { command_.scriptHead2(textArgument(strCode)); });
+    return guarded([&] { command_.scriptHead2(scriptCodeArgument(strCode)); });
   }
   HRESULT STDMETHODCALLTYPE slide() override {
     return guarded([&] { command_.slide(); });

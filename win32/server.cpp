@@ -61,15 +61,27 @@ std::vector<std::wstring> registryKeys() {
   return keys;
 }
 
+// The library's entry for locale 0, beside the one RegisterTypeLib writes for its own locale.
+// A type-library marshaller may look the library up there only (Wine's does): without it, a
+// reference to _clstestt cannot be marshalled to another apartment. Locale 0 serves every locale.
+std::wstring neutralTypeLibraryKey() {
+  return L"TypeLib\\" + guidText(LIBID_VelmoCls) + L"\\1.0\\0";
+}
+
 HRESULT registerTypeLibrary() {
   std::wstring path = modulePath(thisModule());
   ComPtr<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  if (SUCCEEDED(hr)) {
+    const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platform, L"", path}});
+  }
   return hr;
 }
 
 HRESULT unregisterTypeLibrary() {
+  removeRegistryKeys({neutralTypeLibraryKey()});
   // Unregistering what is not registered is no failure.
   Bstr registeredPath;
   if (FAILED(QueryPathOfRegTypeLib(LIBID_VelmoCls, 1, 0, 0x409, registeredPath.put()))) return S_OK;

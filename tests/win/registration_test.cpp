@@ -80,6 +80,7 @@ TEST(Registration, UnregisterRemovesEveryKeyAndRegisterWritesThemAgain) {
       {L"VelmoCls.Class1\\CLSID", nullptr, guidText(CLSID_Class1)},
       {typeLib + L"\\1.0", nullptr, L"VelmoCls"},
       {typeLib + L"\\1.0\\409\\" + platform, nullptr, server.path()},
+      {typeLib + L"\\1.0\\0\\" + platform, nullptr, server.path()},
       {L"Interface\\" + guidText(IID__clstestt) + L"\\TypeLib", nullptr, libId},
       {L"Interface\\" + guidText(IID__Class1) + L"\\TypeLib", nullptr, libId},
   };
