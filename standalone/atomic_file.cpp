@@ -176,6 +176,10 @@ std::u16string pathToText(const fs::path& path) {
 #endif
 }
 
+std::u16string quotedPath(const fs::path& path) {
+  return u"'" + pathToText(path) + u"'";
+}
+
 fs::path textToPath(std::u16string_view text) {
 #ifdef _WIN32
   return fs::path(std::wstring(text.begin(), text.end()));

@@ -74,5 +74,7 @@ void moveFileReplacing(const std::filesystem::path& from, const std::filesystem:
 // A path as the core sees it, and back.
 std::u16string pathToText(const std::filesystem::path& path);
 std::filesystem::path textToPath(std::u16string_view text);
+// A path in single quotes, as messages name files.
+std::u16string quotedPath(const std::filesystem::path& path);
 
 }  // namespace velmo::standalone

@@ -42,10 +42,6 @@ std::int64_t nanos(const timespec& t) {
   return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
 }
 
-std::u16string quoted(const fs::path& path) {
-  return u"'" + pathToText(path) + u"'";
-}
-
 std::u16string reason(int err) {
   return utf8ToUtf16(std::generic_category().message(err));
 }
@@ -101,12 +97,12 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
   if (!out) {
     const int err = errno;
     if (err == EEXIST) {
-      throw HostError(hr::kFail,
-                      u"Cannot write " + quoted(shownAs) + u": another save of it is under way");
+      throw HostError(
+          hr::kFail, u"Cannot write " + quotedPath(shownAs) + u": another save of it is under way");
     }
     if (err == EACCES || err == EROFS) {
       throw HostError(hr::kAccessDenied,
-                      u"Cannot write " + quoted(shownAs) +
+                      u"Cannot write " + quotedPath(shownAs) +
                           u": it has other names (hard links), so it is written in place after "
                           u"its new text is kept safe beside it, which its folder does not "
                           u"allow: " +
@@ -139,9 +135,10 @@ void makeJournal(const fs::path& file, const struct stat& st, std::string_view c
 
 [[noreturn]] void cannotFinish(int err, const fs::path& file, const fs::path& journal,
                                std::u16string_view what) {
-  throw HostError(hresultOfErrno(err), u"The save of " + quoted(file) + u" was cut short, and " +
-                                           std::u16string(what) + u" " + quoted(journal) + u" " +
-                                           u"cannot be used: " + reason(err));
+  throw HostError(hresultOfErrno(err), u"The save of " + quotedPath(file) +
+                                           u" was cut short, and " + std::u16string(what) + u" " +
+                                           quotedPath(journal) + u" " + u"cannot be used: " +
+                                           reason(err));
 }
 
 // Finishes the save `journal` holds when it is one of `file`. A journal kept under the file's
@@ -245,8 +242,9 @@ void saveInPlace(const fs::path& file, std::string_view content, const fs::path&
     failOnFile(err, u"Cannot write", shownAs);
   }
   if (const int err = rewrite(out.get(), content)) {
-    throw HostError(hresultOfErrno(err), u"Cannot write " + quoted(shownAs) + u": " + reason(err) +
-                                             u"; its new text is kept in " + quoted(journal) +
+    throw HostError(hresultOfErrno(err), u"Cannot write " + quotedPath(shownAs) + u": " +
+                                             reason(err) + u"; its new text is kept in " +
+                                             quotedPath(journal) +
                                              u" and put in place when the file is next read");
   }
   // Done: a journal left by a failed removal is harmless, as it holds what the file now holds.

@@ -19,17 +19,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::u16string inQuotes(const fs::path& path) {
-  return u"'" + pathToText(path) + u"'";
-}
-
 // The file's text; empty when there is no file yet.
 std::u16string readSettings(const fs::path& file) {
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(file, ec))) return {};
   const std::string bytes = readFile(file);
   if (!isValidUtf8(bytes)) {
-    throw HostError(hr::kInvalidData, u"The settings file " + inQuotes(file) + u" is not UTF-8");
+    throw HostError(hr::kInvalidData, u"The settings file " + quotedPath(file) + u" is not UTF-8");
   }
   return utf8ToUtf16(bytes);
 }
@@ -39,7 +35,7 @@ void createFolderOf(const fs::path& file) {
   fs::create_directories(file.parent_path(), ec);
   if (ec) {
     throw HostError(hr::kAccessDenied, u"Cannot create the settings folder " +
-                                           inQuotes(file.parent_path()) + u": " +
+                                           quotedPath(file.parent_path()) + u": " +
                                            pathToText(fs::path(ec.message())));
   }
 }

@@ -24,10 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::u16string quoted(const fs::path& path) {
-  return u"'" + pathToText(path) + u"'";
-}
-
 // The descriptor a name stands for: /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N. These
 // lead through /proc to whatever the descriptor is, which may be a pipe with no usable name, or
 // a file a shell opened for appending; writing to the descriptor itself is what the user meant.
@@ -48,7 +44,7 @@ int descriptorNamed(const fs::path& path) {
 
 [[noreturn]] void isAFolder(const fs::path& path) {
   throw HostError(hr::kInvalidArg,
-                  u"Cannot write " + quoted(path) + u": it is a folder, not a file name");
+                  u"Cannot write " + quotedPath(path) + u": it is a folder, not a file name");
 }
 
 }  // namespace
@@ -76,8 +72,8 @@ WriteTarget checkWriteTarget(const fs::path& path) {
   if (folder.empty()) folder = ".";
   const fs::file_status folderStatus = fs::status(folder, ec);
   if (!fs::exists(folderStatus)) {
-    throw HostError(hr::kPathNotFound, u"Cannot write " + quoted(path) + u": its folder " +
-                                           quoted(folder) + u" does not exist");
+    throw HostError(hr::kPathNotFound, u"Cannot write " + quotedPath(path) + u": its folder " +
+                                           quotedPath(folder) + u" does not exist");
   }
   if (!fs::is_directory(folderStatus)) failOnFile(ENOTDIR, u"Cannot write", path);
 #ifndef _WIN32
@@ -127,7 +123,7 @@ void checkNotReadOnly(const fs::path& path, std::u16string_view what, bool allow
   if (!readOnly && ::access(path.c_str(), W_OK) != 0 && errno == EACCES) readOnly = true;
 #endif
   if (readOnly) {
-    throw ReadOnlyFile(hr::kAccessDenied, u"The " + std::u16string(what) + u" " + quoted(path) +
+    throw ReadOnlyFile(hr::kAccessDenied, u"The " + std::u16string(what) + u" " + quotedPath(path) +
                                               u" is read-only (write-protected); it was left "
                                               u"as it is");
   }
