@@ -85,8 +85,9 @@ class SheetRef {
   SheetFile& file(const Landmark& m) {
     const std::string_view tag = std::string_view(page_.source()).substr(m.begin, m.end - m.begin);
     if (page_.codec().isUtf8()) {
+      // A UTF-8 page may hold bytes that are not UTF-8; such an href goes the decoding way.
       const auto href = html::findAttribute(html::tagAttributes(tag), "href");
-      return page_.linkedSheets().open(href.value_or(""));
+      if (!href || isValidUtf8(*href)) return page_.linkedSheets().open(href.value_or(""));
     }
     const auto href = tagAttribute(page_.codec(), tag, u"href");
     return page_.linkedSheets().open(href ? utf16ToUtf8(*href) : std::string());
