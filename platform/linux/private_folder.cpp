@@ -59,7 +59,7 @@ std::string temporaryName() {
 
 fs::path PrivateFolder::userHelpCache() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
-  // The base directory specification ignores a relative path.
+  // XDG_CACHE_HOME is ignored when it is a relative path, as the XDG rules say.
   if (cache != nullptr && *cache == '/') return fs::path(cache) / "velmo" / "help";
   const char* home = std::getenv("HOME");
   if (home == nullptr || *home != '/') {
@@ -78,7 +78,7 @@ PrivateFolder::PrivateFolder(const fs::path& folder, int ownLevels)
   }
   const std::size_t shared = parts.size() - static_cast<std::size_t>(ownLevels);
   // The folders above are the user's choice (a home folder may be a link); missing ones are
-  // made as the base directory specification asks, with mode 0700.
+  // made as the XDG rules ask, with mode 0700.
   fs::path above = "/";
   for (std::size_t i = 0; i < shared; ++i) {
     above /= parts[i];
