@@ -3,15 +3,15 @@
 #include <string>
 
 #include "common/text.h"
+#include "standalone/html_scan.h"
 
 namespace velmo::standalone {
 namespace {
 
 constexpr std::size_t kPrescanLength = 1024;
 
-bool isSpace(char c) {
-  return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
+using html::isSpace;
+
 char lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
@@ -19,11 +19,8 @@ bool isAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 bool startsWithLower(std::string_view s, std::size_t pos, std::string_view lowerText) {
-  if (s.size() - pos < lowerText.size()) return false;
-  for (std::size_t i = 0; i < lowerText.size(); ++i) {
-    if (lower(s[pos + i]) != lowerText[i]) return false;
-  }
-  return true;
+  return s.size() - pos >= lowerText.size() &&
+         html::equalsLower(s.substr(pos, lowerText.size()), lowerText);
 }
 
 std::optional<DetectedEncoding> byteOrderMark(std::string_view b) {
