@@ -6,8 +6,8 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "command_class/clstestt.h"
 #include "common/text.h"
-#include "entry/clstestt.h"
 #include "help/chtmlhelp.h"
 
 namespace velmo::cli {

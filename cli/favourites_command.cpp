@@ -7,11 +7,11 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "command_class/clstestt.h"
 #include "common/text.h"
-#include "entry/clstestt.h"
 #include "favourites/frm_add_to_favor2.h"
 #include "favourites/frm_add_to_favor2_layout.h"
-#include "standalone/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace velmo::cli {
 namespace {

@@ -1,8 +1,8 @@
 #include "cli/ini_settings.h"
 
 #include "cli/after_commit.h"
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
 
 namespace velmo::cli {
 

@@ -12,8 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/linux/settings_store.h"
 #include "platform/settings_store.h"
-#include "standalone/settings_store.h"
 
 namespace velmo::cli {
 

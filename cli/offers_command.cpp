@@ -7,7 +7,7 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
-#include "entry/clstestt.h"
+#include "command_class/clstestt.h"
 #include "offers/frm_ads.h"
 
 namespace velmo::cli {

@@ -4,7 +4,7 @@
 
 #include "cli/page_session.h"
 #include "cli/standard_input.h"
-#include "entry/clstestt.h"
+#include "command_class/clstestt.h"
 
 namespace velmo::cli {
 namespace {

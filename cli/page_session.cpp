@@ -8,8 +8,8 @@
 
 #include "cli/after_commit.h"
 #include "common/text.h"
-#include "standalone/atomic_file.h"
-#include "standalone/write_target.h"
+#include "files/atomic_file.h"
+#include "files/write_target.h"
 
 namespace velmo::cli {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "standalone/standalone_host.h"
+#include "site/standalone_host.h"
 
 namespace velmo::cli {
 

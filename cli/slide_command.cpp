@@ -8,9 +8,9 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
-#include "entry/clstestt.h"
+#include "command_class/clstestt.h"
+#include "files/atomic_file.h"
 #include "slideshow/frm_slide.h"
-#include "standalone/atomic_file.h"
 
 namespace velmo::cli {
 namespace {

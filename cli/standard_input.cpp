@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
 
 namespace velmo::cli {
 namespace {

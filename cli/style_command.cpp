@@ -7,7 +7,7 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
-#include "entry/clstestt.h"
+#include "command_class/clstestt.h"
 #include "style/frm_style_test.h"
 #include "style/frm_style_test_layout.h"
 

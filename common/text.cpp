@@ -117,8 +117,10 @@ std::string utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
-char16_t asciiLower(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+std::string asciiLowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiLower(c);
+  return out;
 }
 
 bool equalsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {

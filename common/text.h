@@ -17,8 +17,18 @@ std::u16string utf8ToUtf16(std::string_view bytes);
 // Unpaired surrogates become U+FFFD: a page is never written with ill-formed UTF-8.
 std::string utf16ToUtf8(std::u16string_view text);
 
-// ASCII letters compare without case; every other code unit compares exactly.
-char16_t asciiLower(char16_t c);
+// ASCII letters compare without case; every other code unit compares exactly. These are the
+// case rules of HTML names, CSS keywords and encoding labels, whatever the locale.
+constexpr char16_t asciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+constexpr char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+constexpr bool isAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+std::string asciiLowered(std::string_view text);
 bool equalsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
 std::size_t findIgnoreAsciiCase(std::u16string_view haystack, std::u16string_view needle,
                                 std::size_t from = 0);

@@ -2,7 +2,7 @@
 
 #include "date/date_block.h"
 #include "date/frm_date_layout.h"
-#include "entry/page_access.h"
+#include "page_host/page_access.h"
 
 namespace velmo {
 

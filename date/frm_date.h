@@ -1,8 +1,8 @@
 #pragma once
 // frmDate: asks for confirmation and pastes the current-date block at the page's selection.
 
-#include "entry/page_host.h"
 #include "forms/form.h"
+#include "page_host/page_host.h"
 #include "platform/platform.h"
 
 namespace velmo {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "entry/page_access.h"
 #include "favourites/favourites_block.h"
 #include "favourites/frm_add_to_favor2_layout.h"
+#include "page_host/page_access.h"
 
 namespace velmo {
 namespace {

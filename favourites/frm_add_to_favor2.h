@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "entry/page_host.h"
 #include "forms/form.h"
 #include "help/dialog_help.h"
+#include "page_host/page_host.h"
 #include "platform/platform.h"
 
 namespace velmo {

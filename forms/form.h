@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "entry/host_error.h"
+#include "common/host_error.h"
 #include "forms/control.h"
 #include "forms/design.h"
 #include "forms/form_presenter.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "entry/host_error.h"
+#include "common/host_error.h"
 #include "forms/control.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"

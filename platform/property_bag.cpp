@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
 
 namespace velmo {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "entry/page_host.h"
 #include "forms/form.h"
 #include "help/dialog_help.h"
+#include "page_host/page_host.h"
 #include "platform/platform.h"
 #include "slideshow/slide_show.h"
 

@@ -1,8 +1,8 @@
 #include "slideshow/slide_show.h"
 
 #include "common/script_text.h"
-#include "entry/head_script.h"
-#include "entry/page_access.h"
+#include "page_host/head_script.h"
+#include "page_host/page_access.h"
 
 namespace velmo {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/page_host.h"
+#include "page_host/page_host.h"
 
 namespace velmo {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "standalone/atomic_file.h"
+#include "files/atomic_file.h"
 #include "standin/page_object.h"
 
 namespace velmo::standin {

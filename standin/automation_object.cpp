@@ -1,8 +1,8 @@
 #include "standin/automation_object.h"
 
+#include "com/error_barrier.h"
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
-#include "win32/com/error_barrier.h"
 
 namespace velmo::standin {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "win32/com/com_object.h"
-#include "win32/com/com_values.h"
+#include "com/com_object.h"
+#include "com/com_values.h"
 
 namespace velmo::standin {
 

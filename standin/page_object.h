@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "standalone/standalone_host.h"
+#include "site/standalone_host.h"
 #include "standin/automation_object.h"
 
 namespace velmo::standin {

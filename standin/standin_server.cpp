@@ -5,9 +5,9 @@
 
 #include <olectl.h>
 
+#include "com/class_factory.h"
+#include "com/registry_table.h"
 #include "standin/application.h"
-#include "win32/com/class_factory.h"
-#include "win32/com/registry_table.h"
 
 namespace {
 

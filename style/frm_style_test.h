@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "entry/page_host.h"
 #include "forms/form.h"
 #include "help/dialog_help.h"
+#include "page_host/page_host.h"
 #include "platform/platform.h"
 #include "style/scrollbar_style.h"
 

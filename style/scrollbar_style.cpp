@@ -1,7 +1,7 @@
 #include "style/scrollbar_style.h"
 
 #include "common/text.h"
-#include "entry/page_access.h"
+#include "page_host/page_access.h"
 
 namespace velmo {
 

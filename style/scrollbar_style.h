@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "entry/page_host.h"
+#include "page_host/page_host.h"
 
 namespace velmo {
 

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "files/posix_file.h"
 #include "platform/linux/chm_layout.h"
-#include "standalone/posix_file.h"
 
 namespace velmo::linux_help {
 namespace {

@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "common/text.h"
+
 namespace velmo::linux_help {
 namespace {
 
@@ -94,13 +96,6 @@ class ChunkReader {
   std::size_t end_;
 };
 
-std::string folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 class Layout {
  public:
   explicit Layout(std::string_view file) : file_(file) {}
@@ -183,8 +178,7 @@ class Layout {
       require(unit.space <= 1, "a directory entry names an unknown section");
       // libchm compares names without case: two such entries would make its answer depend on
       // which one it meets first.
-      require(units_.emplace(folded(std::move(name)), unit).second,
-              "a directory names an object twice");
+      require(units_.emplace(asciiLowered(name), unit).second, "a directory names an object twice");
     }
     return next;
   }
@@ -235,7 +229,7 @@ class Layout {
   }
 
   const Unit* unit(std::string_view name) const {
-    const auto found = units_.find(folded(std::string(name)));
+    const auto found = units_.find(asciiLowered(name));
     return found == units_.end() ? nullptr : &found->second;
   }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "standalone/posix_file.h"
+#include "files/posix_file.h"
 
 namespace velmo::linux_help {
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "entry/host_error.h"
+#include "common/host_error.h"
 
 namespace velmo::win {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/text.h"
-#include "standalone/html_page.h"
-#include "standalone/page_index.h"
+#include "html/page_index.h"
+#include "site/html_page.h"
 
 namespace velmo::standalone {
 namespace {

@@ -17,7 +17,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "standalone/page_index.h"
+#include "html/page_index.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "standalone/css_text.h"
+#include "css/css_text.h"
 
 namespace css = velmo::standalone::css;
 

@@ -2,11 +2,11 @@
 
 #include <sstream>
 
+#include "common/host_error.h"
 #include "common/text.h"
-#include "entry/host_error.h"
-#include "standalone/encoding_sniff.h"
-#include "standalone/html_page.h"
-#include "standalone/page_index.h"
+#include "html/encoding_sniff.h"
+#include "html/page_index.h"
+#include "site/html_page.h"
 
 namespace velmo::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "standalone/standalone_host.h"
+#include "site/standalone_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo::testing {

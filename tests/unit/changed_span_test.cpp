@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "standalone/changed_span.h"
+#include "html/changed_span.h"
 
 namespace velmo::standalone {
 namespace {

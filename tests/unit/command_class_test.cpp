@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "command_class/clstestt.h"
 #include "common/text.h"
-#include "entry/clstestt.h"
-#include "entry/head_script.h"
-#include "standalone/standalone_host.h"
+#include "page_host/head_script.h"
+#include "site/standalone_host.h"
 #include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "standalone/css_text.h"
+#include "css/css_text.h"
 
 namespace velmo::standalone::css {
 namespace {

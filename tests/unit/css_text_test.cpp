@@ -1,4 +1,4 @@
-#include "standalone/css_text.h"
+#include "css/css_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "command_class/clstestt.h"
 #include "common/text.h"
 #include "date/date_block.h"
 #include "date/frm_date.h"
-#include "entry/clstestt.h"
 #include "tests/support/golden.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/selection_page_host.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "standalone/encoding_sniff.h"
+#include "html/encoding_sniff.h"
 
 namespace velmo::standalone {
 namespace {

@@ -16,11 +16,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "entry/clstestt.h"
-#include "entry/host_error.h"
+#include "command_class/clstestt.h"
+#include "common/host_error.h"
+#include "files/atomic_file.h"
+#include "site/standalone_host.h"
 #include "slideshow/slide_show.h"
-#include "standalone/atomic_file.h"
-#include "standalone/standalone_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"
 

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
+#include "command_class/clstestt.h"
 #include "common/text.h"
-#include "entry/clstestt.h"
 #include "favourites/frm_add_to_favor2.h"
 #include "favourites/frm_add_to_favor2_layout.h"
-#include "standalone/atomic_file.h"
+#include "files/atomic_file.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 #include "tests/support/recording_ui.h"

@@ -1,4 +1,4 @@
-#include "standalone/html_page.h"
+#include "site/html_page.h"
 
 #include <gtest/gtest.h>
 

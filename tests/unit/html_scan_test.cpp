@@ -1,4 +1,4 @@
-#include "standalone/html_scan.h"
+#include "html/html_scan.h"
 
 #include <gtest/gtest.h>
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "entry/host_error.h"
-#include "standalone/atomic_file.h"
-#include "standalone/html_page.h"
-#include "standalone/save_journal.h"
+#include "common/host_error.h"
+#include "files/atomic_file.h"
+#include "files/save_journal.h"
+#include "site/html_page.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo::standalone {

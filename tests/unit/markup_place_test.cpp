@@ -1,4 +1,4 @@
-#include "standalone/markup_place.h"
+#include "html/markup_place.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "entry/clstestt.h"
+#include "command_class/clstestt.h"
 #include "offers/frm_ads.h"
 #include "offers/frm_ads_layout.h"
 #include "tests/support/recording_ui.h"

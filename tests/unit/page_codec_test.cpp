@@ -1,10 +1,10 @@
 // Text read out of and written into pages in legacy encodings.
 
-#include "standalone/page_codec.h"
+#include "html/page_codec.h"
 
 #include <gtest/gtest.h>
 
-#include "standalone/text_codec.h"
+#include "html/text_codec.h"
 
 namespace velmo::standalone {
 namespace {

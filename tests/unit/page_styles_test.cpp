@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "standalone/html_page.h"
+#include "site/html_page.h"
 #include "tests/unit/page_test_support.h"
 
 namespace velmo::standalone {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "standalone/html_scan.h"
-#include "standalone/page_index.h"
+#include "html/html_scan.h"
+#include "html/page_index.h"
 
 namespace velmo::standalone {
 namespace {

@@ -1,4 +1,4 @@
-#include "standalone/settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "entry/host_error.h"
-#include "standalone/atomic_file.h"
+#include "common/host_error.h"
+#include "files/atomic_file.h"
 
 namespace velmo::standalone {
 namespace {

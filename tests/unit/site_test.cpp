@@ -1,4 +1,4 @@
-#include "standalone/site.h"
+#include "site/site.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "standalone/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace velmo::standalone {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "files/atomic_file.h"
 #include "slideshow/slide_show.h"
-#include "standalone/atomic_file.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "command_class/clstestt.h"
 #include "common/text.h"
-#include "entry/clstestt.h"
 #include "style/frm_style_test.h"
 #include "style/frm_style_test_layout.h"
 #include "tests/support/golden.h"

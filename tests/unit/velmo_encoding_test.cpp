@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "standalone/text_codec.h"
+#include "html/text_codec.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"

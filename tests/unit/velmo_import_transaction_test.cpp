@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "standalone/picture_file.h"
+#include "files/picture_file.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"

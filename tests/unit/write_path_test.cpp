@@ -15,11 +15,11 @@
 #include <string>
 #include <thread>
 
-#include "entry/host_error.h"
-#include "entry/page_host.h"
-#include "standalone/atomic_file.h"
-#include "standalone/html_page.h"
-#include "standalone/standalone_host.h"
+#include "common/host_error.h"
+#include "files/atomic_file.h"
+#include "page_host/page_host.h"
+#include "site/html_page.h"
+#include "site/standalone_host.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "entry/host_error.h"
+#include "common/host_error.h"
 #include "platform/linux/xdg_open.h"
 #include "tests/support/stand_in_xdg_open.h"
 

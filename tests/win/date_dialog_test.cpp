@@ -3,9 +3,9 @@
 // changes (or does not).
 
 #include "date/date_block.h"
+#include "platform/windows/renderer/metrics.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
-#include "win32ui/metrics.h"
 
 namespace velmo::win::test {
 namespace {

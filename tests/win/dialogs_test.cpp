@@ -12,14 +12,14 @@
 
 #include "favourites/frm_add_to_favor2_layout.h"
 #include "offers/frm_ads_layout.h"
+#include "platform/windows/renderer/control_windows.h"
+#include "platform/windows/renderer/metrics.h"
 #include "slideshow/frm_slide_layout.h"
 #include "style/frm_style_test_layout.h"
 #include "style/scrollbar_style.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/help_page_recorder.h"
 #include "tests/win/ui_driver.h"
-#include "win32ui/control_windows.h"
-#include "win32ui/metrics.h"
 
 namespace velmo::win::test {
 namespace {

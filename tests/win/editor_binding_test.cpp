@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "entry/head_script.h"
-#include "entry/page_access.h"
+#include "comserver/editor_binding.h"
+#include "page_host/head_script.h"
+#include "page_host/page_access.h"
 #include "tests/win/win_test_support.h"
-#include "win32/editor_binding.h"
 
 namespace velmo::win::test {
 namespace {

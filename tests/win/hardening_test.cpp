@@ -6,8 +6,8 @@
 
 #include <functional>
 
+#include "com/com_object.h"
 #include "tests/win/win_test_support.h"
-#include "win32/com/com_object.h"
 
 namespace velmo::win::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "win32/com/class_factory.h"
+#include "com/class_factory.h"
 
 namespace velmo::win::test {
 namespace {

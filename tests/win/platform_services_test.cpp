@@ -5,14 +5,14 @@
 #include <fstream>
 
 #include "platform/windows/registry_settings_store.h"
+#include "platform/windows/renderer/fonts.h"
+#include "platform/windows/renderer/gdi_text_measurer.h"
+#include "platform/windows/renderer/metrics.h"
 #include "platform/windows/win32_common_dialogs.h"
 #include "platform/windows/win32_desktop.h"
 #include "platform/windows/win32_message_boxes.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
-#include "win32ui/fonts.h"
-#include "win32ui/gdi_text_measurer.h"
-#include "win32ui/metrics.h"
 
 namespace velmo::win::test {
 namespace {

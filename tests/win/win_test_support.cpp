@@ -5,8 +5,8 @@
 #include <iterator>
 #include <random>
 
+#include "com/registry_table.h"
 #include "common/text.h"
-#include "win32/com/registry_table.h"
 
 namespace velmo::win::test {
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "win32/com/com_values.h"
-#include "win32/com/late_bound.h"
+#include "com/com_values.h"
+#include "com/late_bound.h"
 
 namespace velmo::win::test {
 

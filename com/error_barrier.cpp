@@ -1,0 +1,43 @@
+#include "com/error_barrier.h"
+
+#include "com/com_values.h"
+#include "common/text.h"
+
+namespace velmo::win {
+
+void setErrorInfo(REFIID iid, std::u16string_view source, std::u16string_view description) {
+  ComPtr<ICreateErrorInfo> create;
+  if (FAILED(CreateErrorInfo(&create))) return;
+  const Bstr sourceText(source);
+  const Bstr descriptionText(description);
+  create->SetGUID(iid);
+  create->SetSource(sourceText.get());
+  create->SetDescription(descriptionText.get());
+  ComPtr<IErrorInfo> info;
+  if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+}
+
+void clearErrorInfo() {
+  SetErrorInfo(0, nullptr);
+}
+
+HRESULT failureCode(std::int32_t code) {
+  return FAILED(code) ? static_cast<HRESULT>(code) : E_FAIL;
+}
+
+HostError currentError() {
+  try {
+    throw;
+  } catch (const HostError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return HostError(E_OUTOFMEMORY, u"Out of memory");
+  } catch (const std::exception& error) {
+    const std::string what = error.what();
+    return HostError(E_FAIL, isValidUtf8(what) ? utf8ToUtf16(what) : u"Unexpected failure");
+  } catch (...) {
+    return HostError(E_FAIL, u"Unexpected failure");
+  }
+}
+
+}  // namespace velmo::win

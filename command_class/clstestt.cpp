@@ -1,0 +1,86 @@
+#include "command_class/clstestt.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "date/frm_date.h"
+#include "favourites/frm_add_to_favor2.h"
+#include "offers/frm_ads.h"
+#include "page_host/page_access.h"
+#include "slideshow/frm_slide.h"
+#include "style/frm_style_test.h"
+
+namespace velmo {
+namespace {
+
+// Index of the first webbot block named exactly `name`, or nothing. The index is 64-bit so that
+// pages with any number of blocks are walked to the end.
+std::optional<std::int64_t> findBot(ElementCollection& bots, const std::u16string& name) {
+  const std::int64_t count = bots.length();
+  for (std::int64_t i = 0; i < count; ++i) {
+    auto bot = requireObject(bots.item(static_cast<long>(i)), u"A webbot block");
+    if (bot->getAttribute(u"bot") == name) return i;
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<ElementCollection> webbotsOf(PageHost& host) {
+  auto document = requireObject(host.activeDocument(), u"The active page");
+  return requireObject(document->webbots(), u"The page's webbot collection");
+}
+
+}  // namespace
+
+std::u16string scriptHead2Block(const std::u16string& strCode) {
+  return u"<script language = \"javascript\">\r\n" + strCode + u"\r\n</script>\r\n";
+}
+
+template <typename Dialog>
+void clstestt::showModal() {
+  Platform& platform = ui().platform();
+  auto& dialog = ui().dialog<Dialog>([&] { return std::make_unique<Dialog>(host_, platform); });
+  dialog.showModal(platform.presenter);
+}
+
+UiEnvironment& clstestt::ui() {
+  if (ui_ == nullptr) throw HostError(hr::kFail, u"No user interface is available for dialogs");
+  return *ui_;
+}
+
+void clstestt::style() {
+  showModal<frmstyletest>();
+}
+void clstestt::addtofavor() {
+  showModal<frmAddToFavor2>();
+}
+void clstestt::slide() {
+  showModal<frmSlide>();
+}
+void clstestt::CurDate() {
+  showModal<frmDate>();
+}
+void clstestt::ads() {
+  Platform& platform = ui().platform();
+  ui().dialog<frmAds>([&] { return std::make_unique<frmAds>(platform); })
+      .showModeless(platform.presenter);
+}
+
+bool clstestt::botfound(const std::u16string& strName) {
+  auto bots = webbotsOf(host_);
+  return findBot(*bots, strName).has_value();
+}
+
+void clstestt::eraseBot(const std::u16string& strName) {
+  auto bots = webbotsOf(host_);
+  if (auto index = findBot(*bots, strName)) {
+    requireObject(bots->item(static_cast<long>(*index)), u"A webbot block")->setOuterHTML(u"");
+  }
+}
+
+void clstestt::scriptHead2(const std::u16string& strCode) {
+  auto document = requireObject(host_.activeDocument(), u"The active page");
+  auto head = headElement(*document, u"head");
+  head->setInnerHTML(head->innerHTML() + scriptHead2Block(strCode) + u"\r\n");
+}
+
+}  // namespace velmo

@@ -1,0 +1,76 @@
+#include "comserver/clstestt_object.h"
+
+#include <VelmoCls_h.h>
+
+#include "command_class/clstestt.h"
+#include "comserver/editor_binding.h"
+#include "comserver/type_info_dispatch.h"
+#include "comserver/windows_ui.h"
+
+namespace velmo::win {
+namespace {
+
+std::u16string textArgument(const BSTR* text) {
+  if (!text) throw HostError(E_POINTER, u"A text argument is missing");
+  return textOf(*text);
+}
+
+// Script code goes into the page as written. A BSTR may carry NULs that no script client can type
+// and that would end the text early for every program reading the page after us, so such code is
+// refused before the page is touched.
+std::u16string scriptCodeArgument(const BSTR* code) {
+  std::u16string text = textArgument(code);
+  if (text.find(u'\0') != std::u16string::npos) {
+    throw HostError(E_INVALIDARG, u"The script code contains a NUL character");
+  }
+  return text;
+}
+
+class ClstesttObject : public TypeInfoDispatch<_clstestt> {
+ public:
+  ClstesttObject() : command_(editorBinding(), windowsUi()) {}
+
+  HRESULT STDMETHODCALLTYPE style() override {
+    return guarded([&] { command_.style(); });
+  }
+  HRESULT STDMETHODCALLTYPE addtofavor() override {
+    return guarded([&] { command_.addtofavor(); });
+  }
+  HRESULT STDMETHODCALLTYPE botfound(BSTR* strName, VARIANT_BOOL* result) override {
+    if (result) *result = VARIANT_FALSE;
+    return guarded([&] {
+      if (!result) throw HostError(E_POINTER, u"The result has no place to go");
+      *result = command_.botfound(textArgument(strName)) ? VARIANT_TRUE : VARIANT_FALSE;
+    });
+  }
+  HRESULT STDMETHODCALLTYPE eraseBot(BSTR* strName) override {
+    return guarded([&] { command_.eraseBot(textArgument(strName)); });
+  }
+  HRESULT STDMETHODCALLTYPE scriptHead2(BSTR* strCode, VARIANT* result) override {
+    if (result) VariantInit(result);
+    return guarded([&] { command_.scriptHead2(scriptCodeArgument(strCode)); });
+  }
+  HRESULT STDMETHODCALLTYPE slide() override {
+    return guarded([&] { command_.slide(); });
+  }
+  HRESULT STDMETHODCALLTYPE CurDate() override {
+    return guarded([&] { command_.CurDate(); });
+  }
+  HRESULT STDMETHODCALLTYPE ads() override {
+    return guarded([&] { command_.ads(); });
+  }
+
+ protected:
+  std::u16string_view source() const override { return u"VelmoCls.clstestt"; }
+
+ private:
+  velmo::clstestt command_;
+};
+
+}  // namespace
+
+HRESULT createClstestt(REFIID iid, void** out) {
+  return createObject<ClstesttObject>(iid, out);
+}
+
+}  // namespace velmo::win

@@ -1,0 +1,128 @@
+#include "comserver/editor_binding.h"
+
+#include "com/late_bound.h"
+#include "comserver/editor_objects.h"
+
+namespace velmo::win {
+namespace {
+
+ComPtr<IDispatch> findOrStartEditor() {
+  CLSID clsid;
+  HRESULT hr = CLSIDFromProgID(kEditorProgId, &clsid);
+  if (FAILED(hr)) {
+    throw HostError(hr, u"The editor (FrontPage.Application) is not installed");
+  }
+  ComPtr<IUnknown> running;
+  ComPtr<IDispatch> editor;
+  if (SUCCEEDED(GetActiveObject(clsid, nullptr, &running)) && running &&
+      SUCCEEDED(running.As(&editor))) {
+    return editor;
+  }
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_PPV_ARGS(&editor));
+  if (FAILED(hr)) {
+    throw HostError(hr, u"The editor (FrontPage.Application) cannot be started");
+  }
+  return editor;
+}
+
+ComPtr<IGlobalInterfaceTable> globalInterfaceTable() {
+  ComPtr<IGlobalInterfaceTable> table;
+  const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_PPV_ARGS(&table));
+  if (FAILED(hr)) throw HostError(hr, u"The global interface table is not available");
+  return table;
+}
+
+}  // namespace
+
+EditorBinding::~EditorBinding() {
+  // At process end the editor's objects may already be gone with their DLL or apartment; the
+  // entry left over then is dropped with the process rather than revoked into them.
+}
+
+void EditorBinding::releaseEditor() noexcept {
+  DWORD cookie = 0;
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    cookie = cookie_;
+  }
+  forget(cookie);
+}
+
+void EditorBinding::forget(DWORD cookie) noexcept {
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (cookie == 0 || cookie != cookie_) return;  // none, or another thread forgot it first
+    cookie_ = 0;
+  }
+  ComPtr<IGlobalInterfaceTable> table;
+  if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_PPV_ARGS(&table)))) {
+    table->RevokeInterfaceFromGlobal(cookie);
+  }
+}
+
+ComPtr<IDispatch> EditorBinding::keptApplication() {
+  DWORD cookie = 0;
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    cookie = cookie_;
+  }
+  ComPtr<IDispatch> application;
+  if (cookie == 0) return application;
+  // An entry whose apartment has ended cannot be had any more: the next editor found replaces it.
+  if (FAILED(globalInterfaceTable()->GetInterfaceFromGlobal(cookie, IID_PPV_ARGS(&application)))) {
+    application.Reset();
+    forget(cookie);
+  }
+  return application;
+}
+
+void EditorBinding::keep(const ComPtr<IDispatch>& application) {
+  const ComPtr<IGlobalInterfaceTable> table = globalInterfaceTable();
+  DWORD cookie = 0;
+  const HRESULT hr = table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie);
+  if (FAILED(hr)) throw HostError(hr, u"The editor (FrontPage.Application) cannot be kept");
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    // Another thread found the editor first: its entry stays, ours goes.
+    if (cookie_ == 0) std::swap(cookie, cookie_);
+  }
+  if (cookie != 0) table->RevokeInterfaceFromGlobal(cookie);
+}
+
+ComPtr<IDispatch> EditorBinding::application() {
+  if (ComPtr<IDispatch> kept = keptApplication()) return kept;
+  ComPtr<IDispatch> application = findOrStartEditor();
+  keep(application);
+  return application;
+}
+
+Variant EditorBinding::fromApplication(std::u16string_view name) {
+  try {
+    return LateBound(application()).get(name);
+  } catch (const HostError& error) {
+    if (!isGone(error.hresult())) throw;
+    releaseEditor();
+    throw HostError(error.hresult(), u"The editor (FrontPage.Application) has gone away");
+  }
+}
+
+std::unique_ptr<Document> EditorBinding::activeDocument() {
+  return documentObject(fromApplication(u"ActiveDocument"));
+}
+
+std::unique_ptr<PageWindow> EditorBinding::activePageWindow() {
+  return pageWindowObject(fromApplication(u"ActivePageWindow"));
+}
+
+std::unique_ptr<Web> EditorBinding::activeWeb() {
+  return webObject(fromApplication(u"ActiveWeb"));
+}
+
+EditorBinding& editorBinding() {
+  static EditorBinding binding;
+  return binding;
+}
+
+}  // namespace velmo::win

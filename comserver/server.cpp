@@ -1,0 +1,128 @@
+// The in-process server's exports: class objects, unload test and self-registration.
+
+#include <windows.h>
+
+#include <olectl.h>
+
+#include <VelmoCls_h.h>
+
+#include "com/class_factory.h"
+#include "com/registry_table.h"
+#include "comserver/class1_object.h"
+#include "comserver/clstestt_object.h"
+#include "comserver/editor_binding.h"
+#include "comserver/type_info_dispatch.h"
+#include "comserver/windows_ui.h"
+
+namespace velmo::win {
+namespace {
+
+constexpr ServedClass kClasses[] = {
+    {&CLSID_clstestt, createClstestt},
+    {&CLSID_Class1, createClass1},
+};
+
+struct ClassNames {
+  const CLSID* clsid;
+  const wchar_t* progId;
+  const wchar_t* description;
+};
+
+constexpr ClassNames kRegistered[] = {
+    {&CLSID_clstestt, L"VelmoCls.clstestt", L"VelmoCls.clstestt"},
+    {&CLSID_Class1, L"VelmoCls.Class1", L"VelmoCls.Class1"},
+};
+
+std::vector<RegistryValue> registryValues() {
+  const std::wstring path = modulePath(thisModule());
+  const std::wstring libId = guidText(LIBID_VelmoCls);
+  std::vector<RegistryValue> values;
+  for (const ClassNames& names : kRegistered) {
+    const std::wstring clsid = guidText(*names.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    values.push_back({key, L"", names.description});
+    values.push_back({key + L"\\InprocServer32", L"", path});
+    values.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    values.push_back({key + L"\\ProgID", L"", names.progId});
+    values.push_back({key + L"\\TypeLib", L"", libId});
+    values.push_back({key + L"\\Version", L"", L"1.0"});
+    values.push_back({names.progId, L"", names.description});
+    values.push_back({std::wstring(names.progId) + L"\\CLSID", L"", clsid});
+  }
+  return values;
+}
+
+std::vector<std::wstring> registryKeys() {
+  std::vector<std::wstring> keys;
+  for (const ClassNames& names : kRegistered) {
+    keys.push_back(L"CLSID\\" + guidText(*names.clsid));
+    keys.push_back(names.progId);
+  }
+  return keys;
+}
+
+// The library's entry for locale 0, beside the one RegisterTypeLib writes for its own locale.
+// A type-library marshaller may look the library up there only (Wine's does): without it, a
+// reference to _clstestt cannot be marshalled to another apartment. Locale 0 serves every locale.
+std::wstring neutralTypeLibraryKey() {
+  return L"TypeLib\\" + guidText(LIBID_VelmoCls) + L"\\1.0\\0";
+}
+
+HRESULT registerTypeLibrary() {
+  std::wstring path = modulePath(thisModule());
+  ComPtr<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  if (SUCCEEDED(hr)) {
+    const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platform, L"", path}});
+  }
+  return hr;
+}
+
+HRESULT unregisterTypeLibrary() {
+  removeRegistryKeys({neutralTypeLibraryKey()});
+  // Unregistering what is not registered is no failure.
+  Bstr registeredPath;
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_VelmoCls, 1, 0, 0x409, registeredPath.put()))) return S_OK;
+  return UnRegisterTypeLib(LIBID_VelmoCls, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+}
+
+}  // namespace
+
+}  // namespace velmo::win
+
+using namespace velmo::win;
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  return getClassObject(kClasses, clsid, iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+  // An open dialog runs the DLL's code even when no object is left (the offers window).
+  if (!moduleUnused() || windowsUiInUse()) return S_FALSE;
+  releaseWindowsUi();
+  editorBinding().releaseEditor();
+  return S_OK;
+}
+
+STDAPI DllRegisterServer() {
+  try {
+    HRESULT hr = writeRegistryValues(registryValues());
+    if (SUCCEEDED(hr)) hr = registerTypeLibrary();
+    if (FAILED(hr)) DllUnregisterServer();
+    return hr;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+STDAPI DllUnregisterServer() {
+  try {
+    const HRESULT keys = removeRegistryKeys(registryKeys());
+    const HRESULT library = unregisterTypeLibrary();
+    return FAILED(keys) ? keys : library;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}

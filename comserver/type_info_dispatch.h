@@ -1,0 +1,95 @@
+#pragma once
+// IDispatch through the type information of the library's own type library, for the dual
+// interfaces. Script clients pass variables by reference (VT_BYREF | VT_VARIANT), which a plain
+// type-library invoke refuses for a BSTR* parameter; every argument is therefore resolved to a
+// value copy first. The methods then see copies, so a caller's variable is never changed.
+
+#include <windows.h>
+
+#include <vector>
+
+#include "com/com_object.h"
+#include "com/com_values.h"
+
+namespace velmo::win {
+
+// The type information of `iid` in the type library embedded in this DLL.
+ComPtr<ITypeInfo> ownTypeInfo(REFIID iid);
+
+template <typename Interface>
+class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
+ public:
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return withTypeInfo([&](ITypeInfo* info) {
+      info->AddRef();
+      *out = info;
+      return S_OK;
+    });
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
+    return withTypeInfo(
+        [&](ITypeInfo* info) { return DispGetIDsOfNames(info, names, count, ids); });
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!params || (params->cArgs && !params->rgvarg) ||
+        (params->cNamedArgs && !params->rgdispidNamedArgs)) {
+      return E_POINTER;
+    }
+    std::vector<Variant> values;
+    try {
+      values.resize(params->cArgs);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    for (UINT i = 0; i < params->cArgs; ++i) {
+      const HRESULT hr = VariantCopyInd(&values[i], &params->rgvarg[i]);
+      if (FAILED(hr)) {
+        if (argError) *argError = i;
+        return hr;
+      }
+    }
+    DISPPARAMS byValue{values.data(), params->rgdispidNamedArgs, params->cArgs, params->cNamedArgs};
+    return withTypeInfo([&](ITypeInfo* info) {
+      return info->Invoke(static_cast<Interface*>(this), id, flags, &byValue, result, exception,
+                          argError);
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+    return iid == __uuidof(Interface) ? S_OK : S_FALSE;
+  }
+
+ protected:
+  // Runs a method body behind the error barrier, reporting errors against this interface.
+  template <typename Body>
+  HRESULT guarded(Body&& body) noexcept {
+    return errorBarrier(__uuidof(Interface), std::forward<Body>(body), source());
+  }
+  virtual std::u16string_view source() const = 0;
+
+ private:
+  template <typename Use>
+  static HRESULT withTypeInfo(Use&& use) noexcept {
+    try {
+      static const ComPtr<ITypeInfo> info = ownTypeInfo(__uuidof(Interface));
+      return use(info.Get());
+    } catch (...) {
+      return failureCode(currentError().hresult());
+    }
+  }
+};
+
+}  // namespace velmo::win

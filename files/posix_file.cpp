@@ -1,0 +1,63 @@
+#include "files/posix_file.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace velmo::standalone {
+
+int writeAll(int fd, std::string_view content) {
+  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
+  // start of a big page while the rest is still being copied and fsync has little left to do.
+  constexpr std::size_t kSlice = std::size_t{8} << 20;
+  const off_t start = ::lseek(fd, 0, SEEK_CUR);
+  std::size_t offset = 0;
+  while (offset < content.size()) {
+    const std::size_t want = std::min(content.size() - offset, kSlice);
+    const ssize_t n = ::write(fd, content.data() + offset, want);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+#ifdef __linux__
+    if (start >= 0) {
+      ::sync_file_range(fd, start + static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
+    }
+#endif
+    offset += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int readAll(int fd, std::string& content) {
+  struct stat st {};
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  if (::fstat(fd, &st) == 0 && at >= 0 && st.st_size > at) {
+    content.reserve(content.size() + static_cast<std::size_t>(st.st_size - at));
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+void syncFolderOf(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.parent_path();
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+}  // namespace velmo::standalone
+#endif

@@ -1,0 +1,38 @@
+#pragma once
+// The checks made on a file before anything is written, and the targets that are not files to
+// replace: a terminal, a pipe, a device or standard output is written into, never renamed over
+// (which would put a plain file where the device or pipe was).
+
+#include <filesystem>
+#include <string_view>
+
+#include "common/host_error.h"
+
+namespace velmo::standalone {
+
+// Refused because the file is write-protected; the caller may offer a way to write it anyway.
+struct ReadOnlyFile : HostError {
+  using HostError::HostError;
+};
+
+struct WriteTarget {
+  std::filesystem::path path;
+  // Not a regular file (or a standard stream by name): written into, not replaced.
+  bool stream = false;
+  // The descriptor a name like /dev/stdout or /dev/fd/3 stands for; -1 for a name to open.
+  int descriptor = -1;
+};
+
+// What writing to `path` would mean. HostError naming the path when it is a folder (or ends in a
+// separator), or when its folder is missing or cannot be written in.
+WriteTarget checkWriteTarget(const std::filesystem::path& path);
+
+// Writes `content` into a stream target; HostError naming it when that fails.
+void writeIntoStream(const WriteTarget& target, std::string_view content);
+
+// ReadOnlyFile naming `path` when the regular file it leads to is write-protected (no write
+// permission bit, or no write access for this user), unless `allowed`. `what` says what it is:
+// "page", "style sheet".
+void checkNotReadOnly(const std::filesystem::path& path, std::u16string_view what, bool allowed);
+
+}  // namespace velmo::standalone

@@ -1,0 +1,148 @@
+#include "html/page_codec.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "common/text.h"
+#include "html/html_scan.h"
+#include "html/text_codec.h"
+
+namespace velmo::standalone {
+namespace {
+
+bool isAscii(std::string_view s) {
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool isAscii(std::u16string_view s) {
+  for (const char16_t c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
+std::string asciiBytes(std::u16string_view s) {
+  return std::string(s.begin(), s.end());
+}
+
+std::string hex(unsigned value, const char* format) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+enum class Context { Markup, Script, Style };
+
+struct Piece {
+  std::size_t begin;
+  std::size_t end;
+  Context context;
+};
+
+// Splits HTML (as UTF-8) by where the parser will read each character: the content of SCRIPT
+// and STYLE elements apart from everything else.
+std::vector<Piece> piecesOf(std::string_view html) {
+  std::vector<Piece> pieces;
+  std::size_t markupStart = 0, pos = 0;
+  while (pos < html.size()) {
+    const html::Token t = html::nextToken(html, pos);
+    if (t.kind == html::TokenKind::Eof || t.end <= pos) break;
+    pos = t.end;
+    if (t.kind != html::TokenKind::StartTag) continue;
+    const auto mode = html::textModeOf(t.text);
+    if (!mode || *mode == html::TextMode::Rcdata) continue;
+    const std::size_t end = html::rawTextEnd(html, t.end, *mode, t.text);
+    Context context = Context::Markup;
+    if (*mode == html::TextMode::ScriptData) context = Context::Script;
+    if (html::equalsLower(t.text, "style")) context = Context::Style;
+    if (context == Context::Markup) {
+      pos = end;  // raw text holds no tags
+      continue;
+    }
+    pieces.push_back({markupStart, t.end, Context::Markup});
+    pieces.push_back({t.end, end, context});
+    markupStart = pos = end;
+  }
+  pieces.push_back({markupStart, html.size(), Context::Markup});
+  return pieces;
+}
+
+}  // namespace
+
+std::string htmlCharacterReference(char32_t c) {
+  return "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+}
+
+std::string javaScriptEscape(char32_t c) {
+  if (c < 0x10000) return hex(static_cast<unsigned>(c), "\\u%04X");
+  const char32_t v = c - 0x10000;
+  return hex(static_cast<unsigned>(0xD800 + (v >> 10)), "\\u%04X") +
+         hex(static_cast<unsigned>(0xDC00 + (v & 0x3FF)), "\\u%04X");
+}
+
+std::string cssEscape(char32_t c) {
+  return hex(static_cast<unsigned>(c), "\\%X ");
+}
+
+PageCodec::PageCodec(Encoding memory, Encoding file)
+    : memory_(memory),
+      file_(file),
+      plainUtf8_(memory == Encoding::Utf8 && (file == Encoding::Utf8 || file == Encoding::Utf16Le ||
+                                              file == Encoding::Utf16Be)) {}
+
+std::string PageCodec::encode(std::u16string_view text, std::string (*escape)(char32_t)) const {
+  if (memory_ == file_) return encodeText(memory_, text, escape);
+  // Through the file's encoding and back: what it lacks comes out escaped, as UTF-8.
+  return utf16ToUtf8(decodeText(file_, encodeText(file_, text, escape)));
+}
+
+std::u16string PageCodec::read(std::string_view bytes) const {
+  return decodeText(memory_, bytes);
+}
+
+std::u16string PageCodec::readAttribute(std::string_view raw) const {
+  // References decode to UTF-8, so the value is made UTF-8 first when the page is not.
+  if (isUtf8() || isAscii(raw)) {
+    return decodeText(Encoding::Utf8, html::decodeCharacterReferences(raw));
+  }
+  return decodeText(Encoding::Utf8,
+                    html::decodeCharacterReferences(utf16ToUtf8(decodeText(memory_, raw))));
+}
+
+std::string PageCodec::writeHtml(std::u16string_view text) const {
+  if (isUtf8()) return utf16ToUtf8(text);
+  if (isAscii(text)) return asciiBytes(text);
+  const std::string html = utf16ToUtf8(text);
+  std::string out;
+  for (const Piece& p : piecesOf(html)) {
+    const auto escape = p.context == Context::Script  ? javaScriptEscape
+                        : p.context == Context::Style ? cssEscape
+                                                      : htmlCharacterReference;
+    out += encode(utf8ToUtf16(std::string_view(html).substr(p.begin, p.end - p.begin)), escape);
+  }
+  return out;
+}
+
+std::string PageCodec::writeCss(std::u16string_view css) const {
+  if (isUtf8()) return utf16ToUtf8(css);
+  if (isAscii(css)) return asciiBytes(css);
+  return encode(css, cssEscape);
+}
+
+std::optional<std::string> PageCodec::writeExact(std::u16string_view text) const {
+  if (isUtf8()) return utf16ToUtf8(text);
+  if (isAscii(text)) return asciiBytes(text);
+  bool lacking = false;
+  std::string bytes = encodeText(file_, text, [&](char32_t) {
+    lacking = true;
+    return std::string();
+  });
+  if (lacking) return std::nullopt;
+  if (memory_ != file_) return utf16ToUtf8(text);
+  return bytes;
+}
+
+}  // namespace velmo::standalone

@@ -1,0 +1,58 @@
+#include "platform/windows/renderer/window_classes.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+#include "platform/windows/renderer/control_windows.h"
+#include "platform/windows/renderer/form_window.h"
+#include "platform/windows/win_text.h"
+
+namespace velmo::win {
+namespace {
+
+constexpr const wchar_t* kClassNames[] = {kFormClass, kContainerClass, kScrollerClass,
+                                          kHyperlinkClass};
+
+// Owners per module; only the user-interface thread registers.
+std::map<HINSTANCE, int>& users() {
+  static std::map<HINSTANCE, int> counts;
+  return counts;
+}
+
+void registerClasses(HINSTANCE module) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  for (const wchar_t* name : kClassNames) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &FormWindow::windowProc;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+      throw lastWin32Error(u"The window class " + utf16(name) + u" cannot be registered");
+    }
+  }
+}
+
+}  // namespace
+
+WindowClasses::WindowClasses(HINSTANCE module) : module_(module) {
+  if (users()[module_] == 0) registerClasses(module_);
+  ++users()[module_];
+}
+
+WindowClasses::~WindowClasses() {
+  if (--users()[module_] > 0) return;
+  users().erase(module_);
+  for (const wchar_t* name : kClassNames) UnregisterClassW(name, module_);
+}
+
+bool WindowClasses::isForm(HWND window) const {
+  wchar_t name[32] = {};
+  return GetClassNameW(window, name, 32) > 0 && std::wstring_view(name) == kFormClass &&
+         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == module_;
+}
+
+}  // namespace velmo::win

@@ -1,0 +1,72 @@
+#pragma once
+// The style sheet files that a page links to. A file inside the site is read once, edited in
+// memory and written back on save; a local file outside the site is read-only; a missing file or
+// a remote address is an empty read-only sheet.
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "css/css_text.h"
+#include "files/atomic_file.h"
+#include "files/file_lock.h"
+#include "html/page_codec.h"
+#include "html/text_encoding.h"
+
+namespace velmo::standalone {
+
+class FileUndo;
+
+struct SheetFile {
+  enum class Access { Writable, OutsideSite, Missing, Remote };
+  std::filesystem::path path;
+  std::u16string label;  // how messages name the sheet
+  Access access = Access::Missing;
+  PageCodec codec;          // of `text`: the file's encoding, or UTF-8 for a UTF-16 file
+  std::string fileBom;      // of a file held as UTF-8 but saved in another encoding
+  std::size_t bomSize = 0;  // a UTF-8 byte order mark is kept but is no part of the CSS text
+  std::string saved;        // the file as read or last written, in the encoding of `text`
+  std::string text;         // with the edits made since
+  std::size_t version = 0;  // a new number for every state of `text`, unique among all sheets
+  FileLock lock;            // held from reading it to the end of the run
+  std::optional<FileStamp> stamp;  // the file as read or last written
+
+  std::string_view css() const { return std::string_view(text).substr(bomSize); }
+};
+
+class LinkedSheets {
+ public:
+  // A sheet that declares no encoding is in `pageEncoding`, as browsers read it.
+  LinkedSheets(std::filesystem::path pageFolder, std::filesystem::path siteRoot,
+               Encoding pageEncoding = Encoding::Utf8);
+
+  // The sheet that `href` (a link's decoded href, UTF-8) names, relative to the page's folder
+  // or, when it begins with "/", to the site's root. Its encoding is decided as browsers decide
+  // it. HostError naming the file when it exists but cannot be read, declares an encoding
+  // browsers refuse, or is UTF-16 text that does not convert back to the same bytes.
+  SheetFile& open(std::string_view href);
+
+  // Applies an edit of the sheet's CSS text; HostError (access denied) for a read-only sheet.
+  void edit(SheetFile& sheet, const css::Edit& edit);
+
+  bool changed() const;
+  // Every check that can refuse a save, made before any file changes: HostError when a changed
+  // sheet was replaced or removed since it was read, ReadOnlyFile when it is write-protected
+  // (unless `writeReadOnly`).
+  void checkSave(bool writeReadOnly) const;
+  // Writes every changed sheet, each checked again right before it replaces the file; `undo`
+  // keeps what each held, so that the caller can put them back should the page write fail.
+  void save(FileUndo& undo);
+  void revert();
+
+ private:
+  std::filesystem::path pageFolder_;
+  std::filesystem::path siteRoot_;
+  Encoding pageEncoding_;
+  std::map<std::string, SheetFile> files_;  // by resolved path, or by address when remote
+  std::size_t lastVersion_ = 0;
+};
+
+}  // namespace velmo::standalone

@@ -1,0 +1,34 @@
+#include "site/site.h"
+
+#include "site/site_objects.h"
+#include "site/site_state.h"
+
+namespace velmo::standalone {
+
+Site::Site(std::filesystem::path root) : state_(std::make_shared<SiteState>(root)) {}
+
+Site::~Site() {
+  state_->rollback();
+}
+
+std::unique_ptr<velmo::Web> Site::web() {
+  return makeSiteWeb(state_);
+}
+
+void Site::commit(FileUndo* undo) {
+  state_->commit(undo);
+}
+
+void Site::rollback() {
+  state_->rollback();
+}
+
+bool Site::changed() const {
+  return state_->changed();
+}
+
+const std::filesystem::path& Site::root() const {
+  return state_->root();
+}
+
+}  // namespace velmo::standalone

@@ -1,0 +1,187 @@
+#include "site/site_state.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "common/host_error.h"
+#include "files/atomic_file.h"
+#include "files/file_undo.h"
+#include "files/picture_file.h"
+#include "files/staged_import.h"
+#include "files/temporary_files.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::u16string messageOf(const std::error_code& ec) {
+  return pathToText(fs::path(ec.message()));
+}
+
+std::u16string inQuotes(std::u16string_view text) {
+  return u"'" + std::u16string(text) + u"'";
+}
+
+template <typename Keep>
+std::vector<SiteState::Entry> list(const fs::path& folder, const std::u16string& where, Keep keep) {
+  std::vector<SiteState::Entry> entries;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (keep(*it)) entries.push_back({pathToText(it->path().filename()), it->path()});
+  }
+  if (ec) {
+    throw HostError(hr::kPathNotFound, u"Cannot list " + where + u" at " +
+                                           inQuotes(pathToText(folder)) + u": " + messageOf(ec));
+  }
+  return entries;
+}
+
+void sortByName(std::vector<SiteState::Entry>& entries) {
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return a.path.filename().native() < b.path.filename().native();
+  });
+}
+
+void checkFolderName(std::u16string_view name) {
+  const bool bad = name.empty() || name == u"." || name == u".." ||
+                   name.find_first_of(u"/\\") != std::u16string_view::npos ||
+                   name.find(u'\0') != std::u16string_view::npos || isStagingName(textToPath(name));
+  if (bad) throw HostError(hr::kInvalidArg, inQuotes(name) + u" is not a valid folder name");
+}
+
+}  // namespace
+
+SiteState::SiteState(const fs::path& root) {
+  std::error_code ec;
+  root_ = fs::absolute(root, ec).lexically_normal();
+  if (!root_.has_filename() && root_.has_relative_path()) root_ = root_.parent_path();
+  if (ec || !fs::is_directory(root_, ec)) {
+    throw HostError(hr::kPathNotFound,
+                    u"The site folder " + inQuotes(pathToText(root)) + u" does not exist");
+  }
+}
+
+std::u16string SiteState::describe(const fs::path& folder) const {
+  const fs::path relative = folder.lexically_relative(root_);
+  if (relative.empty() || relative == ".") return u"the site's root folder";
+  std::u16string text = pathToText(relative);
+  std::replace(text.begin(), text.end(), static_cast<char16_t>(fs::path::preferred_separator),
+               u'/');
+  return u"folder " + inQuotes(text);
+}
+
+std::vector<SiteState::Entry> SiteState::folders(const fs::path& folder) const {
+  auto entries = list(folder, describe(folder), [](const fs::directory_entry& e) {
+    std::error_code ec;
+    return e.is_directory(ec);
+  });
+  sortByName(entries);
+  return entries;
+}
+
+std::vector<SiteState::Entry> SiteState::files(const fs::path& folder) const {
+  auto entries = list(folder, describe(folder), [&](const fs::directory_entry& e) {
+    std::error_code ec;
+    return e.is_regular_file(ec) && !isStagingName(e.path().filename()) &&
+           !staged_.contains(e.path());
+  });
+  for (const auto& [target, staging] : staged_) {
+    if (target.parent_path() == folder) {
+      entries.push_back({pathToText(target.filename()), target});
+    }
+  }
+  sortByName(entries);
+  return entries;
+}
+
+bool SiteState::taken(const fs::path& path) const {
+  std::error_code ec;
+  return staged_.contains(path) || fs::exists(fs::symlink_status(path, ec));
+}
+
+fs::path SiteState::addFolder(const fs::path& parent, std::u16string_view name) {
+  checkFolderName(name);
+  const fs::path path = parent / textToPath(name);
+  if (taken(path)) {
+    throw HostError(hr::kFileExists,
+                    u"An item named " + inQuotes(name) + u" already exists in " + describe(parent));
+  }
+  std::error_code ec;
+  if (!fs::create_directory(path, ec) || ec) {
+    throw HostError(
+        ec == std::errc::no_such_file_or_directory ? hr::kPathNotFound : hr::kAccessDenied,
+        u"Cannot create " + describe(path) + u": " + messageOf(ec));
+  }
+  created_.push_back(path);
+  return path;
+}
+
+fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskPath,
+                               bool overwrite) {
+  const fs::path source = textToPath(diskPath);
+  const fs::path name = source.filename();
+  if (name.empty() || name == "." || name == ".." || isStagingName(name)) {
+    throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) + u": not a file name");
+  }
+#ifndef _WIN32
+  // A browser reads a backslash in an address as a folder separator, so the page could never
+  // refer to the copy by the name it has here.
+  if (name.native().find('\\') != std::string::npos) {
+    throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) +
+                                         u": a picture name with a backslash cannot be used in "
+                                         u"a web page address; rename the file");
+  }
+#endif
+  const fs::path target = folder / name;
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) {
+    throw HostError(hr::kFileExists, u"A folder named " + inQuotes(pathToText(name)) +
+                                         u" already exists in " + describe(folder));
+  }
+  if (!overwrite && taken(target)) {
+    throw HostError(hr::kFileExists, u"A file named " + inQuotes(pathToText(name)) +
+                                         u" already exists in " + describe(folder));
+  }
+  const std::string content = readFile(source);
+  if (!isGifOrJpeg(content)) {
+    throw HostError(hr::kInvalidData,
+                    u"Cannot import " + inQuotes(diskPath) + u": it is not a GIF or JPEG picture");
+  }
+  if (swept_.insert(folder).second) removeStaleStagingFiles(folder);
+  fs::path staging;
+  try {
+    staging = writeStagingFile(folder, content, source, target);
+  } catch (const HostError& e) {
+    throw HostError(e.hresult(), u"Cannot import " + inQuotes(diskPath) + u" into " +
+                                     describe(folder) + u": " + e.description());
+  }
+  if (const auto known = staged_.find(target); known != staged_.end()) {
+    removeStagingFile(known->second);
+  }
+  staged_[target] = staging;
+  return target;
+}
+
+void SiteState::commit(FileUndo* undo) {
+  while (!staged_.empty()) {
+    const auto first = staged_.begin();
+    if (undo) undo->remember(first->first);
+    moveFileReplacing(first->second, first->first);
+    forgetStagingFile(first->second);
+    staged_.erase(first);
+  }
+  created_.clear();
+}
+
+void SiteState::rollback() noexcept {
+  std::error_code ec;
+  for (const auto& [target, staging] : staged_) removeStagingFile(staging);
+  staged_.clear();
+  // Newest first, so that a folder created inside another goes before it; fs::remove leaves a
+  // folder that is not empty.
+  for (auto it = created_.rbegin(); it != created_.rend(); ++it) fs::remove(*it, ec);
+  created_.clear();
+}
+
+}  // namespace velmo::standalone

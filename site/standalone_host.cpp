@@ -1,0 +1,170 @@
+#include "site/standalone_host.h"
+
+#include <cerrno>
+
+#include "common/text.h"
+#include "files/atomic_file.h"
+#include "files/file_undo.h"
+#include "html/markup_place.h"
+#include "site/html_page.h"
+#include "site/site.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void noPage() {
+  throw HostError(hr::kFail, u"No page is open in the editor");
+}
+
+// Pasted text at a place inside markup would break the markup (or vanish into a comment or a
+// script), so such a place is refused rather than taken.
+void requireOutsideMarkup(std::string_view page, std::size_t begin, std::size_t end,
+                          std::u16string_view source, SelectMode mode) {
+  using Kind = MarkupPlace::Kind;
+  const MarkupPlaces places = markupPlaces(page, begin, end);
+  const std::u16string quoted = u"'" + std::u16string(source) + u"'";
+  std::u16string what;
+  const MarkupPlace* inside = nullptr;
+  switch (mode) {
+    case SelectMode::CaretBefore:
+      what = u"the caret before " + quoted + u" lies";
+      inside = &places.begin;
+      break;
+    case SelectMode::CaretAfter:
+      what = u"the caret after " + quoted + u" lies";
+      inside = &places.end;
+      break;
+    case SelectMode::Select:
+      if (places.begin.kind != Kind::Outside) {
+        what = u"the selection " + quoted + u" starts";
+        inside = &places.begin;
+      } else {
+        what = u"the selection " + quoted + u" ends";
+        inside = &places.end;
+      }
+      break;
+  }
+  if (inside->kind == Kind::Outside) return;
+  throw HostError(hr::kInvalidArg, what + u" inside " + describe(*inside));
+}
+
+class StandalonePageWindow : public PageWindow {
+ public:
+  explicit StandalonePageWindow(HtmlPage& page) : page_(page) {}
+  std::unique_ptr<Document> document() override { return page_.document(); }
+
+ private:
+  HtmlPage& page_;
+};
+
+}  // namespace
+
+StandaloneHost::StandaloneHost() = default;
+StandaloneHost::~StandaloneHost() = default;
+
+void StandaloneHost::openPage(const fs::path& page, const fs::path& site) {
+  std::error_code ec;
+  const fs::path pagePath = fs::absolute(page, ec);
+  if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
+  const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
+  auto newSite = std::make_unique<Site>(sitePath);
+  auto newPage = HtmlPage::load(pagePath, sitePath);
+  closePage();
+  page_ = std::move(newPage);
+  site_ = std::move(newSite);
+  pagePath_ = pagePath;
+  sitePath_ = sitePath;
+}
+
+void StandaloneHost::closePage() {
+  if (site_) site_->rollback();
+  page_.reset();
+  site_.reset();
+  pagePath_.clear();
+  sitePath_.clear();
+}
+
+bool StandaloneHost::hasPage() const {
+  return page_ != nullptr;
+}
+
+bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
+  if (!page_) noPage();
+  // Text the page's encoding cannot hold is nowhere in the page.
+  const auto encoded = page_->codec().writeExact(source);
+  if (!encoded) return false;
+  const std::string& needle = *encoded;
+  const std::size_t at = page_->source().find(needle);
+  if (at == std::string::npos) return false;
+  const std::size_t end = at + needle.size();
+  requireOutsideMarkup(page_->source(), mode == SelectMode::CaretAfter ? end : at,
+                       mode == SelectMode::CaretBefore ? at : end, source, mode);
+  switch (mode) {
+    case SelectMode::Select:
+      page_->setSelection(at, end);
+      break;
+    case SelectMode::CaretBefore:
+      page_->setSelection(at, at);
+      break;
+    case SelectMode::CaretAfter:
+      page_->setSelection(end, end);
+      break;
+  }
+  return true;
+}
+
+void StandaloneHost::commit(const fs::path& pageOutput, bool writeReadOnly) {
+  if (!page_) noPage();
+  // One order for page and site: every check first; the imported files move into place only
+  // once the page write is as good as done (new page durable, page found unchanged), and before
+  // the page takes its name, so that a page never refers to pictures not yet there. Should the
+  // page still fail, the site files get their earlier content back.
+  FileUndo siteBefore;
+  PageSaveOptions options;
+  options.writeReadOnly = writeReadOnly;
+  options.alongside = [&] { site_->commit(&siteBefore); };
+  try {
+    page_->save(pageOutput.empty() ? pagePath_ : pageOutput, options);
+  } catch (...) {
+    siteBefore.restore();
+    throw;
+  }
+  siteBefore.forget();
+}
+
+void StandaloneHost::rollback() {
+  if (!page_) return;
+  site_->rollback();
+  page_->revert();
+}
+
+std::u16string StandaloneHost::pageText() const {
+  if (!page_) noPage();
+  return page_->codec().read(page_->source());
+}
+
+const fs::path& StandaloneHost::pagePath() const {
+  return pagePath_;
+}
+const fs::path& StandaloneHost::sitePath() const {
+  return sitePath_;
+}
+
+std::unique_ptr<Document> StandaloneHost::activeDocument() {
+  if (!page_) noPage();
+  return page_->document();
+}
+
+std::unique_ptr<PageWindow> StandaloneHost::activePageWindow() {
+  if (!page_) noPage();
+  return std::make_unique<StandalonePageWindow>(*page_);
+}
+
+std::unique_ptr<Web> StandaloneHost::activeWeb() {
+  if (!site_) throw HostError(hr::kFail, u"No web is open in the editor");
+  return site_->web();
+}
+
+}  // namespace velmo::standalone

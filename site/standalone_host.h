@@ -1,0 +1,69 @@
+#pragma once
+// PageHost over files: the page is an HTML file on disk and the web is a folder on disk.
+// Changes are kept in memory (and, for imported files, in staged files beside their targets)
+// until commit(), so that a command that fails or is refused leaves every file as it was.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "page_host/page_host.h"
+
+namespace velmo::standalone {
+
+class HtmlPage;
+class Site;
+
+// Where a selection stands relative to a piece of page source.
+enum class SelectMode {
+  Select,       // the piece itself is selected
+  CaretBefore,  // an empty selection just before it
+  CaretAfter,   // an empty selection just after it
+};
+
+class StandaloneHost : public PageHost {
+ public:
+  StandaloneHost();
+  ~StandaloneHost() override;
+
+  // Opens the page and the web. An empty `site` means the page's folder. HostError when the
+  // page cannot be read or its bytes cannot be edited in their encoding (see HtmlPage::load). The
+  // selection starts as the caret just before the page's </body> (the end of the page when it has
+  // none).
+  void openPage(const std::filesystem::path& page, const std::filesystem::path& site = {});
+  // Forgets the page and every change not committed.
+  void closePage();
+  bool hasPage() const;
+
+  // Places the selection at the first occurrence of `source`, in the page's encoding, in the page
+  // text; false when the page does not contain it (the selection then stays as it was). A
+  // HostError when the caret, or either end of the selection, would lie inside markup (a tag, a
+  // comment, a server block, a script's or other raw-text element's text); a selection may span
+  // whole pieces of markup.
+  bool select(std::u16string_view source, SelectMode mode);
+
+  // Writes the page (to `pageOutput` when given, else to its own file), linked style sheets and
+  // imported site files, each atomically and only when changed (see HtmlPage::save for the
+  // checks; a write-protected file is written only with `writeReadOnly`). A failure leaves every
+  // file as it was.
+  void commit(const std::filesystem::path& pageOutput = {}, bool writeReadOnly = false);
+  // Drops every change made since the page was opened or last committed.
+  void rollback();
+
+  // The page text as it stands now, changes included.
+  std::u16string pageText() const;
+  const std::filesystem::path& pagePath() const;
+  const std::filesystem::path& sitePath() const;
+
+  std::unique_ptr<Document> activeDocument() override;
+  std::unique_ptr<PageWindow> activePageWindow() override;
+  std::unique_ptr<Web> activeWeb() override;
+
+ private:
+  std::unique_ptr<HtmlPage> page_;
+  std::unique_ptr<Site> site_;
+  std::filesystem::path pagePath_;
+  std::filesystem::path sitePath_;
+};
+
+}  // namespace velmo::standalone
