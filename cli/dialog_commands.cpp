@@ -4,13 +4,17 @@
 #include <memory>
 #include <optional>
 
+#include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
 #include "command_class/clstestt.h"
 #include "common/text.h"
+#include "date/frm_date_layout.h"
 #include "help/chtmlhelp.h"
 
 namespace velmo::cli {
+
+namespace ctl = velmo::date_controls;
 namespace {
 
 struct DateCommand {
@@ -55,9 +59,8 @@ void addDialogCommands(CLI::App& app, int& exitStatus) {
   dateCommand->callback([date, &exitStatus] {
     exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host) {
       HeadlessUi ui(date->dialog.policy(), true);
-      ui.presenter().plan(u"frmDate", {forms::UserAction::click(u"cmdDo")});
-      clstestt(host, ui.environment()).CurDate();
-      ui.requireConfirmed(u"frmDate");
+      const DialogScript script{frmDateDesign().name, {forms::UserAction::click(ctl::cmdDo)}};
+      requireConfirmed(runDialog(ui, script, [&] { clstestt(host, ui.environment()).CurDate(); }));
     });
   });
 

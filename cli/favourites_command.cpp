@@ -5,15 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
 #include "command_class/clstestt.h"
+#include "command_class/dialogs.h"
 #include "common/text.h"
 #include "favourites/frm_add_to_favor2.h"
 #include "favourites/frm_add_to_favor2_layout.h"
 #include "files/atomic_file.h"
 
 namespace velmo::cli {
+
+namespace ctl = velmo::favourites_controls;
 namespace {
 
 using forms::UserAction;
@@ -45,30 +49,32 @@ std::vector<UserAction> userActions(const FavouritesCommand& options, HeadlessUi
   std::vector<UserAction> actions;
   if (options.imageOption->count() > 0) {
     ui.openFile().answer(chosenPath(options.image));
-    actions.push_back(UserAction::click(u"opType1"));
-    actions.push_back(UserAction::click(u"cmdBrowse"));
+    actions.push_back(UserAction::click(ctl::opType1));
+    actions.push_back(UserAction::click(ctl::cmdBrowse));
     // After a No to using the web's picture of that name the source stays empty: the user
     // cancels rather than pressing "Do it!" on a dialog that has nothing to add.
-    actions.push_back(UserAction::closeBoxIfEmpty(u"txtType"));
+    actions.push_back(UserAction::closeBoxIfEmpty(ctl::txtType));
   } else if (options.imageSrcOption->count() > 0) {
-    actions.push_back(UserAction::click(u"opType1"));
-    actions.push_back(UserAction::type(u"txtType", argumentText(options.imageSrc, "--image-src")));
+    actions.push_back(UserAction::click(ctl::opType1));
+    actions.push_back(
+        UserAction::type(ctl::txtType, argumentText(options.imageSrc, "--image-src")));
   } else {
-    actions.push_back(UserAction::type(u"txtType", argumentText(options.text, "--text")));
+    actions.push_back(UserAction::type(ctl::txtType, argumentText(options.text, "--text")));
   }
   if (options.urlOption->count() > 0) {
-    actions.push_back(UserAction::click(u"opURL2"));
-    actions.push_back(UserAction::type(u"txtHTTP", argumentText(options.url, "--url")));
+    actions.push_back(UserAction::click(ctl::opURL2));
+    actions.push_back(UserAction::type(ctl::txtHTTP, argumentText(options.url, "--url")));
   }
   if (options.titleOption->count() > 0) {
-    actions.push_back(UserAction::click(u"opTitle2"));
-    actions.push_back(UserAction::type(u"txtTitle", argumentText(options.title, "--title")));
+    actions.push_back(UserAction::click(ctl::opTitle2));
+    actions.push_back(UserAction::type(ctl::txtTitle, argumentText(options.title, "--title")));
   }
   if (options.messageOption->count() > 0) {
-    actions.push_back(UserAction::click(u"opBrowsers2"));
-    actions.push_back(UserAction::type(u"txtMessage", argumentText(options.message, "--message")));
+    actions.push_back(UserAction::click(ctl::opBrowsers2));
+    actions.push_back(
+        UserAction::type(ctl::txtMessage, argumentText(options.message, "--message")));
   }
-  actions.push_back(UserAction::click(u"cmdDoIt"));
+  actions.push_back(UserAction::click(ctl::cmdDoIt));
   return actions;
 }
 
@@ -89,12 +95,10 @@ class CloseAfterFailure : public forms::FormObserver {
 void run(const FavouritesCommand& options, standalone::StandaloneHost& host) {
   HeadlessUi ui(options.dialog.policy(), true);
   UiEnvironment& environment = ui.environment();
-  ui.presenter().plan(u"frmAddToFavor2", userActions(options, ui));
-  auto& dialog = environment.dialog<frmAddToFavor2>(
-      [&] { return std::make_unique<frmAddToFavor2>(host, environment.platform()); });
-  CloseAfterFailure closer(dialog);
-  clstestt(host, environment).addtofavor();
-  ui.requireConfirmed(u"frmAddToFavor2");
+  CloseAfterFailure closer(favouritesDialog(environment, host));
+  DialogScript script{frmAddToFavor2Design().name, userActions(options, ui)};
+  requireConfirmed(
+      runDialog(ui, std::move(script), [&] { clstestt(host, environment).addtofavor(); }));
 }
 
 }  // namespace

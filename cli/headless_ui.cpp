@@ -4,7 +4,6 @@
 
 #include <iostream>
 
-#include "cli/page_session.h"
 #include "help/chtmlhelp.h"
 #include "platform/linux/program_folder.h"
 
@@ -40,12 +39,6 @@ HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
       environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
                             cursor_, measurer_, presenter_, helpFilePath()}) {
   presenter_.stopAtFirstFailure(true);
-}
-
-void HeadlessUi::requireConfirmed(const std::u16string& formName) const {
-  const auto report = presenter_.report(formName);
-  if (report && report->failure) throw *report->failure;
-  if (!report || !report->closedByForm) throw Refused{u"velmo: the dialog was cancelled"};
 }
 
 }  // namespace velmo::cli

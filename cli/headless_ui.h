@@ -41,10 +41,6 @@ class HeadlessUi {
   ScriptedColourChooser& colours() { return colours_; }
   linux_desktop::XdgOpenShell& shell() { return shell_; }
 
-  // After a modal command: a host error met inside the dialog ends the command with that error;
-  // a dialog that its handlers did not close was cancelled (Refused).
-  void requireConfirmed(const std::u16string& formName) const;
-
  private:
   HeldConfirmations messages_;
   ScriptedOpenFileDialog openFile_;

@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
 #include "command_class/clstestt.h"
 #include "files/atomic_file.h"
 #include "slideshow/frm_slide.h"
+#include "slideshow/frm_slide_layout.h"
 
 namespace velmo::cli {
+
+namespace ctl = velmo::slide_controls;
 namespace {
 
 struct SlideCommand {
@@ -34,18 +38,15 @@ void runSlide(const SlideCommand& options, standalone::StandaloneHost& host) {
   std::vector<forms::UserAction> actions;
   for (std::size_t i = 0; i < adds; ++i) {
     ui.openFile().answer(fullPath(options.pictures[i]));
-    actions.push_back(forms::UserAction::click(u"cmdBrowse"));
+    actions.push_back(forms::UserAction::click(ctl::cmdBrowse));
   }
   if (options.pictures.size() <= kMaximumSlides) {
-    actions.push_back(forms::UserAction::click(u"cmdDoit"));
+    actions.push_back(forms::UserAction::click(ctl::cmdDoit));
   }
-  ui.presenter().plan(u"frmSlide", std::move(actions));
-  clstestt(host, ui.environment()).slide();
-
   // A dialog left open without a host error has told the user why in a message box already.
-  const auto report = ui.presenter().report(u"frmSlide");
-  if (report && !report->failure && !report->closedByForm) throw Refused{};
-  ui.requireConfirmed(u"frmSlide");
+  DialogScript script{frmSlideDesign().name, std::move(actions), DialogOutcome::Refused};
+  requireConfirmed(
+      runDialog(ui, std::move(script), [&] { clstestt(host, ui.environment()).slide(); }));
 }
 
 }  // namespace

@@ -5,13 +5,17 @@
 #include <optional>
 #include <string>
 
+#include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
 #include "command_class/clstestt.h"
+#include "command_class/dialogs.h"
 #include "style/frm_style_test.h"
 #include "style/frm_style_test_layout.h"
 
 namespace velmo::cli {
+
+namespace ctl = velmo::style_controls;
 namespace {
 
 // The option of each colour entry, in entry order.
@@ -30,14 +34,14 @@ struct StyleCommand {
 // The user's presses in the dialog's order: Load, typing, Save, Do It.
 std::vector<forms::UserAction> presses(const StyleCommand& options) {
   std::vector<forms::UserAction> actions;
-  if (options.load) actions.push_back(forms::UserAction::click(u"cmdLoad"));
+  if (options.load) actions.push_back(forms::UserAction::click(ctl::cmdLoad));
   for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
     if (!options.fields[i]) continue;
     actions.push_back(forms::UserAction::type(styleFieldName(i),
                                               argumentText(*options.fields[i], kFieldOptions[i])));
   }
-  if (options.save) actions.push_back(forms::UserAction::click(u"cmdSave"));
-  actions.push_back(forms::UserAction::click(u"cmdDoIt"));
+  if (options.save) actions.push_back(forms::UserAction::click(ctl::cmdSave));
+  actions.push_back(forms::UserAction::click(ctl::cmdDoIt));
   return actions;
 }
 
@@ -53,18 +57,13 @@ void printFields(frmstyletest& dialog) {
 void runStyle(const StyleCommand& options, standalone::StandaloneHost& host) {
   // The dialog asks no questions.
   HeadlessUi ui(QuestionPolicy::No, true);
-  // --show has nothing to do in the dialog: the user closes it as it loaded.
-  ui.presenter().plan(u"frmstyletest",
-                      options.show ? std::vector<forms::UserAction>{} : presses(options));
-  clstestt(host, ui.environment()).style();
-  if (!options.show) {
-    ui.requireConfirmed(u"frmstyletest");
-    return;
-  }
-  if (const auto report = ui.presenter().report(u"frmstyletest"); report && report->failure) {
-    throw *report->failure;
-  }
-  printFields(*ui.environment().findDialog<frmstyletest>());
+  // --show has nothing to do in the dialog: the user closes it as it loaded, and that is all.
+  DialogScript script = options.show
+                            ? DialogScript{frmstyletestDesign().name, {}, DialogOutcome::Confirmed}
+                            : DialogScript{frmstyletestDesign().name, presses(options)};
+  requireConfirmed(
+      runDialog(ui, std::move(script), [&] { clstestt(host, ui.environment()).style(); }));
+  if (options.show) printFields(styleDialog(ui.environment(), host));
 }
 
 }  // namespace

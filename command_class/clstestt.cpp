@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "command_class/dialogs.h"
 #include "date/frm_date.h"
 #include "favourites/frm_add_to_favor2.h"
 #include "offers/frm_ads.h"
@@ -35,34 +36,25 @@ std::u16string scriptHead2Block(const std::u16string& strCode) {
   return u"<script language = \"javascript\">\r\n" + strCode + u"\r\n</script>\r\n";
 }
 
-template <typename Dialog>
-void clstestt::showModal() {
-  Platform& platform = ui().platform();
-  auto& dialog = ui().dialog<Dialog>([&] { return std::make_unique<Dialog>(host_, platform); });
-  dialog.showModal(platform.presenter);
-}
-
 UiEnvironment& clstestt::ui() {
   if (ui_ == nullptr) throw HostError(hr::kFail, u"No user interface is available for dialogs");
   return *ui_;
 }
 
 void clstestt::style() {
-  showModal<frmstyletest>();
+  styleDialog(ui(), host_).showModal(ui().platform().presenter);
 }
 void clstestt::addtofavor() {
-  showModal<frmAddToFavor2>();
+  favouritesDialog(ui(), host_).showModal(ui().platform().presenter);
 }
 void clstestt::slide() {
-  showModal<frmSlide>();
+  slideDialog(ui(), host_).showModal(ui().platform().presenter);
 }
 void clstestt::CurDate() {
-  showModal<frmDate>();
+  dateDialog(ui(), host_).showModal(ui().platform().presenter);
 }
 void clstestt::ads() {
-  Platform& platform = ui().platform();
-  ui().dialog<frmAds>([&] { return std::make_unique<frmAds>(platform); })
-      .showModeless(platform.presenter);
+  offersWindow(ui()).showModeless(ui().platform().presenter);
 }
 
 bool clstestt::botfound(const std::u16string& strName) {

@@ -34,9 +34,6 @@ class clstestt {
 
  private:
   UiEnvironment& ui();
-  // The dialog's shared instance, created on first use, shown modally.
-  template <typename Dialog>
-  void showModal();
 
   PageHost& host_;
   UiEnvironment* ui_ = nullptr;

@@ -15,7 +15,6 @@ namespace velmo {
 namespace hr {
 inline constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);        // E_FAIL
 inline constexpr std::int32_t kNotImpl = static_cast<std::int32_t>(0x80004001);     // E_NOTIMPL
-inline constexpr std::int32_t kPointer = static_cast<std::int32_t>(0x80004003);     // E_POINTER
 inline constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
 inline constexpr std::int32_t kAccessDenied =
     static_cast<std::int32_t>(0x80070005);  // E_ACCESSDENIED

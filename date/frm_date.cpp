@@ -6,10 +6,12 @@
 
 namespace velmo {
 
+namespace ctl = date_controls;
+
 frmDate::frmDate(PageHost& host, Platform& platform)
     : Form(frmDateDesign(), platform.messages), host_(host) {
-  on(u"cmdDo", forms::Event::Click, [this] { cmdDo_Click(); });
-  on(u"cmdCancel", forms::Event::Click, [this] { cmdCancel_Click(); });
+  on(ctl::cmdDo, forms::Event::Click, [this] { cmdDo_Click(); });
+  on(ctl::cmdCancel, forms::Event::Click, [this] { cmdCancel_Click(); });
 }
 
 void frmDate::cmdDo_Click() {

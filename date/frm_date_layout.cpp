@@ -2,6 +2,8 @@
 
 namespace velmo {
 
+namespace ctl = date_controls;
+
 using forms::ControlKind;
 
 const forms::FormDesign& frmDateDesign() {
@@ -11,17 +13,17 @@ const forms::FormDesign& frmDateDesign() {
                                         .clientHeight = 1365,
                                         .controls = {
                                             {.kind = ControlKind::Label,
-                                             .name = u"Label1",
+                                             .name = ctl::Label1,
                                              .text = u"Enters current date",
                                              .rect = {120, 240, 1815, 375},
                                              .tabIndex = 0},
                                             {.kind = ControlKind::CommandButton,
-                                             .name = u"cmdDo",
+                                             .name = ctl::cmdDo,
                                              .text = u"Do it",
                                              .rect = {3480, 240, 975, 375},
                                              .tabIndex = 1},
                                             {.kind = ControlKind::CommandButton,
-                                             .name = u"cmdCancel",
+                                             .name = ctl::cmdCancel,
                                              .text = u"Cancel",
                                              .rect = {3480, 720, 975, 375},
                                              .tabIndex = 2},

@@ -7,6 +7,8 @@
 #include "page_host/page_access.h"
 
 namespace velmo {
+
+namespace ctl = favourites_controls;
 namespace {
 
 constexpr std::int16_t kHelpTopic = 2;
@@ -30,52 +32,52 @@ frmAddToFavor2::frmAddToFavor2(PageHost& host, Platform& platform)
       platform_(platform),
       help_(platform) {
   using forms::Event;
-  on(u"opType1", Event::Click, [this] { opType1_Click(); });
-  on(u"opType2", Event::Click, [this] { opType2_Click(); });
-  on(u"opURL1", Event::Click, [this] { opURL1_Click(); });
-  on(u"opURL2", Event::Click, [this] { opURL2_Click(); });
-  on(u"opTitle1", Event::Click, [this] { opTitle1_Click(); });
-  on(u"opTitle2", Event::Click, [this] { opTitle2_Click(); });
-  on(u"opBrowsers1", Event::Click, [this] { opBrowsers1_Click(); });
-  on(u"opBrowsers2", Event::Click, [this] { opBrowsers2_Click(); });
-  on(u"cmdBrowse", Event::Click, [this] { cmdBrowse_Click(); });
-  on(u"cmdDoIt", Event::Click, [this] { cmdDoIt_Click(); });
-  on(u"cmdCancel", Event::Click, [this] { cmdCancel_Click(); });
-  on(u"cmdHelp", Event::Click, [this] { cmdHelp_Click(); });
+  on(ctl::opType1, Event::Click, [this] { opType1_Click(); });
+  on(ctl::opType2, Event::Click, [this] { opType2_Click(); });
+  on(ctl::opURL1, Event::Click, [this] { opURL1_Click(); });
+  on(ctl::opURL2, Event::Click, [this] { opURL2_Click(); });
+  on(ctl::opTitle1, Event::Click, [this] { opTitle1_Click(); });
+  on(ctl::opTitle2, Event::Click, [this] { opTitle2_Click(); });
+  on(ctl::opBrowsers1, Event::Click, [this] { opBrowsers1_Click(); });
+  on(ctl::opBrowsers2, Event::Click, [this] { opBrowsers2_Click(); });
+  on(ctl::cmdBrowse, Event::Click, [this] { cmdBrowse_Click(); });
+  on(ctl::cmdDoIt, Event::Click, [this] { cmdDoIt_Click(); });
+  on(ctl::cmdCancel, Event::Click, [this] { cmdCancel_Click(); });
+  on(ctl::cmdHelp, Event::Click, [this] { cmdHelp_Click(); });
 }
 
 void frmAddToFavor2::Form_Load() {
-  control(u"txtHTTP").setEnabled(false);
-  control(u"txtTitle").setEnabled(false);
+  control(ctl::txtHTTP).setEnabled(false);
+  control(ctl::txtTitle).setEnabled(false);
 }
 
 void frmAddToFavor2::opType1_Click() {
-  control(u"lblType").setText(u"Image Source");
-  control(u"cmdBrowse").setVisible(true);
+  control(ctl::lblType).setText(u"Image Source");
+  control(ctl::cmdBrowse).setVisible(true);
 }
 
 void frmAddToFavor2::opType2_Click() {
-  control(u"lblType").setText(u"Link Text");
-  control(u"cmdBrowse").setVisible(false);
+  control(ctl::lblType).setText(u"Link Text");
+  control(ctl::cmdBrowse).setVisible(false);
 }
 
 void frmAddToFavor2::opURL1_Click() {
-  control(u"txtHTTP").setEnabled(false);
+  control(ctl::txtHTTP).setEnabled(false);
 }
 void frmAddToFavor2::opURL2_Click() {
-  control(u"txtHTTP").setEnabled(true);
+  control(ctl::txtHTTP).setEnabled(true);
 }
 void frmAddToFavor2::opTitle1_Click() {
-  control(u"txtTitle").setEnabled(false);
+  control(ctl::txtTitle).setEnabled(false);
 }
 void frmAddToFavor2::opTitle2_Click() {
-  control(u"txtTitle").setEnabled(true);
+  control(ctl::txtTitle).setEnabled(true);
 }
 void frmAddToFavor2::opBrowsers1_Click() {
-  control(u"txtMessage").setEnabled(false);
+  control(ctl::txtMessage).setEnabled(false);
 }
 void frmAddToFavor2::opBrowsers2_Click() {
-  control(u"txtMessage").setEnabled(true);
+  control(ctl::txtMessage).setEnabled(true);
 }
 
 std::unique_ptr<Files> frmAddToFavor2::imageFiles() {
@@ -97,7 +99,7 @@ bool frmAddToFavor2::imageExists(const std::u16string& name) {
 }
 
 void frmAddToFavor2::useImage(const std::u16string& name) {
-  control(u"txtType").setText(std::u16string(kImagesFolder) + u"/" + name);
+  control(ctl::txtType).setText(std::u16string(kImagesFolder) + u"/" + name);
 }
 
 void frmAddToFavor2::cmdBrowse_Click() {
@@ -125,14 +127,14 @@ void frmAddToFavor2::cmdBrowse_Click() {
 
 void frmAddToFavor2::cmdDoIt_Click() {
   const FavouritesChoices choices{
-      .image = control(u"opType1").value(),
-      .source = control(u"txtType").text(),
-      .currentPage = control(u"opURL1").value(),
-      .otherUrl = control(u"txtHTTP").text(),
-      .pageTitle = control(u"opTitle1").value(),
-      .otherTitle = control(u"txtTitle").text(),
-      .message = !control(u"opBrowsers1").value(),
-      .messageText = control(u"txtMessage").text(),
+      .image = control(ctl::opType1).value(),
+      .source = control(ctl::txtType).text(),
+      .currentPage = control(ctl::opURL1).value(),
+      .otherUrl = control(ctl::txtHTTP).text(),
+      .pageTitle = control(ctl::opTitle1).value(),
+      .otherTitle = control(ctl::txtTitle).text(),
+      .message = !control(ctl::opBrowsers1).value(),
+      .messageText = control(ctl::txtMessage).text(),
   };
   if (const auto refusal = favouritesCheck(choices)) {
     msgBox(messages(), *refusal, MsgButtons::Ok, MsgIcon::None, kFavouritesMessageTitle);

@@ -274,8 +274,4 @@ void moveFileReplacing(const fs::path& from, const fs::path& to) {
   fs::remove(from, ec);
 }
 
-void copyFileAtomically(const fs::path& source, const fs::path& target) {
-  writeFileAtomically(target, readFile(source));
-}
-
 }  // namespace velmo::standalone

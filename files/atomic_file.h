@@ -63,9 +63,6 @@ struct ReplaceSteps {
 void writeFileAtomically(const std::filesystem::path& target, std::string_view content,
                          const ReplaceSteps& steps = {});
 
-// Copies a file in the same way (used to bring a picture into the site).
-void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
-
 // Renames `from` over `to` in one step (both in the same folder) and makes the rename durable.
 // When `to` is a link or has other names, its content is replaced as writeFileAtomically does
 // and `from` removed. HostError naming `to` on failure; `from` is then left where it was.

@@ -21,8 +21,8 @@ enum class ControlKind {
   Image,            // shows a picture asset
   PictureBox,       // a plain container
   ScrollContainer,  // clips one child and lets the user scroll it
-  HyperlinkLabel,
-  CommonDialog,  // invisible; stands for the open-file dialog or the colour chooser
+  UserControl,      // the surface of a control made of its own children (forms/user_control.h)
+  CommonDialog,     // invisible; stands for the open-file dialog or the colour chooser
 };
 
 // Colours as the Windows control framework stores them: 0x00BBGGRR, or a system colour index

@@ -33,6 +33,27 @@ Control& Form::control(std::u16string_view name) {
                           utf16ToUtf8(name));
 }
 
+UserControl* Form::userControl(std::u16string_view name) {
+  const auto found = userControls_.find(name);
+  return found == userControls_.end() ? nullptr : found->second.get();
+}
+
+const ControlDesign* Form::designOf(std::u16string_view name) const {
+  for (const ControlDesign& control : design_.controls) {
+    if (control.name == name) return &control;
+  }
+  return nullptr;
+}
+
+void Form::adopt(std::u16string_view name, std::unique_ptr<UserControl> control) {
+  const ControlDesign* design = designOf(name);
+  if (design == nullptr || design->kind != ControlKind::UserControl) {
+    throw std::out_of_range("form " + utf16ToUtf8(design_.name) + " has no user control " +
+                            utf16ToUtf8(name));
+  }
+  userControls_[std::u16string(name)] = std::move(control);
+}
+
 void Form::notifyControl(Control& control, Property property) {
   if (!loaded_) return;
   notifyAll([&](FormObserver& o) { o.controlChanged(control, property); });
@@ -45,6 +66,7 @@ void Form::load() {
     controls_.push_back(std::make_unique<Control>(
         design, [this](Control& control, Property property) { notifyControl(control, property); }));
   }
+  userControls_.clear();
   caption_ = design_.caption;
   firstFailure_.reset();
   loaded_ = true;
@@ -123,6 +145,10 @@ void Form::removeObserver(FormObserver& observer) {
 }
 
 void Form::on(std::u16string_view control, Event event, std::function<void()> handler) {
+  if (designOf(control) == nullptr) {
+    throw std::out_of_range("form " + utf16ToUtf8(design_.name) + " has no control " +
+                            utf16ToUtf8(control) + " for a handler");
+  }
   handlers_[{std::u16string(control), event}] = std::move(handler);
 }
 

@@ -22,6 +22,7 @@
 #include "forms/control.h"
 #include "forms/design.h"
 #include "forms/form_presenter.h"
+#include "forms/user_control.h"
 #include "platform/message_box.h"
 
 namespace velmo::forms {
@@ -60,6 +61,9 @@ class Form {
   // unknown name: that is a fault of the caller, never of the user.
   Control& control(std::u16string_view name);
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+  // The object behind a user control of the current (or last) load; nullptr when the form made
+  // none for it.
+  UserControl* userControl(std::u16string_view name);
 
   void load();
   void unload();
@@ -86,11 +90,24 @@ class Form {
   // The close box; acts like Cancel.
   virtual void Form_CloseBox() { unload(); }
 
+  // std::out_of_range for a control the design lacks, so that a misspelt name stops the
+  // form's construction instead of leaving a handler that never runs.
   void on(std::u16string_view control, Event event, std::function<void()> handler);
+  // Gives the user control `name` of the design its object for this load (Form_Load makes
+  // them; the next load drops them). std::out_of_range when the design has no user control of
+  // that name.
+  template <typename T>
+  T& host(std::u16string_view name, std::unique_ptr<T> control) {
+    T& hosted = *control;
+    adopt(name, std::move(control));
+    return hosted;
+  }
   MessageBoxes& messages() { return messages_; }
 
  private:
   void raise(std::u16string_view control, Event event);
+  const ControlDesign* designOf(std::u16string_view name) const;
+  void adopt(std::u16string_view name, std::unique_ptr<UserControl> control);
   void runGuarded(const std::function<void()>& handler);
   void notifyControl(Control& control, Property property);
   template <typename Notify>
@@ -102,6 +119,7 @@ class Form {
   bool loaded_ = false;
   bool visible_ = false;
   std::vector<std::unique_ptr<Control>> controls_;
+  std::map<std::u16string, std::unique_ptr<UserControl>, std::less<>> userControls_;
   std::map<std::pair<std::u16string, Event>, std::function<void()>> handlers_;
   std::vector<FormObserver*> observers_;
   std::optional<HostError> firstFailure_;

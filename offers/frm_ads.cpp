@@ -11,22 +11,21 @@ namespace velmo {
 frmAds::frmAds(Platform& platform) : Form(frmAdsDesign(), platform.messages), platform_(platform) {}
 
 void frmAds::Form_Load() {
-  links_.clear();
+  // Every user control of the window is a hyperlink label.
   for (const auto& control : controls()) {
-    if (control->kind() != forms::ControlKind::HyperlinkLabel) continue;
-    auto link = std::make_unique<URLLink>(URLLinkServices::of(platform_));
+    if (control->kind() != forms::ControlKind::UserControl) continue;
+    auto& link = host(control->name(), std::make_unique<URLLink>(URLLinkServices::of(platform_)));
     MemoryPropertyBag saved(control->state().saved);
-    link->UserControl_ReadProperties(saved);
-    links_.emplace(control->name(), std::move(link));
+    link.UserControl_ReadProperties(saved);
   }
 }
 
 URLLink& frmAds::hyperlink(std::u16string_view controlName) {
-  const auto found = links_.find(controlName);
-  if (found == links_.end()) {
+  auto* link = dynamic_cast<URLLink*>(userControl(controlName));
+  if (link == nullptr) {
     throw std::out_of_range("frmAds has no hyperlink label " + utf16ToUtf8(controlName));
   }
-  return *found->second;
+  return *link;
 }
 
 }  // namespace velmo

@@ -2,9 +2,6 @@
 // frmAds: the offers window. A fixed layout without handlers of its own: each offer's hyperlink
 // label opens its stored address unchanged, and the window handles none of their events.
 
-#include <map>
-#include <memory>
-#include <string>
 #include <string_view>
 
 #include "forms/form.h"
@@ -13,11 +10,13 @@
 
 namespace velmo {
 
-class frmAds : public forms::Form, public HyperlinkLabelHost {
+class frmAds : public forms::Form {
  public:
   explicit frmAds(Platform& platform);
 
-  URLLink& hyperlink(std::u16string_view controlName) override;
+  // The hyperlink label's control of the current (or last) load; std::out_of_range for a name
+  // that is no hyperlink label.
+  URLLink& hyperlink(std::u16string_view controlName);
 
  protected:
   // Every hyperlink label is loaded from its saved state in the layout.
@@ -25,7 +24,6 @@ class frmAds : public forms::Form, public HyperlinkLabelHost {
 
  private:
   Platform& platform_;
-  std::map<std::u16string, std::unique_ptr<URLLink>, std::less<>> links_;
 };
 
 }  // namespace velmo

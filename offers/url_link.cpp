@@ -93,6 +93,19 @@ void URLLink::lblURL_MouseDown(MouseButton Button) {
   open(address);
 }
 
+forms::OleColour URLLink::surfaceColour() const {
+  return kURLLinkBackColour;
+}
+
+void URLLink::mouseDown(const forms::Control& child, MouseButton button) {
+  if (&child == &lblURL_) lblURL_MouseDown(button);
+}
+
+forms::Pointer URLLink::pointerOver(const forms::Control& child) const {
+  if (&child != &lblURL_) return {};
+  return {kHandCursorAsset, forms::SystemPointer::Hand};
+}
+
 void URLLink::open(const std::u16string& address) {
   WaitCursorScope wait(services_.cursor);
   try {

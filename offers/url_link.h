@@ -4,16 +4,18 @@
 // change the address or cancel through the GoToURL event. Its three properties persist in the
 // container's property bag.
 //
-// The control owns its child label lblURL as a forms::Control. A renderer mirrors that label
-// (caption, position, tooltip) inside the control surface it draws, and hands mouse presses on
-// the label to lblURL_MouseDown.
+// The control owns its child label lblURL as a forms::Control. As a user control it shows that
+// label to a renderer, which mirrors it (caption, position, tooltip) on the surface it draws and
+// hands mouse presses on it to lblURL_MouseDown.
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/host_error.h"
 #include "forms/control.h"
+#include "forms/user_control.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
@@ -34,9 +36,9 @@ struct URLLinkServices {
   }
 };
 
-enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
+using forms::MouseButton;
 
-class URLLink {
+class URLLink : public forms::UserControl {
  public:
   // A handler may set Cancel to stop the opening, or assign to URL to open another address this
   // one time.
@@ -81,6 +83,15 @@ class URLLink {
 
   const forms::Control& lblURL() const { return lblURL_; }
 
+  // forms::UserControl: lblURL is the one child; the hand shows over it.
+  std::vector<const forms::Control*> children() const override { return {&lblURL_}; }
+  void onChildChanged(forms::Control::ChangeHandler handler) override {
+    onLabelChanged(std::move(handler));
+  }
+  forms::OleColour surfaceColour() const override;
+  void mouseDown(const forms::Control& child, MouseButton button) override;
+  forms::Pointer pointerOver(const forms::Control& child) const override;
+
  private:
   void updateToolTip();
   void propertyChanged(std::u16string_view name);
@@ -93,15 +104,6 @@ class URLLink {
   bool m_bShowToolTip = false;
   GoToURLHandler goToURL_;
   PropertyChangedHandler propertyChanged_;
-};
-
-// A form that holds hyperlink labels. A renderer reaches the control object behind each of its
-// HyperlinkLabel controls through this.
-class HyperlinkLabelHost {
- public:
-  virtual ~HyperlinkLabelHost() = default;
-  // The control of the current (or last) load; std::out_of_range for an unknown name.
-  virtual URLLink& hyperlink(std::u16string_view controlName) = 0;
 };
 
 // "Unable to load 'ADDRESS' : DESCRIPTION (Error NUMBER)", with the number as an automation

@@ -6,16 +6,18 @@
 
 namespace velmo {
 
+namespace ctl = slide_controls;
+
 frmSlide::frmSlide(PageHost& host, Platform& platform)
     : Form(frmSlideDesign(), platform.messages), host_(host), platform_(platform), help_(platform) {
   using forms::Event;
-  on(u"cmdBrowse", Event::Click, [this] { cmdBrowse_Click(); });
-  on(u"cmdRemove", Event::Click, [this] { cmdRemove_Click(); });
-  on(u"cmdUp", Event::Click, [this] { cmdUp_Click(); });
-  on(u"cmdDown", Event::Click, [this] { cmdDown_Click(); });
-  on(u"cmdDoit", Event::Click, [this] { cmdDoit_Click(); });
-  on(u"cmdCancel", Event::Click, [this] { cmdCancel_Click(); });
-  on(u"Command1", Event::Click, [this] { Command1_Click(); });
+  on(ctl::cmdBrowse, Event::Click, [this] { cmdBrowse_Click(); });
+  on(ctl::cmdRemove, Event::Click, [this] { cmdRemove_Click(); });
+  on(ctl::cmdUp, Event::Click, [this] { cmdUp_Click(); });
+  on(ctl::cmdDown, Event::Click, [this] { cmdDown_Click(); });
+  on(ctl::cmdDoit, Event::Click, [this] { cmdDoit_Click(); });
+  on(ctl::cmdCancel, Event::Click, [this] { cmdCancel_Click(); });
+  on(ctl::Command1, Event::Click, [this] { Command1_Click(); });
 }
 
 void frmSlide::cmdBrowse_Click() {

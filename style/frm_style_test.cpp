@@ -4,6 +4,8 @@
 
 namespace velmo {
 
+namespace ctl = style_controls;
+
 frmstyletest::frmstyletest(PageHost& host, Platform& platform)
     : Form(frmstyletestDesign(), platform.messages),
       host_(host),
@@ -12,11 +14,11 @@ frmstyletest::frmstyletest(PageHost& host, Platform& platform)
   for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
     on(styleFieldName(i), forms::Event::DblClick, [this, i] { Text_DblClick(i); });
   }
-  on(u"cmdLoad", forms::Event::Click, [this] { cmdLoad_Click(); });
-  on(u"cmdSave", forms::Event::Click, [this] { cmdSave_Click(); });
-  on(u"cmdDoIt", forms::Event::Click, [this] { cmdDoIt_Click(); });
-  on(u"cmdCancel", forms::Event::Click, [this] { cmdCancel_Click(); });
-  on(u"Command1", forms::Event::Click, [this] { Command1_Click(); });
+  on(ctl::cmdLoad, forms::Event::Click, [this] { cmdLoad_Click(); });
+  on(ctl::cmdSave, forms::Event::Click, [this] { cmdSave_Click(); });
+  on(ctl::cmdDoIt, forms::Event::Click, [this] { cmdDoIt_Click(); });
+  on(ctl::cmdCancel, forms::Event::Click, [this] { cmdCancel_Click(); });
+  on(ctl::Command1, forms::Event::Click, [this] { Command1_Click(); });
 }
 
 void frmstyletest::Form_Load() {

@@ -4,6 +4,8 @@
 
 namespace velmo {
 
+namespace ctl = style_controls;
+
 using forms::ControlDesign;
 using forms::ControlKind;
 using forms::Font;
@@ -24,7 +26,7 @@ std::vector<ControlDesign> controls() {
   int tab = 0;
   std::vector<ControlDesign> all;
   all.push_back({.kind = ControlKind::Label,
-                 .name = u"Label8",
+                 .name = ctl::Label8,
                  .text =
                      u"Double click the appropriate empty field to choose a color or enter "
                      u"the hexadecimal color value.\r\nYou don't have to fill all the fields !!",
@@ -54,13 +56,13 @@ std::vector<ControlDesign> controls() {
                    .tabIndex = tab++});
   }
   all.push_back({.kind = ControlKind::Label,
-                 .name = u"Label",
+                 .name = ctl::Label,
                  .text = u"Reference Image",
                  .rect = {5040, 960, 1935, 375},
                  .tabIndex = tab++,
                  .font = Font{.points = 12}});
   all.push_back({.kind = ControlKind::Image,
-                 .name = u"Image1",
+                 .name = ctl::Image1,
                  .rect = {4200, 1560, 2895, 3285},
                  .picture = std::u16string(kScrollbarReferencePicture)});
   const struct {
@@ -69,11 +71,11 @@ std::vector<ControlDesign> controls() {
     forms::TwipsRect rect;
     const char16_t* toolTip;
   } buttons[] = {
-      {u"cmdDoIt", u"Do It!", {240, 5040, 975, 375}, u""},
-      {u"cmdCancel", u"Cancel", {1440, 5040, 975, 375}, u""},
-      {u"Command1", u"Help", {2640, 5040, 855, 375}, u""},
-      {u"cmdSave", u"Save", {4200, 5040, 735, 375}, u"Saves scrollbar colors to be used later"},
-      {u"cmdLoad", u"Load", {5040, 5040, 735, 375}, u"Loads  Scrollbar colors previously saved"},
+      {ctl::cmdDoIt, u"Do It!", {240, 5040, 975, 375}, u""},
+      {ctl::cmdCancel, u"Cancel", {1440, 5040, 975, 375}, u""},
+      {ctl::Command1, u"Help", {2640, 5040, 855, 375}, u""},
+      {ctl::cmdSave, u"Save", {4200, 5040, 735, 375}, u"Saves scrollbar colors to be used later"},
+      {ctl::cmdLoad, u"Load", {5040, 5040, 735, 375}, u"Loads  Scrollbar colors previously saved"},
   };
   for (const auto& button : buttons) {
     all.push_back({.kind = ControlKind::CommandButton,
@@ -83,7 +85,7 @@ std::vector<ControlDesign> controls() {
                    .tabIndex = tab++,
                    .toolTip = button.toolTip});
   }
-  all.push_back({.kind = ControlKind::CommonDialog, .name = u"CommonDialog1", .visible = false});
+  all.push_back({.kind = ControlKind::CommonDialog, .name = ctl::CommonDialog1, .visible = false});
   return all;
 }
 

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/text.h"
-
 namespace velmo {
 
 bool StdFileProbe::canOpenForReading(const std::u16string& path) {
@@ -14,11 +12,6 @@ bool StdFileProbe::canOpenForReading(const std::u16string& path) {
   if (std::filesystem::is_directory(file, error)) return false;
   std::ifstream in(file, std::ios::binary);
   return in.is_open();
-}
-
-std::intptr_t ConsoleShell::open(const std::u16string& address) {
-  out_ << "Open: " << utf16ToUtf8(address) << '\n' << std::flush;
-  return 42;  // above 32: what the shell answers when it started something
 }
 
 }  // namespace velmo

@@ -1,8 +1,5 @@
 #pragma once
-// Desktop services without a desktop: a real file test, a shell that reports what it would
-// open, and a cursor that does nothing.
-
-#include <ostream>
+// Desktop services without a desktop: a real file test and a cursor that does nothing.
 
 #include "platform/desktop.h"
 
@@ -12,16 +9,6 @@ namespace velmo {
 class StdFileProbe : public FileProbe {
  public:
   bool canOpenForReading(const std::u16string& path) override;
-};
-
-// Prints "Open: ADDRESS" instead of starting a program.
-class ConsoleShell : public Shell {
- public:
-  explicit ConsoleShell(std::ostream& out) : out_(out) {}
-  std::intptr_t open(const std::u16string& address) override;
-
- private:
-  std::ostream& out_;
 };
 
 class NullCursor : public MouseCursor {

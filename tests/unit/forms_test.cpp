@@ -229,5 +229,69 @@ TEST_F(Forms, TheScriptedUserCannotReachDisabledOrHiddenControls) {
   EXPECT_THROW(form_.click(u"nope"), std::out_of_range);
 }
 
+TEST_F(Forms, AHandlerForAControlTheDesignLacksStopsTheFormsConstruction) {
+  class Misspelt : public Form {
+   public:
+    explicit Misspelt(MessageBoxes& messages) : Form(testDesign(), messages) {
+      on(u"cmdApply", Event::Click, [] {});
+      on(u"cmdAplly", Event::Click, [] {});
+    }
+  };
+  try {
+    Misspelt form(messages_);
+    FAIL() << "constructed";
+  } catch (const std::out_of_range& error) {
+    EXPECT_STREQ(error.what(), "form frmTest has no control cmdAplly for a handler");
+  }
+}
+
+// A user control that records what reaches it.
+struct Gadget : UserControl {
+  explicit Gadget(int* alive) : alive(alive) { ++*alive; }
+  ~Gadget() override { --*alive; }
+  std::vector<const Control*> children() const override { return {&knob}; }
+  void onChildChanged(Control::ChangeHandler) override {}
+  OleColour surfaceColour() const override { return rgb(1, 2, 3); }
+  void mouseDown(const Control&, MouseButton button) override { presses.push_back(button); }
+  Pointer pointerOver(const Control&) const override { return {}; }
+  int* alive;
+  Control knob{ControlDesign{.name = u"knob"}, {}};
+  std::vector<MouseButton> presses;
+};
+
+class GadgetForm : public Form {
+ public:
+  explicit GadgetForm(MessageBoxes& messages)
+      : Form({.name = u"frmGadget",
+              .controls = {{.kind = K::UserControl, .name = u"Gadget1"},
+                           {.kind = K::Label, .name = u"Label1"}}},
+             messages) {}
+  int alive = 0;
+  using Form::host;
+
+ protected:
+  void Form_Load() override { host(u"Gadget1", std::make_unique<Gadget>(&alive)); }
+};
+
+TEST(UserControls, EachLoadHostsItsOwnAndOnlyOnTheDesignsUserControls) {
+  testing::RecordingMessageBoxes messages;
+  GadgetForm form(messages);
+  EXPECT_EQ(form.userControl(u"Gadget1"), nullptr);  // not loaded yet
+  form.load();
+  UserControl* first = form.userControl(u"Gadget1");
+  ASSERT_NE(first, nullptr);
+  first->mouseDown(*first->children().at(0), MouseButton::Right);
+  EXPECT_EQ(static_cast<Gadget*>(first)->presses, std::vector<MouseButton>{MouseButton::Right});
+  form.unload();
+  EXPECT_EQ(form.userControl(u"Gadget1"), first);  // kept until the next load, as controls are
+  form.load();
+  EXPECT_EQ(form.alive, 1);  // the last load's object is gone
+  EXPECT_EQ(form.userControl(u"Label1"), nullptr);
+
+  EXPECT_THROW(form.host(u"Label1", std::make_unique<Gadget>(&form.alive)), std::out_of_range);
+  EXPECT_THROW(form.host(u"Gadget2", std::make_unique<Gadget>(&form.alive)), std::out_of_range);
+  EXPECT_EQ(form.alive, 1);
+}
+
 }  // namespace
 }  // namespace velmo::forms

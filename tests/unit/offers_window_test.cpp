@@ -112,7 +112,7 @@ TEST(OffersLayout, EveryOfferIsALinkWithItsSavedStateAndADescription) {
   for (const OfferDesign& offer : kOffers) {
     SCOPED_TRACE(utf16ToUtf8(offer.link));
     const auto& link = designOf(offer.link);
-    EXPECT_EQ(link.kind, ControlKind::HyperlinkLabel);
+    EXPECT_EQ(link.kind, ControlKind::UserControl);
     EXPECT_EQ(link.parent, u"Picture1");
     EXPECT_EQ(link.rect, offer.linkRect);
     EXPECT_EQ(link.saved,

@@ -271,5 +271,36 @@ TEST(FixedTextMeasurer, CountsCharactersOfTheWidestLineAndEveryLine) {
   EXPECT_EQ(measurer.measure(u"abc", forms::Font{.points = 8.25}), (TextExtent{249, 198}));
 }
 
+// What a renderer reaches through the user-control seam: the one child, the hand over it, the
+// surface colour, and presses on the child.
+TEST_F(PressingTheLabel, AsAUserControlItShowsItsLabelAndTakesPressesOnIt) {
+  forms::UserControl& control = link_;
+  ASSERT_EQ(control.children(), (std::vector<const forms::Control*>{&link_.lblURL()}));
+  EXPECT_EQ(control.surfaceColour(), forms::sys::kDesktop);
+  const forms::Pointer hand = control.pointerOver(link_.lblURL());
+  EXPECT_EQ(hand.asset, u"hand.cur");
+  EXPECT_EQ(hand.system, forms::SystemPointer::Hand);
+
+  control.mouseDown(link_.lblURL(), MouseButton::Left);
+  EXPECT_EQ(desktop(), (Events{u"wait", u"open http://www.velmojs.com/", u"default"}));
+
+  // A control that is not its child is nothing of its own: the arrow, and presses do nothing.
+  const forms::Control stranger(forms::ControlDesign{.name = u"lblURL"}, {});
+  EXPECT_EQ(control.pointerOver(stranger).system, forms::SystemPointer::Arrow);
+  EXPECT_TRUE(control.pointerOver(stranger).asset.empty());
+  desktop().clear();
+  control.mouseDown(stranger, MouseButton::Left);
+  EXPECT_TRUE(desktop().empty());
+
+  std::vector<forms::Property> heard;
+  control.onChildChanged(
+      [&](forms::Control&, forms::Property property) { heard.push_back(property); });
+  link_.setShowToolTip(true);
+  EXPECT_EQ(heard, (std::vector<forms::Property>{forms::Property::ToolTip}));
+  control.onChildChanged({});
+  link_.setShowToolTip(false);
+  EXPECT_EQ(heard.size(), 1u);
+}
+
 }  // namespace
 }  // namespace velmo

@@ -647,7 +647,7 @@ TEST_F(Dialogs, OffersScrollsItsLinksAndStaysOneWindow) {
         user.waitUntil("scrolling", inView);
         lastDescriptionShownAfterScrolling = true;
         for (const SeenControl& seen : user.controls(window)) {
-          if (classOf(GetParent(seen.hwnd)) == L"VelmoURLLink") links.push_back(seen.text);
+          if (classOf(GetParent(seen.hwnd)) == L"VelmoUserControl") links.push_back(seen.text);
         }
         for (HWND found = nullptr;
              (found = FindWindowExW(nullptr, found, L"VelmoForm", L"Offers"));)

@@ -1,6 +1,5 @@
 #include "platform/windows/renderer/colours.h"
 
-#include "offers/url_link_design.h"
 #include "platform/windows/win_text.h"
 
 namespace velmo::win {
@@ -18,8 +17,6 @@ forms::OleColour defaultBackColour(ControlKind kind) {
     case ControlKind::TextBox:
     case ControlKind::ListBox:
       return sys::kWindow;
-    case ControlKind::HyperlinkLabel:
-      return kURLLinkBackColour;
     default:
       return sys::kButtonFace;
   }

@@ -15,8 +15,8 @@ namespace velmo::win {
 // 0x00BBGGRR as it is; a system colour index (top bit set) as the system's colour now.
 COLORREF colourRef(forms::OleColour colour);
 
-// What a control shows without a colour of its own: button face behind labels, buttons, frames
-// and the form; window colour behind text and lists; the desktop behind a hyperlink label.
+// What a control shows without a colour of its own: button face behind labels, buttons, frames,
+// user controls and the form; window colour behind text and lists.
 forms::OleColour defaultBackColour(forms::ControlKind kind);
 forms::OleColour defaultForeColour(forms::ControlKind kind);
 

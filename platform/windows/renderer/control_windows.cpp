@@ -27,8 +27,8 @@ ControlWindow controlWindow(ControlKind kind) {
               WS_EX_CLIENTEDGE, false};
     case ControlKind::Image:
       return {L"STATIC", SS_BITMAP | SS_NOTIFY, 0, false};
-    case ControlKind::HyperlinkLabel:
-      return {kHyperlinkClass, WS_CLIPCHILDREN, 0, false};
+    case ControlKind::UserControl:
+      return {kUserControlClass, WS_CLIPCHILDREN, 0, false};
     case ControlKind::CommonDialog:
       return {};
   }

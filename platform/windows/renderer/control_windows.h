@@ -16,8 +16,8 @@ inline constexpr wchar_t kFormClass[] = L"VelmoForm";
 inline constexpr wchar_t kContainerClass[] = L"VelmoContainer";
 // The scrolling container: scroll bars over one larger child.
 inline constexpr wchar_t kScrollerClass[] = L"VelmoScroller";
-// The hyperlink label's control surface; its text is a STATIC child.
-inline constexpr wchar_t kHyperlinkClass[] = L"VelmoURLLink";
+// The surface of a user control; its children are windows of their own on it.
+inline constexpr wchar_t kUserControlClass[] = L"VelmoUserControl";
 
 struct ControlWindow {
   const wchar_t* className = nullptr;  // nullptr: the control has no window (common dialogs)

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "offers/url_link.h"
-#include "offers/url_link_design.h"
 #include "platform/windows/renderer/control_windows.h"
 #include "platform/windows/renderer/metrics.h"
 #include "platform/windows/renderer/scroll_container.h"
@@ -164,8 +162,8 @@ HWND FormWindow::createControl(const forms::Control& control, HWND parentWindow,
     case ControlKind::Image:
       setPicture(piece);
       break;
-    case ControlKind::HyperlinkLabel:
-      createLinkLabel(piece);
+    case ControlKind::UserControl:
+      createUserControl(piece);
       break;
     default:
       break;
@@ -174,27 +172,44 @@ HWND FormWindow::createControl(const forms::Control& control, HWND parentWindow,
   return window;
 }
 
-void FormWindow::createLinkLabel(Piece& surface) {
-  auto* host = dynamic_cast<HyperlinkLabelHost*>(&form_);
-  if (!host) return;  // a form without the controls' objects shows the bare surface
-  URLLink& link = host->hyperlink(surface.control->name());
-  surface.link = &link;
-  const forms::Control& label = link.lblURL();
-  const PixelRect rect = toPixels(label.rect(), dpi_);
-  DWORD style = WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOTIFY | SS_NOPREFIX;
-  if (label.visible()) style |= WS_VISIBLE;
-  HWND window = CreateWindowExW(0, L"STATIC", wide(label.text()).c_str(), style, rect.x, rect.y,
-                                rect.width, rect.height, surface.hwnd, nullptr, module_, nullptr);
-  if (!window)
-    throw lastWin32Error(u"The label of " + surface.control->name() + u" cannot be made");
-  Piece& piece = *pieces_.emplace_back(std::make_unique<Piece>(Piece{&label, window, &link, true}));
+void FormWindow::createUserControl(Piece& surface) {
+  forms::UserControl* control = form_.userControl(surface.control->name());
+  if (!control) return;  // a form that made no object for it shows the bare surface
+  surface.userControl = control;
+  for (const forms::Control* child : control->children()) {
+    createUserControlChild(*child, *control, surface);
+  }
+  // The control's own code moves, fits and retitles its children while they are shown.
+  control->onChildChanged([this](forms::Control& changed, forms::Property property) {
+    controlChanged(changed, property);
+  });
+}
+
+void FormWindow::createUserControlChild(const forms::Control& child, forms::UserControl& owner,
+                                        const Piece& surface) {
+  const ControlWindow kindWindow = controlWindow(child.kind());
+  if (!kindWindow.className) return;
+  DWORD style = WS_CHILD | kindWindow.style;
+  // A user control sizes its labels to their text itself: they never wrap.
+  if (child.kind() == ControlKind::Label && !child.state().wordWrap) {
+    style = (style & ~static_cast<DWORD>(SS_TYPEMASK)) | SS_LEFTNOWORDWRAP;
+  }
+  if (child.visible()) style |= WS_VISIBLE;
+  if (!child.enabled()) style |= WS_DISABLED;
+  const PixelRect rect = toPixels(child.rect(), dpi_);
+  HWND window =
+      CreateWindowExW(kindWindow.exStyle, kindWindow.className,
+                      kindWindow.showsText ? wide(child.text()).c_str() : L"", style, rect.x,
+                      rect.y, rect.width, rect.height, surface.hwnd, nullptr, module_, nullptr);
+  if (!window) {
+    const std::u16string what = child.kind() == ControlKind::Label ? u"The label" : u"A part";
+    throw lastWin32Error(what + u" of " + surface.control->name() + u" cannot be made");
+  }
+  Piece& piece =
+      *pieces_.emplace_back(std::make_unique<Piece>(Piece{&child, window, nullptr, &owner}));
   applyFont(piece);
   setToolTip(piece);
   subclass(piece);
-  // The control's property setters move, fit and retitle the label while it is shown.
-  link.onLabelChanged([this](forms::Control& changed, forms::Property property) {
-    controlChanged(changed, property);
-  });
 }
 
 void FormWindow::subclass(Piece& piece) {
@@ -502,7 +517,7 @@ LRESULT FormWindow::handleTopLevel(UINT message, WPARAM wParam, LPARAM lParam) {
       toolTips_ = nullptr;  // owned by the form's window, and gone with it
       lastFocus_ = nullptr;
       for (const auto& piece : pieces_) {
-        if (piece->isLinkLabel) piece->link->onLabelChanged({});
+        if (piece->userControl) piece->userControl->onChildChanged({});
       }
       pieces_.clear();
       // Someone else destroyed the window (its owner went): the form ends with it.
@@ -517,7 +532,7 @@ LRESULT FormWindow::handleTopLevel(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void FormWindow::command(HWND child, WORD code) {
   const Piece* piece = find(child);
-  if (!piece || piece->isLinkLabel) return;
+  if (!piece || piece->owner) return;  // a user control handles its children itself
   // A copy: the handler may unload the form and with it this piece.
   const std::u16string name = piece->control->name();
   switch (piece->control->kind()) {
@@ -560,8 +575,7 @@ LRESULT FormWindow::colours(HDC dc, const Piece& piece) {
 
 void FormWindow::erase(HWND window, HDC dc) {
   const Piece* piece = find(window);
-  const forms::OleColour colour =
-      piece ? backColourOf(piece->control->state()) : forms::sys::kButtonFace;
+  const forms::OleColour colour = piece ? surfaceColour(*piece) : forms::sys::kButtonFace;
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, brushes_.get(colourRef(colour)));
@@ -619,19 +633,22 @@ LRESULT CALLBACK FormWindow::controlProc(HWND window, UINT message, WPARAM wPara
 
 std::optional<LRESULT> FormWindow::handleControl(Piece& piece, WNDPROC classProc, UINT message,
                                                  WPARAM wParam, LPARAM lParam) {
-  if (piece.isLinkLabel) {
+  if (piece.owner) {
+    // The press goes to the control and nowhere else: the control may unload the form, and
+    // with it this piece.
     switch (message) {
       case WM_SETCURSOR:
-        SetCursor(waitCursorShown() ? LoadCursorW(nullptr, IDC_WAIT) : handCursor());
+        SetCursor(waitCursorShown() ? LoadCursorW(nullptr, IDC_WAIT)
+                                    : cursorFor(piece.owner->pointerOver(*piece.control)));
         return TRUE;
       case WM_LBUTTONDOWN:
-        piece.link->lblURL_MouseDown(MouseButton::Left);
+        piece.owner->mouseDown(*piece.control, forms::MouseButton::Left);
         return 0;
       case WM_RBUTTONDOWN:
-        piece.link->lblURL_MouseDown(MouseButton::Right);
+        piece.owner->mouseDown(*piece.control, forms::MouseButton::Right);
         return 0;
       case WM_MBUTTONDOWN:
-        piece.link->lblURL_MouseDown(MouseButton::Middle);
+        piece.owner->mouseDown(*piece.control, forms::MouseButton::Middle);
         return 0;
       default:
         return std::nullopt;
@@ -646,9 +663,23 @@ std::optional<LRESULT> FormWindow::handleControl(Piece& piece, WNDPROC classProc
   return std::nullopt;
 }
 
-HCURSOR FormWindow::handCursor() {
-  if (!handCursor_) handCursor_ = LoadCursorW(module_, wide(kHandCursorAsset).c_str());
-  return handCursor_ ? handCursor_ : LoadCursorW(nullptr, IDC_HAND);
+HCURSOR FormWindow::cursorFor(const forms::Pointer& pointer) {
+  if (!pointer.asset.empty()) {
+    auto found = cursors_.find(pointer.asset);
+    if (found == cursors_.end() || !found->second) {
+      // Cursors are resources of the module, named after the asset's file.
+      HCURSOR loaded = LoadCursorW(module_, wide(pointer.asset).c_str());
+      found = cursors_.insert_or_assign(std::u16string(pointer.asset), loaded).first;
+    }
+    if (found->second) return found->second;
+  }
+  return LoadCursorW(nullptr, pointer.system == forms::SystemPointer::Hand ? IDC_HAND : IDC_ARROW);
+}
+
+forms::OleColour FormWindow::surfaceColour(const Piece& piece) const {
+  const forms::ControlDesign& state = piece.control->state();
+  if (piece.userControl && !state.backColour) return piece.userControl->surfaceColour();
+  return backColourOf(state);
 }
 
 }  // namespace velmo::win

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,10 +21,6 @@
 #include "platform/windows/renderer/colours.h"
 #include "platform/windows/renderer/fonts.h"
 #include "platform/windows/renderer/gdi.h"
-
-namespace velmo {
-class URLLink;
-}
 
 namespace velmo::win {
 
@@ -55,12 +52,12 @@ class FormWindow : public forms::FormObserver {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  // One window of a control: a control of the form, or the label inside a hyperlink label.
+  // One window of a control: a control of the form, or a child of a user control.
   struct Piece {
     const forms::Control* control = nullptr;
     HWND hwnd = nullptr;
-    URLLink* link = nullptr;  // the hyperlink label it belongs to, if any
-    bool isLinkLabel = false;
+    forms::UserControl* userControl = nullptr;  // a user control's surface: the object behind it
+    forms::UserControl* owner = nullptr;        // a user control's child: the control it is of
     bool hasTip = false;
   };
 
@@ -72,7 +69,9 @@ class FormWindow : public forms::FormObserver {
   void create(HWND owner);
   void createChildren(const std::u16string& parentName, HWND parentWindow);
   HWND createControl(const forms::Control& control, HWND parentWindow, bool startsGroup, int id);
-  void createLinkLabel(Piece& surface);
+  void createUserControl(Piece& surface);
+  void createUserControlChild(const forms::Control& child, forms::UserControl& owner,
+                              const Piece& surface);
   void subclass(Piece& piece);
   void fillList(const Piece& piece);
   void setPicture(const Piece& piece);
@@ -80,7 +79,8 @@ class FormWindow : public forms::FormObserver {
   void setToolTip(Piece& piece);
   void applyFont(const Piece& piece);
   forms::Font fontOf(const forms::Control& control) const;
-  HCURSOR handCursor();
+  HCURSOR cursorFor(const forms::Pointer& pointer);
+  forms::OleColour surfaceColour(const Piece& piece) const;
   HWND firstInTabOrder() const;
   void giveOwnerInput();
 
@@ -94,7 +94,7 @@ class FormWindow : public forms::FormObserver {
   void erase(HWND window, HDC dc);
   void paintFrame(const Piece& piece);
   // The procedure of the controls that need more than their class gives (text boxes for the
-  // double click, hyperlink labels for the mouse and the cursor).
+  // double click, the children of user controls for the mouse and the cursor).
   static LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // A result when the message was handled here.
   std::optional<LRESULT> handleControl(Piece& piece, WNDPROC classProc, UINT message, WPARAM wParam,
@@ -109,7 +109,8 @@ class FormWindow : public forms::FormObserver {
   HWND hwnd_ = nullptr;
   HWND toolTips_ = nullptr;
   HWND lastFocus_ = nullptr;
-  HCURSOR handCursor_ = nullptr;
+  // Cursors of the module's resources by asset name; shared resources, never destroyed.
+  std::map<std::u16string, HCURSOR, std::less<>> cursors_;
   bool closing_ = false;
   int dpi_;
   FontCache fonts_;

@@ -12,7 +12,7 @@ namespace velmo::win {
 namespace {
 
 constexpr const wchar_t* kClassNames[] = {kFormClass, kContainerClass, kScrollerClass,
-                                          kHyperlinkClass};
+                                          kUserControlClass};
 
 // Owners per module; only the user-interface thread registers.
 std::map<HINSTANCE, int>& users() {
