@@ -91,21 +91,28 @@ void EditorBinding::keep(const ComPtr<IDispatch>& application) {
   if (cookie != 0) table->RevokeInterfaceFromGlobal(cookie);
 }
 
-ComPtr<IDispatch> EditorBinding::application() {
-  if (ComPtr<IDispatch> kept = keptApplication()) return kept;
+Variant EditorBinding::fromApplication(std::u16string_view name) {
+  Variant value;
+  // The kept reference can stop leading to the editor while the editor runs on: under Wine an
+  // entry registered from an apartment whose thread has ended is cut off with it. A call through
+  // it that finds nobody at the other end goes once more to the editor running now. Failures are
+  // handed back, not thrown, until the last try: no exception unwinds past a call that failed on
+  // a disconnected proxy.
+  if (ComPtr<IDispatch> kept = keptApplication()) {
+    std::optional<HostError> failure = LateBound(kept).tryGet(name, value);
+    if (!failure) return value;
+    if (!isGone(failure->hresult())) throw std::move(*failure);
+    releaseEditor();
+  }
   ComPtr<IDispatch> application = findOrStartEditor();
   keep(application);
-  return application;
-}
-
-Variant EditorBinding::fromApplication(std::u16string_view name) {
-  try {
-    return LateBound(application()).get(name);
-  } catch (const HostError& error) {
-    if (!isGone(error.hresult())) throw;
-    releaseEditor();
-    throw HostError(error.hresult(), u"The editor (FrontPage.Application) has gone away");
-  }
+  std::optional<HostError> failure = LateBound(application).tryGet(name, value);
+  if (!failure) return value;
+  if (!isGone(failure->hresult())) throw std::move(*failure);
+  // An editor whose program has ended is let go, so that the next command finds the one running
+  // then, and the error says what happened.
+  releaseEditor();
+  throw HostError(failure->hresult(), u"The editor (FrontPage.Application) has gone away");
 }
 
 std::unique_ptr<Document> EditorBinding::activeDocument() {
