@@ -81,8 +81,9 @@ ComPtr<IDispatch> EditorBinding::keptApplication() {
 void EditorBinding::keep(const ComPtr<IDispatch>& application) {
   const ComPtr<IGlobalInterfaceTable> table = globalInterfaceTable();
   DWORD cookie = 0;
-  const HRESULT hr = table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie);
-  if (FAILED(hr)) throw HostError(hr, u"The editor (FrontPage.Application) cannot be kept");
+  // A reference that cannot be kept (one whose editor has already gone cannot be marshalled)
+  // still serves this call, which then says what became of the editor.
+  if (FAILED(table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie))) return;
   {
     const std::lock_guard<std::mutex> hold(lock_);
     // Another thread found the editor first: its entry stays, ours goes.

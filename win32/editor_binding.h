@@ -35,6 +35,7 @@ class EditorBinding : public PageHost {
  private:
   // The kept application object as seen from this apartment, or null when none is kept.
   ComPtr<IDispatch> keptApplication();
+  // Keeps `application` for later uses, unless another thread kept one first.
   void keep(const ComPtr<IDispatch>& application);
   // Drops the table's entry `cookie` when it is still the kept one.
   void forget(DWORD cookie) noexcept;

@@ -236,18 +236,16 @@ class WindowWatch {
   int seen() const { return seen_; }
 
  private:
+  static BOOL CALLBACK closeShown(HWND window, LPARAM self) {
+    if (IsWindowVisible(window)) {
+      ++reinterpret_cast<WindowWatch*>(self)->seen_;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+  }
   void watch() {
     while (!done_) {
-      EnumThreadWindows(
-          thread_,
-          [](HWND window, LPARAM self) -> BOOL {
-            if (IsWindowVisible(window)) {
-              ++reinterpret_cast<WindowWatch*>(self)->seen_;
-              PostMessageW(window, WM_CLOSE, 0, 0);
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(this));
+      EnumThreadWindows(thread_, closeShown, reinterpret_cast<LPARAM>(this));
       Sleep(20);
     }
   }
@@ -327,7 +325,9 @@ TEST_F(ArgumentShapes, RefusedShapesChangeNothingAndSayWhichArgument) {
       setErrorInfo(IID_IDispatch, u"stale", u"stale description");
       UINT argError = 0;
       EXPECT_EQ(invoke(member, *args, argError), shape.expected);
-      if (shape.argError) EXPECT_EQ(argError, *shape.argError);
+      if (shape.argError) {
+        EXPECT_EQ(argError, *shape.argError);
+      }
       EXPECT_EQ(takeErrorDescription(), u"") << "no earlier description is left";
       EXPECT_EQ(state(), before);
     }

@@ -141,29 +141,19 @@ void runInApartmentServing(DWORD model, const std::function<void()>& work) {
 Watchdog::Watchdog(std::string what, DWORD seconds)
     : what_(std::move(what)),
       seconds_(seconds),
-      disarmed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  thread_ = CreateThread(
-      nullptr, 0,
-      [](void* parameter) -> DWORD {
-        // The watchdog lives until this thread has ended (its destructor waits).
-        const Watchdog& self = *static_cast<const Watchdog*>(parameter);
-        if (WaitForSingleObject(self.disarmed_, self.seconds_ * 1000) == WAIT_TIMEOUT) {
-          std::fprintf(stderr, "HUNG: %s did not return within %lu s\n", self.what_.c_str(),
-                       static_cast<unsigned long>(self.seconds_));
+      disarmed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      watcher_([this] {
+        if (WaitForSingleObject(disarmed_, seconds_ * 1000) == WAIT_TIMEOUT) {
+          std::fprintf(stderr, "HUNG: %s did not return within %lu s\n", what_.c_str(),
+                       static_cast<unsigned long>(seconds_));
           std::fflush(stderr);
           TerminateProcess(GetCurrentProcess(), 3);
         }
-        return 0;
-      },
-      this, 0, nullptr);
-}
+      }) {}
 
 Watchdog::~Watchdog() {
   SetEvent(disarmed_);
-  if (thread_) {
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-  }
+  watcher_.join();
   CloseHandle(disarmed_);
 }
 

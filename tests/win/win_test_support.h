@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -121,7 +122,7 @@ class Watchdog {
   std::string what_;
   DWORD seconds_;
   HANDLE disarmed_;
-  HANDLE thread_;
+  std::thread watcher_;
 };
 
 // True when the tests run under Wine rather than Windows.

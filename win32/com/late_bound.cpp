@@ -12,6 +12,8 @@ bool isGone(HRESULT hr) {
     case CO_E_OBJNOTCONNECTED:
     case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
     case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+    // Wine's answer through a proxy whose object went with its apartment's thread.
+    case HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF):
       return true;
     default:
       return false;
