@@ -94,11 +94,11 @@ void EditorBinding::keep(const ComPtr<IDispatch>& application) {
 
 Variant EditorBinding::fromApplication(std::u16string_view name) {
   Variant value;
-  // The kept reference can stop leading to the editor while the editor runs on: under Wine an
-  // entry registered from an apartment whose thread has ended is cut off with it. A call through
-  // it that finds nobody at the other end goes once more to the editor running now. Failures are
-  // handed back, not thrown, until the last try: no exception unwinds past a call that failed on
-  // a disconnected proxy.
+  // The kept reference can stop leading to an editor while one runs: the editor was restarted, or
+  // the reference hung on an apartment that has ended since. A call through it that finds nobody
+  // at the other end goes once more to the editor running now. Failures are handed back, not
+  // thrown, until the last try, so that no exception is in flight while the further COM calls
+  // (dropping the entry, finding the editor) are made.
   if (ComPtr<IDispatch> kept = keptApplication()) {
     std::optional<HostError> failure = LateBound(kept).tryGet(name, value);
     if (!failure) return value;

@@ -60,11 +60,10 @@ class Apartments : public testing::Test {
   ComPtr<IDispatch> editor_;
 };
 
-// The library holds on to no editor between its uses, then a thread's first use is the one that
-// finds the editor. The thread ends; the test's thread then uses the editor through the library.
-// Under Wine the reference the ended thread kept stops working with it (CO_E_OBJNOTCONNECTED),
-// and on 64-bit Wine an exception thrown on top of that failure, in COM's host apartment, never
-// finished unwinding: the library turns to the running editor without throwing.
+// The library holds on to no editor, so a thread's first use is the one that finds the editor and
+// keeps it in the global interface table. The thread ends; the test's thread then uses the editor
+// through the library, twice: the entry must still lead to the editor (or give way to the running
+// one), and the calls must come back (a watchdog ends the test by name should one hang).
 // Runs first: only then can the library be brought to hold no editor (see win_unload_after_mta).
 TEST_F(Apartments, AFirstUseFromAThreadThatEndsLeavesTheEditorUsable) {
   for (const auto& [what, model] : kModels) {

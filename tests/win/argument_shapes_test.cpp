@@ -122,6 +122,16 @@ const std::vector<Shape>& refusedShapes() {
          return one(m, referenceToNullReference());
        },
        DISP_E_TYPEMISMATCH, 0},
+      {"reference to a null object",
+       [](const Member& m) -> std::optional<Arguments> {
+         if (m.params != 1) return std::nullopt;
+         static IDispatch* none = nullptr;
+         Variant value;
+         V_VT(&value) = VT_BYREF | VT_DISPATCH;
+         V_DISPATCHREF(&value) = &none;
+         return one(m, std::move(value));
+       },
+       DISP_E_TYPEMISMATCH, 0},
       {"an object for text",
        [](const Member& m) -> std::optional<Arguments> {
          if (m.params != 1) return std::nullopt;
@@ -286,14 +296,14 @@ class ArgumentShapes : public testing::Test {
     DISPID id = DISPID_UNKNOWN;
     IDispatch* object = objectOf(member);
     EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    DISPPARAMS params{args.values.data(), args.names.data(),
-                      static_cast<UINT>(args.values.size()), static_cast<UINT>(args.names.size())};
+    DISPPARAMS params{args.values.data(), args.names.data(), static_cast<UINT>(args.values.size()),
+                      static_cast<UINT>(args.names.size())};
     Variant result;
     EXCEPINFO exception{};
     argError = 0xDEAD;
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, member.flags, &params,
-                                      isPut(member) ? nullptr : result.put(), &exception,
-                                      &argError);
+    const HRESULT hr =
+        object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, member.flags, &params,
+                       isPut(member) ? nullptr : result.put(), &exception, &argError);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);

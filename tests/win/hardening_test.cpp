@@ -273,9 +273,8 @@ class CutOffEditor : public ComObject<IDispatch> {
                                           DISPID* ids) override {
     return target_ ? target_->GetIDsOfNames(iid, names, count, lcid, ids) : CO_E_OBJNOTCONNECTED;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
-                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* argError) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
     return target_ ? target_->Invoke(id, iid, lcid, flags, params, result, exception, argError)
                    : CO_E_OBJNOTCONNECTED;
   }
@@ -305,8 +304,8 @@ class ClassRegistration {
     EXPECT_EQ(CLSIDFromProgID(L"FrontPage.Application", &clsid), S_OK);
     ComPtr<IClassFactory> factory;
     factory.Attach(new EditorClassFor(std::move(editor)));
-    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER,
-                                    REGCLS_MULTIPLEUSE, &cookie_),
+    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &cookie_),
               S_OK);
   }
   ~ClassRegistration() { CoRevokeClassObject(cookie_); }
@@ -318,8 +317,8 @@ class ClassRegistration {
 };
 
 // The library keeps the editor it found. When that reference stops answering while an editor
-// runs (under Wine: the apartment that kept it has ended), the command goes to the editor
-// running then instead of failing with "has gone away".
+// runs (the editor was restarted, or the reference hung on an apartment that has ended), the
+// command goes to the editor running then instead of failing with "has gone away".
 TEST_F(Hardening, AKeptEditorThatNoLongerAnswersIsReplacedByTheRunningOne) {
   // The stand-in leaves the running object table; the library finds the go-between instead.
   LateBound(editor_).call(u"Quit");
@@ -347,10 +346,9 @@ TEST_F(Hardening, AKeptEditorThatNoLongerAnswersIsReplacedByTheRunningOne) {
 }
 
 // An editor reached through a proxy whose object went with its apartment's thread: the call
-// fails in COM's RPC layer (Wine answers RPC_S_UNKNOWN_IF), the library says the editor has gone
-// away and lets it go, and nothing hangs while the failure is reported (on 64-bit Wine an
-// exception unwinding from a COM call made inside a catch handler after such a failure never
-// ended: the library makes no COM call while an exception is in flight).
+// fails in COM's RPC layer (Wine answers HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF), which the library
+// used to report as a member the editor lacks), the library says the editor has gone away and
+// lets it go. Should the report hang, the watchdog ends the test by name.
 TEST_F(Hardening, AnEditorBehindADisconnectedProxyIsReportedAndLetGo) {
   LateBound(editor_).call(u"Quit");
   command_.Reset();

@@ -30,9 +30,8 @@ class LateBound {
  private:
   Variant invoke(std::u16string_view name, WORD flags, std::vector<Variant>& args,
                  bool propertyPut) const;
-  std::optional<HostError> attempt(std::u16string_view name, WORD flags,
-                                   std::vector<Variant>& args, bool propertyPut,
-                                   Variant& result) const;
+  std::optional<HostError> attempt(std::u16string_view name, WORD flags, std::vector<Variant>& args,
+                                   bool propertyPut, Variant& result) const;
   ComPtr<IDispatch> object_;
 };
 
