@@ -58,20 +58,30 @@ Variant text(std::u16string_view value) {
   return Variant::text(value);
 }
 
-Variant nullReference(VARTYPE type) {
+// A reference of `type` whose pointer is null.
+template <VARTYPE type>
+Variant nullReference() {
   Variant value;
   V_VT(&value) = VT_BYREF | type;
   V_BYREF(&value) = nullptr;
   return value;
 }
 
-// A reference to a variant that holds a null text reference. The outer variant points into
-// `holder`, which lives as long as the table.
+// A reference to a variant that holds a null text reference.
 Variant referenceToNullReference() {
-  static Variant holder = nullReference(VT_BSTR);
+  static Variant holder = nullReference<VT_BSTR>();
   Variant value;
   V_VT(&value) = VT_BYREF | VT_VARIANT;
   V_VARIANTREF(&value) = &holder;
+  return value;
+}
+
+// A reference to an object reference that is null.
+Variant referenceToNullObject() {
+  static IDispatch* none = nullptr;
+  Variant value;
+  V_VT(&value) = VT_BYREF | VT_DISPATCH;
+  V_DISPATCHREF(&value) = &none;
   return value;
 }
 
@@ -88,56 +98,50 @@ Arguments one(const Member& member, Variant value) {
   return args;
 }
 
+Variant textByVariantReference() {
+  static Variant held = text(u"Missing");
+  Variant value;
+  V_VT(&value) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&value) = &held;
+  return value;
+}
+
+Variant textByTextReference() {
+  static Bstr held(u"Missing");
+  static BSTR slot = held.get();
+  Variant value;
+  V_VT(&value) = VT_BYREF | VT_BSTR;
+  V_BSTRREF(&value) = &slot;
+  return value;
+}
+
+using Build = std::function<std::optional<Arguments>(const Member&)>;
+
+// The shape of a single argument made by `make`, for the members with one parameter.
+Build single(Variant (*make)()) {
+  return [make](const Member& m) -> std::optional<Arguments> {
+    if (m.params != 1) return std::nullopt;
+    return one(m, make());
+  };
+}
+
 struct Shape {
   const char* what;
   // The arguments for `member`, or nothing when the shape does not fit it.
-  std::function<std::optional<Arguments>(const Member&)> build;
+  Build build;
   HRESULT expected;
   std::optional<UINT> argError;  // the index in rgvarg at fault
 };
 
 const std::vector<Shape>& refusedShapes() {
   static const std::vector<Shape> shapes = {
-      {"null text reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         return one(m, nullReference(VT_BSTR));
-       },
+      {"null text reference", single(nullReference<VT_BSTR>), DISP_E_TYPEMISMATCH, 0},
+      {"null variant reference", single(nullReference<VT_VARIANT>), DISP_E_TYPEMISMATCH, 0},
+      {"null array reference", single(nullReference<VT_ARRAY | VT_I4>), DISP_E_TYPEMISMATCH, 0},
+      {"variant reference to a null text reference", single(referenceToNullReference),
        DISP_E_TYPEMISMATCH, 0},
-      {"null variant reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         return one(m, nullReference(VT_VARIANT));
-       },
-       DISP_E_TYPEMISMATCH, 0},
-      {"null array reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         return one(m, nullReference(VT_ARRAY | VT_I4));
-       },
-       DISP_E_TYPEMISMATCH, 0},
-      {"variant reference to a null text reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         return one(m, referenceToNullReference());
-       },
-       DISP_E_TYPEMISMATCH, 0},
-      {"reference to a null object",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         static IDispatch* none = nullptr;
-         Variant value;
-         V_VT(&value) = VT_BYREF | VT_DISPATCH;
-         V_DISPATCHREF(&value) = &none;
-         return one(m, std::move(value));
-       },
-       DISP_E_TYPEMISMATCH, 0},
-      {"an object for text",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (m.params != 1) return std::nullopt;
-         return one(m, anObject());
-       },
-       DISP_E_TYPEMISMATCH, 0},
+      {"reference to a null object", single(referenceToNullObject), DISP_E_TYPEMISMATCH, 0},
+      {"an object for text", single(anObject), DISP_E_TYPEMISMATCH, 0},
       {"one argument too many",
        [](const Member& m) -> std::optional<Arguments> {
          Arguments args = m.params == 1 ? one(m, text(u"Missing")) : Arguments{};
@@ -201,27 +205,8 @@ const std::vector<Shape>& acceptedShapes() {
       {"a number for text",
        [](const Member& m) { return m.params ? one(m, Variant::int32(42)) : Arguments{}; }, S_OK,
        std::nullopt},
-      {"text by variant reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (!m.params) return std::nullopt;
-         static Variant held = text(u"Missing");
-         Variant value;
-         V_VT(&value) = VT_BYREF | VT_VARIANT;
-         V_VARIANTREF(&value) = &held;
-         return one(m, std::move(value));
-       },
-       S_OK, std::nullopt},
-      {"text by text reference",
-       [](const Member& m) -> std::optional<Arguments> {
-         if (!m.params) return std::nullopt;
-         static Bstr held(u"Missing");
-         static BSTR slot = held.get();
-         Variant value;
-         V_VT(&value) = VT_BYREF | VT_BSTR;
-         V_BSTRREF(&value) = &slot;
-         return one(m, std::move(value));
-       },
-       S_OK, std::nullopt},
+      {"text by variant reference", single(textByVariantReference), S_OK, std::nullopt},
+      {"text by text reference", single(textByTextReference), S_OK, std::nullopt},
       {"text named by its parameter",
        [](const Member& m) -> std::optional<Arguments> {
          if (m.params != 1 || isPut(m)) return std::nullopt;
