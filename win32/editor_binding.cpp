@@ -62,8 +62,8 @@ void EditorBinding::forget(DWORD cookie) noexcept {
   }
 }
 
-ComPtr<IDispatch> EditorBinding::keptApplication() {
-  DWORD cookie = 0;
+ComPtr<IDispatch> EditorBinding::keptApplication(DWORD& cookie) {
+  cookie = 0;
   {
     const std::lock_guard<std::mutex> hold(lock_);
     cookie = cookie_;
@@ -74,22 +74,27 @@ ComPtr<IDispatch> EditorBinding::keptApplication() {
   if (FAILED(globalInterfaceTable()->GetInterfaceFromGlobal(cookie, IID_PPV_ARGS(&application)))) {
     application.Reset();
     forget(cookie);
+    cookie = 0;
   }
   return application;
 }
 
-void EditorBinding::keep(const ComPtr<IDispatch>& application) {
+DWORD EditorBinding::keep(const ComPtr<IDispatch>& application) {
   const ComPtr<IGlobalInterfaceTable> table = globalInterfaceTable();
   DWORD cookie = 0;
   // A reference that cannot be kept (one whose editor has already gone cannot be marshalled)
   // still serves this call, which then says what became of the editor.
-  if (FAILED(table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie))) return;
+  if (FAILED(table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie))) return 0;
   {
     const std::lock_guard<std::mutex> hold(lock_);
     // Another thread found the editor first: its entry stays, ours goes.
-    if (cookie_ == 0) std::swap(cookie, cookie_);
+    if (cookie_ == 0) {
+      cookie_ = cookie;
+      return cookie;
+    }
   }
-  if (cookie != 0) table->RevokeInterfaceFromGlobal(cookie);
+  table->RevokeInterfaceFromGlobal(cookie);
+  return 0;
 }
 
 Variant EditorBinding::fromApplication(std::u16string_view name) {
@@ -99,20 +104,21 @@ Variant EditorBinding::fromApplication(std::u16string_view name) {
   // at the other end goes once more to the editor running now. Failures are handed back, not
   // thrown, until the last try, so that no exception is in flight while the further COM calls
   // (dropping the entry, finding the editor) are made.
-  if (ComPtr<IDispatch> kept = keptApplication()) {
+  DWORD keptCookie = 0;
+  if (ComPtr<IDispatch> kept = keptApplication(keptCookie)) {
     std::optional<HostError> failure = LateBound(kept).tryGet(name, value);
     if (!failure) return value;
     if (!isGone(failure->hresult())) throw std::move(*failure);
-    releaseEditor();
+    forget(keptCookie);
   }
   ComPtr<IDispatch> application = findOrStartEditor();
-  keep(application);
+  const DWORD cookie = keep(application);
   std::optional<HostError> failure = LateBound(application).tryGet(name, value);
   if (!failure) return value;
   if (!isGone(failure->hresult())) throw std::move(*failure);
   // An editor whose program has ended is let go, so that the next command finds the one running
   // then, and the error says what happened.
-  releaseEditor();
+  forget(cookie);
   throw HostError(failure->hresult(), u"The editor (FrontPage.Application) has gone away");
 }
 

@@ -33,10 +33,12 @@ class EditorBinding : public PageHost {
   void releaseEditor() noexcept;
 
  private:
-  // The kept application object as seen from this apartment, or null when none is kept.
-  ComPtr<IDispatch> keptApplication();
-  // Keeps `application` for later uses, unless another thread kept one first.
-  void keep(const ComPtr<IDispatch>& application);
+  // The kept application object as seen from this apartment, and its entry's cookie; null (and
+  // 0) when none is kept.
+  ComPtr<IDispatch> keptApplication(DWORD& cookie);
+  // Keeps `application` for later uses and returns its entry's cookie; 0 when another thread
+  // kept one first or it cannot be kept.
+  DWORD keep(const ComPtr<IDispatch>& application);
   // Drops the table's entry `cookie` when it is still the kept one.
   void forget(DWORD cookie) noexcept;
   // The application's property `name`, from the kept application object or the editor running
