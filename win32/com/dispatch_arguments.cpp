@@ -32,6 +32,16 @@ UINT functionCount(ITypeInfo* info) {
   return count;
 }
 
+// The description of member `id` that answers a call with `flags`, or null when none does.
+std::unique_ptr<FunctionDescription> describedMember(ITypeInfo* info, DISPID id, WORD flags) {
+  for (UINT i = 0, count = functionCount(info); i < count; ++i) {
+    auto candidate = std::make_unique<FunctionDescription>(info, i);
+    const FUNCDESC* desc = candidate->get();
+    if (desc && desc->memid == id && (desc->invkind & flags)) return candidate;
+  }
+  return nullptr;
+}
+
 bool isReturnValue(const ELEMDESC& param) {
   return (param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) != 0;
 }
@@ -70,18 +80,10 @@ UINT CheckedArguments::callerIndex(UINT index) const {
 
 HRESULT CheckedArguments::check(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& given,
                                 UINT* argError) try {
-  const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-  const FUNCDESC* function = nullptr;
-  std::unique_ptr<FunctionDescription> found;
-  for (UINT i = 0, count = functionCount(info); i < count && !function; ++i) {
-    auto candidate = std::make_unique<FunctionDescription>(info, i);
-    const FUNCDESC* desc = candidate->get();
-    if (desc && desc->memid == id && (desc->invkind & flags)) {
-      function = desc;
-      found = std::move(candidate);
-    }
-  }
-  if (!function) return DISP_E_MEMBERNOTFOUND;
+  const std::unique_ptr<FunctionDescription> found = describedMember(info, id, flags);
+  if (!found) return DISP_E_MEMBERNOTFOUND;
+  const FUNCDESC* function = found->get();
+  const bool put = (function->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) != 0;
 
   std::vector<const ELEMDESC*> parameters;
   for (SHORT i = 0; i < function->cParams; ++i) {
