@@ -21,8 +21,7 @@ class ClassFactory : public ComObject<IClassFactory> {
     return create_(iid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    lock ? moduleAddRef() : moduleRelease();
-    return S_OK;
+    return lockServer(lock != FALSE) ? S_OK : E_UNEXPECTED;
   }
 
  private:

@@ -17,8 +17,8 @@ namespace velmo::win {
 template <typename Primary, typename... Extra>
 class ComObject : public Primary, public Extra... {
  public:
-  ComObject() noexcept { moduleAddRef(); }
-  virtual ~ComObject() { moduleRelease(); }
+  ComObject() noexcept { objectCreated(); }
+  virtual ~ComObject() { objectDestroyed(); }
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
 

@@ -12,6 +12,8 @@ bool isGone(HRESULT hr) {
     case CO_E_OBJNOTCONNECTED:
     case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
     case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+    // Wine's answer through a proxy whose object went with its apartment's thread.
+    case HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF):
       return true;
     default:
       return false;
@@ -58,29 +60,39 @@ Variant LateBound::call(std::u16string_view name, std::vector<Variant> args) con
   return invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, false);
 }
 
+std::optional<HostError> LateBound::tryGet(std::u16string_view name, Variant& result) const {
+  std::vector<Variant> args;
+  return attempt(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, false, result);
+}
+
 Variant LateBound::invoke(std::u16string_view name, WORD flags, std::vector<Variant>& args,
                           bool propertyPut) const {
-  if (!object_) throw HostError(velmo::hr::kObjectNotSet, u"Object variable not set");
+  Variant result;
+  if (auto failure = attempt(name, flags, args, propertyPut, result)) throw std::move(*failure);
+  return result;
+}
+
+std::optional<HostError> LateBound::attempt(std::u16string_view name, WORD flags,
+                                            std::vector<Variant>& args, bool propertyPut,
+                                            Variant& result) const {
+  if (!object_) return HostError(velmo::hr::kObjectNotSet, u"Object variable not set");
   std::u16string nameText(name);
   LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(nameText.data())};
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (isGone(hr)) throw goneFailure(name, hr);
-  if (FAILED(hr)) {
-    throw HostError(hr, u"The object does not support \"" + nameText + u"\"");
-  }
+  if (isGone(hr)) return goneFailure(name, hr);
+  if (FAILED(hr)) return HostError(hr, u"The object does not support \"" + nameText + u"\"");
   // Arguments go right to left.
   std::reverse(args.begin(), args.end());
   DISPID putId = DISPID_PROPERTYPUT;
   DISPPARAMS params{args.data(), propertyPut ? &putId : nullptr, static_cast<UINT>(args.size()),
                     propertyPut ? 1u : 0u};
-  Variant result;
   EXCEPINFO info{};
   UINT argError = 0;
   hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                        propertyPut ? nullptr : result.put(), &info, &argError);
-  if (FAILED(hr)) throw callFailure(name, hr, info);
-  return result;
+  if (FAILED(hr)) return callFailure(name, hr, info);
+  return std::nullopt;
 }
 
 }  // namespace velmo::win

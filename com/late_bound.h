@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,12 +21,17 @@ class LateBound {
   Variant get(std::u16string_view name, std::vector<Variant> args = {}) const;
   void put(std::u16string_view name, Variant value) const;
   Variant call(std::u16string_view name, std::vector<Variant> args = {}) const;
+  // A property read that hands back its failure instead of throwing it, for callers that try
+  // again elsewhere: no exception is in flight while they do.
+  std::optional<HostError> tryGet(std::u16string_view name, Variant& result) const;
 
   IDispatch* object() const { return object_.Get(); }
 
  private:
   Variant invoke(std::u16string_view name, WORD flags, std::vector<Variant>& args,
                  bool propertyPut) const;
+  std::optional<HostError> attempt(std::u16string_view name, WORD flags, std::vector<Variant>& args,
+                                   bool propertyPut, Variant& result) const;
   ComPtr<IDispatch> object_;
 };
 

@@ -1,11 +1,14 @@
 #pragma once
-// The one count of live objects and server locks of a DLL; DllCanUnloadNow answers from it.
-// Each DLL that links this library gets its own count.
+// What keeps a DLL in use: its live objects and the server locks its clients hold, counted apart,
+// so that a client's unbalanced unlock can neither take an object's place nor go below zero.
+// DllCanUnloadNow answers from them. Each DLL that links this library gets its own counts.
 
 namespace velmo::win {
 
-void moduleAddRef() noexcept;
-void moduleRelease() noexcept;
+void objectCreated() noexcept;
+void objectDestroyed() noexcept;
+// IClassFactory::LockServer. An unlock without a lock changes nothing and gives false.
+bool lockServer(bool lock) noexcept;
 // True when no object and no lock remains.
 bool moduleUnused() noexcept;
 

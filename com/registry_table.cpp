@@ -29,6 +29,19 @@ HRESULT removeRegistryKeys(const std::vector<std::wstring>& keys) {
   return result;
 }
 
+void removeRegistryKeyIfEmpty(const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return;
+  DWORD subkeys = 1;
+  DWORD values = 1;
+  const LONG status = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                       nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(handle);
+  if (status == ERROR_SUCCESS && subkeys == 0 && values == 0) {
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+  }
+}
+
 std::wstring guidText(REFGUID guid) {
   wchar_t text[40] = {};
   StringFromGUID2(guid, text, 40);

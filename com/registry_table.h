@@ -22,6 +22,9 @@ HRESULT writeRegistryValues(const std::vector<RegistryValue>& values);
 // Removes each key with everything below it; a key that is already gone is no failure.
 HRESULT removeRegistryKeys(const std::vector<std::wstring>& keys);
 
+// Removes the key when it has no subkey and no value left.
+void removeRegistryKeyIfEmpty(const std::wstring& key);
+
 // The text form of a GUID, "{...}" in upper case.
 std::wstring guidText(REFGUID guid);
 

@@ -62,8 +62,8 @@ void EditorBinding::forget(DWORD cookie) noexcept {
   }
 }
 
-ComPtr<IDispatch> EditorBinding::keptApplication() {
-  DWORD cookie = 0;
+ComPtr<IDispatch> EditorBinding::keptApplication(DWORD& cookie) {
+  cookie = 0;
   {
     const std::lock_guard<std::mutex> hold(lock_);
     cookie = cookie_;
@@ -74,38 +74,52 @@ ComPtr<IDispatch> EditorBinding::keptApplication() {
   if (FAILED(globalInterfaceTable()->GetInterfaceFromGlobal(cookie, IID_PPV_ARGS(&application)))) {
     application.Reset();
     forget(cookie);
+    cookie = 0;
   }
   return application;
 }
 
-void EditorBinding::keep(const ComPtr<IDispatch>& application) {
+DWORD EditorBinding::keep(const ComPtr<IDispatch>& application) {
   const ComPtr<IGlobalInterfaceTable> table = globalInterfaceTable();
   DWORD cookie = 0;
-  const HRESULT hr = table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie);
-  if (FAILED(hr)) throw HostError(hr, u"The editor (FrontPage.Application) cannot be kept");
+  // A reference that cannot be kept (one whose editor has already gone cannot be marshalled)
+  // still serves this call, which then says what became of the editor.
+  if (FAILED(table->RegisterInterfaceInGlobal(application.Get(), IID_IDispatch, &cookie))) return 0;
   {
     const std::lock_guard<std::mutex> hold(lock_);
     // Another thread found the editor first: its entry stays, ours goes.
-    if (cookie_ == 0) std::swap(cookie, cookie_);
+    if (cookie_ == 0) {
+      cookie_ = cookie;
+      return cookie;
+    }
   }
-  if (cookie != 0) table->RevokeInterfaceFromGlobal(cookie);
-}
-
-ComPtr<IDispatch> EditorBinding::application() {
-  if (ComPtr<IDispatch> kept = keptApplication()) return kept;
-  ComPtr<IDispatch> application = findOrStartEditor();
-  keep(application);
-  return application;
+  table->RevokeInterfaceFromGlobal(cookie);
+  return 0;
 }
 
 Variant EditorBinding::fromApplication(std::u16string_view name) {
-  try {
-    return LateBound(application()).get(name);
-  } catch (const HostError& error) {
-    if (!isGone(error.hresult())) throw;
-    releaseEditor();
-    throw HostError(error.hresult(), u"The editor (FrontPage.Application) has gone away");
+  Variant value;
+  // The kept reference can stop leading to an editor while one runs: the editor was restarted, or
+  // the reference hung on an apartment that has ended since. A call through it that finds nobody
+  // at the other end goes once more to the editor running now. Failures are handed back, not
+  // thrown, until the last try, so that no exception is in flight while the further COM calls
+  // (dropping the entry, finding the editor) are made.
+  DWORD keptCookie = 0;
+  if (ComPtr<IDispatch> kept = keptApplication(keptCookie)) {
+    std::optional<HostError> failure = LateBound(kept).tryGet(name, value);
+    if (!failure) return value;
+    if (!isGone(failure->hresult())) throw std::move(*failure);
+    forget(keptCookie);
   }
+  ComPtr<IDispatch> application = findOrStartEditor();
+  const DWORD cookie = keep(application);
+  std::optional<HostError> failure = LateBound(application).tryGet(name, value);
+  if (!failure) return value;
+  if (!isGone(failure->hresult())) throw std::move(*failure);
+  // An editor whose program has ended is let go, so that the next command finds the one running
+  // then, and the error says what happened.
+  forget(cookie);
+  throw HostError(failure->hresult(), u"The editor (FrontPage.Application) has gone away");
 }
 
 std::unique_ptr<Document> EditorBinding::activeDocument() {

@@ -33,14 +33,16 @@ class EditorBinding : public PageHost {
   void releaseEditor() noexcept;
 
  private:
-  ComPtr<IDispatch> application();
-  // The kept application object as seen from this apartment, or null when none is kept.
-  ComPtr<IDispatch> keptApplication();
-  void keep(const ComPtr<IDispatch>& application);
+  // The kept application object as seen from this apartment, and its entry's cookie; null (and
+  // 0) when none is kept.
+  ComPtr<IDispatch> keptApplication(DWORD& cookie);
+  // Keeps `application` for later uses and returns its entry's cookie; 0 when another thread
+  // kept one first or it cannot be kept.
+  DWORD keep(const ComPtr<IDispatch>& application);
   // Drops the table's entry `cookie` when it is still the kept one.
   void forget(DWORD cookie) noexcept;
-  // The application's property `name`. An editor that has gone away is let go, so that the next
-  // command finds the one running then, and the error says what happened.
+  // The application's property `name`, from the kept application object or the editor running
+  // now.
   Variant fromApplication(std::u16string_view name);
   // Guards cookie_ only: no COM call is made while it is held, since an apartment thread waiting
   // on an outgoing call may be re-entered by an incoming one.

@@ -68,20 +68,26 @@ std::wstring neutralTypeLibraryKey() {
   return L"TypeLib\\" + guidText(LIBID_VelmoCls) + L"\\1.0\\0";
 }
 
+// The type library keys are shared by the 32-bit and the 64-bit registry views, and each DLL
+// has its own platform key below the locale: unregistering one leaves the other's.
+const wchar_t* platformKey() {
+  return sizeof(void*) == 8 ? L"win64" : L"win32";
+}
+
 HRESULT registerTypeLibrary() {
   std::wstring path = modulePath(thisModule());
   ComPtr<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
   if (SUCCEEDED(hr)) {
-    const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";
-    hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platform, L"", path}});
+    hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platformKey(), L"", path}});
   }
   return hr;
 }
 
 HRESULT unregisterTypeLibrary() {
-  removeRegistryKeys({neutralTypeLibraryKey()});
+  removeRegistryKeys({neutralTypeLibraryKey() + L"\\" + platformKey()});
+  removeRegistryKeyIfEmpty(neutralTypeLibraryKey());
   // Unregistering what is not registered is no failure.
   Bstr registeredPath;
   if (FAILED(QueryPathOfRegTypeLib(LIBID_VelmoCls, 1, 0, 0x409, registeredPath.put()))) return S_OK;

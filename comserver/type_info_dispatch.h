@@ -1,8 +1,9 @@
 #pragma once
 // IDispatch through the type information of the library's own type library, for the dual
 // interfaces. Script clients pass variables by reference (VT_BYREF | VT_VARIANT), which a plain
-// type-library invoke refuses for a BSTR* parameter; every argument is therefore resolved to a
-// value copy first. The methods then see copies, so a caller's variable is never changed.
+// type-library invoke refuses for a BSTR* parameter; every argument is therefore checked and
+// resolved to a value copy first (CheckedArguments). The methods then see copies, so a caller's
+// variable is never changed.
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 
 #include "com/com_object.h"
 #include "com/com_values.h"
+#include "com/dispatch_arguments.h"
 
 namespace velmo::win {
 
@@ -43,28 +45,24 @@ class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
+    // A refused call must not leave an earlier call's description for the caller to find.
+    clearErrorInfo();
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!params || (params->cArgs && !params->rgvarg) ||
         (params->cNamedArgs && !params->rgdispidNamedArgs)) {
       return E_POINTER;
     }
-    std::vector<Variant> values;
-    try {
-      values.resize(params->cArgs);
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-    for (UINT i = 0; i < params->cArgs; ++i) {
-      const HRESULT hr = VariantCopyInd(&values[i], &params->rgvarg[i]);
-      if (FAILED(hr)) {
-        if (argError) *argError = i;
-        return hr;
-      }
-    }
-    DISPPARAMS byValue{values.data(), params->rgdispidNamedArgs, params->cArgs, params->cNamedArgs};
     return withTypeInfo([&](ITypeInfo* info) {
-      return info->Invoke(static_cast<Interface*>(this), id, flags, &byValue, result, exception,
-                          argError);
+      CheckedArguments arguments;
+      HRESULT hr = arguments.check(info, id, flags, *params, argError);
+      if (FAILED(hr)) return hr;
+      UINT index = 0;
+      hr = info->Invoke(static_cast<Interface*>(this), id, flags, arguments.params(), result,
+                        exception, &index);
+      if ((hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && argError) {
+        *argError = arguments.callerIndex(index);
+      }
+      return hr;
     });
   }
 

@@ -9,4 +9,13 @@ Variant PageObject::invoke(std::size_t member, const Call& call) {
   return handle(member, call);
 }
 
+void PageObject::changed() const {
+  try {
+    editor_->host.commit();
+  } catch (...) {
+    editor_->host.rollback();
+    throw;
+  }
+}
+
 }  // namespace velmo::standin

@@ -24,8 +24,10 @@ class PageObject : public AutomationObject {
 
  protected:
   const EditorRef& editor() const { return editor_; }
-  // Writes the page (and files imported into the site) through after a change.
-  void changed() const { editor_->host.commit(); }
+  // Writes the page (and files imported into the site) through after a change. An edit that
+  // cannot be written (the file locked by another program) is dropped, as a refused command is,
+  // so that it never goes out later with the next change that can be written.
+  void changed() const;
   virtual Variant handle(std::size_t member, const Call& call) = 0;
 
  private:

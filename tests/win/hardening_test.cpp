@@ -256,5 +256,127 @@ TEST_F(Hardening, AnEditorWhoseProgramEndedIsReportedAndLetGo) {
   EXPECT_EQ(found, VARIANT_TRUE);
 }
 
+// Stands for the editor by passing every call on to `target`, until it is cut off: then it
+// answers as COM does for an object whose connection is gone.
+class CutOffEditor : public ComObject<IDispatch> {
+ public:
+  explicit CutOffEditor(ComPtr<IDispatch> target) : target_(std::move(target)) {}
+  void cutOff() { target_.Reset(); }
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    return target_ ? target_->GetTypeInfoCount(count) : CO_E_OBJNOTCONNECTED;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override {
+    return target_ ? target_->GetTypeInfo(index, lcid, out) : CO_E_OBJNOTCONNECTED;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids) override {
+    return target_ ? target_->GetIDsOfNames(iid, names, count, lcid, ids) : CO_E_OBJNOTCONNECTED;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
+    return target_ ? target_->Invoke(id, iid, lcid, flags, params, result, exception, argError)
+                   : CO_E_OBJNOTCONNECTED;
+  }
+
+ private:
+  ComPtr<IDispatch> target_;
+};
+
+// Hands out one given object as the editor, registered for this process in place of the
+// stand-in's class for the life of the registration.
+class EditorClassFor : public ComObject<IClassFactory> {
+ public:
+  explicit EditorClassFor(ComPtr<IDispatch> editor) : editor_(std::move(editor)) {}
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    return editor_->QueryInterface(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  ComPtr<IDispatch> editor_;
+};
+
+class ClassRegistration {
+ public:
+  explicit ClassRegistration(ComPtr<IDispatch> editor) {
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(L"FrontPage.Application", &clsid), S_OK);
+    ComPtr<IClassFactory> factory;
+    factory.Attach(new EditorClassFor(std::move(editor)));
+    EXPECT_EQ(CoRegisterClassObject(clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &cookie_),
+              S_OK);
+  }
+  ~ClassRegistration() { CoRevokeClassObject(cookie_); }
+  ClassRegistration(const ClassRegistration&) = delete;
+  ClassRegistration& operator=(const ClassRegistration&) = delete;
+
+ private:
+  DWORD cookie_ = 0;
+};
+
+// The library keeps the editor it found. When that reference stops answering while an editor
+// runs (the editor was restarted, or the reference hung on an apartment that has ended), the
+// command goes to the editor running then instead of failing with "has gone away".
+TEST_F(Hardening, AKeptEditorThatNoLongerAnswersIsReplacedByTheRunningOne) {
+  // The stand-in leaves the running object table; the library finds the go-between instead.
+  LateBound(editor_).call(u"Quit");
+  LateBound(editor_).call(u"OpenPage", {Variant::text(textOfPath(page_.path()))});
+  command_.Reset();
+  ASSERT_EQ(server_.canUnloadNow(), S_OK);
+  ComPtr<CutOffEditor> between;
+  between.Attach(new CutOffEditor(editor_));
+  VARIANT_BOOL found;
+  {
+    const ClassRegistration registration(between);
+    ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command_)), S_OK);
+    ASSERT_EQ(findDateBlock(command_.Get(), found), S_OK) << narrow(takeErrorDescription());
+    ASSERT_EQ(found, VARIANT_TRUE);
+  }
+  between->cutOff();
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"FrontPage.Application", &clsid), S_OK);
+  DWORD running = 0;
+  ASSERT_EQ(RegisterActiveObject(editor_.Get(), clsid, ACTIVEOBJECT_STRONG, &running), S_OK);
+
+  EXPECT_EQ(findDateBlock(command_.Get(), found), S_OK) << narrow(takeErrorDescription());
+  EXPECT_EQ(found, VARIANT_TRUE);
+  RevokeActiveObject(running, nullptr);
+}
+
+// An editor reached through a proxy whose object went with its apartment's thread: the call
+// fails in COM's RPC layer (Wine answers HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF), which the library
+// used to report as a member the editor lacks), the library says the editor has gone away and
+// lets it go. Should the report hang, the watchdog ends the test by name.
+TEST_F(Hardening, AnEditorBehindADisconnectedProxyIsReportedAndLetGo) {
+  LateBound(editor_).call(u"Quit");
+  command_.Reset();
+  ASSERT_EQ(server_.canUnloadNow(), S_OK);
+  IStream* stream = nullptr;
+  runInApartmentServing(COINIT_APARTMENTTHREADED, [&] {
+    ComPtr<IDispatch> object = createByProgId(L"VelmoCls.Class1");
+    CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object.Get(), &stream);
+  });
+  ComPtr<IDispatch> dead;
+  ASSERT_EQ(CoGetInterfaceAndReleaseStream(stream, IID_PPV_ARGS(&dead)), S_OK);
+
+  VARIANT_BOOL found;
+  {
+    const ClassRegistration registration(dead);
+    ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command_)), S_OK);
+    for (int i = 0; i < 2; ++i) {
+      HRESULT hr = S_OK;
+      {
+        Watchdog watchdog("botfound with a disconnected editor", 30);
+        hr = findDateBlock(command_.Get(), found);
+      }
+      EXPECT_TRUE(isGone(hr)) << std::hex << hr;
+      EXPECT_EQ(takeErrorDescription(), u"The editor (FrontPage.Application) has gone away");
+    }
+  }
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
 }  // namespace
 }  // namespace velmo::win::test

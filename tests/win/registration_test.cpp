@@ -97,5 +97,30 @@ TEST(Registration, UnregisterRemovesEveryKeyAndRegisterWritesThemAgain) {
   EXPECT_TRUE(IsEqualGUID(clsid, CLSID_clstestt));
 }
 
+// The type library's keys are shared by both registry views. The DLL of the other bitness keeps
+// its locale-0 entry, which the marshaller of its own clients looks up, when this one is
+// unregistered; this one's entry goes.
+TEST(Registration, UnregisterLeavesTheOtherBitnessItsNeutralLocaleEntry) {
+  ServerModule server;
+  struct RegisterAgain {
+    const ServerModule& server;
+    ~RegisterAgain() {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + guidText(LIBID_VelmoCls)).c_str());
+      server.registerServer();
+    }
+  } registerAgain{server};
+
+  const std::wstring neutral = L"TypeLib\\" + guidText(LIBID_VelmoCls) + L"\\1.0\\0";
+  const std::wstring own = neutral + (sizeof(void*) == 8 ? L"\\win64" : L"\\win32");
+  const std::wstring other = neutral + (sizeof(void*) == 8 ? L"\\win32" : L"\\win64");
+  ASSERT_EQ(server.registerServer(), S_OK);
+  ASSERT_EQ(valueOf(own, nullptr), server.path());
+  ASSERT_EQ(writeRegistryValues({{other, L"", L"C:\\other\\VelmoCls.dll"}}), S_OK);
+
+  ASSERT_EQ(server.unregisterServer(), S_OK);
+  EXPECT_FALSE(keyExists(own));
+  EXPECT_EQ(valueOf(other, nullptr), std::optional<std::wstring>(L"C:\\other\\VelmoCls.dll"));
+}
+
 }  // namespace
 }  // namespace velmo::win::test

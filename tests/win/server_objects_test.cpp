@@ -84,6 +84,33 @@ TEST(Unloading, CanUnloadExactlyWhenNoObjectAndNoLockRemains) {
   EXPECT_EQ(server.canUnloadNow(), S_OK);
 }
 
+// A client that unlocks more than it locked: the extra unlock is refused and counts for nothing,
+// so neither a live object nor a later lock is hidden by it.
+TEST(Unloading, AnUnbalancedUnlockHidesNoObjectAndNoLock) {
+  ServerModule server;
+  ASSERT_EQ(server.canUnloadNow(), S_OK);
+  ComPtr<_Class1> data;
+  {
+    auto factory = factoryOf(server, CLSID_Class1);
+    EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
+    EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&data)), S_OK);
+  }
+  EXPECT_EQ(server.canUnloadNow(), S_FALSE) << "an object lives";
+  data.Reset();
+  EXPECT_EQ(server.canUnloadNow(), S_OK) << "everything is released";
+
+  auto factory = factoryOf(server, CLSID_Class1);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.Reset();
+  EXPECT_EQ(server.canUnloadNow(), S_FALSE) << "one lock, after the refused unlocks";
+  factory = factoryOf(server, CLSID_Class1);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
+  factory.Reset();
+  EXPECT_EQ(server.canUnloadNow(), S_OK);
+}
+
 TEST(Class1, PropertiesStartEmptyAndKeepTheirOwnCopies) {
   ServerModule server;
   ComPtr<_Class1> first;

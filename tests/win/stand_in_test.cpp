@@ -1,6 +1,10 @@
 // The stand-in editor's own rules: how it answers calls that do not fit, and objects that
 // outlive their page.
 
+#include <VelmoCls_h.h>
+
+#include <memory>
+
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
@@ -37,6 +41,41 @@ TEST(StandIn, CallsThatDoNotFitGetTheirDispatchCodes) {
   app.call(u"OpenPage", {Variant::text(std::u16string(page.path().begin(), page.path().end()))});
   EXPECT_EQ(tryCall(document.Get(), u"all").hr, static_cast<HRESULT>(0x800A005B));
   app.call(u"ClosePage");
+}
+
+// A page file that another program holds open without sharing cannot be replaced: the edit that
+// failed to be written is dropped, and the next change that is written does not carry it along.
+TEST(StandIn, AnEditThatCannotBeWrittenIsDropped) {
+  const std::string html =
+      "<html><head><title>t</title></head><body>"
+      "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+  PageInEditor page(html);
+  ComPtr<_clstestt> command;
+  ASSERT_EQ(CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command)),
+            S_OK);
+  Bstr name(u"V_Date");
+  BSTR slot = name.get();
+  {
+    const std::unique_ptr<void, decltype(&CloseHandle)> lock(
+        CreateFileW(page.file().path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr),
+        &CloseHandle);
+    ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FAILED(command->eraseBot(&slot)));
+    EXPECT_NE(takeErrorDescription(), u"");
+  }
+  EXPECT_EQ(page.bytes(), html);
+  auto editor = createByProgId(L"FrontPage.Application");
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(narrow(LateBound(editor).call(u"PageText").toText()), html) << "the editor's page too";
+
+  Bstr code(u"a();");
+  BSTR codeSlot = code.get();
+  Variant result;
+  ASSERT_EQ(command->scriptHead2(&codeSlot, result.put()), S_OK) << narrow(takeErrorDescription());
+  const std::string written = page.bytes();
+  EXPECT_NE(written.find("a();"), std::string::npos);
+  EXPECT_NE(written.find("V_Date\" startspan"), std::string::npos) << "the dropped edit stays out";
 }
 
 }  // namespace

@@ -190,44 +190,6 @@ TEST_F(OddStrings, Class1PropertiesKeepEveryCodeUnit) {
 
 // --- A second thread ---------------------------------------------------------------------------
 
-// The thread's membership of an apartment, for the life of the object.
-class Apartment {
- public:
-  explicit Apartment(DWORD model) : hr_(CoInitializeEx(nullptr, model)) {}
-  ~Apartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  Apartment(const Apartment&) = delete;
-  Apartment& operator=(const Apartment&) = delete;
-  HRESULT hr() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
-// Runs `work` on a thread of its own in a new apartment of `model`, while this thread (the
-// test's apartment) keeps serving the calls made to its objects, as an editor's thread does.
-void runInApartmentServing(DWORD model, const std::function<void()>& work) {
-  Handle done(CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle);
-  ASSERT_TRUE(done);
-  std::thread worker([&] {
-    {
-      Apartment apartment(model);
-      if (SUCCEEDED(apartment.hr())) work();
-    }
-    SetEvent(done.get());
-  });
-  HANDLE handles[] = {done.get()};
-  DWORD index = 0;
-  const HRESULT waited = CoWaitForMultipleHandles(0, 100000, 1, handles, &index);
-  // A worker that never ends cannot be joined; the process goes with the test failure.
-  if (waited != S_OK) {
-    worker.detach();
-    FAIL() << "the other thread did not finish: " << std::hex << waited;
-  }
-  worker.join();
-}
-
 // What a thread saw of its calls; checked on the test's thread.
 struct Tally {
   std::mutex lock;

@@ -1,9 +1,12 @@
 #include "tests/win/win_test_support.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
+#include <thread>
 
 #include "com/registry_table.h"
 #include "common/text.h"
@@ -111,6 +114,52 @@ void PageInEditor::select(std::u16string_view how, std::u16string_view text) {
 
 void PageInEditor::closePage() {
   if (editor_) LateBound(editor_).call(u"ClosePage");
+}
+
+void runInApartmentServing(DWORD model, const std::function<void()>& work) {
+  const std::unique_ptr<void, decltype(&CloseHandle)> done(
+      CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle);
+  ASSERT_TRUE(done);
+  std::thread worker([&] {
+    {
+      Apartment apartment(model);
+      if (SUCCEEDED(apartment.hr())) work();
+    }
+    SetEvent(done.get());
+  });
+  HANDLE handles[] = {done.get()};
+  DWORD index = 0;
+  const HRESULT waited = CoWaitForMultipleHandles(0, 100000, 1, handles, &index);
+  // A worker that never ends cannot be joined; the process goes with the test failure.
+  if (waited != S_OK) {
+    worker.detach();
+    FAIL() << "the other thread did not finish: " << std::hex << waited;
+  }
+  worker.join();
+}
+
+Watchdog::Watchdog(std::string what, DWORD seconds)
+    : what_(std::move(what)),
+      seconds_(seconds),
+      disarmed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      watcher_([this] {
+        if (WaitForSingleObject(disarmed_, seconds_ * 1000) == WAIT_TIMEOUT) {
+          std::fprintf(stderr, "HUNG: %s did not return within %lu s\n", what_.c_str(),
+                       static_cast<unsigned long>(seconds_));
+          std::fflush(stderr);
+          TerminateProcess(GetCurrentProcess(), 3);
+        }
+      }) {}
+
+Watchdog::~Watchdog() {
+  SetEvent(disarmed_);
+  watcher_.join();
+  CloseHandle(disarmed_);
+}
+
+bool underWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 std::u16string asText(const std::wstring& text) {

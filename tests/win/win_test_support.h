@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -86,6 +88,45 @@ class PageInEditor {
   TempPage page_;
   ComPtr<IDispatch> editor_;
 };
+
+// The thread's membership of an apartment, for the life of the object.
+class Apartment {
+ public:
+  explicit Apartment(DWORD model) : hr_(CoInitializeEx(nullptr, model)) {}
+  ~Apartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
+  HRESULT hr() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+// Runs `work` on a thread of its own in a new apartment of `model`, while this thread (the
+// test's apartment) keeps serving the calls made to its objects, as an editor's thread does.
+// The thread has ended when this returns.
+void runInApartmentServing(DWORD model, const std::function<void()>& work);
+
+// Ends the process with a message naming `what` unless it is destroyed within `seconds`: a call
+// that hangs on the test's own thread then fails its test at once, by name.
+class Watchdog {
+ public:
+  Watchdog(std::string what, DWORD seconds);
+  ~Watchdog();
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  std::string what_;
+  DWORD seconds_;
+  HANDLE disarmed_;
+  std::thread watcher_;
+};
+
+// True when the tests run under Wine rather than Windows.
+bool underWine();
 
 std::u16string asText(const std::wstring& text);
 std::string narrow(std::u16string_view text);
