@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <span>
+
 #include "com/com_object.h"
 
 namespace velmo::win {
@@ -28,15 +30,18 @@ class ClassFactory : public ComObject<IClassFactory> {
   CreateFunction create_;
 };
 
-// A class this DLL serves.
+// A class this DLL serves: what DllGetClassObject makes, and what self-registration writes
+// (com/class_registration.h). One table per DLL holds both.
 struct ServedClass {
   const CLSID* clsid;
   CreateFunction create;
+  const wchar_t* progId;
+  const wchar_t* description;
 };
 
 // DllGetClassObject over a table of served classes.
-template <std::size_t N>
-HRESULT getClassObject(const ServedClass (&classes)[N], REFCLSID clsid, REFIID iid, void** out) {
+inline HRESULT getClassObject(std::span<const ServedClass> classes, REFCLSID clsid, REFIID iid,
+                              void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   for (const ServedClass& served : classes) {

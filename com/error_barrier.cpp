@@ -26,18 +26,7 @@ HRESULT failureCode(std::int32_t code) {
 }
 
 HostError currentError() {
-  try {
-    throw;
-  } catch (const HostError& error) {
-    return error;
-  } catch (const std::bad_alloc&) {
-    return HostError(E_OUTOFMEMORY, u"Out of memory");
-  } catch (const std::exception& error) {
-    const std::string what = error.what();
-    return HostError(E_FAIL, isValidUtf8(what) ? utf8ToUtf16(what) : u"Unexpected failure");
-  } catch (...) {
-    return HostError(E_FAIL, u"Unexpected failure");
-  }
+  return hostErrorOf(std::current_exception(), u"Unexpected failure");
 }
 
 }  // namespace velmo::win

@@ -3,6 +3,7 @@
 // COM boundary hands back to the caller: an HRESULT and a description.
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -28,6 +29,8 @@ inline constexpr std::int32_t kDiskFull = static_cast<std::int32_t>(0x80070070);
 inline constexpr std::int32_t kInvalidData =
     static_cast<std::int32_t>(0x8007000D);  // ERROR_INVALID_DATA
 inline constexpr std::int32_t kBadIndex = static_cast<std::int32_t>(0x8002000B);  // DISP_E_BADINDEX
+inline constexpr std::int32_t kOutOfMemory =
+    static_cast<std::int32_t>(0x8007000E);                                        // E_OUTOFMEMORY
 inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x8002000A);  // DISP_E_OVERFLOW
 // "Object variable not set": what a late-bound client gets when a lookup yields nothing.
 inline constexpr std::int32_t kObjectNotSet = static_cast<std::int32_t>(0x800A005B);
@@ -47,5 +50,10 @@ class HostError : public std::runtime_error {
   std::int32_t hresult_;
   std::u16string description_;
 };
+
+// The error an exception stands for, wherever a failure must become a message or an HRESULT: a
+// HostError as it is; running out of memory as E_OUTOFMEMORY; anything else as E_FAIL with its
+// what() when that is readable text, otherwise `unknown`.
+HostError hostErrorOf(std::exception_ptr error, std::u16string_view unknown);
 
 }  // namespace velmo

@@ -6,8 +6,7 @@
 
 #include <VelmoCls_h.h>
 
-#include "com/class_factory.h"
-#include "com/registry_table.h"
+#include "com/class_registration.h"
 #include "comserver/class1_object.h"
 #include "comserver/clstestt_object.h"
 #include "comserver/editor_binding.h"
@@ -18,48 +17,9 @@ namespace velmo::win {
 namespace {
 
 constexpr ServedClass kClasses[] = {
-    {&CLSID_clstestt, createClstestt},
-    {&CLSID_Class1, createClass1},
+    {&CLSID_clstestt, createClstestt, L"VelmoCls.clstestt", L"VelmoCls.clstestt"},
+    {&CLSID_Class1, createClass1, L"VelmoCls.Class1", L"VelmoCls.Class1"},
 };
-
-struct ClassNames {
-  const CLSID* clsid;
-  const wchar_t* progId;
-  const wchar_t* description;
-};
-
-constexpr ClassNames kRegistered[] = {
-    {&CLSID_clstestt, L"VelmoCls.clstestt", L"VelmoCls.clstestt"},
-    {&CLSID_Class1, L"VelmoCls.Class1", L"VelmoCls.Class1"},
-};
-
-std::vector<RegistryValue> registryValues() {
-  const std::wstring path = modulePath(thisModule());
-  const std::wstring libId = guidText(LIBID_VelmoCls);
-  std::vector<RegistryValue> values;
-  for (const ClassNames& names : kRegistered) {
-    const std::wstring clsid = guidText(*names.clsid);
-    const std::wstring key = L"CLSID\\" + clsid;
-    values.push_back({key, L"", names.description});
-    values.push_back({key + L"\\InprocServer32", L"", path});
-    values.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
-    values.push_back({key + L"\\ProgID", L"", names.progId});
-    values.push_back({key + L"\\TypeLib", L"", libId});
-    values.push_back({key + L"\\Version", L"", L"1.0"});
-    values.push_back({names.progId, L"", names.description});
-    values.push_back({std::wstring(names.progId) + L"\\CLSID", L"", clsid});
-  }
-  return values;
-}
-
-std::vector<std::wstring> registryKeys() {
-  std::vector<std::wstring> keys;
-  for (const ClassNames& names : kRegistered) {
-    keys.push_back(L"CLSID\\" + guidText(*names.clsid));
-    keys.push_back(names.progId);
-  }
-  return keys;
-}
 
 // The library's entry for locale 0, beside the one RegisterTypeLib writes for its own locale.
 // A type-library marshaller may look the library up there only (Wine's does): without it, a
@@ -77,8 +37,12 @@ const wchar_t* platformKey() {
 HRESULT registerTypeLibrary() {
   std::wstring path = modulePath(thisModule());
   ComPtr<ITypeLib> library;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-  if (SUCCEEDED(hr)) hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  try {
+    library = ownTypeLibrary();
+  } catch (const HostError& error) {
+    return error.hresult();
+  }
+  HRESULT hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
   if (SUCCEEDED(hr)) {
     hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platformKey(), L"", path}});
   }
@@ -114,7 +78,7 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllRegisterServer() {
   try {
-    HRESULT hr = writeRegistryValues(registryValues());
+    HRESULT hr = writeRegistryValues(classRegistryValues(kClasses, &LIBID_VelmoCls));
     if (SUCCEEDED(hr)) hr = registerTypeLibrary();
     if (FAILED(hr)) DllUnregisterServer();
     return hr;
@@ -125,7 +89,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    const HRESULT keys = removeRegistryKeys(registryKeys());
+    const HRESULT keys = removeRegistryKeys(classRegistryKeys(kClasses));
     const HRESULT library = unregisterTypeLibrary();
     return FAILED(keys) ? keys : library;
   } catch (...) {

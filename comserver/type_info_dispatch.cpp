@@ -4,13 +4,17 @@
 
 namespace velmo::win {
 
-ComPtr<ITypeInfo> ownTypeInfo(REFIID iid) {
+ComPtr<ITypeLib> ownTypeLibrary() {
   const std::wstring path = modulePath(thisModule());
   ComPtr<ITypeLib> library;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) throw HostError(hr, u"Cannot load the type library of VelmoCls.dll");
+  return library;
+}
+
+ComPtr<ITypeInfo> ownTypeInfo(REFIID iid) {
   ComPtr<ITypeInfo> info;
-  hr = library->GetTypeInfoOfGuid(iid, &info);
+  const HRESULT hr = ownTypeLibrary()->GetTypeInfoOfGuid(iid, &info);
   if (FAILED(hr)) throw HostError(hr, u"The type library of VelmoCls.dll lacks an interface");
   // A dual interface is found as its dispatch description; the invoke needs the vtable one.
   HREFTYPE vtablePart = 0;

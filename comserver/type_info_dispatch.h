@@ -15,6 +15,9 @@
 
 namespace velmo::win {
 
+// The type library embedded in this DLL; HostError when it cannot be loaded.
+ComPtr<ITypeLib> ownTypeLibrary();
+
 // The type information of `iid` in the type library embedded in this DLL.
 ComPtr<ITypeInfo> ownTypeInfo(REFIID iid);
 

@@ -5,21 +5,15 @@
 
 #include <olectl.h>
 
-#include "com/class_factory.h"
-#include "com/registry_table.h"
+#include "com/class_registration.h"
 #include "standin/application.h"
 
 namespace {
 
 constexpr velmo::win::ServedClass kClasses[] = {
-    {&velmo::standin::kStandInClsid, velmo::standin::createApplication},
+    {&velmo::standin::kStandInClsid, velmo::standin::createApplication, L"FrontPage.Application",
+     L"VelmoCls stand-in editor"},
 };
-
-constexpr wchar_t kProgId[] = L"FrontPage.Application";
-
-std::wstring clsidKey() {
-  return L"CLSID\\" + velmo::win::guidText(velmo::standin::kStandInClsid);
-}
 
 }  // namespace
 
@@ -33,16 +27,7 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllRegisterServer() {
   try {
-    const std::wstring key = clsidKey();
-    return velmo::win::writeRegistryValues({
-        {key, L"", L"VelmoCls stand-in editor"},
-        {key + L"\\InprocServer32", L"", velmo::win::modulePath(velmo::win::thisModule())},
-        {key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {key + L"\\ProgID", L"", kProgId},
-        {kProgId, L"", L"VelmoCls stand-in editor"},
-        {std::wstring(kProgId) + L"\\CLSID", L"",
-         velmo::win::guidText(velmo::standin::kStandInClsid)},
-    });
+    return velmo::win::writeRegistryValues(velmo::win::classRegistryValues(kClasses));
   } catch (...) {
     return E_OUTOFMEMORY;
   }
@@ -50,7 +35,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    return velmo::win::removeRegistryKeys({clsidKey(), kProgId});
+    return velmo::win::removeRegistryKeys(velmo::win::classRegistryKeys(kClasses));
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -44,15 +44,7 @@ void setWindowText(HWND window, const std::u16string& text) {
 }
 
 std::u16string describe(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const HostError& e) {
-    return e.description();
-  } catch (const std::exception& e) {
-    return utf8ToUtf16(isValidUtf8(e.what()) ? e.what() : "unknown error");
-  } catch (...) {
-    return u"unknown error";
-  }
+  return hostErrorOf(error, u"unknown error").description();
 }
 
 // Where a control comes in its siblings' tab order: its tab index; for a container without one

@@ -1,0 +1,35 @@
+#include "com/class_registration.h"
+
+namespace velmo::win {
+
+std::vector<RegistryValue> classRegistryValues(std::span<const ServedClass> classes,
+                                               const GUID* typeLibrary) {
+  const std::wstring path = modulePath(thisModule());
+  std::vector<RegistryValue> values;
+  for (const ServedClass& served : classes) {
+    const std::wstring clsid = guidText(*served.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    values.push_back({key, L"", served.description});
+    values.push_back({key + L"\\InprocServer32", L"", path});
+    values.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    values.push_back({key + L"\\ProgID", L"", served.progId});
+    if (typeLibrary != nullptr) {
+      values.push_back({key + L"\\TypeLib", L"", guidText(*typeLibrary)});
+      values.push_back({key + L"\\Version", L"", L"1.0"});
+    }
+    values.push_back({served.progId, L"", served.description});
+    values.push_back({std::wstring(served.progId) + L"\\CLSID", L"", clsid});
+  }
+  return values;
+}
+
+std::vector<std::wstring> classRegistryKeys(std::span<const ServedClass> classes) {
+  std::vector<std::wstring> keys;
+  for (const ServedClass& served : classes) {
+    keys.push_back(L"CLSID\\" + guidText(*served.clsid));
+    keys.push_back(served.progId);
+  }
+  return keys;
+}
+
+}  // namespace velmo::win
