@@ -341,12 +341,6 @@ bool isEndTagOf(std::string_view s, std::size_t lt, std::string_view name) {
   return isSpace(s[after]) || s[after] == '/' || s[after] == '>';
 }
 
-std::string lowerCopy(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = lower(c);
-  return out;
-}
-
 // The letters from `from` on; true when they spell "script" and a space, '/' or '>' follows.
 // `end` is set after the letters.
 bool scriptWordAt(std::string_view s, std::size_t from, std::size_t& end) {
@@ -441,6 +435,12 @@ bool isSpace(char c) {
   return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f';
 }
 
+std::string lowerAscii(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) c = lower(c);
+  return out;
+}
+
 bool equalsLower(std::string_view text, std::string_view lowerText) {
   if (text.size() != lowerText.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -526,15 +526,11 @@ std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop, ScanMe
 }
 
 std::optional<TextMode> textModeOf(std::string_view name) {
-  if (name.size() < 3 || name.size() > 9) return std::nullopt;
-  const std::string l = lowerCopy(name);
-  if (l == "script") return TextMode::ScriptData;
-  if (l == "style" || l == "xmp" || l == "iframe" || l == "noembed" || l == "noframes" ||
-      l == "noscript") {
-    return TextMode::RawText;
+  static constexpr NameShape kShape = rawTextNameShape();
+  if (name.empty() || !isAlpha(name[0]) || !kShape.mayHold(name)) return std::nullopt;
+  for (const RawTextElement& e : kRawTextElements) {
+    if (equalsLower(name, e.name)) return e.mode;
   }
-  if (l == "title" || l == "textarea") return TextMode::Rcdata;
-  if (l == "plaintext") return TextMode::Plaintext;
   return std::nullopt;
 }
 
@@ -542,7 +538,7 @@ std::size_t rawTextEnd(std::string_view s, std::size_t pos, TextMode mode, std::
                        ScanMemo* memo) {
   if (mode == TextMode::Plaintext) return s.size();
   if (mode == TextMode::ScriptData) return scriptDataEnd(s, pos, memo);
-  const std::string name = lowerCopy(tagName);
+  const std::string name = lowerAscii(tagName);
   std::size_t passed = pos;
   for (std::size_t k = s.find("</", pos); k != npos; k = s.find("</", k + 2)) {
     if (!isEndTagOf(s, k, name)) continue;

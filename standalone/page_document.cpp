@@ -57,11 +57,7 @@ std::unique_ptr<Document> makePageDocument(HtmlPage& page) {
 }
 
 std::string lowerAsciiName(std::u16string_view name) {
-  std::string out = utf16ToUtf8(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return out;
+  return html::lowerAscii(utf16ToUtf8(name));
 }
 
 std::optional<std::u16string> tagAttribute(const PageCodec& codec, std::string_view tag,

@@ -18,6 +18,7 @@
 #include <tuple>
 
 #include "standalone/page_index.h"
+#include "standalone/page_trace.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 
@@ -105,7 +106,7 @@ std::string describe(const Span& s) {
 
 void compareWithGumbo(const std::string& page) {
   PageIndex index(page);
-  const std::vector<TraceItem> trace = index.trace();
+  const std::vector<TraceItem> trace = tracePage(index);
   std::string html = page;
   std::size_t blocks = 0;
   for (const TraceItem& t : trace) {

@@ -1,0 +1,67 @@
+#include "standalone/landmark_list.h"
+
+#include <algorithm>
+
+namespace velmo::standalone {
+
+void LandmarkList::record(Landmark mark) {
+  const std::size_t i = marks_.size();
+  switch (mark.kind) {
+    case MarkKind::HeadStart:
+      headStart_ = i;
+      break;
+    case MarkKind::HeadEnd:
+      headEnd_ = i;
+      break;
+    case MarkKind::BodyEnd:
+      bodyEnd_ = i;
+      break;
+    case MarkKind::Style:
+    case MarkKind::Link:
+      sheets_.push_back(i);
+      break;
+    case MarkKind::Webbot:
+      webbots_.push_back(i);
+      break;
+  }
+  marks_.push_back(std::move(mark));
+}
+
+void LandmarkList::truncate(std::size_t n) {
+  marks_.resize(n);
+  while (!sheets_.empty() && sheets_.back() >= n) sheets_.pop_back();
+  while (!webbots_.empty() && webbots_.back() >= n) webbots_.pop_back();
+  for (auto* slot : {&headStart_, &headEnd_, &bodyEnd_}) {
+    if (*slot && **slot >= n) slot->reset();
+  }
+}
+
+std::size_t LandmarkList::decidedBefore(std::size_t offset) const {
+  std::size_t n = marks_.size();
+  while (n > 0) {
+    const Landmark& m = marks_[n - 1];
+    if (m.reach < offset || (m.reach == offset && m.closed)) break;
+    --n;
+  }
+  return n;
+}
+
+std::size_t LandmarkList::firstFrom(std::size_t pos) const {
+  const auto it = std::lower_bound(marks_.begin(), marks_.end(), pos,
+                                   [](const Landmark& m, std::size_t x) { return m.begin < x; });
+  return static_cast<std::size_t>(it - marks_.begin());
+}
+
+std::pmr::deque<Landmark> LandmarkList::copyFrom(std::size_t first) const {
+  return std::pmr::deque<Landmark>(marks_.begin() + static_cast<std::ptrdiff_t>(first),
+                                   marks_.end(), marks_.get_allocator());
+}
+
+std::optional<std::string_view> LandmarkList::botName(std::size_t i, std::string_view src) const {
+  const Landmark& m = marks_[i];
+  if (m.nameSize == Landmark::kNoName) return std::nullopt;
+  if (m.nameSize <= m.shortName.size()) return std::string_view(m.shortName.data(), m.nameSize);
+  return src.substr(m.begin + m.nameOffset, m.nameSize);
+}
+
+}  // namespace velmo::standalone

@@ -1,0 +1,53 @@
+#pragma once
+// The landmarks found so far, in document order, with the ones that queries look up by kind
+// (the head's edges, the first </body>, the sheets, the webbot comments) kept at hand.
+
+#include <cstddef>
+#include <deque>
+#include <memory_resource>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "standalone/page_landmarks.h"
+
+namespace velmo::standalone {
+
+class LandmarkList {
+ public:
+  explicit LandmarkList(std::pmr::memory_resource* pool) : marks_(pool), webbots_(pool) {}
+
+  std::size_t size() const { return marks_.size(); }
+  bool empty() const { return marks_.empty(); }
+  const Landmark& operator[](std::size_t i) const { return marks_[i]; }
+  const Landmark& back() const { return marks_.back(); }
+
+  void record(Landmark mark);
+  // Keeps the first `n`.
+  void truncate(std::size_t n);
+  // How many landmarks, from the first on, no byte from `offset` on decided.
+  std::size_t decidedBefore(std::size_t offset) const;
+  // The first landmark that begins at or after `pos`; size() when there is none.
+  std::size_t firstFrom(std::size_t pos) const;
+  // Copies of the landmarks from `first` on.
+  std::pmr::deque<Landmark> copyFrom(std::size_t first) const;
+
+  std::optional<std::size_t> headStart() const { return headStart_; }
+  std::optional<std::size_t> headEnd() const { return headEnd_; }
+  std::optional<std::size_t> bodyEnd() const { return bodyEnd_; }
+  // Style and Link landmarks.
+  const std::vector<std::size_t>& sheets() const { return sheets_; }
+  const std::pmr::vector<std::size_t>& webbots() const { return webbots_; }
+
+  // The bot name of webbot landmark i as written in `src`; nothing when it has no bot attribute.
+  std::optional<std::string_view> botName(std::size_t i, std::string_view src) const;
+
+ private:
+  // A deque: a page of many blocks grows it without moving what it holds.
+  std::pmr::deque<Landmark> marks_;
+  std::vector<std::size_t> sheets_;
+  std::pmr::vector<std::size_t> webbots_;
+  std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;
+};
+
+}  // namespace velmo::standalone
