@@ -221,7 +221,7 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
     throw HostError(hr::kInvalidArg, u"The edit lies outside the page");
   }
   // The caret belongs to the text as it was: found now, it follows the edits as any selection.
-  if (!selection_ && findsInitialCaret_) selection();
+  if (!selection_ && caretBeforeEdits_) selection();
   apply(begin, end, text);
 }
 

@@ -56,14 +56,14 @@ class HtmlPage {
     std::size_t begin = 0;
     std::size_t end = 0;
   };
-  // Until a command places it, the selection is the caret before the first </body> of the page as
-  // it was read (or reverted), moved along by the edits made since. It is found when first asked
-  // for or right before the first edit, whichever comes first.
+  // Until a command places it, the selection is the caret before the first </body>, found when
+  // first asked for. For a command that pastes, it is the caret of the page as it was read (or
+  // reverted), moved along by the edits made since: see expectPaste.
   Range selection();
-  // For a command that never pastes: its edits do not look for the caret first, so the body is
-  // scanned only for what the command asks. The selection, should it be asked for anyway, is
-  // then the caret before the first </body> of the page as it stands.
-  void withoutInitialCaret() { findsInitialCaret_ = false; }
+  // A command that pastes says so when it opens the page: the initial caret is then found right
+  // before the first edit, and follows the edits as any selection does. Pages of other commands
+  // are never scanned for it, so an edit of the head costs nothing that grows with the body.
+  void expectPaste() { caretBeforeEdits_ = true; }
   // HostError (invalid argument) when the range is not inside the page.
   void setSelection(std::size_t begin, std::size_t end);
   // Just before the first </body> end tag; when there is none, the end of the page (before a
@@ -147,7 +147,7 @@ class HtmlPage {
   PageIndex index_;
   LinkedSheets linked_;
   std::optional<Range> selection_;  // nothing: the initial caret, not yet looked for
-  bool findsInitialCaret_ = true;   // before the first edit, while not yet looked for
+  bool caretBeforeEdits_ = false;   // the initial caret is looked for before the first edit
 };
 
 }  // namespace velmo::standalone

@@ -71,7 +71,7 @@ void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool p
   const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
   auto newSite = std::make_unique<Site>(sitePath);
   auto newPage = HtmlPage::load(pagePath, sitePath);
-  if (!pastes) newPage->withoutInitialCaret();
+  if (pastes) newPage->expectPaste();
   closePage();
   page_ = std::move(newPage);
   site_ = std::move(newSite);

@@ -226,23 +226,24 @@ TEST(RawTextElements, TableDecidesTextModesAndTheQuickFilter) {
   EXPECT_FALSE(html::textModeOf("-script"));
 }
 
-// The initial caret is found before the first edit, and follows the edits as any selection:
-// a </body> written in earlier does not take it. A page told that nothing will be pasted does
-// not look for it then, and answers for the page as it stands.
-TEST(InitialCaret, FoundBeforeTheFirstEditUnlessNothingPastes) {
+// For a command that pastes, the initial caret is found before the first edit and follows the
+// edits as any selection: a </body> written in earlier does not take it. Other pages look for it
+// only when asked, in the page as it stands.
+TEST(InitialCaret, FoundBeforeTheFirstEditWhenACommandPastes) {
   const std::string text = "<head></head><body><p>x</p></body>";
   auto page = HtmlPage::fromSource(text, "site/page.html", "site");
+  page->expectPaste();
   page->replace(text.find("<p>"), text.find("<p>"), "</body>");
   EXPECT_EQ(page->selection().begin, text.find("</body>") + 7);
 
   auto unpasted = HtmlPage::fromSource(text, "site/page.html", "site");
-  unpasted->withoutInitialCaret();
   unpasted->replace(text.find("<p>"), text.find("<p>"), "</body>");
   EXPECT_EQ(unpasted->selection().begin, text.find("<p>"));
 
-  // A revert finds it again in the page as read.
+  // A revert finds it again in the page as read, before the next edit.
   page->revert();
-  EXPECT_EQ(page->selection().begin, text.find("</body>"));
+  page->replace(0, 0, "</body>");
+  EXPECT_EQ(page->selection().begin, text.find("</body>") + 7);
 }
 
 }  // namespace
