@@ -76,6 +76,17 @@ Landmark headEdge(MarkKind kind, std::size_t begin, std::size_t end, bool explic
   return m;
 }
 
+// Whether a token is a start or end tag of one of some lower-case names.
+struct TagIs {
+  const Token& t;
+  bool start(std::initializer_list<std::string_view> names) const {
+    return t.kind == TokenKind::StartTag && nameIn(t.text, names);
+  }
+  bool end(std::initializer_list<std::string_view> names) const {
+    return t.kind == TokenKind::EndTag && nameIn(t.text, names);
+  }
+};
+
 }  // namespace
 
 void PageTreeRules::process(const Token& t, ScanState& st) {
@@ -89,12 +100,7 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
   const bool ignorable = t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment ||
                          t.kind == TokenKind::Doctype || t.kind == TokenKind::Dropped ||
                          t.kind == TokenKind::ServerBlock;
-  auto startIs = [&](std::initializer_list<std::string_view> names) {
-    return isStart && nameIn(t.text, names);
-  };
-  auto endIs = [&](std::initializer_list<std::string_view> names) {
-    return isEnd && nameIn(t.text, names);
-  };
+  const TagIs is{t};
   // Only these end tags make the parser leave the phases before the body.
   const bool otherEndTag = isEnd && !nameIn(t.text, {"head", "body", "html", "br"});
   // Text reprocessed from its first non-space character, in the next phase.
@@ -136,7 +142,7 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
       case Phase::BeforeHtml:
         if (spaceOnly || ignorable || otherEndTag) {
           st.pos = t.end;
-        } else if (startIs({"html"})) {
+        } else if (is.start({"html"})) {
           st.phase = Phase::BeforeHead;
           st.pos = t.end;
         } else if (t.kind == TokenKind::Text) {
@@ -149,9 +155,9 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
         return;
 
       case Phase::BeforeHead:
-        if (spaceOnly || ignorable || otherEndTag || startIs({"html"})) {
+        if (spaceOnly || ignorable || otherEndTag || is.start({"html"})) {
           st.pos = t.end;
-        } else if (startIs({"head"})) {
+        } else if (is.start({"head"})) {
           explicitEdge(MarkKind::HeadStart, Phase::InHead);
         } else if (impliedEdge(MarkKind::HeadStart, Phase::InHead)) {
           continue;
@@ -161,9 +167,9 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
       case Phase::InHead:
         if (st.templateDepth > 0 && !eof) {
           // Template content is inert: nothing in it ends the head or counts as a sheet.
-          if (startIs({"template"})) {
+          if (is.start({"template"})) {
             ++st.templateDepth;
-          } else if (endIs({"template"})) {
+          } else if (is.end({"template"})) {
             --st.templateDepth;
           } else if (isStart && html::textModeOf(t.text)) {
             rawElement(t, st, true, false);
@@ -173,17 +179,17 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
           return;
         }
         if (spaceOnly || ignorable || otherEndTag ||
-            startIs({"html", "head", "base", "basefont", "bgsound", "meta"})) {
+            is.start({"html", "head", "base", "basefont", "bgsound", "meta"})) {
           st.pos = t.end;
-        } else if (startIs({"link"})) {
+        } else if (is.start({"link"})) {
           link(t, st, true);
           st.pos = t.end;
-        } else if (startIs({"title", "noscript", "noframes", "style", "script"})) {
+        } else if (is.start({"title", "noscript", "noframes", "style", "script"})) {
           rawElement(t, st, true, true);
-        } else if (startIs({"template"})) {
+        } else if (is.start({"template"})) {
           ++st.templateDepth;
           st.pos = t.end;
-        } else if (endIs({"head"})) {
+        } else if (is.end({"head"})) {
           explicitEdge(MarkKind::HeadEnd, Phase::AfterHead);
         } else if (impliedEdge(MarkKind::HeadEnd, Phase::AfterHead)) {
           continue;
@@ -192,16 +198,16 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
 
       case Phase::AfterHead:
         if (spaceOnly || ignorable || otherEndTag ||
-            startIs({"html", "head", "base", "basefont", "bgsound", "meta", "template"})) {
+            is.start({"html", "head", "base", "basefont", "bgsound", "meta", "template"})) {
           st.pos = t.end;
-        } else if (startIs({"body", "frameset"})) {
+        } else if (is.start({"body", "frameset"})) {
           st.phase = Phase::InBody;
           st.pos = t.end;
-        } else if (startIs({"link"})) {
+        } else if (is.start({"link"})) {
           // The parser puts these into the head element even after </head>.
           link(t, st, true);
           st.pos = t.end;
-        } else if (startIs({"noframes", "script", "style", "title"})) {
+        } else if (is.start({"noframes", "script", "style", "title"})) {
           rawElement(t, st, true, true);
         } else if (t.kind == TokenKind::Text) {
           st.phase = Phase::InBody;
@@ -223,31 +229,26 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
 bool PageTreeRules::inBody(const Token& t, ScanState& st) {
   const bool isStart = t.kind == TokenKind::StartTag;
   const bool isEnd = t.kind == TokenKind::EndTag;
-  auto startIs = [&](std::initializer_list<std::string_view> names) {
-    return isStart && nameIn(t.text, names);
-  };
-  auto endIs = [&](std::initializer_list<std::string_view> names) {
-    return isEnd && nameIn(t.text, names);
-  };
+  const TagIs is{t};
 
   if (st.inSelect) {
     // Inside <select> the parser drops every start tag but a few, so no other raw text starts.
-    if (startIs({"script"})) {
+    if (is.start({"script"})) {
       rawElement(t, st, false, true);
       return true;
     }
-    if (startIs({"input", "keygen", "textarea"})) {
+    if (is.start({"input", "keygen", "textarea"})) {
       st.inSelect = false;
       return false;
     }
-    if (startIs({"select"}) || endIs({"select"})) st.inSelect = false;
+    if (is.start({"select"}) || is.end({"select"})) st.inSelect = false;
     st.pos = t.end;
     return true;
   }
 
   if (st.foreign != 0) {
     if (!atIntegrationPoint(st.foreign)) {
-      if ((isStart && breaksOutOfForeign(t, src_)) || endIs({"br", "p"})) {
+      if ((isStart && breaksOutOfForeign(t, src_)) || is.end({"br", "p"})) {
         while (st.foreign != 0 && !atIntegrationPoint(st.foreign)) {
           st.foreign = foreign_[st.foreign].outer;
         }
@@ -275,11 +276,11 @@ bool PageTreeRules::inBody(const Token& t, ScanState& st) {
     }
   }
 
-  if (startIs({"svg", "math"})) {
+  if (is.start({"svg", "math"})) {
     if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
-  } else if (startIs({"select"})) {
+  } else if (is.start({"select"})) {
     st.inSelect = true;
-  } else if (endIs({"body"})) {
+  } else if (is.end({"body"})) {
     if (!marks_.bodyEnd()) {
       Landmark m;
       m.kind = MarkKind::BodyEnd;
@@ -288,7 +289,7 @@ bool PageTreeRules::inBody(const Token& t, ScanState& st) {
       m.closed = true;
       push(std::move(m), st);
     }
-  } else if (startIs({"link"})) {
+  } else if (is.start({"link"})) {
     link(t, st, false);
   } else if (isStart && html::textModeOf(t.text)) {
     rawElement(t, st, false, true);
