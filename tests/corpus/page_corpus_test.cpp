@@ -288,5 +288,25 @@ TEST_P(OldSitePage, OperationsKeepOtherBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, OldSitePage, ::testing::ValuesIn(oldSitePages()));
 
+// The fuzzer's kept cases: pages that once broke the scanner or the index.
+std::vector<std::string> fuzzPages() {
+  std::vector<std::string> out;
+  for (const auto& entry : fs::directory_iterator(VELMO_SOURCE_DIR "/tests/fuzz/corpus/page")) {
+    out.push_back(entry.path().string());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+using FuzzPage = InstalledPage;
+
+TEST_P(FuzzPage, AgreesWithGumbo) {
+  const std::string page = read();
+  if (page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
+  compareWithGumbo(page);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, FuzzPage, ::testing::ValuesIn(fuzzPages()));
+
 }  // namespace
 }  // namespace velmo::standalone
