@@ -1,7 +1,5 @@
 #include "standalone/landmark_list.h"
 
-#include <algorithm>
-
 namespace velmo::standalone {
 
 void LandmarkList::record(Landmark mark) {
@@ -44,12 +42,6 @@ std::size_t LandmarkList::decidedBefore(std::size_t offset) const {
     --n;
   }
   return n;
-}
-
-std::size_t LandmarkList::firstFrom(std::size_t pos) const {
-  const auto it = std::lower_bound(marks_.begin(), marks_.end(), pos,
-                                   [](const Landmark& m, std::size_t x) { return m.begin < x; });
-  return static_cast<std::size_t>(it - marks_.begin());
 }
 
 std::pmr::deque<Landmark> LandmarkList::copyFrom(std::size_t first) const {

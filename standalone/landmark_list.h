@@ -2,6 +2,7 @@
 // The landmarks found so far, in document order, with the ones that queries look up by kind
 // (the head's edges, the first </body>, the sheets, the webbot comments) kept at hand.
 
+#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <memory_resource>
@@ -28,7 +29,17 @@ class LandmarkList {
   // How many landmarks, from the first on, no byte from `offset` on decided.
   std::size_t decidedBefore(std::size_t offset) const;
   // The first landmark that begins at or after `pos`; size() when there is none.
-  std::size_t firstFrom(std::size_t pos) const;
+  std::size_t firstFrom(std::size_t pos) const {
+    return static_cast<std::size_t>(lowerBound(pos) - marks_.begin());
+  }
+  // The landmark of `kind` that begins at `begin`. Inline: the style sheet objects ask for
+  // their landmark on every rule they read.
+  std::optional<std::size_t> find(MarkKind kind, std::size_t begin) const {
+    for (auto it = lowerBound(begin); it != marks_.end() && it->begin == begin; ++it) {
+      if (it->kind == kind) return static_cast<std::size_t>(it - marks_.begin());
+    }
+    return std::nullopt;
+  }
   // Copies of the landmarks from `first` on.
   std::pmr::deque<Landmark> copyFrom(std::size_t first) const;
 
@@ -43,6 +54,11 @@ class LandmarkList {
   std::optional<std::string_view> botName(std::size_t i, std::string_view src) const;
 
  private:
+  std::pmr::deque<Landmark>::const_iterator lowerBound(std::size_t pos) const {
+    return std::lower_bound(marks_.begin(), marks_.end(), pos,
+                            [](const Landmark& m, std::size_t x) { return m.begin < x; });
+  }
+
   // A deque: a page of many blocks grows it without moving what it holds.
   std::pmr::deque<Landmark> marks_;
   std::vector<std::size_t> sheets_;

@@ -84,11 +84,7 @@ std::optional<std::size_t> PageIndex::webbotBlockAt(std::size_t begin) {
 std::optional<std::size_t> PageIndex::find(MarkKind kind, std::size_t begin) {
   while (scanner_.state().pos <= begin && scanner_.step()) {
   }
-  for (std::size_t i = marks_.firstFrom(begin); i < marks_.size() && marks_[i].begin == begin;
-       ++i) {
-    if (marks_[i].kind == kind) return i;
-  }
-  return std::nullopt;
+  return marks_.find(kind, begin);
 }
 
 void PageIndex::scanObserved(ScanObserver& observer) {
