@@ -2,29 +2,6 @@
 
 namespace velmo::standalone {
 
-void LandmarkList::record(Landmark mark) {
-  const std::size_t i = marks_.size();
-  switch (mark.kind) {
-    case MarkKind::HeadStart:
-      headStart_ = i;
-      break;
-    case MarkKind::HeadEnd:
-      headEnd_ = i;
-      break;
-    case MarkKind::BodyEnd:
-      bodyEnd_ = i;
-      break;
-    case MarkKind::Style:
-    case MarkKind::Link:
-      sheets_.push_back(i);
-      break;
-    case MarkKind::Webbot:
-      webbots_.push_back(i);
-      break;
-  }
-  marks_.push_back(std::move(mark));
-}
-
 void LandmarkList::truncate(std::size_t n) {
   marks_.resize(n);
   while (!sheets_.empty() && sheets_.back() >= n) sheets_.pop_back();

@@ -23,6 +23,7 @@ class LandmarkList {
   const Landmark& operator[](std::size_t i) const { return marks_[i]; }
   const Landmark& back() const { return marks_.back(); }
 
+  // Inline: after an edit, the resync records every landmark it takes over again.
   void record(Landmark mark);
   // Keeps the first `n`.
   void truncate(std::size_t n);
@@ -65,5 +66,28 @@ class LandmarkList {
   std::pmr::vector<std::size_t> webbots_;
   std::optional<std::size_t> headStart_, headEnd_, bodyEnd_;
 };
+
+inline void LandmarkList::record(Landmark mark) {
+  const std::size_t i = marks_.size();
+  switch (mark.kind) {
+    case MarkKind::HeadStart:
+      headStart_ = i;
+      break;
+    case MarkKind::HeadEnd:
+      headEnd_ = i;
+      break;
+    case MarkKind::BodyEnd:
+      bodyEnd_ = i;
+      break;
+    case MarkKind::Style:
+    case MarkKind::Link:
+      sheets_.push_back(i);
+      break;
+    case MarkKind::Webbot:
+      webbots_.push_back(i);
+      break;
+  }
+  marks_.push_back(std::move(mark));
+}
 
 }  // namespace velmo::standalone
