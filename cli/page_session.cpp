@@ -54,6 +54,7 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
   command.add_flag("--write-read-only", options.writeReadOnly,
                    "Write PAGE (or a linked style sheet) even when it is write-protected; it "
                    "stays write-protected. Without it such a file is refused");
+  options.pastes = withSelection;
   if (withSelection) {
     auto* select =
         command.add_option("--select", options.select, "Select the first occurrence of TEXT");
@@ -90,7 +91,7 @@ int runOnPage(const PageOptions& options,
   };
   try {
     host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
-                  standalone::textToPath(argumentText(options.site, "--site")));
+                  standalone::textToPath(argumentText(options.site, "--site")), options.pastes);
     placeSelection(host, options);
     work(host);
     const std::string& output = options.output == "-" ? "/dev/stdout" : options.output;

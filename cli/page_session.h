@@ -31,6 +31,7 @@ struct PageOptions {
   std::string caretAfter;
   std::string output;
   bool writeReadOnly = false;
+  bool pastes = false;  // the command pastes at the selection (it has the selection options)
 };
 
 // Adds PAGE (positional), --site, --output, --write-read-only and, when the command pastes, the

@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/text.h"
+
 namespace velmo::standalone::html {
 namespace {
-
-bool isAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
 
 constexpr std::size_t npos = std::string_view::npos;
 
@@ -341,17 +336,11 @@ bool isEndTagOf(std::string_view s, std::size_t lt, std::string_view name) {
   return isSpace(s[after]) || s[after] == '/' || s[after] == '>';
 }
 
-std::string lowerCopy(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = lower(c);
-  return out;
-}
-
 // The letters from `from` on; true when they spell "script" and a space, '/' or '>' follows.
 // `end` is set after the letters.
 bool scriptWordAt(std::string_view s, std::size_t from, std::size_t& end) {
   end = from;
-  while (end < s.size() && isAlpha(s[end])) ++end;
+  while (end < s.size() && isAsciiLetter(s[end])) ++end;
   return end < s.size() && (isSpace(s[end]) || s[end] == '/' || s[end] == '>') &&
          equalsLower(s.substr(from, end - from), "script");
 }
@@ -444,7 +433,7 @@ bool isSpace(char c) {
 bool equalsLower(std::string_view text, std::string_view lowerText) {
   if (text.size() != lowerText.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (lower(text[i]) != lowerText[i]) return false;
+    if (asciiLower(text[i]) != lowerText[i]) return false;
   }
   return true;
 }
@@ -466,7 +455,7 @@ Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMe
   }
   if (pos + 1 >= n) return make(TokenKind::Text, pos, n, s.substr(pos), true);
   const char c = s[pos + 1];
-  if (isAlpha(c)) return tag(s, pos, false, memo);
+  if (isAsciiLetter(c)) return tag(s, pos, false, memo);
   if (c == '%' || c == '?') {
     const Block b = serverBlock(s, pos, memo);
     if (b.end != npos) {
@@ -475,7 +464,7 @@ Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMe
   }
   if (c == '/') {
     if (pos + 2 >= n) return make(TokenKind::Text, pos, n, s.substr(pos), true);
-    if (isAlpha(s[pos + 2])) return tag(s, pos, true, memo);
+    if (isAsciiLetter(s[pos + 2])) return tag(s, pos, true, memo);
     if (s[pos + 2] == '>') return make(TokenKind::Dropped, pos, pos + 3);
     return untilGreaterThan(s, pos, pos + 2, TokenKind::BogusComment, memo);
   }
@@ -509,7 +498,7 @@ std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop, ScanMe
   while (lt < n) {
     const bool endTag = lt + 1 < n && s[lt + 1] == '/';
     const std::size_t nameBegin = lt + (endTag ? 2 : 1);
-    if (nameBegin >= n || !isAlpha(s[nameBegin])) return lt;
+    if (nameBegin >= n || !isAsciiLetter(s[nameBegin])) return lt;
     // The next '<' tells whether this tag holds one (and so perhaps a server block), and is
     // where the search for the next tag goes on when it does not.
     const std::size_t next = lessThanFrom(lt + 1);
@@ -526,15 +515,11 @@ std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop, ScanMe
 }
 
 std::optional<TextMode> textModeOf(std::string_view name) {
-  if (name.size() < 3 || name.size() > 9) return std::nullopt;
-  const std::string l = lowerCopy(name);
-  if (l == "script") return TextMode::ScriptData;
-  if (l == "style" || l == "xmp" || l == "iframe" || l == "noembed" || l == "noframes" ||
-      l == "noscript") {
-    return TextMode::RawText;
+  static constexpr NameShape kShape = rawTextNameShape();
+  if (name.empty() || !isAsciiLetter(name[0]) || !kShape.mayHold(name)) return std::nullopt;
+  for (const RawTextElement& e : kRawTextElements) {
+    if (equalsLower(name, e.name)) return e.mode;
   }
-  if (l == "title" || l == "textarea") return TextMode::Rcdata;
-  if (l == "plaintext") return TextMode::Plaintext;
   return std::nullopt;
 }
 
@@ -542,7 +527,7 @@ std::size_t rawTextEnd(std::string_view s, std::size_t pos, TextMode mode, std::
                        ScanMemo* memo) {
   if (mode == TextMode::Plaintext) return s.size();
   if (mode == TextMode::ScriptData) return scriptDataEnd(s, pos, memo);
-  const std::string name = lowerCopy(tagName);
+  const std::string name = asciiLowered(tagName);
   std::size_t passed = pos;
   for (std::size_t k = s.find("</", pos); k != npos; k = s.find("</", k + 2)) {
     if (!isEndTagOf(s, k, name)) continue;
@@ -625,8 +610,8 @@ std::size_t decodeOne(std::string_view s, std::size_t amp, std::string& out) {
     int d;
     if (c >= '0' && c <= '9') {
       d = c - '0';
-    } else if (hex && lower(c) >= 'a' && lower(c) <= 'f') {
-      d = lower(c) - 'a' + 10;
+    } else if (hex && asciiLower(c) >= 'a' && asciiLower(c) <= 'f') {
+      d = asciiLower(c) - 'a' + 10;
     } else {
       break;
     }

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "html/raw_text_elements.h"
+
 namespace velmo::standalone::html {
 
 enum class TokenKind {
@@ -77,11 +79,8 @@ using TagFilter = bool (*)(std::string_view name, bool endTag);
 std::size_t skipTags(std::string_view src, std::size_t pos, TagFilter stop,
                      ScanMemo* memo = nullptr);
 
-// How the content of an element whose start tag switches the tokenizer is read.
-enum class TextMode { RawText, Rcdata, ScriptData, Plaintext };
-
-// Elements whose content the tokenizer reads as raw text. <noscript> counts as raw text, as it
-// does in a browser with scripting enabled.
+// How the tokenizer reads the content of the element named `tagName` (any case); nothing when it
+// reads it as markup (see kRawTextElements).
 std::optional<TextMode> textModeOf(std::string_view tagName);
 
 // Where the content of a raw-text element starting at `pos` ends: the offset of its end tag

@@ -114,7 +114,7 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
 
 HtmlPage::Range HtmlPage::selection() {
   if (!selection_) {
-    const std::size_t caret = initialCaret();
+    const std::size_t caret = defaultCaret();
     selection_ = Range{caret, caret};
   }
   return *selection_;
@@ -130,23 +130,6 @@ void HtmlPage::setSelection(std::size_t begin, std::size_t end) {
 std::size_t HtmlPage::defaultCaret() {
   if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
   return index_.endOfMarkup();
-}
-
-// The caret before </body> in the text as it was when the selection was last reset, moved
-// through the edits made since. When there were edits, the earlier text is put back for the
-// moment it takes to find it.
-std::size_t HtmlPage::initialCaret() {
-  if (!sinceCaretBase_.touched()) return defaultCaret();
-  const std::size_t begin = sinceCaretBase_.begin();
-  const std::string now = source_.substr(begin, sinceCaretBase_.end() - begin);
-  const std::string& then = sinceCaretBase_.original();
-  swapIn(begin, sinceCaretBase_.end(), then);
-  std::size_t caret = defaultCaret();
-  swapIn(begin, begin + then.size(), now);
-  for (std::size_t i = caretBaseVersion_; i < edits_.size(); ++i) {
-    caret = mapThroughEdit(caret, edits_[i].begin, edits_[i].removed, edits_[i].inserted);
-  }
-  return caret;
 }
 
 std::unique_ptr<Document> HtmlPage::document() {
@@ -227,11 +210,9 @@ void HtmlPage::revert() {
   linked_.revert();
   if (sinceSaved_.differs(source_)) {
     const std::string original = sinceSaved_.original();
-    replace(sinceSaved_.begin(), sinceSaved_.end(), original);
+    apply(sinceSaved_.begin(), sinceSaved_.end(), original);
   }
   sinceSaved_.clear();
-  sinceCaretBase_.clear();
-  caretBaseVersion_ = edits_.size();
   selection_.reset();
 }
 
@@ -239,9 +220,14 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
   if (begin > end || end > source_.size()) {
     throw HostError(hr::kInvalidArg, u"The edit lies outside the page");
   }
+  // The caret belongs to the text as it was: found now, it follows the edits as any selection.
+  if (!selection_ && caretBeforeEdits_) selection();
+  apply(begin, end, text);
+}
+
+void HtmlPage::apply(std::size_t begin, std::size_t end, std::string_view text) {
   const std::size_t removed = end - begin;
   sinceSaved_.record(source_, begin, end, text.size());
-  sinceCaretBase_.record(source_, begin, end, text.size());
   source_.replace(begin, removed, text);
   edits_.push_back({begin, removed, text.size()});
   index_.edited(begin, end, text.size());
@@ -249,11 +235,6 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
     selection_->begin = mapThroughEdit(selection_->begin, begin, removed, text.size());
     selection_->end = mapThroughEdit(selection_->end, begin, removed, text.size());
   }
-}
-
-void HtmlPage::swapIn(std::size_t begin, std::size_t end, std::string_view text) {
-  source_.replace(begin, end - begin, text);
-  index_.edited(begin, end, text.size());
 }
 
 std::optional<std::size_t> HtmlPage::resolve(const Anchor& a) const {

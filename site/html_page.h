@@ -56,10 +56,14 @@ class HtmlPage {
     std::size_t begin = 0;
     std::size_t end = 0;
   };
-  // Until a command places it, the selection is the caret before the first </body> of the page as
-  // it was read, moved along by the edits made since; it is found only when first asked for, so
-  // that commands which never paste never scan the body for it.
+  // Until a command places it, the selection is the caret before the first </body>, found when
+  // first asked for. For a command that pastes, it is the caret of the page as it was read (or
+  // reverted), moved along by the edits made since: see expectPaste.
   Range selection();
+  // A command that pastes says so when it opens the page: the initial caret is then found right
+  // before the first edit, and follows the edits as any selection does. Pages of other commands
+  // are never scanned for it, so an edit of the head costs nothing that grows with the body.
+  void expectPaste() { caretBeforeEdits_ = true; }
   // HostError (invalid argument) when the range is not inside the page.
   void setSelection(std::size_t begin, std::size_t end);
   // Just before the first </body> end tag; when there is none, the end of the page (before a
@@ -126,9 +130,8 @@ class HtmlPage {
     std::size_t inserted;
   };
 
-  // The text replaced without a record: only for looking at an earlier text for a moment.
-  void swapIn(std::size_t begin, std::size_t end, std::string_view text);
-  std::size_t initialCaret();
+  // replace() without finding the initial caret first.
+  void apply(std::size_t begin, std::size_t end, std::string_view text);
   // The page in its file's encoding; `encoded` holds it when it is not source() itself.
   std::string_view fileBytes(std::string& encoded) const;
 
@@ -140,12 +143,11 @@ class HtmlPage {
   std::string fileBom_;             // of a page held as UTF-8 but saved in another encoding
   std::optional<FileStamp> stamp_;  // the page's own file as last read or written
   ChangedSpan sinceSaved_;          // against the page's own file as last read or written
-  ChangedSpan sinceCaretBase_;      // against the text the initial selection belongs to
-  std::size_t caretBaseVersion_ = 0;
   std::vector<EditRecord> edits_;
   PageIndex index_;
   LinkedSheets linked_;
   std::optional<Range> selection_;  // nothing: the initial caret, not yet looked for
+  bool caretBeforeEdits_ = false;   // the initial caret is looked for before the first edit
 };
 
 }  // namespace velmo::standalone

@@ -64,13 +64,14 @@ class StandalonePageWindow : public PageWindow {
 StandaloneHost::StandaloneHost() = default;
 StandaloneHost::~StandaloneHost() = default;
 
-void StandaloneHost::openPage(const fs::path& page, const fs::path& site) {
+void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool pastes) {
   std::error_code ec;
   const fs::path pagePath = fs::absolute(page, ec);
   if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
   const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
   auto newSite = std::make_unique<Site>(sitePath);
   auto newPage = HtmlPage::load(pagePath, sitePath);
+  if (pastes) newPage->expectPaste();
   closePage();
   page_ = std::move(newPage);
   site_ = std::move(newSite);

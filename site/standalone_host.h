@@ -29,8 +29,10 @@ class StandaloneHost : public PageHost {
   // Opens the page and the web. An empty `site` means the page's folder. HostError when the
   // page cannot be read or its bytes cannot be edited in their encoding (see HtmlPage::load). The
   // selection starts as the caret just before the page's </body> (the end of the page when it has
-  // none).
-  void openPage(const std::filesystem::path& page, const std::filesystem::path& site = {});
+  // none), in the page as read; a command that never pastes says so (`pastes` false), and its
+  // edits then spare the scan of the body for that caret.
+  void openPage(const std::filesystem::path& page, const std::filesystem::path& site = {},
+                bool pastes = true);
   // Forgets the page and every change not committed.
   void closePage();
   bool hasPage() const;

@@ -15,9 +15,11 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <tuple>
 
 #include "html/page_index.h"
+#include "html/page_trace.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 
@@ -105,7 +107,7 @@ std::string describe(const Span& s) {
 
 void compareWithGumbo(const std::string& page) {
   PageIndex index(page);
-  const std::vector<TraceItem> trace = index.trace();
+  const std::vector<TraceItem> trace = tracePage(index);
   std::string html = page;
   std::size_t blocks = 0;
   for (const TraceItem& t : trace) {
@@ -255,14 +257,15 @@ TEST_P(InstalledPage, OperationsKeepOtherBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, InstalledPage, ::testing::ValuesIn(pagesToRead()));
 
-// The pages of the old site kept with the tests: legacy encodings, server pages, a frameset.
-// UTF-16 pages are compared with gumbo only through the velmo tests, which read them decoded.
-std::vector<std::string> oldSitePages() {
+// The files below `folder` whose names end in one of `extensions` (any file when none is given),
+// in order.
+std::vector<std::string> filesBelow(const char* folder,
+                                    std::initializer_list<std::string_view> extensions = {}) {
   std::vector<std::string> out;
-  for (const auto& entry :
-       fs::recursive_directory_iterator(VELMO_SOURCE_DIR "/tests/corpus/old_site")) {
-    const auto ext = entry.path().extension();
-    if (ext == ".htm" || ext == ".html" || ext == ".asp" || ext == ".php") {
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string ext = entry.path().extension().string();
+    if (extensions.size() == 0 ||
+        std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
       out.push_back(entry.path().string());
     }
   }
@@ -270,22 +273,31 @@ std::vector<std::string> oldSitePages() {
   return out;
 }
 
-using OldSitePage = InstalledPage;
+// Pages kept with the tests.
+using KeptPage = InstalledPage;
 
-TEST_P(OldSitePage, AgreesWithGumbo) {
+TEST_P(KeptPage, AgreesWithGumbo) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
   if (page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
   compareWithGumbo(page);
 }
 
-TEST_P(OldSitePage, OperationsKeepOtherBytes) {
+TEST_P(KeptPage, OperationsKeepOtherBytes) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
   checkOperations(page);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, OldSitePage, ::testing::ValuesIn(oldSitePages()));
+// The pages of the old site: legacy encodings, server pages, a frameset. UTF-16 pages are
+// compared with gumbo only through the velmo tests, which read them decoded.
+INSTANTIATE_TEST_SUITE_P(OldSite, KeptPage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR "/tests/corpus/old_site",
+                                                        {".htm", ".html", ".asp", ".php"})));
+// The fuzzer's kept cases: pages that once broke the scanner or the index.
+INSTANTIATE_TEST_SUITE_P(FuzzCases, KeptPage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
+                                                        "/tests/fuzz/corpus/page")));
 
 }  // namespace
 }  // namespace velmo::standalone

@@ -191,6 +191,8 @@ std::vector<std::string> checkPageOperations(std::string_view bytes) {
   if (page->codec().encoding() == page->codec().fileEncoding() && original != bytes) {
     return {"load: the page differs from its bytes"};
   }
+  // The operations paste, as a pasting command does after editing the head.
+  page->expectPaste();
   Checker c(*page);
   std::size_t seed = 0;
   for (unsigned char b : bytes.substr(0, 16)) seed = seed * 31 + b;

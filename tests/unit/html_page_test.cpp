@@ -261,12 +261,13 @@ TEST(HtmlPagePaste, AtTheCaretBeforeBodyEnd) {
             "<body><!--</body>--><script>'</body>'</script>x\r\n<b>1</b><b>2</b></body></html>");
 }
 
-// The caret is looked for only when a paste needs it, yet it stands where it stood when the page
-// was read, moved along by the edits since: here an erase takes away the first </body>.
+// For a command that pastes, the caret stands where it stood when the page was read, moved along
+// by the edits since: here an erase takes away the first </body>.
 TEST(HtmlPagePaste, InitialCaretFollowsEditsMadeBeforeItIsNeeded) {
   auto page = pageOf(
       "<head></head><body><!--webbot bot=\"a\" startspan --></body><!--webbot bot=\"a\" "
       "endspan -->x</body>");
+  page->expectPaste();
   auto doc = page->document();
   headOf(*doc)->setInnerHTML(u"<title>t</title>");
   doc->webbots()->item(0)->setOuterHTML(u"");

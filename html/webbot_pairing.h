@@ -1,0 +1,20 @@
+#pragma once
+// Webbot comments paired into blocks, in the order of their start comments: each end comment
+// closes the nearest open block of the same bot name (comments without a bot attribute pair
+// among themselves); an end without an open block is no block at all, and a start without an
+// end is a block of its own.
+
+#include <memory_resource>
+#include <string_view>
+#include <vector>
+
+#include "html/landmark_list.h"
+#include "html/page_landmarks.h"
+
+namespace velmo::standalone {
+
+// Pairs the webbot landmarks of `marks` (found in `src`) into `blocks`, which is cleared first.
+void pairWebbots(const LandmarkList& marks, std::string_view src,
+                 std::pmr::vector<WebbotBlock>& blocks);
+
+}  // namespace velmo::standalone
