@@ -6,6 +6,7 @@
 
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "cli/replace_blocks.h"
 #include "command_class/clstestt.h"
 #include "common/text.h"
 #include "help/chtmlhelp.h"
@@ -52,8 +53,10 @@ void addDialogCommands(CLI::App& app, int& exitStatus) {
       "date", "Paste the current-date block (a script that writes the viewer's date in words)");
   addPageOptions(*dateCommand, date->page, true);
   addDialogOptions(*dateCommand, date->dialog);
+  addReplaceOption(*dateCommand, date->page, "the first current-date block");
   dateCommand->callback([date, &exitStatus] {
     exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host) {
+      if (date->page.replace) selectBlockToReplace(host, u"V_Date");
       HeadlessUi ui(date->dialog.policy(), true);
       ui.presenter().plan(u"frmDate", {forms::UserAction::click(u"cmdDo")});
       clstestt(host, ui.environment()).CurDate();
