@@ -178,7 +178,8 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
       .add_option("--page", many.pages,
                   "A page (or a folder of pages) to work on instead of PAGE; give it once for "
                   "each")
-      ->type_name("PATH");
+      ->type_name("PATH")
+      ->allow_extra_args(false);
   command
       .add_option("--pages", many.list,
                   "Work on the pages listed in FILE (- : standard input), one a line or each "
@@ -188,11 +189,13 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
       .add_option("--include", many.include,
                   "In a folder, work on the files that match GLOB instead of those with a page "
                   "extension (a GLOB with '/' matches the path inside the folder)")
-      ->type_name("GLOB");
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
   command
       .add_option("--exclude", many.exclude,
                   "In a folder, leave out the files and sub-folders that match GLOB")
-      ->type_name("GLOB");
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
   command.add_flag("--stop-on-error", many.stopOnError,
                    "Over many pages: start no other page once a page failed");
   command

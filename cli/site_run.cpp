@@ -19,6 +19,7 @@
 #include "cli/unified_diff.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
+#include "files/posix_file.h"
 
 namespace velmo::cli {
 namespace {
@@ -34,6 +35,7 @@ struct PageRecord {
   std::optional<bool> found;
   std::vector<std::u16string> chosen;
   std::vector<ResultRow> rows;
+  std::size_t rowCount = 0;
 };
 
 struct Counts {
@@ -63,6 +65,7 @@ void runRecord(const PageOptions& options, const PageWork& work, PageRecord& rec
   record.found = capture.found;
   record.chosen = std::move(capture.chosenFiles);
   record.rows = std::move(capture.rows);
+  record.rowCount = record.rows.size();
 }
 
 // The files a page imported become the files later pages pick (import_once.h).
@@ -351,9 +354,13 @@ class Run {
       // back with its next update.
       if (stdoutIsTerminal()) bar.clear();
       printResults(options_, records_[printed_], many, rows);
-      // What is printed is no longer needed; a long run keeps only the counts and messages.
-      records_[printed_].out.clear();
-      records_[printed_].outcome.diff.clear();
+      // What is printed is no longer needed; a long run keeps only the counts and messages
+      // (and, for JSON, which is printed at the end, everything).
+      if (!options_.json) {
+        records_[printed_].out.clear();
+        records_[printed_].outcome.diff.clear();
+        records_[printed_].rows.clear();
+      }
       ++printed_;
     }
   }
@@ -449,6 +456,9 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
 
   RowPrinter rows(stdoutIsTerminal());
   {
+    // Every page is renamed into place atomically as it is done; its folder is made durable
+    // once, when every page of the run is done.
+    const standalone::FolderSyncBatch folderSyncs;
     ProgressBar bar(records.size());
     Run run(options, work, records);
     run.go(bar, rows, many);
@@ -460,7 +470,7 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
   std::size_t rowCount = 0;
   for (const PageRecord& record : records) {
     count(record, counts);
-    rowCount += record.rows.size();
+    rowCount += record.rowCount;
   }
   counts.failed += selection.problems.size();
   if (options.json) {
