@@ -86,7 +86,7 @@ std::string statusName(const PageRecord& record, bool dryRun) {
     case kRefused:
       return "refused";
     case kNotRun:
-      return "skipped";
+      return "not started";
     default:
       return "failed";
   }
