@@ -200,8 +200,8 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                    "Over many pages: start no other page once a page failed");
   command
       .add_option("--jobs", many.jobs,
-                  "Over many pages: work on N pages at once (default: one "
-                  "per core)")
+                  "Over many pages: work on N pages at once (default: twice the cores, at "
+                  "least 8)")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
   if (changesPages) {

@@ -370,8 +370,11 @@ class Run {
   }
 
   void parallel(std::size_t from, ProgressBar& bar, RowPrinter& rows, bool many) {
-    std::size_t threads =
-        options_.many.jobs ? options_.many.jobs : std::max(1u, std::thread::hardware_concurrency());
+    // A page that changes waits for the disk (its new text is flushed before the rename), so
+    // more pages than cores are worked on at once: the waits overlap.
+    std::size_t threads = options_.many.jobs
+                              ? options_.many.jobs
+                              : std::max(8u, 2 * std::thread::hardware_concurrency());
     threads = std::min(threads, records_.size() - from);
     std::atomic<std::size_t> next{from};
     std::vector<std::thread> pool;
