@@ -37,7 +37,7 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 half=$((pages / 2))
 for n in "$pages" "$half"; do
-  if [[ ! -d $work/site-$n || $root/bench/make_site.py -nt $work/site-$n ]]; then
+  if [[ ! -d $work/site-$n || ! -f $work/site-$n.txt || $root/bench/make_site.py -nt $work/site-$n ]]; then
     rm -rf "$work/site-$n"
     python3 "$root/bench/make_site.py" "$work/site-$n" --pages "$n" >"$work/site-$n.txt"
   fi

@@ -323,12 +323,9 @@ class Run {
       finishOne(records_[i]);
       flush(bar, rows, many);
       const PageRecord& record = records_[i];
-      if (record.chosen.empty()) {
-        ++i;
-        break;
-      }
-      if (record.status == kDone && !options_.dryRun) {
-        rememberImports(record);
+      // A look imports nothing, so its pages need not wait for one.
+      if (record.chosen.empty() || record.status == kDone || options_.dryRun) {
+        if (record.status == kDone && !options_.dryRun) rememberImports(record);
         ++i;
         break;
       }
