@@ -68,11 +68,16 @@ class Selector {
       walk(given);
       return;
     }
-    take(given, options_.site);
+    take(given, siteIndex(options_.site));
   }
 
  private:
-  void take(const std::string& path, const std::string& site) {
+  std::size_t siteIndex(const std::string& site) {
+    if (out_.sites.empty() || out_.sites.back() != site) out_.sites.push_back(site);
+    return out_.sites.size() - 1;
+  }
+
+  void take(const std::string& path, std::size_t site) {
     struct stat st {};
     // A page reached twice would be changed twice by threads working side by side.
     if (::stat(path.c_str(), &st) == 0 && !seen_.insert({st.st_dev, st.st_ino}).second) return;
@@ -80,7 +85,7 @@ class Selector {
   }
 
   void walk(const std::string& folder) {
-    const std::string site = options_.site.empty() ? folder : options_.site;
+    const std::size_t site = siteIndex(options_.site.empty() ? folder : options_.site);
     std::vector<std::string> found;
     walkInto(folder, "", found);
     std::sort(found.begin(), found.end());

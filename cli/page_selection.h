@@ -21,12 +21,15 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
 bool isManyPages(const PageOptions& options);
 
 struct SelectedPage {
-  std::string path;  // as given, or the folder as given joined with the path found in it
-  std::string site;  // the site folder open with it: --site, else the folder walked, else ""
+  std::string path;      // as given, or the folder as given joined with the path found in it
+  std::size_t site = 0;  // in PageSelection::sites
 };
 
 struct PageSelection {
   std::vector<SelectedPage> pages;
+  // The site folders open with the pages: --site, else the folder walked, else "" (the page's
+  // own folder). Kept once for all their pages, so that a large site costs little memory.
+  std::vector<std::string> sites;
   // What could not be looked at (an unreadable folder, a missing list), with the reason.
   std::vector<std::pair<std::string, std::string>> problems;
 };

@@ -46,13 +46,14 @@ bool stdoutIsTerminal() {
   return ::isatty(STDOUT_FILENO) == 1;
 }
 
-void runRecord(const PageOptions& options, const PageWork& work, PageRecord& record) {
+void runRecord(const PageOptions& options, const PageWork& work,
+               const std::vector<std::string>& sites, PageRecord& record) {
   PageCapture capture;
   {
     CaptureScope scope(capture);
     PageOptions one = options;
     one.page = record.page.path;
-    one.site = record.page.site;
+    one.site = sites[record.page.site];
     try {
       record.status = runOnePage(one, work, record.outcome);
     } catch (const std::exception& error) {
@@ -310,8 +311,9 @@ class PageThreadSignals {
 
 class Run {
  public:
-  Run(const PageOptions& options, const PageWork& work, std::vector<PageRecord>& records)
-      : options_(options), work_(work), records_(records) {}
+  Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
+      std::vector<PageRecord>& records)
+      : options_(options), work_(work), sites_(sites), records_(records) {}
 
   // Pages one at a time while a page that picks files has not yet succeeded, so that its
   // imports are made once; then the rest on every core.
@@ -319,13 +321,14 @@ class Run {
     std::size_t i = 0;
     for (; i < records_.size() && !stop_; ++i) {
       bar.update(i, records_[i].page.path, true);
-      runRecord(options_, work_, records_[i]);
+      runRecord(options_, work_, sites_, records_[i]);
       finishOne(records_[i]);
-      flush(bar, rows, many);
       const PageRecord& record = records_[i];
       // A look imports nothing, so its pages need not wait for one.
-      if (record.chosen.empty() || record.status == kDone || options_.dryRun) {
-        if (record.status == kDone && !options_.dryRun) rememberImports(record);
+      const bool alone = !record.chosen.empty() && record.status != kDone && !options_.dryRun;
+      if (record.status == kDone && !options_.dryRun) rememberImports(record);
+      flush(bar, rows, many);
+      if (!alone) {
         ++i;
         break;
       }
@@ -354,9 +357,16 @@ class Run {
       // What is printed is no longer needed; a long run keeps only the counts and messages
       // (and, for JSON, which is printed at the end, everything).
       if (!options_.json) {
-        records_[printed_].out.clear();
-        records_[printed_].outcome.diff.clear();
-        records_[printed_].rows.clear();
+        PageRecord& done = records_[printed_];
+        done = PageRecord{done.err.empty() ? SelectedPage{} : std::move(done.page),
+                          done.status,
+                          PageOutcome{done.outcome.changed, {}, {}},
+                          {},
+                          std::move(done.err),
+                          done.found,
+                          {},
+                          {},
+                          done.rowCount};
       }
       ++printed_;
     }
@@ -393,7 +403,7 @@ class Run {
             }
             PageRecord result;
             result.page = records_[i].page;
-            runRecord(options_, work_, result);
+            runRecord(options_, work_, sites_, result);
             {
               std::lock_guard lock(mutex_);
               records_[i] = std::move(result);
@@ -430,6 +440,7 @@ class Run {
 
   const PageOptions& options_;
   const PageWork& work_;
+  const std::vector<std::string>& sites_;
   std::vector<PageRecord>& records_;
   std::vector<bool> started_ = std::vector<bool>(records_.size(), false);
   std::mutex mutex_;
@@ -450,9 +461,10 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
         u"many pages");
     return kFailed;
   }
-  const PageSelection selection = selectPages(options);
+  PageSelection selection = selectPages(options);
   std::vector<PageRecord> records(selection.pages.size());
-  for (std::size_t i = 0; i < records.size(); ++i) records[i].page = selection.pages[i];
+  for (std::size_t i = 0; i < records.size(); ++i) records[i].page = std::move(selection.pages[i]);
+  selection.pages = {};
 
   RowPrinter rows(stdoutIsTerminal());
   {
@@ -460,7 +472,7 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
     // once, when every page of the run is done.
     const standalone::FolderSyncBatch folderSyncs;
     ProgressBar bar(records.size());
-    Run run(options, work, records);
+    Run run(options, work, selection.sites, records);
     run.go(bar, rows, many);
   }
   forgetImports();

@@ -90,6 +90,27 @@ TEST_F(SiteRun, ManyThreadsGiveWhatOneGives) {
   }
 }
 
+TEST_F(SiteRun, PagesSharingAStyleSheetTakeTurnsOnIt) {
+  // Each page's first style sheet is a linked sheet, so the pages edit that file; threads working
+  // side by side must wait for one another as runs do, not rewrite it over one another. The
+  // first page (worked on alone) has a sheet of its own, so that the shared one is first edited
+  // while pages run side by side.
+  const auto styled = [](const std::string& sheet) {
+    return "<html><head><link rel=\"stylesheet\" href=\"" + sheet +
+           "\"><style>p { }</style></head><body><p>x</p></body></html>";
+  };
+  site_.dir().write("site/styled/p0.html", styled("first.css"));
+  for (int i = 1; i < 24; ++i) {
+    site_.dir().write("site/styled/p" + std::to_string(i) + ".html", styled("site.css"));
+  }
+  site_.dir().write("site/styled/first.css", "body { color: red; }\n");
+  site_.dir().write("site/styled/site.css", "body { color: red; }\n");
+  const auto run = site_.velmo("style styled --face 00FF00 --jobs 8");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "velmo: 24 pages: 2 changed, 22 unchanged, 0 refused, 0 failed\n");
+  EXPECT_NE(site_.read("styled/site.css").find("scrollbar-face-color"), std::string::npos);
+}
+
 TEST_F(SiteRun, AFavouritesPictureIsImportedOnceForTheRun) {
   std::filesystem::create_directories(site_.site() / "images");
   // A second import of the same name would ask whether to use the site's picture, and the No
