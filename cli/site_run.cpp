@@ -429,7 +429,8 @@ class Run {
       bool allBack = true;
       {
         std::lock_guard lock(mutex_);
-        for (std::size_t i = from; i < records_.size() && allBack; ++i) {
+        // Every page before printed_ is back already: looking from there keeps the run linear.
+        for (std::size_t i = std::max(from, printed_); i < records_.size() && allBack; ++i) {
           allBack = finished(records_[i]);
         }
       }
