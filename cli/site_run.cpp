@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -26,16 +27,23 @@ namespace {
 
 constexpr int kNotRun = -1;
 
+// What a page printed and did in detail: dropped once it is printed, unless the run ends with
+// JSON, so that a long run holds little per page.
+struct PageResult {
+  PageOutcome outcome;
+  std::string out;
+  std::vector<std::u16string> chosen;
+  std::vector<ResultRow> rows;
+};
+
 struct PageRecord {
   SelectedPage page;
   int status = kNotRun;
-  PageOutcome outcome;
-  std::string out;
-  std::string err;
+  bool changed = false;
   std::optional<bool> found;
-  std::vector<std::u16string> chosen;
-  std::vector<ResultRow> rows;
   std::size_t rowCount = 0;
+  std::string err;  // kept for the messages at the end
+  std::unique_ptr<PageResult> result;
 };
 
 struct Counts {
@@ -48,6 +56,8 @@ bool stdoutIsTerminal() {
 
 void runRecord(const PageOptions& options, const PageWork& work,
                const std::vector<std::string>& sites, PageRecord& record) {
+  record.result = std::make_unique<PageResult>();
+  PageResult& result = *record.result;
   PageCapture capture;
   {
     CaptureScope scope(capture);
@@ -55,25 +65,26 @@ void runRecord(const PageOptions& options, const PageWork& work,
     one.page = record.page.path;
     one.site = sites[record.page.site];
     try {
-      record.status = runOnePage(one, work, record.outcome);
+      record.status = runOnePage(one, work, result.outcome);
     } catch (const std::exception& error) {
       printError(u"velmo: " + utf8ToUtf16(record.page.path) + u": " + utf8ToUtf16(error.what()));
       record.status = kFailed;
     }
   }
-  record.out = capture.out.str();
+  result.out = capture.out.str();
   record.err = capture.err.str();
   record.found = capture.found;
-  record.chosen = std::move(capture.chosenFiles);
-  record.rows = std::move(capture.rows);
-  record.rowCount = record.rows.size();
+  record.changed = result.outcome.changed;
+  result.chosen = std::move(capture.chosenFiles);
+  result.rows = std::move(capture.rows);
+  record.rowCount = result.rows.size();
 }
 
 // The files a page imported become the files later pages pick (import_once.h).
 void rememberImports(const PageRecord& record) {
-  for (const std::u16string& chosen : record.chosen) {
+  for (const std::u16string& chosen : record.result->chosen) {
     const auto name = standalone::textToPath(chosen).filename();
-    for (const auto& copy : record.outcome.imports) {
+    for (const auto& copy : record.result->outcome.imports) {
       if (copy.filename() == name) importedOnce(chosen, copy);
     }
   }
@@ -82,7 +93,7 @@ void rememberImports(const PageRecord& record) {
 std::string statusName(const PageRecord& record, bool dryRun) {
   switch (record.status) {
     case kDone:
-      if (!record.outcome.changed) return "unchanged";
+      if (!record.changed) return "unchanged";
       return dryRun ? "would change" : "changed";
     case kRefused:
       return "refused";
@@ -134,21 +145,23 @@ std::string pageJson(const PageRecord& record, bool dryRun) {
     }
     json += "]";
   }
-  if (!record.out.empty() && !record.found) json += ",\"output\":" + jsonString(record.out);
-  if (!record.outcome.imports.empty()) {
+  if (!record.result) return json + "}";
+  const PageResult& result = *record.result;
+  if (!result.out.empty() && !record.found) json += ",\"output\":" + jsonString(result.out);
+  if (!result.outcome.imports.empty()) {
     json += std::string(",\"") + (dryRun ? "would_import" : "imported") + "\":[";
-    for (std::size_t i = 0; i < record.outcome.imports.size(); ++i) {
-      json += (i ? "," : "") + jsonString(record.outcome.imports[i].string());
+    for (std::size_t i = 0; i < result.outcome.imports.size(); ++i) {
+      json += (i ? "," : "") + jsonString(result.outcome.imports[i].string());
     }
     json += "]";
   }
-  if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(record.outcome.diff);
-  if (!record.rows.empty()) {
+  if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(result.outcome.diff);
+  if (!result.rows.empty()) {
     json += ",\"rows\":[";
-    for (std::size_t r = 0; r < record.rows.size(); ++r) {
+    for (std::size_t r = 0; r < result.rows.size(); ++r) {
       json += r ? ",{" : "{";
-      for (std::size_t f = 0; f < record.rows[r].size(); ++f) {
-        const ResultField& field = record.rows[r][f];
+      for (std::size_t f = 0; f < result.rows[r].size(); ++f) {
+        const ResultField& field = result.rows[r][f];
         json += (f ? "," : "") + jsonString(field.name) + ":" +
                 (field.number ? field.value : jsonString(field.value));
       }
@@ -166,7 +179,7 @@ class RowPrinter {
   explicit RowPrinter(bool aligned) : aligned_(aligned) {}
 
   void add(const PageRecord& record) {
-    for (const ResultRow& row : record.rows) {
+    for (const ResultRow& row : record.result->rows) {
       std::vector<std::string> cells{record.page.path};
       for (const ResultField& field : row) cells.push_back(field.value);
       if (heading_.empty()) {
@@ -223,33 +236,34 @@ class RowPrinter {
 // What a finished page prints on standard output, in page order.
 void printResults(const PageOptions& options, const PageRecord& record, bool many,
                   RowPrinter& rows) {
-  if (options.json) return;
-  if (!record.rows.empty()) {
+  if (options.json || !record.result) return;
+  const PageResult& result = *record.result;
+  if (!result.rows.empty()) {
     rows.add(record);
     return;
   }
   if (record.found) {
     // Over many pages botfound names the pages that hold the block, as grep -l does.
     if (!many) {
-      std::cout << record.out;
+      std::cout << result.out;
     } else if (*record.found) {
       std::cout << record.page.path << '\n';
     }
     return;
   }
   if (options.dryRun && record.status == kDone) {
-    std::cout << lookText(record.outcome.diff, record.outcome.imports, stdoutIsTerminal());
+    std::cout << lookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
     return;
   }
-  if (record.out.empty()) return;
+  if (result.out.empty()) return;
   if (many) std::cout << "==> " << record.page.path << " <==\n";
-  std::cout << record.out;
+  std::cout << result.out;
 }
 
 void count(const PageRecord& record, Counts& counts) {
   switch (record.status) {
     case kDone:
-      ++(record.outcome.changed ? counts.changed : counts.unchanged);
+      ++(record.changed ? counts.changed : counts.unchanged);
       break;
     case kRefused:
       ++counts.refused;
@@ -325,7 +339,8 @@ class Run {
       finishOne(records_[i]);
       const PageRecord& record = records_[i];
       // A look imports nothing, so its pages need not wait for one.
-      const bool alone = !record.chosen.empty() && record.status != kDone && !options_.dryRun;
+      const bool alone =
+          !record.result->chosen.empty() && record.status != kDone && !options_.dryRun;
       if (record.status == kDone && !options_.dryRun) rememberImports(record);
       flush(bar, rows, many);
       if (!alone) {
@@ -358,15 +373,8 @@ class Run {
       // (and, for JSON, which is printed at the end, everything).
       if (!options_.json) {
         PageRecord& done = records_[printed_];
-        done = PageRecord{done.err.empty() ? SelectedPage{} : std::move(done.page),
-                          done.status,
-                          PageOutcome{done.outcome.changed, {}, {}},
-                          {},
-                          std::move(done.err),
-                          done.found,
-                          {},
-                          {},
-                          done.rowCount};
+        done.result.reset();
+        if (done.err.empty()) done.page.path = std::string();
       }
       ++printed_;
     }
