@@ -44,6 +44,20 @@ printf '\nWhat changed in the page:\n'
 diff "$work/index.original.html" "$page" || true
 printf '\nThe changed page: %s\n' "$page"
 
+# Site-wide jobs on a generated site of 300 pages (bench/make_site.py), each one command.
+big=$work/big-site
+python3 bench/make_site.py "$big" --pages 300 >/dev/null
+printf '\nA generated site of 300 pages in %s\n' "$big"
+printf '\n$ velmo bots %s | head -5\n' "$big"
+"$velmo" bots "$big" | head -5 || true
+printf '\n$ velmo erase-bot %s Timestamp --dry-run | head -12\n' "$big"
+"$velmo" erase-bot "$big" Timestamp --dry-run | head -12 || true
+step botfound "$big" V_Date --exclude 'f000' --json | head -c 300 || true
+echo
+step erase-bot "$big" Timestamp
+step date --replace "$big"
+step script-head --once --page "$big/part00" 'window.status = "";'
+
 # The same page operations through the COM server, as an editor add-in script calls them: the
 # 32-bit VelmoCls.dll under Wine's 32-bit cscript, with the stand-in editor holding the page.
 if [[ -d examples/site ]]; then

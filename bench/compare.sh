@@ -5,6 +5,11 @@
 # size, the growth from 10 MB to 50 MB, and whether each goal is met.
 #
 #   bench/compare.sh [--sizes "1 10 50"] [--runs N] [--peer-runs N] [--no-peer] [--baseline VELMO]
+#                    [--site | --no-site] [--site-pages N]
+#
+# After the page table comes the site-scale table (bench/site_table.sh): whole-site jobs on a
+# generated site of 10 000 pages. --site prints only that table, --no-site leaves it out, and
+# --site-pages sets the site's size (e.g. 1000 for a quick run).
 #
 # --baseline times another build of velmo (an earlier version, say) on the same pages in the same
 # run, and adds the goal that no operation is more than 10 % slower than there.
@@ -21,16 +26,22 @@ runs=7
 peer_runs=3
 peer=1
 baseline=
+site=1
+site_pages=10000
 while (($#)); do
   case $1 in
+    --site) site=2; shift ;;
+    --no-site) site=0; shift ;;
+    --site-pages) site_pages=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --peer-runs) peer_runs=$2; shift 2 ;;
     --no-peer) peer=0; shift ;;
     --baseline) baseline=$(realpath "$2"); shift 2 ;;
-    *) echo "usage: $0 [--sizes \"1 10 50\"] [--runs N] [--peer-runs N] [--no-peer] [--baseline VELMO]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--sizes \"1 10 50\"] [--runs N] [--peer-runs N] [--no-peer] [--baseline VELMO] [--site | --no-site] [--site-pages N]" >&2; exit 2 ;;
   esac
 done
+if ((site == 2)); then exec bench/site_table.sh --pages "$site_pages"; fi
 
 velmo=$root/build/bin/velmo
 [[ -x $velmo ]] || { echo "compare.sh: build velmo first (cmake --build build)" >&2; exit 2; }
@@ -185,4 +196,8 @@ for op in "${ops[@]}"; do
 done
 echo
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+if ((site)); then
+  echo
+  bench/site_table.sh --pages "$site_pages" || misses=$((misses + 1))
+fi
 exit $((misses > 0))

@@ -6,8 +6,10 @@
 namespace velmo::cli {
 namespace {
 
+// One list per thread: a run over many pages works on several pages at once, each its own
+// command.
 std::vector<std::function<void()>>& heldEffects() {
-  static std::vector<std::function<void()>> effects;
+  thread_local std::vector<std::function<void()>> effects;
   return effects;
 }
 

@@ -4,8 +4,8 @@
 // them here, runs them after a commit that succeeded and drops them when the command fails, so
 // that a failed command neither reports success nor changes the saved settings.
 //
-// velmo runs one command per process, so one list serves; runOnPage (page_session.h) runs or
-// drops it.
+// Each thread keeps its own list (one page at a time); runOnPage (page_session.h) runs or drops
+// it.
 
 #include <functional>
 

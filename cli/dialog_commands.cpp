@@ -7,6 +7,7 @@
 #include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "cli/replace_blocks.h"
 #include "command_class/clstestt.h"
 #include "common/text.h"
 #include "date/frm_date_layout.h"
@@ -56,8 +57,10 @@ void addDialogCommands(CLI::App& app, int& exitStatus) {
       "date", "Paste the current-date block (a script that writes the viewer's date in words)");
   addPageOptions(*dateCommand, date->page, true);
   addDialogOptions(*dateCommand, date->dialog);
+  addReplaceOption(*dateCommand, date->page, "the first current-date block");
   dateCommand->callback([date, &exitStatus] {
     exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host) {
+      if (date->page.replace) selectBlockToReplace(host, u"V_Date");
       HeadlessUi ui(date->dialog.policy(), true);
       const DialogScript script{frmDateDesign().name, {forms::UserAction::click(ctl::cmdDo)}};
       requireConfirmed(runDialog(ui, script, [&] { clstestt(host, ui.environment()).CurDate(); }));

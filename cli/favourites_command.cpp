@@ -8,6 +8,7 @@
 #include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "cli/replace_blocks.h"
 #include "command_class/clstestt.h"
 #include "command_class/dialogs.h"
 #include "common/text.h"
@@ -132,9 +133,12 @@ void addFavouritesCommand(CLI::App& app, int& exitStatus) {
           ->expected(0, 1)
           ->default_str(utf16ToUtf8(kFavouritesDefaultMessage));
   addDialogOptions(*command, options->dialog);
+  addReplaceOption(*command, options->page, "the first add-to-favourites block");
   command->callback([options, &exitStatus] {
-    exitStatus =
-        runOnPage(options->page, [&](standalone::StandaloneHost& host) { run(*options, host); });
+    exitStatus = runOnPage(options->page, [&](standalone::StandaloneHost& host) {
+      if (options->page.replace) selectBlockToReplace(host, u"AddToFavor_VL");
+      run(*options, host);
+    });
   });
 }
 

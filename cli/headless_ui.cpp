@@ -4,14 +4,18 @@
 
 #include <iostream>
 
+#include "cli/page_capture.h"
+#include "cli/page_session.h"
 #include "help/chtmlhelp.h"
 #include "platform/linux/program_folder.h"
 
 namespace velmo::cli {
 namespace {
 
-// Questions are asked only when someone can see and answer them.
+// Questions are asked only when someone can see and answer them: never for one of many pages
+// worked on at once.
 std::istream* terminal() {
+  if (currentCapture()) return nullptr;
   return isatty(STDIN_FILENO) && isatty(STDERR_FILENO) ? &std::cin : nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/held_confirmations.h"
+#include "cli/import_once.h"
 #include "cli/ini_settings.h"
 #include "forms/scripted_presenter.h"
 #include "forms/ui_environment.h"
@@ -43,7 +44,7 @@ class HeadlessUi {
 
  private:
   HeldConfirmations messages_;
-  ScriptedOpenFileDialog openFile_;
+  ImportOnceOpenFile openFile_;
   ScriptedColourChooser colours_;
   IniSettings settings_;
   linux_help::ChmHelpViewer help_;

@@ -3,14 +3,17 @@
 #include <iostream>
 
 #include "cli/after_commit.h"
+#include "cli/page_capture.h"
 
 namespace velmo::cli {
 
 HeldConfirmations::HeldConfirmations(QuestionPolicy policy, std::istream* terminal)
-    : console_(std::cout, std::cerr, policy, terminal) {}
+    : console_(pageOut(), pageErr(), policy, terminal) {}
 
 MsgAnswer HeldConfirmations::show(const MessageRequest& request) {
   if (!request.reportsSuccess || request.buttons != MsgButtons::Ok) return console_.show(request);
+  // Over many pages the run's summary counts the pages changed instead.
+  if (currentCapture()) return MsgAnswer::Ok;
   holdUntilCommitted([request] {
     ConsoleMessageBoxes(std::cout, std::cerr, QuestionPolicy::No, nullptr).show(request);
   });

@@ -3,12 +3,16 @@
 #include <CLI/CLI.hpp>
 
 #include <new>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/bots_command.h"
 #include "cli/dialog_commands.h"
 #include "cli/favourites_command.h"
 #include "cli/offers_command.h"
 #include "cli/page_commands.h"
+#include "cli/page_selection.h"
 #include "cli/page_session.h"
 #include "cli/slide_command.h"
 #include "cli/standard_input.h"
@@ -49,10 +53,14 @@ int main(int argc, char** argv) {
     velmo::cli::addStyleCommand(app, exitStatus);
     velmo::cli::addSlideCommand(app, exitStatus);
     velmo::cli::addOffersCommand(app, exitStatus);
+    velmo::cli::addBotsCommand(app, exitStatus);
     if (reportUnknownCommand(app, argc, argv)) return velmo::cli::kFailed;
 
     try {
-      app.parse(argc, argv);
+      const std::vector<std::string> args = velmo::cli::placeholderForPageLists(argc, argv);
+      std::vector<const char*> pointers;
+      for (const std::string& arg : args) pointers.push_back(arg.c_str());
+      app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
       const int status = app.exit(error);
       const bool printed = velmo::cli::finishStandardOutput();

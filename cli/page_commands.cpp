@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "cli/page_capture.h"
 #include "cli/page_session.h"
+#include "cli/replace_blocks.h"
 #include "cli/standard_input.h"
 #include "command_class/clstestt.h"
 
@@ -26,8 +28,7 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   botfound->add_option("NAME", found->text, "The bot name")->required();
   botfound->callback([found, &exitStatus] {
     exitStatus = runOnPage(found->page, [&](standalone::StandaloneHost& host) {
-      const bool result = clstestt(host).botfound(argumentText(found->text, "NAME"));
-      printLine(result ? u"true" : u"false");
+      reportFound(clstestt(host).botfound(argumentText(found->text, "NAME")));
     });
   });
 
@@ -50,11 +51,14 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
       ->add_option("CODE", script->text,
                    "The script code; - reads it from standard input (at most 1 MiB)")
       ->required();
+  addOnceOption(*scriptHead, script->page);
   scriptHead->callback([script, &exitStatus] {
     exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host) {
       // Read once the page is open, so that a missing page is reported without waiting for input.
       const std::string code = script->text == "-" ? readStandardInput() : script->text;
-      clstestt(host).scriptHead2(argumentText(code, "CODE"));
+      const std::u16string text = argumentText(code, "CODE");
+      if (script->page.once && headHolds(host, scriptHead2Block(text))) return;
+      clstestt(host).scriptHead2(text);
     });
   });
 }

@@ -7,6 +7,10 @@
 #include <new>
 
 #include "cli/after_commit.h"
+#include "cli/page_capture.h"
+#include "cli/page_selection.h"
+#include "cli/site_run.h"
+#include "cli/unified_diff.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
 #include "files/write_target.h"
@@ -35,7 +39,12 @@ void placeSelection(standalone::StandaloneHost& host, const PageOptions& options
 }  // namespace
 
 void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection) {
-  command.add_option("PAGE", options.page, "The HTML page to change")->required();
+  options.command = command.get_name();
+  command
+      .add_option("PAGE", options.page,
+                  "The HTML page to change, or a site folder: every page in it and its "
+                  "sub-folders")
+      ->required();
   command.add_option("--site", options.site,
                      "The site folder open with the page (default: the page's folder)");
   command
@@ -73,10 +82,18 @@ void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection)
     select->excludes(before)->excludes(after);
     before->excludes(after);
   }
+  addManyPageOptions(command, options);
 }
 
-int runOnPage(const PageOptions& options,
-              const std::function<void(standalone::StandaloneHost&)>& work) {
+int runOnPage(const PageOptions& options, const PageWork& work) {
+  if (options.json || isManyPages(options)) return runOnPages(options, work);
+  PageOutcome outcome;
+  const int status = runOnePage(options, work, outcome);
+  if (options.dryRun && status == kDone) printLook(options.page, outcome);
+  return status;
+}
+
+int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome) {
   standalone::StandaloneHost host;
   const auto fail = [&](const std::u16string& what) {
     dropHeldEffects();
@@ -92,8 +109,19 @@ int runOnPage(const PageOptions& options,
   try {
     host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
                   standalone::textToPath(argumentText(options.site, "--site")), options.pastes);
+    // The look before a change compares the bytes as read with the bytes as they would be saved.
+    const std::string before = options.dryRun ? host.pageSource() : std::string();
     placeSelection(host, options);
     work(host);
+    outcome.changed = host.changed();
+    if (options.dryRun) {
+      outcome.diff = unifiedDiff(before, host.pageSource(), options.page);
+      outcome.imports = host.stagedImports();
+      dropHeldEffects();
+      host.rollback();
+      return kDone;
+    }
+    outcome.imports = host.stagedImports();
     const std::string& output = options.output == "-" ? "/dev/stdout" : options.output;
     host.commit(standalone::textToPath(argumentText(output, "--output")), options.writeReadOnly);
     runCommittedEffects();
@@ -104,6 +132,7 @@ int runOnPage(const PageOptions& options,
     if (!refused.message.empty()) printError(refused.message);
     return kRefused;
   } catch (const standalone::ReadOnlyFile& error) {
+    dropHeldEffects();
     host.rollback();
     printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description() +
                u" (--write-read-only writes it anyway)");
@@ -130,12 +159,20 @@ int firstOutputError = 0;
 }  // namespace
 
 void printLine(std::u16string_view text) {
+  if (PageCapture* capture = currentCapture()) {
+    capture->out << utf16ToUtf8(text) << '\n';
+    return;
+  }
   errno = 0;
   std::cout << utf16ToUtf8(text) << '\n' << std::flush;
   if (!std::cout && firstOutputError == 0) firstOutputError = errno ? errno : EIO;
 }
 
 void printError(std::u16string_view text) {
+  if (PageCapture* capture = currentCapture()) {
+    capture->err << utf16ToUtf8(text) << '\n';
+    return;
+  }
   std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
 }
 

@@ -2,8 +2,10 @@
 // What every page command of velmo shares: the page and site options, the selection options,
 // and one run that opens the page, does the work, and writes everything only when it succeeded.
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -23,7 +25,18 @@ struct Refused {
   std::u16string message;
 };
 
+// Which pages a command works on when it works on more than one (page_selection.h).
+struct ManyPages {
+  std::vector<std::string> pages;  // --page, each a page or a folder
+  std::string list;                // --pages: a file listing pages, or - for standard input
+  std::vector<std::string> include;
+  std::vector<std::string> exclude;
+  bool stopOnError = false;
+  unsigned jobs = 0;  // 0: one per core
+};
+
 struct PageOptions {
+  std::string command;  // the command's name
   std::string page;
   std::string site;
   std::string select;
@@ -32,16 +45,36 @@ struct PageOptions {
   std::string output;
   bool writeReadOnly = false;
   bool pastes = false;  // the command pastes at the selection (it has the selection options)
+  bool dryRun = false;
+  bool json = false;
+  // --replace (date, favourites, slide) and --once (script-head): see replace_blocks.h.
+  bool replace = false;
+  bool once = false;
+  ManyPages many;
 };
 
-// Adds PAGE (positional), --site, --output, --write-read-only and, when the command pastes, the
-// selection options.
+// Adds PAGE (positional), --site, --output, --write-read-only, the options that choose many
+// pages, --dry-run, --json and, when the command pastes, the selection options.
 void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection);
 
+using PageWork = std::function<void(standalone::StandaloneHost&)>;
+
 // Opens the page, places the selection, runs `work`, and commits page and site when it returns.
-// A HostError or Refused leaves every file as it was; the message goes to standard error.
-int runOnPage(const PageOptions& options,
-              const std::function<void(standalone::StandaloneHost&)>& work);
+// A HostError or Refused leaves every file as it was; the message goes to standard error. With
+// many pages, runs that on each (site_run.h); with --dry-run, prints what would change instead
+// of committing.
+int runOnPage(const PageOptions& options, const PageWork& work);
+
+// What one page's run did.
+struct PageOutcome {
+  bool changed = false;
+  // --dry-run: the page's diff and the site files that would be imported.
+  std::string diff;
+  std::vector<std::filesystem::path> imports;
+};
+
+// The transaction on the one page options.page: exit status as for a single page.
+int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome);
 
 // Command-line text (UTF-8) as core text; a usage error when it is not UTF-8.
 std::u16string argumentText(const std::string& value, const char* what);

@@ -9,6 +9,7 @@
 #include "cli/dialog_run.h"
 #include "cli/headless_ui.h"
 #include "cli/page_session.h"
+#include "cli/replace_blocks.h"
 #include "command_class/clstestt.h"
 #include "files/atomic_file.h"
 #include "slideshow/frm_slide.h"
@@ -60,9 +61,12 @@ void addSlideCommand(CLI::App& app, int& exitStatus) {
   addPageOptions(*command, slide->page, true);
   command->add_option("PICTURE", slide->pictures,
                       "The pictures in slide order (GIF or JPEG files; at least two, at most 71)");
+  addReplaceOption(*command, slide->page, "the slide show (its table and picture list)");
   command->callback([slide, &exitStatus] {
-    exitStatus =
-        runOnPage(slide->page, [&](standalone::StandaloneHost& host) { runSlide(*slide, host); });
+    exitStatus = runOnPage(slide->page, [&](standalone::StandaloneHost& host) {
+      if (slide->page.replace) prepareSlideShowReplace(host);
+      runSlide(*slide, host);
+    });
   });
 }
 

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <variant>
 
 #include "common/host_error.h"
 #include "common/text.h"
@@ -35,7 +38,9 @@ void guardStandardStreams() {
   }
 }
 
-std::string readStandardInput(std::size_t limit) {
+namespace {
+
+std::string readAll(std::size_t limit) {
   if (inputWasClosed) throw inputError("it is closed");
   std::string text;
   char buffer[65536];
@@ -50,6 +55,46 @@ std::string readStandardInput(std::size_t limit) {
       throw HostError(hr::kInvalidArg,
                       utf8ToUtf16("the script code on standard input is longer than the limit of " +
                                   std::to_string(limit) + " bytes"));
+    }
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+std::mutex readMutex;
+bool takenByPageList = false;
+std::optional<std::variant<std::string, HostError>> readOnce;
+
+}  // namespace
+
+std::string readStandardInput(std::size_t limit) {
+  std::lock_guard lock(readMutex);
+  if (takenByPageList) {
+    throw HostError(hr::kInvalidArg,
+                    u"standard input holds the list of pages (--pages -); give CODE itself");
+  }
+  if (!readOnce) {
+    try {
+      readOnce = readAll(limit);
+    } catch (const HostError& error) {
+      readOnce = error;
+    }
+  }
+  if (const auto* error = std::get_if<HostError>(&*readOnce)) throw *error;
+  return std::get<std::string>(*readOnce);
+}
+
+std::string readPageList() {
+  std::lock_guard lock(readMutex);
+  takenByPageList = true;
+  if (inputWasClosed) throw std::runtime_error("standard input is closed");
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got == 0) return text;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
     }
     text.append(buffer, static_cast<std::size_t>(got));
   }

@@ -16,7 +16,11 @@ inline constexpr std::size_t kStandardInputLimit = std::size_t{1} << 20;
 void guardStandardStreams();
 
 // Everything on standard input. A HostError when it was closed, cannot be read (a folder), or
-// holds more than `limit` bytes; nothing beyond limit + 1 bytes is read.
+// holds more than `limit` bytes; nothing beyond limit + 1 bytes is read. Read once: later calls
+// (the pages of one run) get the same answer, and a HostError when the list of pages took it.
 std::string readStandardInput(std::size_t limit = kStandardInputLimit);
+
+// Everything on standard input as a list of pages (--pages -).
+std::string readPageList();
 
 }  // namespace velmo::cli

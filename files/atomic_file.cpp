@@ -87,7 +87,25 @@ bool hasOtherNames(const fs::path&) {
 #else
 void renameOver(const fs::path& from, const fs::path& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) failOnFile(errno, u"Cannot write", to);
-  syncFolderOf(to);
+  syncFolderOfLater(to);
+}
+
+// The umask, read without setting it: setting it for a moment, as umask() has to, would give
+// files that other threads create in that moment the wrong permissions.
+mode_t processUmask() {
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status)) {
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    }
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
 }
 
 // A new file beside `target`, registered for removal on a signal; `path` is its name.
@@ -117,9 +135,7 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   if (existed) {
     mode = st.st_mode & 07777;
   } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+    mode = 0666 & ~processUmask();
   }
   fs::path temp;
   UniqueFd out = createTemporaryBeside(target, temp);
@@ -150,7 +166,7 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   forgetTemporary(temp);
   if (steps.lockOfNewFile) *steps.lockOfNewFile = std::move(lock);
   // Make the rename itself durable.
-  syncFolderOf(target);
+  syncFolderOfLater(target);
 }
 
 // A rename would give the name a new file and leave the other names with the old one.

@@ -37,6 +37,9 @@ FileLock FileLock::adopt(int) {
 namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
+// A lock is shared within the thread that holds it; other threads of the process (pages worked
+// on side by side) wait for it as another run would.
+using HolderKey = std::pair<FileId, std::thread::id>;
 
 }  // namespace
 
@@ -44,30 +47,30 @@ using FileId = std::pair<dev_t, ino_t>;
 // the last of them.
 struct FileLock::Held {
   UniqueFd fd;
-  FileId id;
+  HolderKey key;
   ~Held();
 };
 
 namespace {
 
 std::mutex registryMutex;
-std::map<FileId, std::weak_ptr<FileLock::Held> >& registry() {
-  static std::map<FileId, std::weak_ptr<FileLock::Held> > held;
+std::map<HolderKey, std::weak_ptr<FileLock::Held> >& registry() {
+  static std::map<HolderKey, std::weak_ptr<FileLock::Held> > held;
   return held;
 }
 
-std::shared_ptr<FileLock::Held> heldByThisProcess(const FileId& id) {
+std::shared_ptr<FileLock::Held> heldByThisThread(const FileId& id) {
   std::lock_guard guard(registryMutex);
-  const auto it = registry().find(id);
+  const auto it = registry().find({id, std::this_thread::get_id()});
   return it == registry().end() ? nullptr : it->second.lock();
 }
 
 std::shared_ptr<FileLock::Held> registerHeld(UniqueFd fd, const FileId& id) {
   auto held = std::make_shared<FileLock::Held>();
   held->fd = std::move(fd);
-  held->id = id;
+  held->key = {id, std::this_thread::get_id()};
   std::lock_guard guard(registryMutex);
-  registry()[id] = held;
+  registry()[held->key] = held;
   return held;
 }
 
@@ -88,7 +91,7 @@ int lockWaiting(int fd, int seconds) {
 
 FileLock::Held::~Held() {
   std::lock_guard guard(registryMutex);
-  const auto it = registry().find(id);
+  const auto it = registry().find(key);
   if (it != registry().end() && it->second.expired()) registry().erase(it);
 }
 
@@ -105,7 +108,7 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds)
     if (::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return {};
     const FileId id{locked.st_dev, locked.st_ino};
     FileLock lock;
-    lock.held_ = heldByThisProcess(id);
+    lock.held_ = heldByThisThread(id);
     if (!lock.held_) {
       if (const int err = lockWaiting(fd.get(), seconds)) {
         if (err != EWOULDBLOCK) return {};

@@ -8,9 +8,10 @@
 // replaces the file by rename, a lock on the old file would not stop the next run: after
 // locking, the name is checked to still lead to the locked file, and the lock is taken again on
 // the new file when it does not. Locks are advisory: programs that do not take them are not
-// held back (the check at the rename is what guards against them). Within one process a file
+// held back (the check at the rename is what guards against them). Within one thread a file
 // already locked is shared, not waited for: two pages open on one file in one program (an editor
-// that opens the next page before closing the last) must not wait for themselves.
+// that opens the next page before closing the last) must not wait for themselves. Other threads
+// of the process (pages worked on side by side, sharing a style sheet) wait as other runs do.
 
 #include <filesystem>
 #include <memory>

@@ -51,5 +51,19 @@ int readAll(int fd, std::string& content);
 // Makes a rename, creation or removal in the folder of `file` durable (best effort).
 void syncFolderOf(const std::filesystem::path& file);
 
+// The same for a rename that only needs to be durable by the end of the run: while a
+// FolderSyncBatch lives, each folder is noted and synced once when the batch ends (a run over
+// many pages renames thousands of pages into a few folders); otherwise at once. A reader sees the
+// old file or the new one either way.
+void syncFolderOfLater(const std::filesystem::path& file);
+
+class FolderSyncBatch {
+ public:
+  FolderSyncBatch();
+  ~FolderSyncBatch();
+  FolderSyncBatch(const FolderSyncBatch&) = delete;
+  FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+};
+
 }  // namespace velmo::standalone
 #endif

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <random>
 #include <set>
 #include <system_error>
@@ -26,15 +27,36 @@ constexpr std::string_view kStagingPrefix = ".velmo-stage-";
 // A live run renames its staging files right after writing them; older ones were left behind.
 constexpr auto kStaleAfter = std::chrono::minutes(1);
 
+// Pages of one run may be worked on by several threads at once.
+std::mutex stagingMutex;
+
 std::set<fs::path>& liveStagingFiles() {
   static std::set<fs::path> files;
   return files;
 }
 
+void addLive(const fs::path& staging) {
+  std::lock_guard lock(stagingMutex);
+  liveStagingFiles().insert(staging);
+}
+
+void dropLive(const fs::path& staging) noexcept {
+  std::lock_guard lock(stagingMutex);
+  liveStagingFiles().erase(staging);
+}
+
+bool isLive(const fs::path& staging) {
+  std::lock_guard lock(stagingMutex);
+  return liveStagingFiles().contains(staging);
+}
+
 fs::path newStagingName() {
   static std::mt19937_64 rng{std::random_device{}()};
   char tag[24];
-  std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(rng()));
+  {
+    std::lock_guard lock(stagingMutex);
+    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(rng()));
+  }
   return fs::path(std::string(kStagingPrefix) + tag);
 }
 
@@ -82,7 +104,7 @@ fs::path writeStagingFile(const fs::path& folder, std::string_view content, cons
                           const fs::path& shownAs) {
   const SignalsHeld held;  // a picture is small: its file is written and registered as one step
   fs::path staging = writeNewFile(folder, content, source, shownAs);
-  liveStagingFiles().insert(staging);
+  addLive(staging);
   registerTemporary(staging);  // removed if a signal stops the run before commit
   return staging;
 }
@@ -90,12 +112,12 @@ fs::path writeStagingFile(const fs::path& folder, std::string_view content, cons
 void removeStagingFile(const fs::path& staging) noexcept {
   std::error_code ec;
   fs::remove(staging, ec);
-  liveStagingFiles().erase(staging);
+  dropLive(staging);
   forgetTemporary(staging);
 }
 
 void forgetStagingFile(const fs::path& staging) noexcept {
-  liveStagingFiles().erase(staging);
+  dropLive(staging);
   forgetTemporary(staging);
 }
 
@@ -107,7 +129,7 @@ void removeStaleStagingFiles(const fs::path& folder) noexcept {
     std::error_code fileError;
     if (!it->is_regular_file(fileError) || it->is_symlink(fileError)) continue;
     const auto written = it->last_write_time(fileError);
-    if (!fileError && now - written > kStaleAfter && !liveStagingFiles().contains(it->path())) {
+    if (!fileError && now - written > kStaleAfter && !isLive(it->path())) {
       fs::remove(it->path(), fileError);
     }
   }

@@ -27,6 +27,10 @@ bool Site::changed() const {
   return state_->changed();
 }
 
+std::vector<std::filesystem::path> Site::stagedImports() const {
+  return state_->stagedTargets();
+}
+
 const std::filesystem::path& Site::root() const {
   return state_->root();
 }

@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "page_host/page_host.h"
 
@@ -46,6 +47,8 @@ class Site {
   // nothing else. Never fails: what cannot be removed stays.
   void rollback();
   bool changed() const;
+  // The files commit() would move into place, in name order.
+  std::vector<std::filesystem::path> stagedImports() const;
 
   // The site folder as an absolute path.
   const std::filesystem::path& root() const;

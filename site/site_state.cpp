@@ -148,6 +148,9 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
     throw HostError(hr::kInvalidData,
                     u"Cannot import " + inQuotes(diskPath) + u": it is not a GIF or JPEG picture");
   }
+  // The site's own copy picked again (a run over many pages imports once and then points the
+  // later pages at the copy) has nothing to bring in.
+  if (!staged_.contains(target) && fs::equivalent(source, target, ec) && !ec) return target;
   if (swept_.insert(folder).second) removeStaleStagingFiles(folder);
   fs::path staging;
   try {
@@ -161,6 +164,12 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
   }
   staged_[target] = staging;
   return target;
+}
+
+std::vector<fs::path> SiteState::stagedTargets() const {
+  std::vector<fs::path> targets;
+  for (const auto& entry : staged_) targets.push_back(entry.first);
+  return targets;
 }
 
 void SiteState::commit(FileUndo* undo) {

@@ -41,6 +41,7 @@ class SiteState {
   void commit(FileUndo* undo = nullptr);
   void rollback() noexcept;
   bool changed() const { return !staged_.empty() || !created_.empty(); }
+  std::vector<std::filesystem::path> stagedTargets() const;
 
   // "folder 'images/sub'", or "the site's root folder", for messages.
   std::u16string describe(const std::filesystem::path& folder) const;

@@ -141,6 +141,44 @@ void StandaloneHost::rollback() {
   page_->revert();
 }
 
+bool StandaloneHost::changed() const {
+  return page_ && (page_->changed() || site_->changed());
+}
+
+std::vector<fs::path> StandaloneHost::stagedImports() const {
+  return site_ ? site_->stagedImports() : std::vector<fs::path>{};
+}
+
+std::vector<StandaloneHost::WebbotSpan> StandaloneHost::webbotBlocks() {
+  if (!page_) noPage();
+  PageIndex& index = page_->index();
+  std::vector<WebbotSpan> spans;
+  for (const WebbotBlock& block : index.webbotBlocks()) {
+    const Landmark& start = index.mark(block.start);
+    WebbotSpan span;
+    span.begin = start.begin;
+    span.end = block.end ? index.mark(*block.end).end : start.end;
+    if (const auto name = index.botName(block.start)) span.name = page_->codec().read(*name);
+    spans.push_back(std::move(span));
+  }
+  return spans;
+}
+
+bool StandaloneHost::selectWebbotBlock(std::u16string_view name) {
+  for (const WebbotSpan& span : webbotBlocks()) {
+    if (span.name && *span.name == name) {
+      page_->setSelection(span.begin, span.end);
+      return true;
+    }
+  }
+  return false;
+}
+
+const std::string& StandaloneHost::pageSource() const {
+  if (!page_) noPage();
+  return page_->source();
+}
+
 std::u16string StandaloneHost::pageText() const {
   if (!page_) noPage();
   return page_->codec().read(page_->source());

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "page_host/page_host.h"
 
@@ -52,6 +54,27 @@ class StandaloneHost : public PageHost {
   // Drops every change made since the page was opened or last committed.
   void rollback();
 
+  // True when committing would write something: the page, a linked style sheet, an import.
+  bool changed() const;
+  // The site files that committing would import (or replace), in name order.
+  std::vector<std::filesystem::path> stagedImports() const;
+
+  // A webbot block as [begin, end) of pageSource(): from its start comment to its end comment
+  // (only the start comment when it has no end). `name` as written; nothing without a bot
+  // attribute.
+  struct WebbotSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::optional<std::u16string> name;
+  };
+  // Every webbot block, in the order of their start comments.
+  std::vector<WebbotSpan> webbotBlocks();
+  // Makes the whole of the first block named exactly `name` the selection; false when the page
+  // holds none (the selection then stays as it was).
+  bool selectWebbotBlock(std::u16string_view name);
+
+  // The page as held in memory: its own bytes (UTF-8 for a UTF-16 or ISO-2022-JP page).
+  const std::string& pageSource() const;
   // The page text as it stands now, changes included.
   std::u16string pageText() const;
   const std::filesystem::path& pagePath() const;

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The site-scale table of bench/compare.sh: whole-site jobs on a generated site of PAGES pages of
+# about 20 KB (bench/make_site.py), side by side with the floor (cp -r of the site, cat of every
+# file) and the peers (perl over find for the removal, and one velmo process per page). Prints a
+# Markdown table of medians, the growth from half the site to the whole, peak memory, and whether
+# each goal is met.
+#
+#   bench/site_table.sh [--pages N] [--runs N] [--loop-pages N]
+#
+# Every run works on a fresh copy of the site flushed to disk. The loop of one process per page
+# is timed on the first --loop-pages pages (default 500) and scaled to the whole site, since it
+# would take minutes. Called by bench/compare.sh (--site runs only this table).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+pages=10000
+runs=3
+loop_pages=500
+while (($#)); do
+  case $1 in
+    --pages) pages=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --loop-pages) loop_pages=$2; shift 2 ;;
+    *) echo "usage: $0 [--pages N] [--runs N] [--loop-pages N]" >&2; exit 2 ;;
+  esac
+done
+
+velmo=$root/build/bin/velmo
+[[ -x $velmo ]] || { echo "site_table.sh: build velmo first (cmake --build build)" >&2; exit 2; }
+for tool in hyperfine /usr/bin/time perl; do
+  command -v "$tool" >/dev/null || { echo "site_table.sh: $tool is missing (tools/setup.sh)" >&2; exit 2; }
+done
+
+work=$root/build/bench
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+half=$((pages / 2))
+for n in "$pages" "$half"; do
+  if [[ ! -d $work/site-$n || ! -f $work/site-$n.txt || $root/bench/make_site.py -nt $work/site-$n ]]; then
+    rm -rf "$work/site-$n"
+    python3 "$root/bench/make_site.py" "$work/site-$n" --pages "$n" >"$work/site-$n.txt"
+  fi
+done
+read -r _ _ site_bytes <"$work/site-$pages.txt"
+copy=$work/site-copy
+: >"$work/hyperfine.log"
+pages_find="\\( -name '*.html' -o -name '*.htm' -o -name '*.asp' -o -name '*.php' \\)"
+
+# Median wall time in milliseconds of `command` (run by bash) over `n` runs, each on a fresh
+# flushed copy of site-N (or after `prepare`, when given).
+median_ms() {
+  local n=$1 site=$2 command=$3 json=$work/run.json
+  local prepare=${4:-"rm -rf '$copy' && cp -r '$site' '$copy' && sync"}
+  hyperfine --shell=bash --style none --runs "$n" \
+    --prepare "$prepare" --export-json "$json" "$command" \
+    >/dev/null 2>>"$work/hyperfine.log" || { cat "$work/hyperfine.log" >&2; exit 2; }
+  python3 -c 'import json,sys; print("%.0f" % (json.load(open(sys.argv[1]))["results"][0]["median"] * 1000))' "$json"
+}
+
+# Peak resident memory in MiB of one run on a fresh copy of site-N.
+peak_mb() {
+  rm -rf "$copy" && cp -r "$2" "$copy" && sync
+  /usr/bin/time -f %M -o "$work/time.txt" bash -c "$1 >/dev/null 2>&1" || true
+  awk '{ printf "%.1f", $1 / 1024 }' <(tail -n 1 "$work/time.txt")
+}
+
+ratio() { awk -v a="$1" -v b="$2" -v p="${3:-1}" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.*f", p, a / b }'; }
+
+site=$work/site-$pages
+((loop_pages > pages)) && loop_pages=$pages
+loop_list="find '$copy' -type f $pages_find | sort | head -n $loop_pages"
+scale() { awk -v t="$1" -v n="$pages" -v l="$loop_pages" 'BEGIN { printf "%.0f", t * n / l }'; }
+
+echo "Site: $pages pages, $((site_bytes / 1048576)) MiB; machine: $(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+cp_ms=$(median_ms "$runs" "$site" "cp -r '$site' '$copy'" "rm -rf '$copy' && sync")
+cat_ms=$(median_ms "$runs" "$site" "find '$copy' -type f -exec cat {} + >/dev/null")
+
+erase="$velmo erase-bot '$copy' V_Date"
+erase_ms=$(median_ms "$runs" "$site" "$erase")
+perl_ms=$(median_ms "$runs" "$site" \
+  "find '$copy' -type f $pages_find -exec perl -0pi -e 's/<!--webbot bot=\"V_Date\" startspan.*?endspan -->//s' {} +")
+erase_loop_ms=$(scale "$(median_ms 1 "$site" "$loop_list | while read -r f; do $velmo erase-bot \"\$f\" V_Date; done")")
+
+date="$velmo date --replace '$copy'"
+date_ms=$(median_ms "$runs" "$site" "$date")
+date_loop_ms=$(scale "$(median_ms 1 "$site" "$loop_list | while read -r f; do $velmo date --replace \"\$f\"; done")")
+
+bots="$velmo bots '$copy'"
+bots_ms=$(median_ms "$runs" "$site" "$bots >/dev/null")
+grep_ms=$(median_ms "$runs" "$site" "grep -rnoE '<!--webbot bot=\"[^\"]*\" startspan' '$copy' >/dev/null")
+
+# Half the site: time and memory should grow with the pages and not beyond.
+half_site=$work/site-$half
+erase_half_ms=$(median_ms "$runs" "$half_site" "$erase")
+date_half_ms=$(median_ms "$runs" "$half_site" "$date")
+bots_half_ms=$(median_ms "$runs" "$half_site" "$bots >/dev/null")
+
+declare -A mem mem_half
+for job in erase date bots; do
+  mem[$job]=$(peak_mb "${!job}" "$site")
+  mem_half[$job]=$(peak_mb "${!job}" "$half_site")
+done
+
+echo "| job | velmo ms | cp -r ms | cat ms | peer | peer ms | velmo/cp -r | peer/velmo | one process per page ms | per page/velmo |"
+echo "|---|---:|---:|---:|---|---:|---:|---:|---:|---:|"
+echo "| erase-bot V_Date | $erase_ms | $cp_ms | $cat_ms | perl -0pi over find | $perl_ms | $(ratio "$erase_ms" "$cp_ms" 2) | $(ratio "$perl_ms" "$erase_ms") | $erase_loop_ms | $(ratio "$erase_loop_ms" "$erase_ms") |"
+echo "| date --replace | $date_ms | $cp_ms | $cat_ms | - | - | $(ratio "$date_ms" "$cp_ms" 2) | - | $date_loop_ms | $(ratio "$date_loop_ms" "$date_ms") |"
+echo "| bots | $bots_ms | $cp_ms | $cat_ms | grep -rno (no sizes) | $grep_ms | $(ratio "$bots_ms" "$cp_ms" 2) | $(ratio "$grep_ms" "$bots_ms") | - | - |"
+echo
+echo "| job | $half pages ms | $pages pages ms | growth | peak memory $half pages MiB | peak memory $pages pages MiB |"
+echo "|---|---:|---:|---:|---:|---:|"
+echo "| erase-bot | $erase_half_ms | $erase_ms | $(ratio "$erase_ms" "$erase_half_ms" 2) | ${mem_half[erase]} | ${mem[erase]} |"
+echo "| date --replace | $date_half_ms | $date_ms | $(ratio "$date_ms" "$date_half_ms" 2) | ${mem_half[date]} | ${mem[date]} |"
+echo "| bots | $bots_half_ms | $bots_ms | $(ratio "$bots_ms" "$bots_half_ms" 2) | ${mem_half[bots]} | ${mem[bots]} |"
+echo
+echo "One process per page: the first $loop_pages pages timed once, scaled to $pages."
+
+misses=0
+goal() {  # description, measured, limit, "max" or "min"
+  local ok
+  ok=$(awk -v m="$2" -v l="$3" -v k="$4" 'BEGIN { print (m == "-" ? 0 : (k == "max" ? m <= l : m >= l)) }')
+  if ((ok)); then echo "- met: $1 ($2)"; else echo "- MISSED: $1 ($2)"; misses=$((misses + 1)); fi
+}
+echo
+goal "whole-site erase-bot within 2x of cp -r" "$(ratio "$erase_ms" "$cp_ms" 2)" 2 max
+goal "whole-site erase-bot faster than perl" "$(ratio "$perl_ms" "$erase_ms" 2)" 1 min
+goal "erase-bot at least 10x faster than one process per page" "$(ratio "$erase_loop_ms" "$erase_ms")" 10 min
+goal "date --replace at least 10x faster than one process per page" "$(ratio "$date_loop_ms" "$date_ms")" 10 min
+for job in erase date bots; do
+  goal "$job peak memory does not grow with the site ($half to $pages pages, MiB ratio)" \
+    "$(ratio "${mem[$job]}" "${mem_half[$job]}" 2)" 1.25 max
+done
+goal "erase-bot time linear in pages (twice the pages)" "$(ratio "$erase_ms" "$erase_half_ms" 2)" 2.5 max
+goal "date --replace time linear in pages (twice the pages)" "$(ratio "$date_ms" "$date_half_ms" 2)" 2.5 max
+goal "bots time linear in pages (twice the pages)" "$(ratio "$bots_ms" "$bots_half_ms" 2)" 2.5 max
+echo
+echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+rm -rf "$copy"
+exit $((misses > 0))

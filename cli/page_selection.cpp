@@ -1,0 +1,264 @@
+#include "cli/page_selection.h"
+
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "cli/standard_input.h"
+
+namespace velmo::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPageExtensions[] = {
+    "htm", "html", "xhtml", "xht",  "shtml", "shtm",  "stm", "asp",  "aspx", "ascx",
+    "asa", "php",  "php3",  "php4", "php5",  "phtml", "jsp", "jspf", "jspx", "htx"};
+
+// The stand-in for PAGE; never read as a path, since --page or --pages then gives the pages.
+constexpr const char* kListedPages = "(--page/--pages)";
+
+// The commands that work on pages.
+constexpr const char* kPageCommands[] = {"botfound",   "erase-bot", "script-head", "date",
+                                         "favourites", "style",     "slide",       "bots"};
+
+bool matches(const std::string& glob, const std::string& relative) {
+  // A glob without a slash names a file or folder wherever it stands; with one, a path from the
+  // folder walked.
+  if (glob.find('/') == std::string::npos) {
+    const auto slash = relative.rfind('/');
+    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    return fnmatch(glob.c_str(), name.c_str(), FNM_PERIOD) == 0;
+  }
+  return fnmatch(glob.c_str(), relative.c_str(), FNM_PATHNAME | FNM_PERIOD) == 0;
+}
+
+bool isHidden(const std::string& name) {
+  return !name.empty() && name[0] == '.';
+}
+
+// The editor keeps its own data about each page in folders named _vti_*: copies under page
+// names that are no pages.
+bool isEditorData(const std::string& name) {
+  return name.rfind("_vti_", 0) == 0;
+}
+
+std::string joined(const std::string& folder, const std::string& relative) {
+  if (folder.empty() || folder.back() == '/') return folder + relative;
+  return folder + "/" + relative;
+}
+
+class Selector {
+ public:
+  Selector(const PageOptions& options, PageSelection& out)
+      : options_(options), out_(out), filter_{options.many.include, options.many.exclude} {}
+
+  void add(const std::string& given, bool fromFolderWalk) {
+    struct stat st {};
+    if (!fromFolderWalk && ::stat(given.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      walk(given);
+      return;
+    }
+    take(given, siteIndex(options_.site));
+  }
+
+ private:
+  std::size_t siteIndex(const std::string& site) {
+    if (out_.sites.empty() || out_.sites.back() != site) out_.sites.push_back(site);
+    return out_.sites.size() - 1;
+  }
+
+  void take(const std::string& path, std::size_t site) {
+    struct stat st {};
+    // A page reached twice would be changed twice by threads working side by side.
+    if (::stat(path.c_str(), &st) == 0 && !seen_.insert({st.st_dev, st.st_ino}).second) return;
+    out_.pages.push_back({path, site});
+  }
+
+  void walk(const std::string& folder) {
+    const std::size_t site = siteIndex(options_.site.empty() ? folder : options_.site);
+    std::vector<std::string> found;
+    walkInto(folder, "", found);
+    std::sort(found.begin(), found.end());
+    for (const std::string& relative : found) take(joined(folder, relative), site);
+  }
+
+  void walkInto(const std::string& root, const std::string& relative,
+                std::vector<std::string>& found) {
+    const fs::path folder = relative.empty() ? fs::path(root) : fs::path(root) / relative;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+      out_.problems.push_back({folder.string(), ec.message()});
+      return;
+    }
+    for (fs::directory_iterator end; it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      const std::string path = relative.empty() ? name : relative + "/" + name;
+      std::error_code typeError;
+      // Linked folders are not followed: a link back up would walk for ever.
+      if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
+        if (!isHidden(name) && !isEditorData(name) && filter_.entersFolder(path)) {
+          walkInto(root, path, found);
+        }
+      } else if (it->is_regular_file(typeError) && !isHidden(name) && filter_.takesFile(path)) {
+        found.push_back(path);
+      }
+    }
+    if (ec) out_.problems.push_back({folder.string(), ec.message()});
+  }
+
+  const PageOptions& options_;
+  PageSelection& out_;
+  PageFilter filter_;
+  std::set<std::pair<dev_t, ino_t>> seen_;
+};
+
+std::string readList(const std::string& list) {
+  if (list != "-") {
+    std::ifstream in(list, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read the list of pages '" + list + "'");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  return readPageList();
+}
+
+// One page a line, or one after each NUL (find -print0).
+std::vector<std::string> listedPages(const std::string& text) {
+  const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
+  std::vector<std::string> pages;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find(separator, from);
+    if (end == std::string::npos) end = text.size();
+    if (end > from) pages.push_back(text.substr(from, end - from));
+    from = end + 1;
+  }
+  return pages;
+}
+
+}  // namespace
+
+bool hasPageExtension(const std::string& name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  std::string extension = name.substr(dot + 1);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::any_of(std::begin(kPageExtensions), std::end(kPageExtensions),
+                     [&](const char* known) { return extension == known; });
+}
+
+bool PageFilter::takesFile(const std::string& relative) const {
+  for (const std::string& glob : exclude) {
+    if (matches(glob, relative)) return false;
+  }
+  if (include.empty()) {
+    const auto slash = relative.rfind('/');
+    return hasPageExtension(slash == std::string::npos ? relative : relative.substr(slash + 1));
+  }
+  return std::any_of(include.begin(), include.end(),
+                     [&](const std::string& glob) { return matches(glob, relative); });
+}
+
+bool PageFilter::entersFolder(const std::string& relative) const {
+  return std::none_of(exclude.begin(), exclude.end(),
+                      [&](const std::string& glob) { return matches(glob, relative); });
+}
+
+void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPages) {
+  ManyPages& many = options.many;
+  command
+      .add_option("--page", many.pages,
+                  "A page (or a folder of pages) to work on instead of PAGE; give it once for "
+                  "each")
+      ->type_name("PATH")
+      ->allow_extra_args(false);
+  command
+      .add_option("--pages", many.list,
+                  "Work on the pages listed in FILE (- : standard input), one a line or each "
+                  "ended by a NUL, instead of PAGE")
+      ->type_name("FILE");
+  command
+      .add_option("--include", many.include,
+                  "In a folder, work on the files that match GLOB instead of those with a page "
+                  "extension (a GLOB with '/' matches the path inside the folder)")
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
+  command
+      .add_option("--exclude", many.exclude,
+                  "In a folder, leave out the files and sub-folders that match GLOB")
+      ->type_name("GLOB")
+      ->allow_extra_args(false);
+  command.add_flag("--stop-on-error", many.stopOnError,
+                   "Over many pages: start no other page once a page failed");
+  command
+      .add_option("--jobs", many.jobs,
+                  "Over many pages: work on N pages at once (default: twice the cores, at "
+                  "least 8)")
+      ->type_name("N")
+      ->check(CLI::Range(1u, 1024u));
+  if (changesPages) {
+    command.add_flag("--dry-run", options.dryRun,
+                     "Change nothing: print what would change as a unified diff, and the site "
+                     "files that would be imported");
+  }
+  command.add_flag("--json", options.json, "Print the results as JSON");
+}
+
+bool isManyPages(const PageOptions& options) {
+  if (!options.many.pages.empty() || !options.many.list.empty()) return true;
+  struct stat st {};
+  return ::stat(options.page.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+PageSelection selectPages(const PageOptions& options) {
+  PageSelection selection;
+  Selector selector(options, selection);
+  if (options.many.pages.empty() && options.many.list.empty()) {
+    selector.add(options.page, false);
+    return selection;
+  }
+  for (const std::string& page : options.many.pages) selector.add(page, false);
+  if (!options.many.list.empty()) {
+    try {
+      for (const std::string& page : listedPages(readList(options.many.list))) {
+        selector.add(page, false);
+      }
+    } catch (const std::exception& error) {
+      selection.problems.push_back({options.many.list, error.what()});
+    }
+  }
+  return selection;
+}
+
+std::vector<std::string> placeholderForPageLists(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  if (argc < 2 || std::none_of(std::begin(kPageCommands), std::end(kPageCommands),
+                               [&](const char* name) { return args[1] == name; })) {
+    return args;
+  }
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view arg = args[static_cast<std::size_t>(i)];
+    if (arg == "--") break;
+    if (arg == "--page" || arg == "--pages" || arg.starts_with("--page=") ||
+        arg.starts_with("--pages=")) {
+      args.insert(args.begin() + 2, kListedPages);
+      break;
+    }
+  }
+  return args;
+}
+
+}  // namespace velmo::cli

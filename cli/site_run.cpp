@@ -1,0 +1,533 @@
+#include "cli/site_run.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "cli/import_once.h"
+#include "cli/json_text.h"
+#include "cli/page_capture.h"
+#include "cli/page_selection.h"
+#include "cli/progress_bar.h"
+#include "cli/unified_diff.h"
+#include "common/text.h"
+#include "files/atomic_file.h"
+#include "files/posix_file.h"
+
+namespace velmo::cli {
+namespace {
+
+constexpr int kNotRun = -1;
+
+// What a page printed and did in detail: dropped once it is printed, unless the run ends with
+// JSON, so that a long run holds little per page.
+struct PageResult {
+  PageOutcome outcome;
+  std::string out;
+  std::vector<std::u16string> chosen;
+  std::vector<ResultRow> rows;
+};
+
+struct PageRecord {
+  SelectedPage page;
+  int status = kNotRun;
+  bool changed = false;
+  std::optional<bool> found;
+  std::size_t rowCount = 0;
+  std::string err;  // kept for the messages at the end
+  std::unique_ptr<PageResult> result;
+};
+
+struct Counts {
+  std::size_t changed = 0, unchanged = 0, refused = 0, failed = 0, skipped = 0, found = 0;
+};
+
+bool stdoutIsTerminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
+}
+
+void runRecord(const PageOptions& options, const PageWork& work,
+               const std::vector<std::string>& sites, PageRecord& record) {
+  record.result = std::make_unique<PageResult>();
+  PageResult& result = *record.result;
+  PageCapture capture;
+  {
+    CaptureScope scope(capture);
+    PageOptions one = options;
+    one.page = record.page.path;
+    one.site = sites[record.page.site];
+    try {
+      record.status = runOnePage(one, work, result.outcome);
+    } catch (const std::exception& error) {
+      printError(u"velmo: " + utf8ToUtf16(record.page.path) + u": " + utf8ToUtf16(error.what()));
+      record.status = kFailed;
+    }
+  }
+  result.out = capture.out.str();
+  record.err = capture.err.str();
+  record.found = capture.found;
+  record.changed = result.outcome.changed;
+  result.chosen = std::move(capture.chosenFiles);
+  result.rows = std::move(capture.rows);
+  record.rowCount = result.rows.size();
+}
+
+// The files a page imported become the files later pages pick (import_once.h).
+void rememberImports(const PageRecord& record) {
+  for (const std::u16string& chosen : record.result->chosen) {
+    const auto name = standalone::textToPath(chosen).filename();
+    for (const auto& copy : record.result->outcome.imports) {
+      if (copy.filename() == name) importedOnce(chosen, copy);
+    }
+  }
+}
+
+std::string statusName(const PageRecord& record, bool dryRun) {
+  switch (record.status) {
+    case kDone:
+      if (!record.changed) return "unchanged";
+      return dryRun ? "would change" : "changed";
+    case kRefused:
+      return "refused";
+    case kNotRun:
+      return "not started";
+    default:
+      return "failed";
+  }
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    result.push_back(text.substr(from, end - from));
+    from = end + 1;
+  }
+  return result;
+}
+
+// A page's messages, each naming the page.
+std::vector<std::string> messagesOf(const PageRecord& record) {
+  std::vector<std::string> result;
+  const std::string named = "velmo: " + record.page.path + ":";
+  for (const std::string& line : lines(record.err)) {
+    result.push_back(line.rfind(named, 0) == 0 ? line : named + " " + line);
+  }
+  return result;
+}
+
+std::string lookText(const std::string& diff, const std::vector<std::filesystem::path>& imports,
+                     bool colour) {
+  std::string text = colour ? colourDiff(diff) : diff;
+  for (const auto& file : imports) text += "would import " + file.string() + "\n";
+  return text;
+}
+
+std::string pageJson(const PageRecord& record, bool dryRun) {
+  std::string json = "{\"page\":" + jsonString(record.page.path) +
+                     ",\"status\":" + jsonString(statusName(record, dryRun));
+  if (record.found) json += std::string(",\"found\":") + (*record.found ? "true" : "false");
+  const auto messages = messagesOf(record);
+  if (!messages.empty()) {
+    json += ",\"messages\":[";
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+      json += (i ? "," : "") + jsonString(messages[i]);
+    }
+    json += "]";
+  }
+  if (!record.result) return json + "}";
+  const PageResult& result = *record.result;
+  if (!result.out.empty() && !record.found) json += ",\"output\":" + jsonString(result.out);
+  if (!result.outcome.imports.empty()) {
+    json += std::string(",\"") + (dryRun ? "would_import" : "imported") + "\":[";
+    for (std::size_t i = 0; i < result.outcome.imports.size(); ++i) {
+      json += (i ? "," : "") + jsonString(result.outcome.imports[i].string());
+    }
+    json += "]";
+  }
+  if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(result.outcome.diff);
+  if (!result.rows.empty()) {
+    json += ",\"rows\":[";
+    for (std::size_t r = 0; r < result.rows.size(); ++r) {
+      json += r ? ",{" : "{";
+      for (std::size_t f = 0; f < result.rows[r].size(); ++f) {
+        const ResultField& field = result.rows[r][f];
+        json += (f ? "," : "") + jsonString(field.name) + ":" +
+                (field.number ? field.value : jsonString(field.value));
+      }
+      json += "}";
+    }
+    json += "]";
+  }
+  return json + "}";
+}
+
+// Rows of every page as one table: aligned under a heading on a terminal, else one row a line
+// with tabs between the fields.
+class RowPrinter {
+ public:
+  explicit RowPrinter(bool aligned) : aligned_(aligned) {}
+
+  void add(const PageRecord& record) {
+    for (const ResultRow& row : record.result->rows) {
+      std::vector<std::string> cells{record.page.path};
+      for (const ResultField& field : row) cells.push_back(field.value);
+      if (heading_.empty()) {
+        heading_.push_back("PAGE");
+        for (const ResultField& field : row) heading_.push_back(upper(field.name));
+        numeric_.push_back(false);
+        for (const ResultField& field : row) numeric_.push_back(field.number);
+      }
+      if (aligned_) {
+        table_.push_back(std::move(cells));
+      } else {
+        std::string line;
+        for (std::size_t i = 0; i < cells.size(); ++i) line += (i ? "\t" : "") + cells[i];
+        std::cout << line << '\n';
+      }
+    }
+  }
+
+  void finish() {
+    if (!aligned_ || table_.empty()) return;
+    std::vector<std::size_t> widths(heading_.size(), 0);
+    for (std::size_t i = 0; i < heading_.size(); ++i) widths[i] = heading_[i].size();
+    for (const auto& cells : table_) {
+      for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
+        widths[i] = std::max(widths[i], cells[i].size());
+      }
+    }
+    print(heading_, widths);
+    for (const auto& cells : table_) print(cells, widths);
+  }
+
+ private:
+  static std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  void print(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
+      const std::string pad(widths[i] - std::min(widths[i], cells[i].size()), ' ');
+      if (i) line += "  ";
+      line += numeric_[i] ? pad + cells[i] : (i + 1 == cells.size() ? cells[i] : cells[i] + pad);
+    }
+    std::cout << line << '\n';
+  }
+
+  bool aligned_;
+  std::vector<std::string> heading_;
+  std::vector<bool> numeric_;
+  std::vector<std::vector<std::string>> table_;
+};
+
+// What a finished page prints on standard output, in page order.
+void printResults(const PageOptions& options, const PageRecord& record, bool many,
+                  RowPrinter& rows) {
+  if (options.json || !record.result) return;
+  const PageResult& result = *record.result;
+  if (!result.rows.empty()) {
+    rows.add(record);
+    return;
+  }
+  if (record.found) {
+    // Over many pages botfound names the pages that hold the block, as grep -l does.
+    if (!many) {
+      std::cout << result.out;
+    } else if (*record.found) {
+      std::cout << record.page.path << '\n';
+    }
+    return;
+  }
+  if (options.dryRun && record.status == kDone) {
+    std::cout << lookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
+    return;
+  }
+  if (result.out.empty()) return;
+  if (many) std::cout << "==> " << record.page.path << " <==\n";
+  std::cout << result.out;
+}
+
+void count(const PageRecord& record, Counts& counts) {
+  switch (record.status) {
+    case kDone:
+      ++(record.changed ? counts.changed : counts.unchanged);
+      break;
+    case kRefused:
+      ++counts.refused;
+      break;
+    case kNotRun:
+      ++counts.skipped;
+      break;
+    default:
+      ++counts.failed;
+  }
+  if (record.found && *record.found) ++counts.found;
+}
+
+std::string summaryText(const PageOptions& options, const Counts& counts, std::size_t pages,
+                        std::size_t rows) {
+  if (options.command == "bots") {
+    std::string text = "velmo: " + std::to_string(pages) + (pages == 1 ? " page: " : " pages: ") +
+                       std::to_string(rows) + (rows == 1 ? " webbot block" : " webbot blocks");
+    if (counts.failed) text += ", " + std::to_string(counts.failed) + " failed";
+    if (counts.skipped) text += ", " + std::to_string(counts.skipped) + " not started";
+    return text;
+  }
+  std::string text =
+      "velmo: " + std::to_string(pages) + (pages == 1 ? " page: " : " pages: ") +
+      std::to_string(counts.changed) + (options.dryRun ? " would change, " : " changed, ") +
+      std::to_string(counts.unchanged) + " unchanged, " + std::to_string(counts.refused) +
+      " refused, " + std::to_string(counts.failed) + " failed";
+  if (counts.skipped) text += ", " + std::to_string(counts.skipped) + " not started";
+  if (options.command == "botfound") text += "; the block is in " + std::to_string(counts.found);
+  return text;
+}
+
+std::string summaryJson(const Counts& counts, std::size_t pages) {
+  return "{\"pages\":" + std::to_string(pages) + ",\"changed\":" + std::to_string(counts.changed) +
+         ",\"unchanged\":" + std::to_string(counts.unchanged) +
+         ",\"refused\":" + std::to_string(counts.refused) +
+         ",\"failed\":" + std::to_string(counts.failed) +
+         ",\"not_started\":" + std::to_string(counts.skipped) +
+         ",\"found\":" + std::to_string(counts.found) + "}";
+}
+
+// Ctrl-C, TERM and HUP go to the thread that started the run, never to a page's thread in the
+// middle of making a file and registering it for removal (temporary_files.h).
+class PageThreadSignals {
+ public:
+  PageThreadSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+  }
+  ~PageThreadSignals() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  PageThreadSignals(const PageThreadSignals&) = delete;
+  PageThreadSignals& operator=(const PageThreadSignals&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+class Run {
+ public:
+  Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
+      std::vector<PageRecord>& records)
+      : options_(options), work_(work), sites_(sites), records_(records) {}
+
+  // Pages one at a time while a page that picks files has not yet succeeded, so that its
+  // imports are made once; then the rest on every core.
+  void go(ProgressBar& bar, RowPrinter& rows, bool many) {
+    std::size_t i = 0;
+    for (; i < records_.size() && !stop_; ++i) {
+      bar.update(i, records_[i].page.path, true);
+      runRecord(options_, work_, sites_, records_[i]);
+      finishOne(records_[i]);
+      const PageRecord& record = records_[i];
+      // A look imports nothing, so its pages need not wait for one.
+      const bool alone =
+          !record.result->chosen.empty() && record.status != kDone && !options_.dryRun;
+      if (record.status == kDone && !options_.dryRun) rememberImports(record);
+      flush(bar, rows, many);
+      if (!alone) {
+        ++i;
+        break;
+      }
+    }
+    if (i < records_.size() && !stop_) parallel(i, bar, rows, many);
+    bar.update(done_, {}, true);
+    flush(bar, rows, many);
+  }
+
+ private:
+  void finishOne(const PageRecord& record) {
+    ++done_;
+    if (record.status == kFailed && options_.many.stopOnError) stop_ = true;
+  }
+
+  void flush(ProgressBar& bar, RowPrinter& rows, bool many) {
+    while (printed_ < records_.size()) {
+      {
+        std::lock_guard lock(mutex_);
+        if (!finished(records_[printed_])) return;
+      }
+      // Results on the terminal the bar is drawn on start on a line of their own; the bar comes
+      // back with its next update.
+      if (stdoutIsTerminal()) bar.clear();
+      printResults(options_, records_[printed_], many, rows);
+      // What is printed is no longer needed; a long run keeps only the counts and messages
+      // (and, for JSON, which is printed at the end, everything).
+      if (!options_.json) {
+        PageRecord& done = records_[printed_];
+        done.result.reset();
+        if (done.err.empty()) done.page.path = std::string();
+      }
+      ++printed_;
+    }
+  }
+
+  bool finished(const PageRecord& record) const {
+    return record.status != kNotRun || (stop_ && !started_[&record - records_.data()]);
+  }
+
+  void parallel(std::size_t from, ProgressBar& bar, RowPrinter& rows, bool many) {
+    // A page that changes waits for the disk (its new text is flushed before the rename), so
+    // more pages than cores are worked on at once: the waits overlap.
+    std::size_t threads = options_.many.jobs
+                              ? options_.many.jobs
+                              : std::max(8u, 2 * std::thread::hardware_concurrency());
+    threads = std::min(threads, records_.size() - from);
+    std::atomic<std::size_t> next{from};
+    std::vector<std::thread> pool;
+    {
+      const PageThreadSignals held;  // the new threads start with them held
+      for (std::size_t t = 0; t < threads; ++t) {
+        pool.emplace_back([&] {
+          for (;;) {
+            const std::size_t i = next.fetch_add(1);
+            if (i >= records_.size()) return;
+            {
+              std::lock_guard lock(mutex_);
+              if (stop_) {
+                wake_.notify_all();
+                return;
+              }
+              started_[i] = true;
+              current_ = records_[i].page.path;
+            }
+            PageRecord result;
+            result.page = records_[i].page;
+            runRecord(options_, work_, sites_, result);
+            {
+              std::lock_guard lock(mutex_);
+              records_[i] = std::move(result);
+              finishOne(records_[i]);
+            }
+            wake_.notify_all();
+          }
+        });
+      }
+    }
+    for (;;) {
+      std::string current;
+      std::size_t done;
+      {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, std::chrono::milliseconds(100));
+        current = current_;
+        done = done_;
+      }
+      bar.update(done, current);
+      flush(bar, rows, many);
+      if (printed_ == records_.size()) break;
+      bool allBack = true;
+      {
+        std::lock_guard lock(mutex_);
+        // Every page before printed_ is back already: looking from there keeps the run linear.
+        for (std::size_t i = std::max(from, printed_); i < records_.size() && allBack; ++i) {
+          allBack = finished(records_[i]);
+        }
+      }
+      if (allBack) break;
+    }
+    for (auto& thread : pool) thread.join();
+  }
+
+  const PageOptions& options_;
+  const PageWork& work_;
+  const std::vector<std::string>& sites_;
+  std::vector<PageRecord>& records_;
+  std::vector<bool> started_ = std::vector<bool>(records_.size(), false);
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::string current_;
+  std::size_t done_ = 0;
+  std::size_t printed_ = 0;
+  bool stop_ = false;
+};
+
+}  // namespace
+
+int runOnPages(const PageOptions& options, const PageWork& work) {
+  const bool many = isManyPages(options);
+  if (many && !options.output.empty()) {
+    printError(
+        u"velmo: --output takes the changed page of one PAGE; it cannot be given with "
+        u"many pages");
+    return kFailed;
+  }
+  PageSelection selection = selectPages(options);
+  std::vector<PageRecord> records(selection.pages.size());
+  for (std::size_t i = 0; i < records.size(); ++i) records[i].page = std::move(selection.pages[i]);
+  selection.pages = {};
+
+  RowPrinter rows(stdoutIsTerminal());
+  {
+    // Every page is renamed into place atomically as it is done; its folder is made durable
+    // once, when every page of the run is done.
+    const standalone::FolderSyncBatch folderSyncs;
+    ProgressBar bar(records.size());
+    Run run(options, work, selection.sites, records);
+    run.go(bar, rows, many);
+  }
+  forgetImports();
+  rows.finish();
+
+  Counts counts;
+  std::size_t rowCount = 0;
+  for (const PageRecord& record : records) {
+    count(record, counts);
+    rowCount += record.rowCount;
+  }
+  counts.failed += selection.problems.size();
+  if (options.json) {
+    std::string json = "{\"command\":" + jsonString(options.command) +
+                       ",\"dry_run\":" + (options.dryRun ? "true" : "false") + ",\"pages\":[";
+    bool first = true;
+    for (const PageRecord& record : records) {
+      json += (first ? "" : ",") + pageJson(record, options.dryRun);
+      first = false;
+    }
+    for (const auto& [what, why] : selection.problems) {
+      json += (first ? "" : ",") + std::string("{\"page\":") + jsonString(what) +
+              ",\"status\":\"failed\",\"messages\":[" + jsonString("velmo: " + what + ": " + why) +
+              "]}";
+      first = false;
+    }
+    json += "],\"summary\":" + summaryJson(counts, records.size()) + "}";
+    std::cout << json << '\n';
+  } else {
+    std::cout.flush();
+    for (const PageRecord& record : records) {
+      for (const std::string& message : messagesOf(record)) std::cerr << message << '\n';
+    }
+    for (const auto& [what, why] : selection.problems) {
+      std::cerr << "velmo: " << what << ": " << why << '\n';
+    }
+    if (many) std::cerr << summaryText(options, counts, records.size(), rowCount) << '\n';
+  }
+  if (counts.failed) return kFailed;
+  if (counts.refused) return kRefused;
+  return kDone;
+}
+
+void printLook(const std::string& page, const PageOutcome& outcome) {
+  (void)page;
+  std::cout << lookText(outcome.diff, outcome.imports, stdoutIsTerminal()) << std::flush;
+}
+
+}  // namespace velmo::cli

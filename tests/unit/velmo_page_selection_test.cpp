@@ -1,0 +1,94 @@
+// Which pages a command over many pages works on: a folder walked, --page, --pages, globs.
+
+#include <gtest/gtest.h>
+
+#include "tests/support/site_fixture.h"
+
+namespace velmo {
+namespace {
+
+using testing::kDateBlock;
+using testing::pageWith;
+
+class PageSelection : public ::testing::Test {
+ protected:
+  testing::SiteFixture site_;
+};
+
+TEST_F(PageSelection, AFolderMeansItsPagesByExtensionInPathOrder) {
+  const auto run = site_.velmo("bots . ");
+  EXPECT_EQ(run.status, 0) << run.err;
+  // Hidden files and files of other kinds are no pages; the folder's pages come sorted.
+  EXPECT_EQ(run.out,
+            "./index.html\t6\tV_Date\t73\n"
+            "./shop/cart.asp\t6\tV_Date\t73\n");
+  EXPECT_EQ(run.err, "velmo: 4 pages: 2 webbot blocks\n");
+}
+
+TEST_F(PageSelection, BotfoundOverManyPagesNamesThePagesThatHoldTheBlock) {
+  const auto run = site_.velmo("botfound . V_Date");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "./index.html\n./shop/cart.asp\n");
+  const auto none = site_.velmo("botfound . Timestamp");
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "");
+}
+
+TEST_F(PageSelection, IncludeAndExcludeGlobs) {
+  // A glob without a slash matches names anywhere; --include replaces the extension rule.
+  EXPECT_EQ(site_.velmo("botfound . V_Date --include '*.txt'").out, "./notes.txt\n");
+  EXPECT_EQ(site_.velmo("botfound . V_Date --exclude shop").out, "./index.html\n");
+  EXPECT_EQ(site_.velmo("botfound . V_Date --exclude '*.html'").out, "./shop/cart.asp\n");
+  // With a slash, a path inside the folder.
+  EXPECT_EQ(site_.velmo("botfound . V_Date --include 'shop/*'").out, "./shop/cart.asp\n");
+}
+
+TEST_F(PageSelection, PagesGivenOneByOneKeepTheArgumentsAfterPage) {
+  // NAME stays NAME although PAGE is not given.
+  const auto run = site_.velmo("botfound --page about.htm --page shop/cart.asp V_Date");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "shop/cart.asp\n");
+  // A page given by option and a folder mix; the same page twice is worked on once.
+  const auto twice =
+      site_.velmo("erase-bot --page index.html --page ./index.html --page shop V_Date");
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(twice.err, "velmo: 3 pages: 2 changed, 1 unchanged, 0 refused, 0 failed\n");
+}
+
+TEST_F(PageSelection, PagesListedOnStandardInputByLineOrByNul) {
+  auto lines = site_.velmo("botfound --pages - V_Date", "index.html\nabout.htm\n\nnotes.txt\n");
+  EXPECT_EQ(lines.status, 0) << lines.err;
+  // A listed file is taken whatever its extension.
+  EXPECT_EQ(lines.out, "index.html\nnotes.txt\n");
+  auto nul =
+      site_.velmo("botfound --pages - V_Date", std::string("about.htm\0shop/cart.asp\0", 24));
+  EXPECT_EQ(nul.out, "shop/cart.asp\n");
+  // The list from a file, through find as a user would write it.
+  auto found =
+      site_.shell("find . -name '*.asp' > ../list && " + testing::shellQuote(testing::kVelmo) +
+                  " botfound --pages ../list V_Date");
+  EXPECT_EQ(found.out, "./shop/cart.asp\n");
+  auto piped = site_.shell("find . -name '*.asp' -print0 | " +
+                           testing::shellQuote(testing::kVelmo) + " botfound --pages - V_Date");
+  EXPECT_EQ(piped.out, "./shop/cart.asp\n");
+}
+
+TEST_F(PageSelection, StandardInputCannotHoldBothTheListAndTheCode) {
+  const auto run = site_.velmo("script-head --pages - -", "index.html\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("standard input holds the list of pages"), std::string::npos) << run.err;
+  EXPECT_EQ(site_.read("index.html"), pageWith(kDateBlock));
+}
+
+TEST_F(PageSelection, AMissingListOrPageIsAFailureOfItsOwn) {
+  const auto run = site_.velmo("botfound --pages ../nothing V_Date");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("../nothing"), std::string::npos) << run.err;
+  const auto missing = site_.velmo("botfound --page gone.html --page index.html V_Date");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "index.html\n");
+  EXPECT_NE(missing.err.find("velmo: gone.html: "), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace velmo
