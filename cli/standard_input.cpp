@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <variant>
 
 #include "common/host_error.h"
@@ -40,8 +42,15 @@ void guardStandardStreams() {
 
 namespace {
 
-std::string readAll(std::size_t limit) {
-  if (inputWasClosed) throw inputError("it is closed");
+struct ReadFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+struct TooLong : std::length_error {
+  TooLong() : std::length_error("too long") {}
+};
+
+// Standard input to its end: ReadFailed with the system's reason, TooLong past `limit` bytes.
+std::string readToEnd(std::size_t limit) {
   std::string text;
   char buffer[65536];
   for (;;) {
@@ -49,14 +58,23 @@ std::string readAll(std::size_t limit) {
     if (got == 0) return text;
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw inputError(std::strerror(errno));
+      throw ReadFailed(std::strerror(errno));
     }
-    if (text.size() + static_cast<std::size_t>(got) > limit) {
-      throw HostError(hr::kInvalidArg,
-                      utf8ToUtf16("the script code on standard input is longer than the limit of " +
-                                  std::to_string(limit) + " bytes"));
-    }
+    if (text.size() + static_cast<std::size_t>(got) > limit) throw TooLong();
     text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+std::string readAll(std::size_t limit) {
+  if (inputWasClosed) throw inputError("it is closed");
+  try {
+    return readToEnd(limit);
+  } catch (const ReadFailed& failure) {
+    throw inputError(failure.what());
+  } catch (const TooLong&) {
+    throw HostError(hr::kInvalidArg,
+                    utf8ToUtf16("the script code on standard input is longer than the limit of " +
+                                std::to_string(limit) + " bytes"));
   }
 }
 
@@ -87,16 +105,10 @@ std::string readPageList() {
   std::lock_guard lock(readMutex);
   takenByPageList = true;
   if (inputWasClosed) throw std::runtime_error("standard input is closed");
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (got == 0) return text;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw std::runtime_error(std::string("cannot read standard input: ") + std::strerror(errno));
-    }
-    text.append(buffer, static_cast<std::size_t>(got));
+  try {
+    return readToEnd(std::numeric_limits<std::size_t>::max());
+  } catch (const ReadFailed& failure) {
+    throw std::runtime_error(std::string("cannot read standard input: ") + failure.what());
   }
 }
 
