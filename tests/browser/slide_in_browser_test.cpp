@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/support/headless_chromium.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -77,9 +80,11 @@ class SlideInBrowser : public ::testing::Test {
     const auto checkPage = dir_.write("site/check.html", html);
     // Virtual time lets the page's loads and promises settle before the DOM is printed. Picture
     // decoding runs on real threads, so on a busy machine the budget can end before the check
-    // script has written anything: such a run tells nothing and is made again.
+    // script has written anything: such a run tells nothing and is made again, after a pause
+    // that lets the machine settle.
     std::string seen;
-    for (int attempt = 0; attempt < 3 && seen.empty(); ++attempt) {
+    for (int attempt = 0; attempt < 6 && seen.empty(); ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(attempt));
       const auto dom = testing::chromiumDom("file://" + checkPage.string(), 10000);
       EXPECT_EQ(dom.status, 0) << dom.err;
       const std::string open = "<pre id=\"slide-check\">";
