@@ -11,8 +11,9 @@
 #include <optional>
 #include <thread>
 
-#include "tests/win/win_test_support.h"
 #include "com/error_barrier.h"
+#include "tests/win/command_on_page.h"
+#include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
@@ -253,12 +254,7 @@ class WindowWatch {
 class ArgumentShapes : public testing::Test {
  protected:
   void SetUp() override {
-    editor_ = createByProgId(L"FrontPage.Application");
-    ASSERT_TRUE(editor_);
-    LateBound(editor_).call(u"OpenPage", {Variant::text(asText(page_.path()))});
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
-        S_OK);
+    ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_));
     data_ = createByProgId(L"VelmoCls.Class1");
     ASSERT_TRUE(data_);
     LateBound(data_).put(u"URL", text(u"url before"));

@@ -10,6 +10,16 @@
 
 namespace velmo::win::test {
 
+// The stand-in editor with `page` open, and a fresh clstestt object to call on it.
+inline void openWithCommand(const TempPage& page, ComPtr<IDispatch>& editor,
+                            ComPtr<_clstestt>& command) {
+  editor = createByProgId(L"FrontPage.Application");
+  ASSERT_TRUE(editor);
+  LateBound(editor).call(u"OpenPage", {Variant::text(asText(page.path()))});
+  ASSERT_EQ(CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command)),
+            S_OK);
+}
+
 class CommandOnPage : public testing::Test {
  protected:
   static constexpr char kPage[] =

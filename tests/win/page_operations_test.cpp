@@ -3,6 +3,7 @@
 
 #include <VelmoCls_h.h>
 
+#include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
@@ -25,14 +26,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 class PageOperations : public testing::Test {
  protected:
-  void SetUp() override {
-    editor_ = createByProgId(L"FrontPage.Application");
-    ASSERT_TRUE(editor_);
-    LateBound(editor_).call(u"OpenPage", {Variant::text(asText(page_.path()))});
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
-        S_OK);
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_)); }
   void TearDown() override {
     if (editor_) LateBound(editor_).call(u"ClosePage");
   }

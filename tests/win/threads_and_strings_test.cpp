@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "common/text.h"
+#include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
@@ -56,14 +57,7 @@ const std::vector<OddText>& oddNames() {
 
 class OddStrings : public testing::Test {
  protected:
-  void SetUp() override {
-    editor_ = createByProgId(L"FrontPage.Application");
-    ASSERT_TRUE(editor_);
-    LateBound(editor_).call(u"OpenPage", {Variant::text(asText(page_.path()))});
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
-        S_OK);
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_)); }
   void TearDown() override {
     if (editor_) LateBound(editor_).call(u"ClosePage");
   }
