@@ -34,7 +34,7 @@ void addDialogOptions(CLI::App& command, DialogOptions& options) {
 }
 
 std::u16string helpFilePath() {
-  return helpFileIn(linux_help::programFolder(), u'/');
+  return helpFileIn(linux_help::dataFolderFor(linux_help::programFolder(), kHelpFileName), u'/');
 }
 
 HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
