@@ -23,8 +23,15 @@ import sys
 import uuid
 from xml.sax.saxutils import quoteattr
 
-# Fixed for ever: Windows Installer finds older versions to upgrade by it (README, Install).
-UPGRADE_CODE = uuid.UUID("E27EA065-C9D1-4190-A311-779085D694E6")
+# Fixed for ever: Windows Installer finds the older versions a package replaces by its upgrade
+# code (README, Install). Each bitness has its own, since the two are installed side by side and
+# a new 64-bit version must not take the 32-bit one away.
+UPGRADE_CODES = {
+    "x86": "E27EA065-C9D1-4190-A311-779085D694E6",
+    "x64": "56536859-C570-4897-91DB-0164258EF243",
+}
+# The namespace of the GUIDs derived below; fixed as well.
+GUID_NAMESPACE = uuid.UUID("E27EA065-C9D1-4190-A311-779085D694E6")
 
 # The HKEY_CLASSES_ROOT keys below which each registry view has keys of its own on 64-bit Windows.
 VIEW_KEYS = {"clsid", "interface"}
@@ -34,8 +41,8 @@ DLL_ID = "VelmoCls.dll"
 
 
 def stable_guid(name):
-    """A GUID that stays the same for the same name (the upgrade code is the namespace)."""
-    return str(uuid.uuid5(UPGRADE_CODE, name)).upper()
+    """A GUID that stays the same for the same name."""
+    return str(uuid.uuid5(GUID_NAMESPACE, name)).upper()
 
 
 def product_code(version, arch):
@@ -165,7 +172,7 @@ def wxs(args):
             '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">',
             f'  <Product Id="{product_code(args.version, args.arch)}" Name="VelmoCls ({bits})"'
             f' Language="1033" Version="{args.version}" Manufacturer="VelmoCls"'
-            f' UpgradeCode="{str(UPGRADE_CODE).upper()}">',
+            f' UpgradeCode="{UPGRADE_CODES[args.arch]}">',
             '    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"'
             f' Description="VelmoCls {args.version} ({bits})"/>',
             '    <MajorUpgrade DowngradeErrorMessage="A newer version of VelmoCls is already'

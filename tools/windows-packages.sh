@@ -69,11 +69,18 @@ for bits in "$@"; do
   built+=("$out/$name.msi")
 done
 
-# The component both packages share must be the same in both, row for row.
-shared_rows() {
-  msiinfo export "$1" Registry | awk -F'\t' '$6 == "SharedClassKeys"' | sort
+# The component both packages share must be the same in both, row for row (msiinfo ends its
+# lines with CR LF).
+shared_component() {
+  msiinfo export "$1" "$2" | tr -d '\r' | awk -F'\t' -v column="$3" '$column == "SharedClassKeys"' | sort
 }
-if ((${#built[@]} == 2)) && ! diff <(shared_rows "${built[0]}") <(shared_rows "${built[1]}") >&2; then
-  echo "windows-packages: the shared registry component differs between the packages" >&2
-  exit 1
+if ((${#built[@]} == 2)); then
+  for table in "Component 1" "Registry 6"; do
+    read -r name column <<<"$table"
+    first=$(shared_component "${built[0]}" "$name" "$column")
+    if [[ -z $first || $first != "$(shared_component "${built[1]}" "$name" "$column")" ]]; then
+      echo "windows-packages: the shared registry component differs between the packages" >&2
+      exit 1
+    fi
+  done
 fi
