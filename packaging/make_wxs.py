@@ -89,25 +89,26 @@ def read_rows(path):
 def substitute_module(row, module):
     """The row's data with the DLL's path and folder as package references, the rest escaped."""
     folder = module[: module.rfind("\\") + 1]
-    pieces = []
-    rest = row.data
-    for text, reference in ((module, f"[#{DLL_ID}]"), (folder, "[INSTALLDIR]")):
-        while True:
-            at = rest.lower().find(text.lower())
-            if at < 0:
+    references = ((module.lower(), f"[#{DLL_ID}]"), (folder.lower(), "[INSTALLDIR]"))
+    lowered = row.data.lower()
+    pieces, plain, at = [], "", 0
+    while at < len(row.data):
+        for text, reference in references:
+            if lowered.startswith(text, at):
+                pieces += [escape_formatted(plain), reference]
+                plain, at = "", at + len(text)
+                row.names_module = True
                 break
-            pieces.append(escape_formatted(rest[:at]))
-            pieces.append(reference)
-            rest = rest[at + len(text) :]
-            row.names_module = True
-    pieces.append(escape_formatted(rest))
-    if folder.rstrip("\\").lower() in rest.lower():
-        # A folder without its closing backslash has no Windows Installer form.
-        sys.exit(f"make_wxs: {row.key} names the DLL's folder in a form a package cannot write")
-    return "".join(pieces)
+        else:
+            plain += row.data[at]
+            at += 1
+        if folder.rstrip("\\").lower() in plain.lower():
+            # A folder without its closing backslash has no Windows Installer form.
+            sys.exit(f"make_wxs: {row.key} names the DLL's folder in a form a package cannot write")
+    return "".join(pieces) + escape_formatted(plain)
 
 
-def registry_element(row, data):
+def registry_element(row, data, key_path):
     if row.kind == "KEY":
         sys.exit(f"make_wxs: {row.key} is an empty key; no registration of ours writes one")
     kinds = {"SZ": "string", "EXPAND_SZ": "expandable", "DWORD": "integer"}
@@ -117,9 +118,10 @@ def registry_element(row, data):
         data = "#" + data  # a leading # would make it a number
     ident = "reg" + hashlib.sha1(f"{row.key}\t{row.name}".lower().encode()).hexdigest()[:32]
     name = f" Name={quoteattr(escape_formatted(row.name))}" if row.name else ""
+    key_path = ' KeyPath="yes"' if key_path else ""
     return (
         f"<RegistryValue Id={quoteattr(ident)} Root=\"HKCR\" Key={quoteattr(row.key)}{name}"
-        f" Type=\"{kinds[row.kind]}\" Value={quoteattr(data)}"
+        f" Type=\"{kinds[row.kind]}\" Value={quoteattr(data)}{key_path}/>"
     )
 
 
@@ -135,12 +137,11 @@ def registry_components(rows, module, arch):
     own, shared = [], []
     for row in rows:
         data = substitute_module(row, module)
-        (own if row.platform_specific() else shared).append(registry_element(row, data))
-    if not shared:
-        sys.exit("make_wxs: no rows in keys the registry views share")
-    # The first row of each is its key path: the component counts as installed while it exists.
-    own = [own[0] + ' KeyPath="yes"/>'] + [e + "/>" for e in own[1:]]
-    shared = [shared[0] + ' KeyPath="yes"/>'] + [e + "/>" for e in shared[1:]]
+        part = own if row.platform_specific() else shared
+        # The first row of each is its key path: the component counts as installed while it exists.
+        part.append(registry_element(row, data, key_path=not part))
+    if not own or not shared:
+        sys.exit("make_wxs: the rows lack the keys of a registry view or the keys both share")
     win64 = "yes" if arch == "x64" else "no"
     lines = component("ClassRegistration", component_guid(arch, "class registration"), win64, own, 10)
     # One component for both packages, so one bitness for it in both: its keys are shared anyway.

@@ -19,9 +19,18 @@ out=$(realpath "$out")
 
 # One wow64 prefix runs the 32-bit and the 64-bit reader alike; nothing is registered in it.
 prefix=$root/build/wineprefix-packages
-mkdir -p "$out/.empty"
-tools/wine-prefix.sh 64 "$out/.empty" "$prefix" >/dev/null
+nothing=$(mktemp -d)
+quiet() {
+  "$@" </dev/null >/dev/null 2>&1
+}
+tools/wine-prefix.sh 64 "$nothing" "$prefix" >/dev/null
+rmdir "$nothing"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winebrowser.exe=d"
+# Wine's background services inherit the output of the program that starts them: a program of
+# their own starts them with its output on /dev/null, so they never hold the rows file open.
+quiet wineserver -p || true
+quiet wine cmd /c exit
+trap 'quiet wineserver -k || true' EXIT
 
 built=()
 for bits in "$@"; do

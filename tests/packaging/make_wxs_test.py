@@ -67,6 +67,7 @@ class Rows(unittest.TestCase):
             ("Typelib\\{3}\\1.0\\HELPDIR", "", "SZ", folder),
             ("CLSID\\{1}", "", "SZ", "[not a property]"),
             ("CLSID\\{1}", "Count", "DWORD", "7"),
+            ("CLSID\\{1}", "Both", "SZ", folder + "x;" + MODULE),
             SHARED_ROW,
         ])
         self.assertEqual(status, 0, error)
@@ -78,6 +79,8 @@ class Rows(unittest.TestCase):
         self.assertEqual(values[("ClassRegistration", "CLSID\\{1}", None)],
                          "[\\[]not a property[\\]]")
         self.assertEqual(values[("ClassRegistration", "CLSID\\{1}", "Count")], "7")
+        self.assertEqual(values[("ClassRegistration", "CLSID\\{1}", "Both")],
+                         "[INSTALLDIR]x;[#VelmoCls.dll]")
 
     def test_rows_a_package_cannot_write_stop_the_build(self):
         folder_without_backslash = MODULE[: MODULE.rfind("\\")]
