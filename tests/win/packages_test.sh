@@ -81,11 +81,11 @@ client() {
 }
 expect_client() {
   local bits=$1 what=$2 output
-  output=$(client "$bits") || fail "$what: the $bits-bit client: $output"
+  output=$(client "$bits" | tr -d '\r')
+  [[ $output == ok ]] || fail "$what: the $bits-bit client: $output"
 }
 expect_no_client() {
-  client "$1" >/dev/null && fail "$2: the $1-bit client still creates VelmoCls.clstestt"
-  return 0
+  [[ $(client "$1" | tr -d '\r') != ok ]] || fail "$2: the $1-bit client still creates VelmoCls.clstestt"
 }
 
 # Help opens from the installed folder, and velmo runs by name from a new process.

@@ -1,6 +1,7 @@
 ' An add-in's first call on an installed VelmoCls: the class is created by its name and runs one
-' page operation through the stand-in editor on the page given. Prints what failed and exits
-' with 1 then, 0 when the block reached the page file.
+' page operation through the stand-in editor on the page given. Prints "ok" when the block
+' reached the page file, else what failed. (Wine's script host ends with status 0 even when the
+' script stops on an error, so the caller reads the output.)
 Option Explicit
 
 Dim fso, pagePath, editor, command, text
@@ -21,6 +22,7 @@ On Error GoTo 0
 text = fso.OpenTextFile(pagePath, 1).ReadAll()
 editor.Quit
 If InStr(text, "window.installed = 1;") = 0 Then Fail "the script block is not in the page file"
+WScript.Echo "ok"
 WScript.Quit 0
 
 Sub Fail(what)
