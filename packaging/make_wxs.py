@@ -67,7 +67,7 @@ class Row:
         self.key, self.name, self.kind, self.data = key, name, kind, data
         self.names_module = False
 
-    def platform_specific(self):
+    def belongs_to_one_bitness(self):
         parts = [p.lower() for p in self.key.split("\\")]
         return parts[0] in VIEW_KEYS or self.names_module or bool(PLATFORM_KEYS & set(parts))
 
@@ -137,9 +137,9 @@ def registry_components(rows, module, arch):
     own, shared = [], []
     for row in rows:
         data = substitute_module(row, module)
-        part = own if row.platform_specific() else shared
+        rows_of = own if row.belongs_to_one_bitness() else shared
         # The first row of each is its key path: the component counts as installed while it exists.
-        part.append(registry_element(row, data, key_path=not part))
+        rows_of.append(registry_element(row, data, key_path=not rows_of))
     if not own or not shared:
         sys.exit("make_wxs: the rows lack the keys of a registry view or the keys both share")
     win64 = "yes" if arch == "x64" else "no"

@@ -66,7 +66,7 @@ for bits in "$@"; do
 
   # wixl has no Environment element: the row that puts the folder on the system PATH, and the
   # actions that write and remove it, go into the tables directly. '=' sets it on installation,
-  # '-' takes the part out on removal, '*' makes it the machine's. The folder goes in front of
+  # '-' takes it out again on removal, '*' makes it the machine's. The folder goes in front of
   # the existing value ([~]): Wine's installer takes an entry at the front out together with its
   # separator, while one at the end would leave a ';' behind.
   msibuild "$out/$name.msi" \
