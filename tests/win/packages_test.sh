@@ -24,12 +24,11 @@ rm -rf "$work"
 mkdir -p "$work/empty"
 
 tools/windows-packages.sh 32 64 >/dev/null
-VELMO_PACKAGE_VERSION=0.9.0 VELMO_PACKAGE_DIR=$work/older tools/windows-packages.sh 64 >/dev/null
-x86=$(ls "$root"/build/packages/VelmoCls-*-x86.msi)
-x64=$(ls "$root"/build/packages/VelmoCls-*-x64.msi)
-older=$(ls "$work"/older/VelmoCls-0.9.0-x64.msi)
-version=$(basename "$x64" -x64.msi)
-version=${version#VelmoCls-}
+VELMO_PACKAGE_VERSION=0.0.1 VELMO_PACKAGE_DIR=$work/older tools/windows-packages.sh 64 >/dev/null
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/win64/CMakeCache.txt)
+x86=$root/build/packages/VelmoCls-$version-x86.msi
+x64=$root/build/packages/VelmoCls-$version-x64.msi
+older=$work/older/VelmoCls-0.0.1-x64.msi
 
 tools/wine-prefix.sh 64 "$work/empty" "$prefix" >/dev/null
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winebrowser.exe=d"
