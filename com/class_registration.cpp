@@ -23,13 +23,17 @@ std::vector<RegistryValue> classRegistryValues(std::span<const ServedClass> clas
   return values;
 }
 
-std::vector<std::wstring> classRegistryKeys(std::span<const ServedClass> classes) {
-  std::vector<std::wstring> keys;
-  for (const ServedClass& served : classes) {
-    keys.push_back(L"CLSID\\" + guidText(*served.clsid));
-    keys.push_back(served.progId);
+HRESULT removeClassRegistration(std::span<const ServedClass> classes) {
+  std::vector<std::wstring> classKeys;
+  for (const ServedClass& served : classes)
+    classKeys.push_back(L"CLSID\\" + guidText(*served.clsid));
+  const HRESULT own = removeRegistryKeys(classKeys);
+  std::vector<std::wstring> progIds;
+  for (size_t i = 0; i < classes.size(); ++i) {
+    if (!otherViewHasKey(classKeys[i] + L"\\InprocServer32")) progIds.push_back(classes[i].progId);
   }
-  return keys;
+  const HRESULT shared = removeRegistryKeys(progIds);
+  return FAILED(own) ? own : shared;
 }
 
 }  // namespace velmo::win

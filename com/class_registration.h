@@ -18,7 +18,10 @@ namespace velmo::win {
 std::vector<RegistryValue> classRegistryValues(std::span<const ServedClass> classes,
                                                const GUID* typeLibrary = nullptr);
 
-// The keys the values above create, for unregistration.
-std::vector<std::wstring> classRegistryKeys(std::span<const ServedClass> classes);
+// Removes what classRegistryValues wrote. The CLSID keys belong to this module's registry view
+// and always go. The ProgID keys are shared by the 32-bit and the 64-bit views, so a ProgID goes
+// only when the other view no longer registers its class: a DLL of the other bitness that is
+// still registered stays creatable by name. A key that is already gone is no failure.
+HRESULT removeClassRegistration(std::span<const ServedClass> classes);
 
 }  // namespace velmo::win

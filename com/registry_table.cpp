@@ -29,6 +29,18 @@ HRESULT removeRegistryKeys(const std::vector<std::wstring>& keys) {
   return result;
 }
 
+bool otherViewHasKey(const std::wstring& key) {
+  // On 32-bit Windows the flag is ignored and the one view is read.
+  const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | otherView, &handle) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(handle);
+  return true;
+}
+
 void removeRegistryKeyIfEmpty(const std::wstring& key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return;

@@ -22,6 +22,10 @@ HRESULT writeRegistryValues(const std::vector<RegistryValue>& values);
 // Removes each key with everything below it; a key that is already gone is no failure.
 HRESULT removeRegistryKeys(const std::vector<std::wstring>& keys);
 
+// Whether the key exists in the registry view of the other bitness (the 32-bit view for a 64-bit
+// module and the other way round). Where there is one view only, that is this module's own.
+bool otherViewHasKey(const std::wstring& key);
+
 // Removes the key when it has no subkey and no value left.
 void removeRegistryKeyIfEmpty(const std::wstring& key);
 

@@ -42,7 +42,10 @@ HRESULT registerTypeLibrary() {
   } catch (const HostError& error) {
     return error.hresult();
   }
-  HRESULT hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  // helptest.chm lies beside the DLL. Its folder is named with the closing backslash, the form an
+  // installer package writes a folder in, so the packages carry this very row.
+  std::wstring helpFolder = path.substr(0, path.find_last_of(L'\\') + 1);
+  HRESULT hr = RegisterTypeLib(library.Get(), path.data(), helpFolder.data());
   if (SUCCEEDED(hr)) {
     hr = writeRegistryValues({{neutralTypeLibraryKey() + L"\\" + platformKey(), L"", path}});
   }
@@ -89,7 +92,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    const HRESULT keys = removeRegistryKeys(classRegistryKeys(kClasses));
+    const HRESULT keys = removeClassRegistration(kClasses);
     const HRESULT library = unregisterTypeLibrary();
     return FAILED(keys) ? keys : library;
   } catch (...) {

@@ -35,7 +35,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    return velmo::win::removeRegistryKeys(velmo::win::classRegistryKeys(kClasses));
+    return velmo::win::removeClassRegistration(kClasses);
   } catch (...) {
     return E_OUTOFMEMORY;
   }

@@ -12,6 +12,8 @@ packages=(
   # Windows build, cross-compiled and tested under Wine
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest
   wine wine64 wine32:i386 fonts-wine
+  # The Windows Installer packages: built with wixl, read back with msitools
+  wixl msitools
   # The dialogs' windows under Wine: an X server without a screen, and screenshots of it
   xvfb imagemagick
 )

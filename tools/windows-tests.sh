@@ -29,4 +29,6 @@ for bits in 32 64; do
   WINEPREFIX=$PWD/build/wineprefix$bits wineserver -k 2>/dev/null || true
   WINEPREFIX=$PWD/build/wineprefix$bits wineserver -w 2>/dev/null || true
 done
+# The installer packages, in a fresh prefix of their own (tests/win/packages_test.sh).
+tests/win/packages_test.sh || status=1
 exit $status

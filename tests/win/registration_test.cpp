@@ -122,5 +122,58 @@ TEST(Registration, UnregisterLeavesTheOtherBitnessItsNeutralLocaleEntry) {
   EXPECT_EQ(valueOf(other, nullptr), std::optional<std::wstring>(L"C:\\other\\VelmoCls.dll"));
 }
 
+// A ProgID key is shared by the 32-bit and the 64-bit registry views. Unregistering this DLL
+// leaves the ProgID of a class the other view still registers (the DLL of the other bitness,
+// stood in for by its InprocServer32 key), so that one stays creatable by name; once the other
+// view's registration is gone too, the next unregistration removes it.
+TEST(Registration, UnregisterKeepsTheProgIdsOfClassesTheOtherViewStillServes) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "a 32-bit system has one registry view";
+  const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const std::wstring otherClass = L"CLSID\\" + guidText(CLSID_clstestt);
+  HKEY probe = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, otherClass.c_str(), 0, KEY_READ | otherView, &probe) ==
+      ERROR_SUCCESS) {
+    RegCloseKey(probe);
+    GTEST_SKIP() << "the other bitness's DLL is registered in this prefix";
+  }
+
+  ServerModule server;
+  struct Restore {
+    const ServerModule& server;
+    REGSAM otherView;
+    std::wstring otherClass;
+    void removeOther() const {
+      HKEY classes = nullptr;
+      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | otherView, &classes) ==
+          ERROR_SUCCESS) {
+        RegDeleteTreeW(classes, otherClass.substr(6).c_str());
+        RegCloseKey(classes);
+      }
+    }
+    ~Restore() {
+      removeOther();
+      server.registerServer();
+    }
+  } restore{server, otherView, otherClass};
+
+  ASSERT_EQ(server.registerServer(), S_OK);
+  HKEY other = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (otherClass + L"\\InprocServer32").c_str(), 0,
+                            nullptr, 0, KEY_WRITE | otherView, nullptr, &other, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(other);
+
+  ASSERT_EQ(server.unregisterServer(), S_OK);
+  EXPECT_FALSE(keyExists(otherClass)) << "this view's class key goes";
+  EXPECT_TRUE(keyExists(L"VelmoCls.clstestt")) << "the other view still serves clstestt";
+  EXPECT_FALSE(keyExists(L"VelmoCls.Class1")) << "no view serves Class1 any more";
+
+  restore.removeOther();
+  ASSERT_EQ(server.unregisterServer(), S_OK);
+  EXPECT_FALSE(keyExists(L"VelmoCls.clstestt"));
+}
+
 }  // namespace
 }  // namespace velmo::win::test
