@@ -7,7 +7,7 @@
 #
 # The registry rows come from the DLL itself: velmo_registry_rows.exe, built beside it, runs its
 # DllRegisterServer under Wine with HKEY_CLASSES_ROOT led to a scratch key and prints what it
-# wrote; packaging/make_wxs.py turns that into the package source, and wixl builds it.
+# wrote; packaging/windows/make_wxs.py turns that into the package source, and wixl builds it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -56,7 +56,7 @@ for bits in "$@"; do
     exit 1
   }
   rm -f "$rows.err"
-  python3 packaging/make_wxs.py --arch "$arch" --version "$version" --rows "$rows" \
+  python3 packaging/windows/make_wxs.py --arch "$arch" --version "$version" --rows "$rows" \
     --dll "build/win$bits/VelmoCls.dll" --chm "build/win$bits/helptest.chm" \
     --exe "build/win$bits/velmo.exe" \
     --out "$out/$name.wxs"

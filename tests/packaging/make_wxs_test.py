@@ -21,7 +21,7 @@ def make(rows, arch="x86", version="1.2.3"):
             "module\t" + MODULE + "\n" + "".join("\t".join(r) + "\n" for r in rows), encoding="utf-8"
         )
         done = subprocess.run(
-            [sys.executable, str(ROOT / "packaging" / "make_wxs.py"), "--arch", arch,
+            [sys.executable, str(ROOT / "packaging" / "windows" / "make_wxs.py"), "--arch", arch,
              "--version", version, "--rows", str(folder / "rows"), "--dll", "a.dll",
              "--chm", "a.chm", "--exe", "a.exe", "--out", str(folder / "out.wxs")],
             capture_output=True, text=True)

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "com/registry_table.h"
-#include "packaging/registry_snapshot.h"
+#include "packaging/windows/registry_snapshot.h"
 
 namespace velmo::win::packaging {
 namespace {

@@ -1,4 +1,4 @@
-#include "packaging/registry_snapshot.h"
+#include "packaging/windows/registry_snapshot.h"
 
 #include <algorithm>
 #include <stdexcept>
