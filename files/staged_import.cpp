@@ -17,6 +17,7 @@
 #include "files/file_error.h"
 #include "files/posix_file.h"
 #include "files/temporary_files.h"
+#include "files/windows_file.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -61,12 +62,25 @@ fs::path newStagingName() {
 }
 
 #ifdef _WIN32
-// Windows keeps no permission bits to carry over.
+// Windows keeps no permission bits to carry over; the name is taken exclusively, as on POSIX.
 fs::path writeNewFile(const fs::path& folder, std::string_view content, const fs::path&,
-                      const fs::path&) {
-  const fs::path staging = folder / newStagingName();
-  writeFileAtomically(staging, content);
-  return staging;
+                      const fs::path& shownAs) {
+  for (int attempt = 0;; ++attempt) {
+    const fs::path staging = folder / newStagingName();
+    UniqueHandle out = createNewFile(staging);
+    if (!out) {
+      if (GetLastError() == ERROR_FILE_EXISTS && attempt < 8) continue;
+      failOnFile(lastErrno(), u"Cannot write", shownAs);
+    }
+    int err = writeAll(out.get(), content);
+    if (!err && !FlushFileBuffers(out.get())) err = lastErrno();
+    out.reset();
+    if (err) {
+      DeleteFileW(staging.c_str());
+      failOnFile(err, u"Cannot write", shownAs);
+    }
+    return staging;
+  }
 }
 #else
 fs::path writeNewFile(const fs::path& folder, std::string_view content, const fs::path& source,

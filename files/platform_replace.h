@@ -1,0 +1,28 @@
+#pragma once
+// The half of atomic_file.cpp that differs by system: posix_replace.cpp or windows_replace.cpp,
+// chosen by the build.
+
+#include <filesystem>
+#include <string_view>
+
+#include "files/atomic_file.h"
+
+namespace velmo::standalone {
+
+// Writes `content` to a new temporary file beside `target` (which is no link), makes it durable
+// and renames it over `target`. Names `shownAs` in its errors: the path as the user gave it,
+// which may be a link to `target`.
+void writeAndReplace(const std::filesystem::path& target, std::string_view content,
+                     const std::filesystem::path& shownAs, const ReplaceSteps& steps);
+
+// Renames `from` over `to` (same folder) in one step; HostError naming `to` on failure.
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// True when a rename would part the file from other names it has (hard links).
+bool hasOtherNames(const std::filesystem::path& file);
+
+// Saves a file that has other names so that all of them see the new content.
+void saveWithOtherNames(const std::filesystem::path& file, std::string_view content,
+                        const std::filesystem::path& shownAs, const ReplaceSteps& steps);
+
+}  // namespace velmo::standalone
