@@ -4,7 +4,10 @@
 // windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <iostream>
+#include <streambuf>
 
 #include "cli/glob_match.h"
 #include "cli/process_platform.h"
@@ -35,11 +38,46 @@ struct OpenHandle {
   }
 };
 
+// Standard output through the C stream, ending velmo at once when the reader has gone (`velmo
+// bots SITE | head`), as the broken pipe's signal ends it on Linux; the status is what a shell
+// there reports for that signal. Without this velmo would work on and complain at the end.
+class BrokenPipeEnds : public std::streambuf {
+ protected:
+  int overflow(int c) override {
+    if (c == traits_type::eof()) return 0;
+    const char ch = static_cast<char>(c);
+    return put(&ch, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    return put(s, static_cast<std::size_t>(n)) ? n : 0;
+  }
+  int sync() override { return checked(std::fflush(stdout) == 0) ? 0 : -1; }
+
+ private:
+  static constexpr UINT kBrokenPipeStatus = 128 + 13;
+
+  static bool put(const char* s, std::size_t n) {
+    return checked(std::fwrite(s, 1, n, stdout) == n);
+  }
+  static bool checked(bool ok) {
+    if (ok) return true;
+    const DWORD error = GetLastError();
+    if (errno == EPIPE || error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
+        error == ERROR_PIPE_NOT_CONNECTED) {
+      // At once, as the signal would: an orderly exit waits for the threads still at work.
+      TerminateProcess(GetCurrentProcess(), kBrokenPipeStatus);
+    }
+    return false;
+  }
+};
+
 }  // namespace
 
 std::vector<std::string> arguments(int, char**) {
   // The page bytes and every line velmo prints are written as they are, as on Linux.
   for (int fd = 0; fd <= 2; ++fd) _setmode(fd, _O_BINARY);
+  static BrokenPipeEnds output;
+  std::cout.rdbuf(&output);
   SetConsoleOutputCP(CP_UTF8);
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
