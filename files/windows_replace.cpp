@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <random>
+#include <vector>
 
 #include "common/host_error.h"
 #include "files/file_error.h"
@@ -77,6 +79,44 @@ class ReadOnlyAttribute {
   DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
 };
 
+// Windows will not rename over a file that some program holds open. Where the system knows the
+// POSIX way of renaming (Windows 10 and later), a reader that shares deletion (as browsers and
+// most editors do) no longer stands in the way: it keeps reading the old file.
+// Declared by the headers only for builds that require Windows 10; the call fails on older ones.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD kRenameReplaceIfExists = 0x1;
+constexpr DWORD kRenamePosixSemantics = 0x2;
+
+bool renameOverOpenFile(const fs::path& from, const fs::path& to) {
+  const UniqueHandle file(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const std::wstring target = fs::absolute(to).native();
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  const DWORD flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  std::memcpy(buffer.data(), &flags, sizeof flags);
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, target.c_str(), target.size() * sizeof(wchar_t));
+  if (!SetFileInformationByHandle(file.get(), kFileRenameInfoEx, info,
+                                  static_cast<DWORD>(buffer.size()))) {
+    return false;
+  }
+  FlushFileBuffers(file.get());
+  return true;
+}
+
+// Renames `from` over `to`; 0, or the errno of the failure.
+int moveOver(const fs::path& from, const fs::path& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(), kMoveFlags)) return 0;
+  const DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+    if (renameOverOpenFile(from, to)) return 0;
+  }
+  return errnoOfWindowsError(error);
+}
+
 }  // namespace
 
 void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
@@ -98,7 +138,7 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   }
   if (!err) {
     const ReadOnlyAttribute keep(target);
-    if (!MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags)) err = lastErrno();
+    err = moveOver(temp, target);
   }
   if (err) {
     removeTemporary(temp);
@@ -108,9 +148,7 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
 }
 
 void renameOver(const fs::path& from, const fs::path& to) {
-  if (!MoveFileExW(from.c_str(), to.c_str(), kMoveFlags)) {
-    failOnFile(lastErrno(), u"Cannot write", to);
-  }
+  if (const int err = moveOver(from, to)) failOnFile(err, u"Cannot write", to);
 }
 
 // A save replaces the file, so a file with other names is parted from them (as the README says).
