@@ -57,6 +57,32 @@ if ! diff "$out/linux.txt" "$out/wine.txt"; then
   status=1
 fi
 
+# The old site's pages in legacy encodings (windows-1252, ISO-8859-1, Shift_JIS, UTF-16) and
+# server pages: text beyond ASCII written into each, a linked sheet changed, through the
+# system's code pages on Windows and iconv on Linux.
+for side in linux wine; do
+  velmo=build/bin/velmo
+  [[ $side == wine ]] && velmo=$out/velmo-wine
+  site=$out/old-site-$side
+  cp -r tests/corpus/old_site "$site"
+  {
+    "$velmo" script-head "$site" 'document.title = "Café ★";' || echo "exit $?"
+    "$velmo" date --replace "$site" || echo "exit $?"
+    "$velmo" style "$site" --base 7A3E00 --face '' || echo "exit $?"
+    "$velmo" favourites "$site" --text 'Merken ★ – é' --title 'Café ☕' || echo "exit $?"
+    "$velmo" bots "$site" || echo "exit $?"
+  } >"$out/old-site-$side.txt" 2>&1
+done
+if ! diff -r "$out/old-site-linux" "$out/old-site-wine"; then
+  echo "FAIL: velmo.exe wrote the old site's pages otherwise than the Linux velmo"
+  status=1
+fi
+if ! diff <(sed "s/old-site-linux/SITE/g" "$out/old-site-linux.txt") \
+  <(sed "s/old-site-wine/SITE/g" "$out/old-site-wine.txt"); then
+  echo "FAIL: on the old site velmo.exe printed other text than the Linux velmo"
+  status=1
+fi
+
 # Every topic of the help file as text, the contents and the index.
 for args in "help --text" "help --index --text" "help 2 --text" "help 3 --text" \
   "help 4 --text" "help 5 --text" "help 6 --text"; do
