@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/text.h"
+#include "platform/linux/help_paragraphs.h"
 
 // The help pages read with a small tag scanner instead of a full HTML parser (there is none to
 // link on Windows). The help file's own pages are well formed, and for them the text is the
@@ -159,13 +160,6 @@ void scan(std::string_view html, OnTag onTag, OnText onText) {
   }
 }
 
-enum class Block { Paragraph, Heading1, Heading2, Item, Row };
-
-struct Paragraph {
-  Block block;
-  std::string text;
-};
-
 std::optional<Block> blockOf(const std::string& tag) {
   if (tag == "h1") return Block::Heading1;
   if (tag == "h2" || tag == "h3" || tag == "h4") return Block::Heading2;
@@ -177,9 +171,11 @@ std::optional<Block> blockOf(const std::string& tag) {
   return std::nullopt;
 }
 
+// What a parser would make of the tags for the collector: the head is left out, and a block's
+// end counts where the tag says it ends (the pages close what they open).
 class TextCollector {
  public:
-  std::vector<Paragraph> paragraphs;
+  ParagraphCollector collector;
 
   void tag(const Tag& tag) {
     if (tag.name == "head") {
@@ -189,117 +185,30 @@ class TextCollector {
     if (tag.name == "body" && !tag.end) inHead_ = false;
     if (inHead_) return;
     if (tag.name == "br") {
-      flush();
+      collector.flush();
       return;
     }
-    if (!tag.end && (tag.name == "td" || tag.name == "th") && !current_.empty()) current_ += '\t';
-    const std::optional<Block> block = blockOf(tag.name);
-    if (!block) return;
-    flush();
-    if (!tag.end && *block != Block::Paragraph) kind_ = *block;
+    if (!tag.end && (tag.name == "td" || tag.name == "th")) collector.cell();
+    if (const std::optional<Block> block = blockOf(tag.name)) collector.block(*block, !tag.end);
   }
 
   void text(std::string_view text) {
-    if (inHead_) return;
-    for (char c : text) {
-      const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-      if (!space) {
-        current_ += c;
-      } else if (!current_.empty() && current_.back() != ' ' && current_.back() != '\t') {
-        current_ += ' ';
-      }
-    }
-  }
-
-  void flush() {
-    while (!current_.empty() && (current_.back() == ' ' || current_.back() == '\t')) {
-      current_.pop_back();
-    }
-    if (!current_.empty()) paragraphs.push_back({kind_, std::move(current_)});
-    current_.clear();
-    kind_ = Block::Paragraph;
+    if (!inHead_) collector.text(text);
   }
 
  private:
-  std::string current_;
-  Block kind_ = Block::Paragraph;
   bool inHead_ = false;
 };
-
-// Columns taken by UTF-8 text: one per code point, two for a cell separator.
-std::size_t columns(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text) count += c == '\t' ? 2 : (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
-std::string wrap(const std::string& text, const std::string& first, const std::string& rest,
-                 std::size_t width) {
-  std::string out = first;
-  std::size_t used = columns(first);
-  bool lineEmpty = true;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find(' ', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view word(text.data() + at, end - at);
-    if (!lineEmpty && used + 1 + columns(word) > width) {
-      out += '\n' + rest;
-      used = columns(rest);
-      lineEmpty = true;
-    }
-    if (!lineEmpty) {
-      out += ' ';
-      ++used;
-    }
-    for (char c : word) {
-      if (c == '\t') {
-        out += "  ";
-      } else {
-        out += c;
-      }
-    }
-    used += columns(word);
-    lineEmpty = false;
-    at = end + 1;
-  }
-  return out;
-}
 
 }  // namespace
 
 std::string pageText(std::string_view html, std::size_t width) {
-  TextCollector collector;
+  TextCollector walker;
   scan(
-      html, [&](const Tag& tag) { collector.tag(tag); },
-      [&](std::string_view text) { collector.text(text); });
-  collector.flush();
-
-  std::string out;
-  std::optional<Block> previous;
-  for (const Paragraph& paragraph : collector.paragraphs) {
-    const bool listed = paragraph.block == Block::Item || paragraph.block == Block::Row;
-    if (previous && !(listed && *previous == paragraph.block)) out += '\n';
-    switch (paragraph.block) {
-      case Block::Heading1:
-      case Block::Heading2:
-        out += paragraph.text + '\n' +
-               std::string(columns(paragraph.text), paragraph.block == Block::Heading1 ? '=' : '-');
-        break;
-      case Block::Item:
-        out += wrap(paragraph.text, "  * ", "    ", width);
-        break;
-      case Block::Row:
-        out += wrap(paragraph.text, "  ", "      ", width);
-        break;
-      case Block::Paragraph:
-        out += wrap(paragraph.text, "", "", width);
-        break;
-    }
-    out += '\n';
-    previous = paragraph.block;
-  }
-  return out;
+      html, [&](const Tag& tag) { walker.tag(tag); },
+      [&](std::string_view text) { walker.text(text); });
+  walker.collector.flush();
+  return layOut(walker.collector.paragraphs(), width);
 }
 
 std::vector<SitemapEntry> sitemapEntries(std::string_view html) {

@@ -130,10 +130,6 @@ void collect(IStorage* storage, const std::string& folder, std::vector<std::stri
 
 }  // namespace
 
-std::string archivePath(std::string_view name) {
-  return name.starts_with('/') ? std::string(name) : "/" + std::string(name);
-}
-
 std::unique_ptr<ChmArchive> ChmArchive::open(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
@@ -203,58 +199,6 @@ std::optional<std::string> ChmArchive::read(const std::string& objectPath) {
     if (got == 0 || bytes.size() > kUnpackedLimit) break;
   }
   return bytes;
-}
-
-std::vector<std::pair<std::uint32_t, std::string>> ChmArchive::contextTable() {
-  std::vector<std::pair<std::uint32_t, std::string>> table;
-  const auto ivb = read("/#IVB");
-  const auto strings = read("/#STRINGS");
-  if (!ivb || !strings || ivb->size() < 4) return table;
-  const auto le32 = [](const std::string& b, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
-    return v;
-  };
-  // A byte count, then pairs of context id and offset into #STRINGS.
-  const std::size_t end = std::min<std::size_t>(ivb->size(), 4 + std::size_t{le32(*ivb, 0)});
-  for (std::size_t at = 4; at + 8 <= end; at += 8) {
-    const std::uint32_t offset = le32(*ivb, at + 4);
-    if (offset >= strings->size()) continue;
-    const auto stop = strings->find('\0', offset);
-    table.emplace_back(le32(*ivb, at),
-                       archivePath(strings->substr(
-                           offset, stop == std::string::npos ? std::string::npos : stop - offset)));
-  }
-  return table;
-}
-
-std::optional<std::string> ChmArchive::topicOf(std::uint32_t contextId) {
-  for (auto& [id, page] : contextTable()) {
-    if (id == contextId) return page;
-  }
-  return std::nullopt;
-}
-
-ChmSystemInfo ChmArchive::systemInfo() {
-  ChmSystemInfo info;
-  const auto system = read("/#SYSTEM");
-  if (!system) return info;
-  // A version word, then records of code, length and data.
-  for (std::size_t at = 4; at + 4 <= system->size();) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>((*system)[i]); };
-    const std::uint16_t code = static_cast<std::uint16_t>(byte(at) | byte(at + 1) << 8);
-    const std::uint16_t length = static_cast<std::uint16_t>(byte(at + 2) | byte(at + 3) << 8);
-    at += 4;
-    if (at + length > system->size()) break;
-    std::string data = system->substr(at, length);
-    data = data.substr(0, data.find('\0'));
-    if (code == 0) info.contentsFile = archivePath(data);
-    if (code == 1) info.indexFile = archivePath(data);
-    if (code == 2) info.defaultTopic = archivePath(data);
-    if (code == 3) info.title = data;
-    at += length;
-  }
-  return info;
 }
 
 std::vector<std::string> ChmArchive::contentFiles() {
