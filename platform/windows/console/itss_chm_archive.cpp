@@ -112,7 +112,9 @@ void collect(IStorage* storage, const std::string& folder, std::vector<std::stri
   ComRef<IEnumSTATSTG> items;
   if (FAILED(storage->EnumElements(0, nullptr, 0, items.put()))) return;
   STATSTG item{};
-  while (items->Next(1, &item, nullptr) == S_OK) {
+  // Wine's reader writes the count without looking whether it was asked for.
+  ULONG fetched = 0;
+  while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) {
     const std::string name = narrow(item.pwcsName);
     CoTaskMemFree(item.pwcsName);
     const std::string path = folder + name;
