@@ -40,7 +40,9 @@ bool reportUnknownCommand(CLI::App& app, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   velmo::cli::guardStandardStreams();
   // On Windows the command line comes as UTF-16; the commands read UTF-8.
   std::vector<std::string> utf8 = velmo::cli::os::arguments(argc, argv);
@@ -87,4 +89,10 @@ int main(int argc, char** argv) {
   }
   velmo::cli::finishStandardOutput();
   return velmo::cli::kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return velmo::cli::os::finalStatus(run(argc, argv));
 }

@@ -65,6 +65,15 @@ bool globMatches(const std::string& glob, const std::string& text, bool wholePat
          0;
 }
 
+// SIGPIPE ends velmo on a write to a pipe nobody reads.
+bool outputGone() {
+  return false;
+}
+
+int finalStatus(int status) {
+  return status;
+}
+
 struct PageThreadSignals::Saved {
   sigset_t before;
 };

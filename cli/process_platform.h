@@ -43,6 +43,14 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::s
 // `wholePath` against a '/'-separated path ('*' and '?' never match '/').
 bool globMatches(const std::string& glob, const std::string& text, bool wholePath);
 
+// True once the reader of standard output has gone (a pipe to `head` that ended) where the
+// system does not end velmo for it, as the broken pipe's signal does on Linux: velmo then starts
+// no further page, prints nothing more, and ends with finalStatus().
+bool outputGone();
+// The exit status for `status`: the one a Linux shell reports for the broken pipe's signal once
+// the output has gone, else `status`.
+int finalStatus(int status);
+
 // Keeps the stopping signals away from the threads that work on pages while it lives (a
 // stop must reach the thread that started the run); nothing where the system delivers them on a
 // thread of its own.

@@ -349,6 +349,10 @@ class Run {
       // back with its next update.
       if (stdoutIsTerminal()) bar.clear();
       printResults(options_, records_[printed_], many, rows);
+      if (os::outputGone()) {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+      }
       // What is printed is no longer needed; a long run keeps only the counts and messages
       // (and, for JSON, which is printed at the end, everything).
       if (!options_.json) {

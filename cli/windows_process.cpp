@@ -4,6 +4,7 @@
 // windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
@@ -38,10 +39,13 @@ struct OpenHandle {
   }
 };
 
-// Standard output through the C stream, ending velmo at once when the reader has gone (`velmo
-// bots SITE | head`), as the broken pipe's signal ends it on Linux; the status is what a shell
-// there reports for that signal. Without this velmo would work on and complain at the end.
-class BrokenPipeEnds : public std::streambuf {
+std::atomic<bool> gone{false};
+
+// Standard output through the C stream. When the reader has gone (`velmo bots SITE | head`)
+// Windows ends nothing, and ending the process from here could stop other threads inside the
+// runtime's locks: velmo then goes quiet instead, starts no further page (site_run.cpp) and ends
+// with the status Linux gives a program ended by the broken pipe.
+class QuietWhenReaderGone : public std::streambuf {
  protected:
   int overflow(int c) override {
     if (c == traits_type::eof()) return 0;
@@ -51,21 +55,20 @@ class BrokenPipeEnds : public std::streambuf {
   std::streamsize xsputn(const char* s, std::streamsize n) override {
     return put(s, static_cast<std::size_t>(n)) ? n : 0;
   }
-  int sync() override { return checked(std::fflush(stdout) == 0) ? 0 : -1; }
+  int sync() override { return gone || checked(std::fflush(stdout) == 0) ? 0 : -1; }
 
  private:
-  static constexpr UINT kBrokenPipeStatus = 128 + 13;
-
   static bool put(const char* s, std::size_t n) {
-    return checked(std::fwrite(s, 1, n, stdout) == n);
+    return gone || checked(std::fwrite(s, 1, n, stdout) == n);
   }
   static bool checked(bool ok) {
     if (ok) return true;
     const DWORD error = GetLastError();
     if (errno == EPIPE || error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
         error == ERROR_PIPE_NOT_CONNECTED) {
-      // At once, as the signal would: an orderly exit waits for the threads still at work.
-      TerminateProcess(GetCurrentProcess(), kBrokenPipeStatus);
+      gone = true;
+      std::cerr.setstate(std::ios::badbit);
+      return true;
     }
     return false;
   }
@@ -76,7 +79,7 @@ class BrokenPipeEnds : public std::streambuf {
 std::vector<std::string> arguments(int, char**) {
   // The page bytes and every line velmo prints are written as they are, as on Linux.
   for (int fd = 0; fd <= 2; ++fd) _setmode(fd, _O_BINARY);
-  static BrokenPipeEnds output;
+  static QuietWhenReaderGone output;
   std::cout.rdbuf(&output);
   SetConsoleOutputCP(CP_UTF8);
   int count = 0;
@@ -145,6 +148,14 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::s
 
 bool globMatches(const std::string& glob, const std::string& text, bool wholePath) {
   return globMatch(glob, text, wholePath);
+}
+
+bool outputGone() {
+  return gone;
+}
+
+int finalStatus(int status) {
+  return gone ? 128 + 13 : status;
 }
 
 // Ctrl+C and Ctrl+Break come on a thread the system starts for them.

@@ -24,10 +24,11 @@ out=build/compare$bits
 rm -rf "$out"
 mkdir -p "$out"
 # velmo.exe behind a program name, as the steps call it. The steps point XDG_CONFIG_HOME into
-# the work folder for the Linux velmo; Wine would put menus of its own there.
+# the work folder for the Linux velmo; Wine would put menus of its own there. Wine turns the
+# arguments into UTF-16 in the locale's character set, which must hold every character given.
 cat >"$out/velmo-wine" <<WRAPPER
 #!/bin/sh
-exec env -u XDG_CONFIG_HOME wine '$exe' "\$@"
+exec env -u XDG_CONFIG_HOME LC_ALL=C.UTF-8 wine '$exe' "\$@"
 WRAPPER
 chmod +x "$out/velmo-wine"
 
