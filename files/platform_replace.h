@@ -1,6 +1,6 @@
 #pragma once
-// The half of atomic_file.cpp that differs by system: posix_replace.cpp or windows_replace.cpp,
-// chosen by the build.
+// What differs by system in replacing and writing files (for atomic_file.cpp and
+// write_target.cpp): posix_replace.cpp or windows_replace.cpp, chosen by the build.
 
 #include <filesystem>
 #include <string_view>
@@ -24,5 +24,11 @@ bool hasOtherNames(const std::filesystem::path& file);
 // Saves a file that has other names so that all of them see the new content.
 void saveWithOtherNames(const std::filesystem::path& file, std::string_view content,
                         const std::filesystem::path& shownAs, const ReplaceSteps& steps);
+
+// 0 when new files can be made in `folder`, else the errno that says why not.
+int folderRefusesNewFiles(const std::filesystem::path& folder);
+
+// False when the file may not be written by this user although its permissions let others.
+bool writableByThisUser(const std::filesystem::path& file);
 
 }  // namespace velmo::standalone

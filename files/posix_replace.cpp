@@ -13,6 +13,7 @@
 #include "files/posix_file.h"
 #include "files/save_journal.h"
 #include "files/temporary_files.h"
+#include "files/write_target.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -143,6 +144,32 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
 
 void recoverInterruptedSave(const fs::path& path) {
   finishInterruptedSave(followLinks(path));
+}
+
+void writeIntoStream(const WriteTarget& target, std::string_view content) {
+  // What else went to standard output first stays in front of the page.
+  std::fflush(nullptr);
+  UniqueFd opened;
+  int fd = target.descriptor;
+  if (fd < 0) {
+    // Blocks for a pipe until someone reads it, as writing to a pipe does.
+    opened = UniqueFd(::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (!opened) failOnFile(errno, u"Cannot write", target.path);
+    fd = opened.get();
+  }
+  int err = writeAll(fd, content);
+  if (const int closed = opened.close(); !err) err = closed;
+  if (err) failOnFile(err, u"Cannot write", target.path);
+}
+
+int folderRefusesNewFiles(const fs::path& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
+}
+
+// Writable for someone, but not for this user: replacing it would still be allowed by its
+// folder, and would overrule the file's owner.
+bool writableByThisUser(const fs::path& file) {
+  return !(::access(file.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
 }  // namespace velmo::standalone

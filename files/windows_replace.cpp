@@ -12,6 +12,7 @@
 #include "files/platform_replace.h"
 #include "files/temporary_files.h"
 #include "files/windows_file.h"
+#include "files/write_target.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -187,5 +188,27 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
 
 // Windows never writes a file in place, so no save can be left half done.
 void recoverInterruptedSave(const fs::path&) {}
+
+void writeIntoStream(const WriteTarget& target, std::string_view content) {
+  std::FILE* stream = target.descriptor == 2 ? stderr : stdout;
+  if (target.descriptor < 0) stream = _wfopen(target.path.c_str(), L"wb");
+  if (!stream) failOnFile(errno, u"Cannot write", target.path);
+  const bool ok = std::fwrite(content.data(), 1, content.size(), stream) == content.size() &&
+                  std::fflush(stream) == 0;
+  const int err = errno;
+  if (target.descriptor < 0) std::fclose(stream);
+  if (!ok) failOnFile(err ? err : EIO, u"Cannot write", target.path);
+}
+
+// The folder's permissions are told by the rename itself.
+int folderRefusesNewFiles(const fs::path&) {
+  return 0;
+}
+
+// The read-only attribute (the permission bits as the library shows them) is what protects a
+// file here.
+bool writableByThisUser(const fs::path&) {
+  return true;
+}
 
 }  // namespace velmo::standalone
