@@ -3,6 +3,7 @@
 // write_target.cpp): posix_replace.cpp or windows_replace.cpp, chosen by the build.
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 #include "files/atomic_file.h"
@@ -24,6 +25,15 @@ bool hasOtherNames(const std::filesystem::path& file);
 // Saves a file that has other names so that all of them see the new content.
 void saveWithOtherNames(const std::filesystem::path& file, std::string_view content,
                         const std::filesystem::path& shownAs, const ReplaceSteps& steps);
+
+// A new file in `folder` named by `newName` (tried again when the name is taken) holding
+// `content`, flushed to disk; on POSIX with the permission bits of `source` under the umask.
+// HostError naming `shownAs` on failure, with nothing left behind.
+std::filesystem::path writeNewStagingFile(const std::filesystem::path& folder,
+                                          std::string_view content,
+                                          const std::filesystem::path& source,
+                                          const std::filesystem::path& shownAs,
+                                          const std::function<std::filesystem::path()>& newName);
 
 // 0 when new files can be made in `folder`, else the errno that says why not.
 int folderRefusesNewFiles(const std::filesystem::path& folder);

@@ -172,4 +172,29 @@ bool writableByThisUser(const fs::path& file) {
   return !(::access(file.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
+fs::path writeNewStagingFile(const fs::path& folder, std::string_view content,
+                             const fs::path& source, const fs::path& shownAs,
+                             const std::function<fs::path()>& newName) {
+  struct stat st {};
+  if (::stat(source.c_str(), &st) != 0) failOnFile(errno, u"Cannot read", source);
+  // open() applies the umask, which is what cp does for a new copy.
+  const mode_t mode = st.st_mode & 0777;
+  for (int attempt = 0;; ++attempt) {
+    const fs::path staging = folder / newName();
+    UniqueFd out(::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (!out) {
+      if (errno == EEXIST && attempt < 8) continue;
+      failOnFile(errno, u"Cannot write", shownAs);
+    }
+    int err = writeAll(out.get(), content);
+    if (!err && ::fsync(out.get()) != 0) err = errno;
+    if (const int closed = out.close(); !err) err = closed;
+    if (err) {
+      ::unlink(staging.c_str());
+      failOnFile(err, u"Cannot write", shownAs);
+    }
+    return staging;
+  }
+}
+
 }  // namespace velmo::standalone

@@ -211,4 +211,25 @@ bool writableByThisUser(const fs::path&) {
   return true;
 }
 
+// Windows keeps no permission bits to carry over; the name is taken exclusively, as on POSIX.
+fs::path writeNewStagingFile(const fs::path& folder, std::string_view content, const fs::path&,
+                             const fs::path& shownAs, const std::function<fs::path()>& newName) {
+  for (int attempt = 0;; ++attempt) {
+    const fs::path staging = folder / newName();
+    UniqueHandle out = createNewFile(staging);
+    if (!out) {
+      if (GetLastError() == ERROR_FILE_EXISTS && attempt < 8) continue;
+      failOnFile(lastErrno(), u"Cannot write", shownAs);
+    }
+    int err = writeAll(out.get(), content);
+    if (!err && !FlushFileBuffers(out.get())) err = lastErrno();
+    out.reset();
+    if (err) {
+      DeleteFileW(staging.c_str());
+      failOnFile(err, u"Cannot write", shownAs);
+    }
+    return staging;
+  }
+}
+
 }  // namespace velmo::standalone
