@@ -1,11 +1,10 @@
 #include "cli/headless_ui.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/page_capture.h"
 #include "cli/page_session.h"
+#include "cli/process_platform.h"
 #include "help/chtmlhelp.h"
 #include "platform/linux/program_folder.h"
 
@@ -16,7 +15,7 @@ namespace {
 // worked on at once.
 std::istream* terminal() {
   if (currentCapture()) return nullptr;
-  return isatty(STDIN_FILENO) && isatty(STDERR_FILENO) ? &std::cin : nullptr;
+  return os::isTerminal(0) && os::isTerminal(2) ? &std::cin : nullptr;
 }
 
 }  // namespace

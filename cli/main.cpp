@@ -14,6 +14,7 @@
 #include "cli/page_commands.h"
 #include "cli/page_selection.h"
 #include "cli/page_session.h"
+#include "cli/process_platform.h"
 #include "cli/slide_command.h"
 #include "cli/standard_input.h"
 #include "cli/style_command.h"
@@ -39,11 +40,21 @@ bool reportUnknownCommand(CLI::App& app, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   velmo::cli::guardStandardStreams();
+  // On Windows the command line comes as UTF-16; the commands read UTF-8.
+  std::vector<std::string> utf8 = velmo::cli::os::arguments(argc, argv);
+  std::vector<char*> utf8Pointers;
+  for (std::string& arg : utf8) utf8Pointers.push_back(arg.data());
+  argc = static_cast<int>(utf8Pointers.size());
+  argv = utf8Pointers.data();
   try {
     CLI::App app{"velmo: page-building commands on an HTML page and its site folder", "velmo"};
     app.set_version_flag("--version", std::string("velmo ") + VELMO_VERSION);
+    // A path such as /tmp/page.html is an argument on every system, never a "/option".
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
 
     int exitStatus = velmo::cli::kDone;
@@ -78,4 +89,10 @@ int main(int argc, char** argv) {
   }
   velmo::cli::finishStandardOutput();
   return velmo::cli::kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return velmo::cli::os::finalStatus(run(argc, argv));
 }

@@ -1,10 +1,5 @@
 #include "cli/page_selection.h"
 
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/process_platform.h"
 #include "cli/standard_input.h"
 
 namespace velmo::cli {
@@ -37,9 +33,9 @@ bool matches(const std::string& glob, const std::string& relative) {
   if (glob.find('/') == std::string::npos) {
     const auto slash = relative.rfind('/');
     const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-    return fnmatch(glob.c_str(), name.c_str(), FNM_PERIOD) == 0;
+    return os::globMatches(glob, name, false);
   }
-  return fnmatch(glob.c_str(), relative.c_str(), FNM_PATHNAME | FNM_PERIOD) == 0;
+  return os::globMatches(glob, relative, true);
 }
 
 bool isHidden(const std::string& name) {
@@ -63,8 +59,7 @@ class Selector {
       : options_(options), out_(out), filter_{options.many.include, options.many.exclude} {}
 
   void add(const std::string& given, bool fromFolderWalk) {
-    struct stat st {};
-    if (!fromFolderWalk && ::stat(given.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (!fromFolderWalk && os::isFolder(given)) {
       walk(given);
       return;
     }
@@ -78,9 +73,9 @@ class Selector {
   }
 
   void take(const std::string& path, std::size_t site) {
-    struct stat st {};
     // A page reached twice would be changed twice by threads working side by side.
-    if (::stat(path.c_str(), &st) == 0 && !seen_.insert({st.st_dev, st.st_ino}).second) return;
+    const auto identity = os::fileIdentity(path);
+    if (identity && !seen_.insert(*identity).second) return;
     out_.pages.push_back({path, site});
   }
 
@@ -94,15 +89,16 @@ class Selector {
 
   void walkInto(const std::string& root, const std::string& relative,
                 std::vector<std::string>& found) {
-    const fs::path folder = relative.empty() ? fs::path(root) : fs::path(root) / relative;
+    const fs::path folder =
+        relative.empty() ? os::pathOf(root) : os::pathOf(root) / os::pathOf(relative);
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) {
-      out_.problems.push_back({folder.string(), ec.message()});
+      out_.problems.push_back({os::textOf(folder), ec.message()});
       return;
     }
     for (fs::directory_iterator end; it != end; it.increment(ec)) {
-      const std::string name = it->path().filename().string();
+      const std::string name = os::textOf(it->path().filename());
       const std::string path = relative.empty() ? name : relative + "/" + name;
       std::error_code typeError;
       // Linked folders are not followed: a link back up would walk for ever.
@@ -114,18 +110,18 @@ class Selector {
         found.push_back(path);
       }
     }
-    if (ec) out_.problems.push_back({folder.string(), ec.message()});
+    if (ec) out_.problems.push_back({os::textOf(folder), ec.message()});
   }
 
   const PageOptions& options_;
   PageSelection& out_;
   PageFilter filter_;
-  std::set<std::pair<dev_t, ino_t>> seen_;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> seen_;
 };
 
 std::string readList(const std::string& list) {
   if (list != "-") {
-    std::ifstream in(list, std::ios::binary);
+    std::ifstream in(os::pathOf(list), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read the list of pages '" + list + "'");
     std::ostringstream text;
     text << in.rdbuf();
@@ -219,8 +215,7 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
 
 bool isManyPages(const PageOptions& options) {
   if (!options.many.pages.empty() || !options.many.list.empty()) return true;
-  struct stat st {};
-  return ::stat(options.page.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return os::isFolder(options.page);
 }
 
 PageSelection selectPages(const PageOptions& options) {

@@ -1,17 +1,14 @@
 #include "cli/progress_bar.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "cli/process_platform.h"
 
 namespace velmo::cli {
 namespace {
 
 std::size_t terminalWidth() {
-  winsize size{};
-  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
+  return os::terminalColumns();
 }
 
 std::string duration(double seconds) {
@@ -28,7 +25,7 @@ std::string duration(double seconds) {
 }  // namespace
 
 ProgressBar::ProgressBar(std::size_t total)
-    : total_(total), onTerminal_(::isatty(STDERR_FILENO) == 1), started_(Clock::now()) {}
+    : total_(total), onTerminal_(os::isTerminal(2)), started_(Clock::now()) {}
 
 ProgressBar::~ProgressBar() {
   clear();

@@ -1,8 +1,5 @@
 #include "cli/site_run.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -16,11 +13,12 @@
 #include "cli/json_text.h"
 #include "cli/page_capture.h"
 #include "cli/page_selection.h"
+#include "cli/process_platform.h"
 #include "cli/progress_bar.h"
 #include "cli/unified_diff.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
-#include "files/posix_file.h"
+#include "files/folder_sync.h"
 
 namespace velmo::cli {
 namespace {
@@ -51,7 +49,7 @@ struct Counts {
 };
 
 bool stdoutIsTerminal() {
-  return ::isatty(STDOUT_FILENO) == 1;
+  return os::isTerminal(1);
 }
 
 void runRecord(const PageOptions& options, const PageWork& work,
@@ -305,24 +303,6 @@ std::string summaryJson(const Counts& counts, std::size_t pages) {
          ",\"found\":" + std::to_string(counts.found) + "}";
 }
 
-// Ctrl-C, TERM and HUP go to the thread that started the run, never to a page's thread in the
-// middle of making a file and registering it for removal (temporary_files.h).
-class PageThreadSignals {
- public:
-  PageThreadSignals() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
-    ::pthread_sigmask(SIG_BLOCK, &held, &before_);
-  }
-  ~PageThreadSignals() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
-  PageThreadSignals(const PageThreadSignals&) = delete;
-  PageThreadSignals& operator=(const PageThreadSignals&) = delete;
-
- private:
-  sigset_t before_;
-};
-
 class Run {
  public:
   Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
@@ -369,6 +349,10 @@ class Run {
       // back with its next update.
       if (stdoutIsTerminal()) bar.clear();
       printResults(options_, records_[printed_], many, rows);
+      if (os::outputGone()) {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+      }
       // What is printed is no longer needed; a long run keeps only the counts and messages
       // (and, for JSON, which is printed at the end, everything).
       if (!options_.json) {
@@ -394,7 +378,7 @@ class Run {
     std::atomic<std::size_t> next{from};
     std::vector<std::thread> pool;
     {
-      const PageThreadSignals held;  // the new threads start with them held
+      const os::PageThreadSignals held;  // the new threads start with them held
       for (std::size_t t = 0; t < threads; ++t) {
         pool.emplace_back([&] {
           for (;;) {

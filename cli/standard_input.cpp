@@ -1,8 +1,5 @@
 #include "cli/standard_input.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +9,7 @@
 #include <stdexcept>
 #include <variant>
 
+#include "cli/process_platform.h"
 #include "common/host_error.h"
 #include "common/text.h"
 
@@ -19,10 +17,6 @@ namespace velmo::cli {
 namespace {
 
 bool inputWasClosed = false;
-
-bool isOpen(int fd) {
-  return fcntl(fd, F_GETFD) != -1 || errno != EBADF;
-}
 
 HostError inputError(const std::string& what) {
   return HostError(hr::kFail,
@@ -32,12 +26,7 @@ HostError inputError(const std::string& what) {
 }  // namespace
 
 void guardStandardStreams() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (isOpen(fd)) continue;
-    if (fd == STDIN_FILENO) inputWasClosed = true;
-    // open() takes the lowest free number, which is this one.
-    if (open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) std::_Exit(2);
-  }
+  inputWasClosed = os::reopenClosedStandardStreams();
 }
 
 namespace {
@@ -54,7 +43,7 @@ std::string readToEnd(std::size_t limit) {
   std::string text;
   char buffer[65536];
   for (;;) {
-    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    const std::ptrdiff_t got = os::readStandardInput(buffer, sizeof buffer);
     if (got == 0) return text;
     if (got < 0) {
       if (errno == EINTR) continue;

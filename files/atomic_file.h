@@ -46,7 +46,8 @@ struct ReplaceSteps {
   // when this write is as good as done.
   std::function<void()> beforeReplace;
   // Receives a lock on the new file, taken before it gets the target's name, so that the file
-  // stays locked across the rename.
+  // stays locked across the rename. (On Windows the lock belongs to the name, which keeps it
+  // across the rename, and is left as it is.)
   FileLock* lockOfNewFile = nullptr;
 };
 

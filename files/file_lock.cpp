@@ -1,6 +1,5 @@
 #include "files/file_lock.h"
 
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,24 +15,9 @@
 #include "common/host_error.h"
 #include "files/atomic_file.h"
 #include "files/posix_file.h"
-#endif
 
 namespace velmo::standalone {
 
-#ifdef _WIN32
-// A file that is open for writing cannot be replaced on Windows, which serialises saves there.
-struct FileLock::Held {};
-
-FileLock FileLock::acquire(const std::filesystem::path&) {
-  return {};
-}
-FileLock FileLock::acquireWithin(const std::filesystem::path&, int) {
-  return {};
-}
-FileLock FileLock::adopt(int) {
-  return {};
-}
-#else
 namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
@@ -132,6 +116,4 @@ FileLock FileLock::adopt(int fd) {
   lock.held_ = registerHeld(std::move(owned), FileId{st.st_dev, st.st_ino});
   return lock;
 }
-#endif
-
 }  // namespace velmo::standalone

@@ -12,6 +12,10 @@
 // already locked is shared, not waited for: two pages open on one file in one program (an editor
 // that opens the next page before closing the last) must not wait for themselves. Other threads
 // of the process (pages worked on side by side, sharing a style sheet) wait as other runs do.
+//
+// On Windows (windows_file_lock.cpp) the lock is a named mutex for the file's final path: Windows
+// will not rename a new file over one that a handle holds open, so no handle may stay open on
+// the page while it is replaced.
 
 #include <filesystem>
 #include <memory>
@@ -28,11 +32,18 @@ class FileLock {
   // runs taking the same two files in opposite order would otherwise wait for each other for
   // ever. HostError naming the file when the time is up.
   static FileLock acquireWithin(const std::filesystem::path& path, int seconds);
-  // Takes over `fd`, an open descriptor of a file that nobody else can have locked yet (a new
-  // file about to be renamed into place), and locks it.
-  static FileLock adopt(int fd);
+  // Takes over `fd`, an open descriptor (a handle on Windows) of a file that nobody else can
+  // have locked yet (a new file about to be renamed into place), and locks it.
+#ifdef _WIN32
+  using NativeFile = void*;
+#else
+  using NativeFile = int;
+#endif
+  static FileLock adopt(NativeFile fd);
 
-  bool held() const { return held_ != nullptr; }
+  bool held() const {
+    return held_ != nullptr;
+  }
 
   struct Held;
 

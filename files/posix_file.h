@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "files/folder_sync.h"
+
 namespace velmo::standalone {
 
 // An open file descriptor, closed when it goes.
@@ -52,18 +54,10 @@ int readAll(int fd, std::string& content);
 void syncFolderOf(const std::filesystem::path& file);
 
 // The same for a rename that only needs to be durable by the end of the run: while a
-// FolderSyncBatch lives, each folder is noted and synced once when the batch ends (a run over
-// many pages renames thousands of pages into a few folders); otherwise at once. A reader sees the
-// old file or the new one either way.
+// FolderSyncBatch (folder_sync.h) lives, each folder is noted and synced once when the batch
+// ends (a run over many pages renames thousands of pages into a few folders); otherwise at
+// once. A reader sees the old file or the new one either way.
 void syncFolderOfLater(const std::filesystem::path& file);
-
-class FolderSyncBatch {
- public:
-  FolderSyncBatch();
-  ~FolderSyncBatch();
-  FolderSyncBatch(const FolderSyncBatch&) = delete;
-  FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
-};
 
 }  // namespace velmo::standalone
 #endif

@@ -8,14 +8,9 @@
 #include <set>
 #include <system_error>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#endif
-
 #include "files/atomic_file.h"
 #include "files/file_error.h"
-#include "files/posix_file.h"
+#include "files/platform_replace.h"
 #include "files/temporary_files.h"
 
 namespace velmo::standalone {
@@ -60,40 +55,6 @@ fs::path newStagingName() {
   return fs::path(std::string(kStagingPrefix) + tag);
 }
 
-#ifdef _WIN32
-// Windows keeps no permission bits to carry over.
-fs::path writeNewFile(const fs::path& folder, std::string_view content, const fs::path&,
-                      const fs::path&) {
-  const fs::path staging = folder / newStagingName();
-  writeFileAtomically(staging, content);
-  return staging;
-}
-#else
-fs::path writeNewFile(const fs::path& folder, std::string_view content, const fs::path& source,
-                      const fs::path& shownAs) {
-  struct stat st {};
-  if (::stat(source.c_str(), &st) != 0) failOnFile(errno, u"Cannot read", source);
-  // open() applies the umask, which is what cp does for a new copy.
-  const mode_t mode = st.st_mode & 0777;
-  for (int attempt = 0;; ++attempt) {
-    const fs::path staging = folder / newStagingName();
-    UniqueFd out(::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (!out) {
-      if (errno == EEXIST && attempt < 8) continue;
-      failOnFile(errno, u"Cannot write", shownAs);
-    }
-    int err = writeAll(out.get(), content);
-    if (!err && ::fsync(out.get()) != 0) err = errno;
-    if (const int closed = out.close(); !err) err = closed;
-    if (err) {
-      ::unlink(staging.c_str());
-      failOnFile(err, u"Cannot write", shownAs);
-    }
-    return staging;
-  }
-}
-#endif
-
 }  // namespace
 
 bool isStagingName(const fs::path& name) {
@@ -103,7 +64,7 @@ bool isStagingName(const fs::path& name) {
 fs::path writeStagingFile(const fs::path& folder, std::string_view content, const fs::path& source,
                           const fs::path& shownAs) {
   const SignalsHeld held;  // a picture is small: its file is written and registered as one step
-  fs::path staging = writeNewFile(folder, content, source, shownAs);
+  fs::path staging = writeNewStagingFile(folder, content, source, shownAs, newStagingName);
   addLive(staging);
   registerTemporary(staging);  // removed if a signal stops the run before commit
   return staging;

@@ -1,6 +1,5 @@
 #include "files/temporary_files.h"
 
-#ifndef _WIN32
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,16 +8,9 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#endif
 
 namespace velmo::standalone {
 
-#ifdef _WIN32
-void registerTemporary(const std::filesystem::path&) {}
-void forgetTemporary(const std::filesystem::path&) noexcept {}
-SignalsHeld::SignalsHeld() = default;
-SignalsHeld::~SignalsHeld() = default;
-#else
 namespace {
 
 constexpr std::size_t kSlots = 128;
@@ -97,6 +89,4 @@ void forgetTemporary(const std::filesystem::path& path) noexcept {
     }
   }
 }
-#endif
-
 }  // namespace velmo::standalone

@@ -6,18 +6,10 @@
 #include <string>
 #include <system_error>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/link_target.h"
-#ifndef _WIN32
-#include "files/posix_file.h"
-#endif
+#include "files/platform_replace.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -76,37 +68,8 @@ WriteTarget checkWriteTarget(const fs::path& path) {
                                            quotedPath(folder) + u" does not exist");
   }
   if (!fs::is_directory(folderStatus)) failOnFile(ENOTDIR, u"Cannot write", path);
-#ifndef _WIN32
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) failOnFile(errno, u"Cannot write", path);
-#endif
+  if (const int err = folderRefusesNewFiles(folder)) failOnFile(err, u"Cannot write", path);
   return target;
-}
-
-void writeIntoStream(const WriteTarget& target, std::string_view content) {
-#ifdef _WIN32
-  std::FILE* stream = target.descriptor == 2 ? stderr : stdout;
-  if (target.descriptor < 0) stream = _wfopen(target.path.c_str(), L"wb");
-  if (!stream) failOnFile(errno, u"Cannot write", target.path);
-  const bool ok = std::fwrite(content.data(), 1, content.size(), stream) == content.size() &&
-                  std::fflush(stream) == 0;
-  const int err = errno;
-  if (target.descriptor < 0) std::fclose(stream);
-  if (!ok) failOnFile(err ? err : EIO, u"Cannot write", target.path);
-#else
-  // What else went to standard output first stays in front of the page.
-  std::fflush(nullptr);
-  UniqueFd opened;
-  int fd = target.descriptor;
-  if (fd < 0) {
-    // Blocks for a pipe until someone reads it, as writing to a pipe does.
-    opened = UniqueFd(::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (!opened) failOnFile(errno, u"Cannot write", target.path);
-    fd = opened.get();
-  }
-  int err = writeAll(fd, content);
-  if (const int closed = opened.close(); !err) err = closed;
-  if (err) failOnFile(err, u"Cannot write", target.path);
-#endif
 }
 
 void checkNotReadOnly(const fs::path& path, std::u16string_view what, bool allowed) {
@@ -117,11 +80,7 @@ void checkNotReadOnly(const fs::path& path, std::u16string_view what, bool allow
   using fs::perms;
   bool readOnly = (status.permissions() &
                    (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
-#ifndef _WIN32
-  // Writable for someone, but not for this user: replacing it would still be allowed by its
-  // folder, and would overrule the file's owner.
-  if (!readOnly && ::access(path.c_str(), W_OK) != 0 && errno == EACCES) readOnly = true;
-#endif
+  if (!readOnly && !writableByThisUser(path)) readOnly = true;
   if (readOnly) {
     throw ReadOnlyFile(hr::kAccessDenied, u"The " + std::u16string(what) + u" " + quotedPath(path) +
                                               u" is read-only (write-protected); it was left "

@@ -25,6 +25,8 @@ for bits in 32 64; do
   # A Wine process now and then dies with SIGSEGV on its way out after all its tests passed;
   # a second run of a failed test tells that apart from a real failure.
   ctest --test-dir build/win$bits --output-on-failure --repeat until-pass:2 || status=1
+  # velmo.exe runs the steps of ./run.sh and must leave and print what the Linux velmo does.
+  tests/win/compare_run_steps.sh $bits || status=1
   # One Wine at a time on the X server: a second one's services make every start wait.
   WINEPREFIX=$PWD/build/wineprefix$bits wineserver -k 2>/dev/null || true
   WINEPREFIX=$PWD/build/wineprefix$bits wineserver -w 2>/dev/null || true

@@ -1,6 +1,5 @@
 #include "platform/linux/chm_help_viewer.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <new>
@@ -10,19 +9,10 @@
 #include "platform/linux/chm_archive.h"
 #include "platform/linux/help_text.h"
 #include "platform/linux/private_folder.h"
-#include "platform/linux/xdg_open.h"
 
 namespace velmo::linux_help {
 namespace fs = std::filesystem;
 namespace {
-
-bool hasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
 
 // The path below the extraction folder for an archive path; nothing for a path that would
 // leave it.
@@ -83,14 +73,6 @@ class ShownFile {
 
 }  // namespace
 
-bool openWithXdgOpen(const fs::path& file) {
-  try {
-    return linux_desktop::runXdgOpen(file.string()) == 0;
-  } catch (const std::system_error&) {
-    return false;
-  }
-}
-
 ChmHelpViewer::ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation,
                              Opener opener, fs::path extractFolder, int privateLevels)
     : out_(out),
@@ -99,21 +81,6 @@ ChmHelpViewer::ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentat
       opener_(std::move(opener)),
       extractFolder_(std::move(extractFolder)),
       privateLevels_(privateLevels) {}
-
-ChmHelpViewer ChmHelpViewer::forThisSession(std::ostream& out, std::ostream& err, bool textOnly) {
-  const auto presentation =
-      !textOnly && hasDisplay() ? HelpPresentation::Browser : HelpPresentation::Terminal;
-  fs::path cache;
-  if (presentation == HelpPresentation::Browser) {
-    try {
-      cache = PrivateFolder::userHelpCache();
-    } catch (const PrivateFolderError&) {
-      // Told when a page is to be extracted; the terminal needs no folder.
-    }
-  }
-  // "velmo" and "help" are both velmo's own folders.
-  return ChmHelpViewer(out, err, presentation, openWithXdgOpen, cache, 2);
-}
 
 WindowHandle ChmHelpViewer::show(WindowHandle, const std::u16string& helpFile, HelpCommand command,
                                  const HelpData& data) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/linux/help_paragraphs.h"
+
 namespace velmo::linux_help {
 namespace {
 
@@ -19,29 +21,22 @@ ParsedHtml parse(std::string_view html) {
   return ParsedHtml(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
 }
 
-enum class Block { Paragraph, Heading1, Heading2, Item, Row };
-
-struct Paragraph {
-  Block block;
-  std::string text;
-};
-
-// Collects the page's paragraphs, with white space collapsed as a browser does.
+// Walks the parsed page and tells the collector what it meets.
 class TextCollector {
  public:
-  std::vector<Paragraph> paragraphs;
+  ParagraphCollector collector;
 
   // Depth first without recursion: a damaged page may nest elements deeper than the stack.
   void walk(const GumboNode* root) {
     struct Open {
       const GumboVector* children;
       unsigned next;
-      bool block;
+      std::optional<Block> block;
     };
     std::vector<Open> open;
     const auto enter = [&](const GumboNode* node) {
       if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
-        addText(node->v.text.text);
+        collector.text(node->v.text.text);
         return;
       }
       if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) return;
@@ -52,42 +47,31 @@ class TextCollector {
         case GUMBO_TAG_STYLE:
           return;
         case GUMBO_TAG_BR:
-          flush();
+          collector.flush();
           return;
         case GUMBO_TAG_TD:
         case GUMBO_TAG_TH:
-          // A tab keeps the cells apart; it is written as two spaces.
-          if (!current_.empty()) current_ += '\t';
+          collector.cell();
           break;
         default:
           break;
       }
       const std::optional<Block> block = blockOf(tag);
-      if (block) flush();
-      if (block && *block != Block::Paragraph) kind_ = *block;
+      if (block) collector.block(*block, true);
       open.push_back({node->type == GUMBO_NODE_DOCUMENT ? &node->v.document.children
                                                         : &node->v.element.children,
-                      0, block.has_value()});
+                      0, block});
     };
     enter(root);
     while (!open.empty()) {
       Open& top = open.back();
       if (top.next == top.children->length) {
-        if (top.block) flush();
+        if (top.block) collector.block(*top.block, false);
         open.pop_back();
         continue;
       }
       enter(static_cast<const GumboNode*>(top.children->data[top.next++]));
     }
-  }
-
-  void flush() {
-    while (!current_.empty() && (current_.back() == ' ' || current_.back() == '\t')) {
-      current_.pop_back();
-    }
-    if (!current_.empty()) paragraphs.push_back({kind_, std::move(current_)});
-    current_.clear();
-    kind_ = Block::Paragraph;
   }
 
  private:
@@ -114,65 +98,7 @@ class TextCollector {
         return std::nullopt;
     }
   }
-
-  void addText(std::string_view text) {
-    for (char c : text) {
-      const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-      if (!space) {
-        current_ += c;
-      } else if (!current_.empty() && current_.back() != ' ' && current_.back() != '\t') {
-        current_ += ' ';
-      }
-    }
-  }
-
-  std::string current_;
-  Block kind_ = Block::Paragraph;
 };
-
-// Columns taken by UTF-8 text: one per code point, two for a cell separator.
-std::size_t columns(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text) count += c == '\t' ? 2 : (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
-void appendWord(std::string& out, std::string_view word) {
-  for (char c : word) {
-    if (c == '\t') {
-      out += "  ";
-    } else {
-      out += c;
-    }
-  }
-}
-
-std::string wrap(const std::string& text, const std::string& first, const std::string& rest,
-                 std::size_t width) {
-  std::string out = first;
-  std::size_t used = columns(first);
-  bool lineEmpty = true;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find(' ', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view word(text.data() + at, end - at);
-    if (!lineEmpty && used + 1 + columns(word) > width) {
-      out += '\n' + rest;
-      used = columns(rest);
-      lineEmpty = true;
-    }
-    if (!lineEmpty) {
-      out += ' ';
-      ++used;
-    }
-    appendWord(out, word);
-    used += columns(word);
-    lineEmpty = false;
-    at = end + 1;
-  }
-  return out;
-}
 
 std::optional<SitemapEntry> sitemapEntry(const GumboElement& element, int depth) {
   const GumboAttribute* type = gumbo_get_attribute(&element.attributes, "type");
@@ -220,35 +146,10 @@ void collectSitemap(const GumboNode* root, std::vector<SitemapEntry>& entries) {
 
 std::string pageText(std::string_view html, std::size_t width) {
   const ParsedHtml parsed = parse(html);
-  TextCollector collector;
-  collector.walk(parsed->document);
-  collector.flush();
-
-  std::string out;
-  std::optional<Block> previous;
-  for (const Paragraph& paragraph : collector.paragraphs) {
-    const bool listed = paragraph.block == Block::Item || paragraph.block == Block::Row;
-    if (previous && !(listed && *previous == paragraph.block)) out += '\n';
-    switch (paragraph.block) {
-      case Block::Heading1:
-      case Block::Heading2:
-        out += paragraph.text + '\n' +
-               std::string(columns(paragraph.text), paragraph.block == Block::Heading1 ? '=' : '-');
-        break;
-      case Block::Item:
-        out += wrap(paragraph.text, "  * ", "    ", width);
-        break;
-      case Block::Row:
-        out += wrap(paragraph.text, "  ", "      ", width);
-        break;
-      case Block::Paragraph:
-        out += wrap(paragraph.text, "", "", width);
-        break;
-    }
-    out += '\n';
-    previous = paragraph.block;
-  }
-  return out;
+  TextCollector walker;
+  walker.walk(parsed->document);
+  walker.collector.flush();
+  return layOut(walker.collector.paragraphs(), width);
 }
 
 std::vector<SitemapEntry> sitemapEntries(std::string_view html) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
 #include "files/posix_file.h"
+#endif
 
 namespace velmo::linux_help {
 
@@ -36,7 +38,9 @@ class PrivateFolder {
 
  private:
   std::filesystem::path path_;
+#ifndef _WIN32
   standalone::UniqueFd fd_;
+#endif
 };
 
 }  // namespace velmo::linux_help

@@ -11,14 +11,4 @@ std::u16string programFolder() {
   return program.parent_path().u16string();
 }
 
-std::u16string dataFolderFor(const std::u16string& program, std::u16string_view name) {
-  namespace fs = std::filesystem;
-  const fs::path folder(program);
-  std::error_code error;
-  if (fs::exists(folder / fs::path(name), error)) return program;
-  const fs::path installed = (folder / ".." / "share" / "velmo").lexically_normal();
-  if (fs::is_directory(installed, error)) return installed.u16string();
-  return program;
-}
-
 }  // namespace velmo::linux_help

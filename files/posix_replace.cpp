@@ -1,0 +1,200 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "common/text.h"
+#include "files/file_error.h"
+#include "files/file_lock.h"
+#include "files/link_target.h"
+#include "files/platform_replace.h"
+#include "files/posix_file.h"
+#include "files/save_journal.h"
+#include "files/temporary_files.h"
+#include "files/write_target.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The umask, read without setting it: setting it for a moment, as umask() has to, would give
+// files that other threads create in that moment the wrong permissions.
+mode_t processUmask() {
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status)) {
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    }
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// A new file beside `target`, registered for removal on a signal; `path` is its name.
+UniqueFd createTemporaryBeside(const fs::path& target, fs::path& path) {
+  std::string name = (target.parent_path() / ".velmo-XXXXXX").native();
+  const SignalsHeld held;
+  UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (fd) {
+    path = name;
+    registerTemporary(path);
+  }
+  return fd;
+}
+
+// The temporary file goes, and with it its registration.
+void removeTemporary(const fs::path& temp) {
+  ::unlink(temp.c_str());
+  forgetTemporary(temp);
+}
+
+}  // namespace
+
+void renameOver(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) failOnFile(errno, u"Cannot write", to);
+  syncFolderOfLater(to);
+}
+
+// Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
+                     const ReplaceSteps& steps) {
+  mode_t mode;
+  struct stat st {};
+  const bool existed = ::stat(target.c_str(), &st) == 0;
+  if (existed) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode = 0666 & ~processUmask();
+  }
+  fs::path temp;
+  UniqueFd out = createTemporaryBeside(target, temp);
+  if (!out) failOnFile(errno, u"Cannot write", shownAs);
+  int err = writeAll(out.get(), content);
+  // Owner first: a change of owner may clear set-id bits of the mode.
+  if (!err && existed && ::fchown(out.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) {
+    err = errno;
+  }
+  if (!err && ::fchmod(out.get(), mode) != 0) err = errno;
+  if (!err && ::fsync(out.get()) != 0) err = errno;
+  FileLock lock;
+  if (!err && steps.lockOfNewFile) lock = FileLock::adopt(::dup(out.get()));
+  if (const int closed = out.close(); !err) err = closed;
+  if (!err && steps.beforeReplace) {
+    try {
+      steps.beforeReplace();
+    } catch (...) {
+      removeTemporary(temp);
+      throw;
+    }
+  }
+  if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err) {
+    removeTemporary(temp);
+    failOnFile(err, u"Cannot write", shownAs);
+  }
+  forgetTemporary(temp);
+  if (steps.lockOfNewFile) *steps.lockOfNewFile = std::move(lock);
+  // Make the rename itself durable.
+  syncFolderOfLater(target);
+}
+
+// A rename would give the name a new file and leave the other names with the old one.
+bool hasOtherNames(const fs::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
+}
+void saveWithOtherNames(const fs::path& file, std::string_view content, const fs::path& shownAs,
+                        const ReplaceSteps& steps) {
+  // The file keeps its inode, and so any lock on it.
+  saveInPlace(file, content, shownAs, steps.beforeReplace);
+}
+
+std::u16string pathToText(const fs::path& path) {
+  const std::string& s = path.native();
+  if (isValidUtf8(s)) return utf8ToUtf16(s);
+  // A name that is not UTF-8 still shows up, read as Latin-1.
+  std::u16string latin1;
+  for (unsigned char c : s) latin1.push_back(c);
+  return latin1;
+}
+
+fs::path textToPath(std::u16string_view text) {
+  return fs::path(utf16ToUtf8(text));
+}
+
+std::optional<FileStamp> stampOf(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  FileStamp s;
+  s.device = static_cast<std::uint64_t>(st.st_dev);
+  s.inode = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  s.changed = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+}
+
+void recoverInterruptedSave(const fs::path& path) {
+  finishInterruptedSave(followLinks(path));
+}
+
+void writeIntoStream(const WriteTarget& target, std::string_view content) {
+  // What else went to standard output first stays in front of the page.
+  std::fflush(nullptr);
+  UniqueFd opened;
+  int fd = target.descriptor;
+  if (fd < 0) {
+    // Blocks for a pipe until someone reads it, as writing to a pipe does.
+    opened = UniqueFd(::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (!opened) failOnFile(errno, u"Cannot write", target.path);
+    fd = opened.get();
+  }
+  int err = writeAll(fd, content);
+  if (const int closed = opened.close(); !err) err = closed;
+  if (err) failOnFile(err, u"Cannot write", target.path);
+}
+
+int folderRefusesNewFiles(const fs::path& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) != 0 ? errno : 0;
+}
+
+// Writable for someone, but not for this user: replacing it would still be allowed by its
+// folder, and would overrule the file's owner.
+bool writableByThisUser(const fs::path& file) {
+  return !(::access(file.c_str(), W_OK) != 0 && errno == EACCES);
+}
+
+fs::path writeNewStagingFile(const fs::path& folder, std::string_view content,
+                             const fs::path& source, const fs::path& shownAs,
+                             const std::function<fs::path()>& newName) {
+  struct stat st {};
+  if (::stat(source.c_str(), &st) != 0) failOnFile(errno, u"Cannot read", source);
+  // open() applies the umask, which is what cp does for a new copy.
+  const mode_t mode = st.st_mode & 0777;
+  for (int attempt = 0;; ++attempt) {
+    const fs::path staging = folder / newName();
+    UniqueFd out(::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (!out) {
+      if (errno == EEXIST && attempt < 8) continue;
+      failOnFile(errno, u"Cannot write", shownAs);
+    }
+    int err = writeAll(out.get(), content);
+    if (!err && ::fsync(out.get()) != 0) err = errno;
+    if (const int closed = out.close(); !err) err = closed;
+    if (err) {
+      ::unlink(staging.c_str());
+      failOnFile(err, u"Cannot write", shownAs);
+    }
+    return staging;
+  }
+}
+
+}  // namespace velmo::standalone

@@ -1,0 +1,66 @@
+#include "files/windows_file.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "files/folder_sync.h"
+
+namespace velmo::standalone {
+
+int errnoOfWindowsError(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
+    default:
+      return EIO;
+  }
+}
+
+int lastErrno() {
+  return errnoOfWindowsError(GetLastError());
+}
+
+UniqueHandle createNewFile(const std::filesystem::path& path) {
+  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+int writeAll(HANDLE file, std::string_view content) {
+  std::size_t offset = 0;
+  while (offset < content.size()) {
+    const DWORD chunk =
+        static_cast<DWORD>(std::min<std::size_t>(content.size() - offset, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + offset, chunk, &written, nullptr)) return lastErrno();
+    if (written == 0) return EIO;
+    offset += written;
+  }
+  return 0;
+}
+
+// A rename is written through at once (MOVEFILE_WRITE_THROUGH): there is nothing to batch.
+FolderSyncBatch::FolderSyncBatch() = default;
+FolderSyncBatch::~FolderSyncBatch() = default;
+
+}  // namespace velmo::standalone

@@ -1,0 +1,111 @@
+// The Windows halves of velmo.exe's platform: the help file read through ITStorage, the help
+// cache folder, and the command line's paths and globs.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "cli/process_platform.h"
+#include "platform/linux/chm_archive.h"
+#include "platform/linux/private_folder.h"
+#include "platform/linux/program_folder.h"
+#include "tests/win/win_test_support.h"
+
+namespace velmo::win::test {
+namespace {
+
+namespace fs = std::filesystem;
+using linux_help::ChmArchive;
+using linux_help::HelpFileError;
+
+std::string bytesOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(VelmoExePlatform, HelpFileTablesAndPagesComeThroughItStorage) {
+  const auto archive = ChmArchive::open(besideTests(L"helptest.chm"));
+  const auto info = archive->systemInfo();
+  EXPECT_EQ(info.title, "Velmo Help");
+  EXPECT_EQ(info.contentsFile, "/helptest.hhc");
+  EXPECT_EQ(info.indexFile, "/helptest.hhk");
+  EXPECT_EQ(archive->topicOf(5), "/current_date.htm");
+  EXPECT_FALSE(archive->topicOf(99));
+  const auto page = archive->read("/current_date.htm");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(*page, bytesOf(fs::path(VELMO_SOURCE_DIR) / "resources/help/current_date.htm"));
+  EXPECT_FALSE(archive->read("/no_such_page.htm"));
+  // The pages the browser is given: every page and its style sheet, none of the tables.
+  auto files = archive->contentFiles();
+  std::sort(files.begin(), files.end());
+  for (const char* expected : {"/add_to_favourites.htm", "/contents.htm", "/help.css"}) {
+    EXPECT_TRUE(std::binary_search(files.begin(), files.end(), std::string(expected))) << expected;
+  }
+  EXPECT_TRUE(std::none_of(files.begin(), files.end(),
+                           [](const std::string& f) { return f.starts_with("/#"); }));
+}
+
+TEST(VelmoExePlatform, DamagedOrMissingHelpFileIsToldNotRead) {
+  const std::string whole = bytesOf(besideTests(L"helptest.chm"));
+  const fs::path cut = fs::temp_directory_path() / L"velmo cut \u00e9.chm";
+  std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
+  try {
+    ChmArchive::open(cut);
+    ADD_FAILURE() << "a help file cut in half was read";
+  } catch (const HelpFileError& error) {
+    EXPECT_NE(std::string(error.what()).find("is damaged"), std::string::npos) << error.what();
+  }
+  fs::remove(cut);
+  EXPECT_THROW(ChmArchive::open(cut), HelpFileError);
+}
+
+TEST(VelmoExePlatform, HelpCacheIsMadeAndWrittenButNotThroughALink) {
+  const fs::path root = fs::temp_directory_path() / L"velmo cache \u2615";
+  fs::remove_all(root);
+  const linux_help::PrivateFolder folder(root / "velmo" / "help", 2);
+  const fs::path page = folder.write("helptest/current_date.htm", "<p>x</p>");
+  EXPECT_EQ(bytesOf(page), "<p>x</p>");
+  EXPECT_EQ(folder.write("helptest/current_date.htm", "<p>y</p>"), page);
+  EXPECT_EQ(bytesOf(page), "<p>y</p>");
+  EXPECT_THROW(folder.write("../outside.htm", "z"), linux_help::PrivateFolderError);
+  EXPECT_FALSE(fs::exists(root / "velmo" / "outside.htm"));
+  // A file where the folder should be is refused, never written through.
+  std::ofstream(root / "velmo" / "help" / "taken") << "file";
+  EXPECT_THROW(folder.write("taken/page.htm", "z"), linux_help::PrivateFolderError);
+  fs::remove_all(root);
+  EXPECT_NE(linux_help::PrivateFolder::userHelpCache().wstring().find(L"velmo\\help"),
+            std::wstring::npos);
+}
+
+TEST(VelmoExePlatform, ProgramFolderHoldsTheHelpFile) {
+  EXPECT_TRUE(fs::exists(fs::path(linux_help::programFolder()) / L"helptest.chm"));
+}
+
+TEST(VelmoExePlatform, CommandLinePathsAreUtf8BothWays) {
+  const fs::path folder = fs::temp_directory_path() / L"Caf\u00e9 \u2615";
+  fs::create_directories(folder);
+  const std::string utf8 = cli::os::textOf(folder);
+  EXPECT_NE(utf8.find("Caf\xC3\xA9 \xE2\x98\x95"), std::string::npos);
+  EXPECT_EQ(cli::os::pathOf(utf8), folder);
+  EXPECT_TRUE(cli::os::isFolder(utf8));
+  std::ofstream(folder / L"Index.html") << "x";
+  // One file by two spellings of its name: the same identity, so a run works on it once.
+  const auto a = cli::os::fileIdentity(cli::os::textOf(folder / L"Index.html"));
+  const auto b = cli::os::fileIdentity(cli::os::textOf(folder / L"INDEX.HTML"));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(cli::os::fileIdentity(cli::os::textOf(folder / L"none.html")));
+  EXPECT_FALSE(cli::os::isFolder(cli::os::textOf(folder / L"Index.html")));
+  fs::remove_all(folder);
+  EXPECT_TRUE(cli::os::globMatches("*.htm?", "Index.html", false));
+  EXPECT_FALSE(cli::os::globMatches("*", ".hidden", false));
+  EXPECT_FALSE(cli::os::globMatches("part*", "part00/f000", true));
+}
+
+}  // namespace
+}  // namespace velmo::win::test
