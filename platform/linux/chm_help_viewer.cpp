@@ -162,4 +162,19 @@ WindowHandle ChmHelpViewer::showFrom(const fs::path& file, HelpCommand command,
   return ++lastHandle_;
 }
 
+ChmHelpViewer ChmHelpViewer::forThisSession(std::ostream& out, std::ostream& err, bool textOnly) {
+  const auto presentation =
+      !textOnly && hasDisplay() ? HelpPresentation::Browser : HelpPresentation::Terminal;
+  fs::path cache;
+  if (presentation == HelpPresentation::Browser) {
+    try {
+      cache = PrivateFolder::userHelpCache();
+    } catch (const PrivateFolderError&) {
+      // Told when a page is to be extracted; the terminal needs no folder.
+    }
+  }
+  // "velmo" and "help" are both velmo's own folders.
+  return ChmHelpViewer(out, err, presentation, openInBrowser, cache, 2);
+}
+
 }  // namespace velmo::linux_help

@@ -27,9 +27,9 @@ class ChmHelpViewer : public HtmlHelpApi {
   ChmHelpViewer(std::ostream& out, std::ostream& err, HelpPresentation presentation, Opener opener,
                 std::filesystem::path extractFolder, int privateLevels = 1);
 
-  // The browser when a display is there (DISPLAY or WAYLAND_DISPLAY) and `textOnly` is false,
-  // opened with xdg-open; pages are extracted into the user's help cache, which outlives velmo
-  // as long as the browser needs it.
+  // The browser when the user sees a desktop (hasDisplay) and `textOnly` is false, opened by
+  // openInBrowser; pages are extracted into the user's help cache, which outlives velmo as long
+  // as the browser needs it.
   static ChmHelpViewer forThisSession(std::ostream& out, std::ostream& err, bool textOnly);
 
   // Every shown topic gets a new handle. The viewer owns no windows: a browser window is the
@@ -55,7 +55,11 @@ class ChmHelpViewer : public HtmlHelpApi {
   WindowHandle lastHandle_ = 0;
 };
 
-// Starts xdg-open on the file and waits for it; true when it succeeded.
-bool openWithXdgOpen(const std::filesystem::path& file);
+// The halves each system gives (help_session.cpp): whether the user sees a desktop a browser can
+// show on (DISPLAY or WAYLAND_DISPLAY on Linux, a visible window station on Windows), and the
+// opening of a page in the user's browser (xdg-open, waited for; the shell's "open"). True when
+// it succeeded.
+bool hasDisplay();
+bool openInBrowser(const std::filesystem::path& file);
 
 }  // namespace velmo::linux_help

@@ -1,13 +1,13 @@
+// The Linux halves of the help viewer: the desktop is the X or Wayland display, and the browser is
+// whatever xdg-open starts.
+
 #include <cstdlib>
 #include <system_error>
 
 #include "platform/linux/chm_help_viewer.h"
-#include "platform/linux/private_folder.h"
 #include "platform/linux/xdg_open.h"
 
 namespace velmo::linux_help {
-namespace fs = std::filesystem;
-namespace {
 
 bool hasDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -17,29 +17,12 @@ bool hasDisplay() {
   return false;
 }
 
-}  // namespace
-
-bool openWithXdgOpen(const fs::path& file) {
+bool openInBrowser(const std::filesystem::path& file) {
   try {
     return linux_desktop::runXdgOpen(file.string()) == 0;
   } catch (const std::system_error&) {
     return false;
   }
-}
-
-ChmHelpViewer ChmHelpViewer::forThisSession(std::ostream& out, std::ostream& err, bool textOnly) {
-  const auto presentation =
-      !textOnly && hasDisplay() ? HelpPresentation::Browser : HelpPresentation::Terminal;
-  fs::path cache;
-  if (presentation == HelpPresentation::Browser) {
-    try {
-      cache = PrivateFolder::userHelpCache();
-    } catch (const PrivateFolderError&) {
-      // Told when a page is to be extracted; the terminal needs no folder.
-    }
-  }
-  // "velmo" and "help" are both velmo's own folders.
-  return ChmHelpViewer(out, err, presentation, openWithXdgOpen, cache, 2);
 }
 
 }  // namespace velmo::linux_help
