@@ -18,6 +18,7 @@
 #include "common/host_error.h"
 #include "files/atomic_file.h"
 #include "page_host/page_host.h"
+#include "platform/linux/settings_store.h"
 #include "site/html_page.h"
 #include "site/standalone_host.h"
 #include "tests/support/run_program.h"
@@ -206,6 +207,37 @@ TEST_F(SiteWithPicture, APageWrittenMovesThePictureIn) {
   host_.commit();
   EXPECT_EQ(readBytes(picture_), "GIF89a new picture");
   EXPECT_TRUE(leftovers(dir_ / "site/images").empty());
+}
+
+// The saved settings are a part of the page's transaction: written with the page, and put back,
+// the folders made for them included, when the page fails after them.
+TEST(SavedSettings, AreWrittenWithThePageAndPutBackWhenItFails) {
+  for (const bool pageFails : {false, true}) {
+    SCOPED_TRACE(pageFails ? "the page fails" : "the page is written");
+    TempDir dir;
+    const fs::path page = dir.write("site/index.html", kPage);
+    StandaloneHost host;
+    host.openPage(page);
+    auto change =
+        std::make_unique<standalone::SettingsChange>(standalone::IniSettingsStore(dir / "config"));
+    change->add(u"velmoed", {u"color", u"bc", u"112233"});
+    host.join(std::move(change));
+    host.activeDocument()->selection()->createRange()->pasteHTML(u"<p>mine</p>");
+    if (pageFails) {
+      // An import over the page itself: the page is found changed after the other parts moved.
+      const fs::path theirs = dir.write("outside/index.html", "GIF89a their page");
+      host.activeWeb()->rootFolder()->files()->add(standalone::pathToText(theirs), true);
+      EXPECT_THROW(host.commit(), HostError);
+      host.rollback();
+      EXPECT_EQ(readBytes(page), kPage);
+      EXPECT_FALSE(fs::exists(dir / "config"));
+    } else {
+      host.commit();
+      EXPECT_NE(readBytes(page).find("<p>mine</p>"), std::string::npos);
+      EXPECT_NE(readBytes(dir / "config/velmo/velmoed.ini").find("bc=112233"), std::string::npos);
+    }
+    EXPECT_TRUE(leftovers(dir / "site").empty());
+  }
 }
 
 // ---- Special files and bad outputs ---------------------------------------------------------
