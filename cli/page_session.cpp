@@ -108,7 +108,8 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
   };
   try {
     host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
-                  standalone::textToPath(argumentText(options.site, "--site")), options.pastes);
+                  standalone::textToPath(argumentText(options.site, "--site")), options.pastes,
+                  options.templateSyntax);
     // The look before a change compares the bytes as read with the bytes as they would be saved.
     const std::string before = options.dryRun ? host.pageSource() : std::string();
     placeSelection(host, options);

@@ -8,7 +8,9 @@
 
 namespace velmo::standalone {
 
-PageIndex::PageIndex(const std::string& source) : src_(source) {}
+PageIndex::PageIndex(const std::string& source, html::TemplateSyntax syntax) : src_(source) {
+  scanner_.setTemplateSyntax(syntax);
+}
 
 void PageIndex::invalidateFrom(std::size_t offset) {
   dropFrom(offset);
@@ -114,10 +116,11 @@ std::size_t PageIndex::endOfMarkup() {
   if (src.ends_with("?>") || src.ends_with("%>")) return src.size();
   ServerBlocks observer;
   scanObserved(observer);
-  // The first block that runs to the end starts where the markup ends.
+  // The first block that runs to the end starts where the markup ends; only PHP code runs on
+  // without a closer (a template block that ends the page is closed).
   std::size_t begin = src.size();
   for (const auto& [b, e] : observer.blocks) {
-    if (e == src.size()) begin = std::min(begin, b);
+    if (e == src.size() && src[b] == '<' && src[b + 1] == '?') begin = std::min(begin, b);
   }
   return begin;
 }

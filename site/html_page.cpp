@@ -8,6 +8,7 @@
 #include "files/file_undo.h"
 #include "files/write_target.h"
 #include "html/encoding_sniff.h"
+#include "html/markup_place.h"
 #include "html/text_codec.h"
 #include "site/page_document.h"
 
@@ -59,16 +60,18 @@ std::string transcodedToUtf8(std::string_view content, Encoding e, const fs::pat
 }  // namespace
 
 HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source, PageCodec codec,
-                   std::string fileBom)
+                   std::string fileBom, html::TemplateSyntax syntax)
     : file_(std::move(file)),
       siteRoot_(std::move(siteRoot)),
       source_(std::move(source)),
       codec_(codec),
       fileBom_(std::move(fileBom)),
-      index_(source_),
+      syntax_(syntax),
+      index_(source_, syntax),
       linked_(file_.parent_path(), siteRoot_, codec.fileEncoding()) {}
 
-std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot) {
+std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot,
+                                         std::optional<html::TemplateSyntax> syntax) {
   // Locked before anything is read, so that a run that saves it meanwhile goes first and this
   // one reads its result. Stamped before reading: a file replaced in between then counts as
   // changed, never the other way round. A save cut short is finished before, or it would count
@@ -78,14 +81,15 @@ std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& s
   const auto stamp = stampOf(file);
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
-  auto page = fromSource(readFile(file, ec ? 0 : spareFor(size)), file, siteRoot);
+  auto page = fromSource(readFile(file, ec ? 0 : spareFor(size)), file, siteRoot, syntax);
   page->stamp_ = stamp;
   page->lock_ = std::move(lock);
   return page;
 }
 
 std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path& file,
-                                               const fs::path& siteRoot) {
+                                               const fs::path& siteRoot,
+                                               std::optional<html::TemplateSyntax> syntax) {
   const DetectedEncoding detected = detectPageEncoding(bytes);
   const Encoding e = detected.encoding;
   PageCodec codec(e);
@@ -106,8 +110,9 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
   }
   fs::path root = siteRoot.empty() ? file.parent_path() : siteRoot;
   if (root.empty()) root = ".";
-  auto page =
-      std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec, std::move(bom));
+  if (!syntax) syntax = html::templateSyntaxOfFile(utf16ToUtf8(pathToText(file.filename())));
+  auto page = std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec,
+                                         std::move(bom), *syntax);
   page->stamp_ = stampOf(file);
   return page;
 }
@@ -129,7 +134,15 @@ void HtmlPage::setSelection(std::size_t begin, std::size_t end) {
 
 std::size_t HtmlPage::defaultCaret() {
   if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
-  return index_.endOfMarkup();
+  const std::size_t end = index_.endOfMarkup();
+  // A caret the user named there would be refused; one velmo chooses is too.
+  const MarkupPlace place = markupPlaces(source_, end, end, syntax_).begin;
+  if (place.kind != MarkupPlace::Kind::Outside) {
+    throw HostError(hr::kInvalidArg,
+                    u"the end of the page, where the block would go, lies inside " +
+                        describe(place) + u" that the page leaves open");
+  }
+  return end;
 }
 
 std::unique_ptr<Document> HtmlPage::document() {

@@ -5,7 +5,8 @@
 //
 // Gumbo knows no server blocks (ASP, PHP), which the scanner reads as nothing wherever they stand:
 // on a page that holds some, gumbo reads the page with each block blanked out with spaces, which
-// is the markup the page's author sees around them.
+// is the markup the page's author sees around them. Template code (a template page's blocks) and
+// server tags that the scanner reads as such in the head are blanked the same way.
 
 #include <gtest/gtest.h>
 #include <gumbo.h>
@@ -105,8 +106,9 @@ std::string describe(const Span& s) {
          std::to_string(std::get<2>(s));
 }
 
-void compareWithGumbo(const std::string& page) {
-  PageIndex index(page);
+void compareWithGumbo(const std::string& page,
+                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
+  PageIndex index(page, syntax);
   const std::vector<TraceItem> trace = tracePage(index);
   std::string html = page;
   std::size_t blocks = 0;
@@ -158,8 +160,10 @@ void compareWithGumbo(const std::string& page) {
   EXPECT_EQ(ourHead.end, g.head->end);
 }
 
-void checkOperations(const std::string& page) {
-  for (const std::string& failure : testing::checkPageOperations(page)) ADD_FAILURE() << failure;
+void checkOperations(const std::string& page, const std::string& fileName = "fuzz/page.html") {
+  for (const std::string& failure : testing::checkPageOperations(page, fileName)) {
+    ADD_FAILURE() << failure;
+  }
 }
 
 // Pages whose parse is worth pinning down; gumbo is the judge. Left out: "</>", after which gumbo
@@ -280,13 +284,13 @@ TEST_P(KeptPage, AgreesWithGumbo) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
   if (page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
-  compareWithGumbo(page);
+  compareWithGumbo(page, html::templateSyntaxOfFile(GetParam()));
 }
 
 TEST_P(KeptPage, OperationsKeepOtherBytes) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
-  checkOperations(page);
+  checkOperations(page, GetParam());
 }
 
 // The pages of the old site: legacy encodings, server pages, a frameset. UTF-16 pages are
@@ -294,6 +298,12 @@ TEST_P(KeptPage, OperationsKeepOtherBytes) {
 INSTANTIATE_TEST_SUITE_P(OldSite, KeptPage,
                          ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR "/tests/corpus/old_site",
                                                         {".htm", ".html", ".asp", ".php"})));
+// Templates and server pages: word-processor exports, XHTML, SSI, JSP, ASP.NET, ColdFusion,
+// Smarty, Twig, Jinja, Handlebars and Mustache, tag soup; each read in the template language its
+// name says.
+INSTANTIATE_TEST_SUITE_P(TemplateSite, KeptPage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
+                                                        "/tests/corpus/template_site")));
 // The fuzzer's kept cases: pages that once broke the scanner or the index.
 INSTANTIATE_TEST_SUITE_P(FuzzCases, KeptPage,
                          ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR

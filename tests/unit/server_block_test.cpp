@@ -226,6 +226,74 @@ TEST(ServerBlocks, LandmarksAreFoundInTheMarkupAroundThem) {
   }
 }
 
+// Template code is read as server code is, in the language the page is written in; server tags
+// before the body end no head; a page without </body> ends its body at </html>.
+TEST(ServerBlocks, TemplateCodeAndServerTagsCountForNothing) {
+  using html::TemplateSyntax;
+  struct TemplateCase {
+    const char* what;
+    TemplateSyntax syntax;
+    std::string page;
+    Landmarks expected;
+  };
+  const TemplateCase cases[] = {
+      {"Twig comment, expression and tag",
+       TemplateSyntax::Jinja,
+       "{# </head><style>x</style></body> #}<html><head><style>a</style></head><body>"
+       "{{ \"</body>\" }}<!--webbot bot=\"T\" -->{% if a > b %}<p>{% endif %}</body>",
+       {"<head><style", "<style>a</style>", "</body>", {"a"}, {"T"}}},
+      {"a Jinja expression in an attribute value",
+       TemplateSyntax::Jinja,
+       "<head></head><body class=\"{{ \"a>b\" }}\"><!--webbot bot=\"Q\" --></body>",
+       {"<head></head", "", "</body>", {}, {"Q"}}},
+      {"an opener without a closer is text",
+       TemplateSyntax::Jinja,
+       "<head></head><body>{{ oops <!--webbot bot=\"U\" --></body>",
+       {"<head></head", "", "</body>", {}, {"U"}}},
+      {"Smarty {literal} holds markup",
+       TemplateSyntax::Smarty,
+       "{* <head> *}<html><head>{literal}<style>b{c:d}</style>{/literal}</head><body>{$x}</body>",
+       {"<head>{liter", "{literal}<style>b{c:d}</style>{/literal}", "</body>", {"b{c:d}"}, {}}},
+      {"a Smarty string holding </body>; a brace and a space is text",
+       TemplateSyntax::Smarty,
+       "<head></head><body>{include note=\"</body>\"}<p>{ a }</p></body>",
+       {"<head></head", "", "</body>", {}, {}}},
+      {"ColdFusion tags, comment and script",
+       TemplateSyntax::ColdFusion,
+       "<cfsetting x=\"1\"><!--- </body> ---><html><head><title>t</title></head><body>"
+       "<cfscript>a = \"</body>\";</cfscript><cfif a GT \"<\">x</cfif></body>",
+       {"<head><title", "<title>t</title>", "</body>", {}, {}}},
+      {"Handlebars comment and triple braces",
+       TemplateSyntax::Mustache,
+       "{{!-- }} </body> --}}<head><style>{{{css}}}</style></head><body>{{#a}}</body>",
+       {"<head><style", "<style>{{{css}}}</style>", "</body>", {"{{{css}}}"}, {}}},
+      {"braces mean nothing in a plain page",
+       TemplateSyntax::None,
+       "<head></head><body>{# </body> #}<p>",
+       {"<head></head", "", "</body> #}<p", {}, {}}},
+      {"server tags in the head",
+       TemplateSyntax::None,
+       "<html><head><jsp:include page=\"a\"/><cfparam name=\"b\"><style>s</style></head><body>",
+       {"<head><jsp:i",
+        "<jsp:include page=\"a\"/><cfparam name=\"b\"><style>s</style>",
+        "",
+        {"s"},
+        {}}},
+      {"</html> without </body>",
+       TemplateSyntax::None,
+       "<html><head></head><p>x</html>\n",
+       {"<head></head", "", "</html>\n", {}, {}}},
+      {"a frameset's </html> ends no body",
+       TemplateSyntax::None,
+       "<html><head></head><frameset></frameset></html>",
+       {"<head></head", "", "", {}, {}}},
+  };
+  for (const TemplateCase& c : cases) {
+    PageIndex index(c.page, c.syntax);
+    EXPECT_EQ(describe(landmarksOf(c.page, index)), describe(c.expected)) << c.what;
+  }
+}
+
 // An index kept through an edit must agree with one built afresh, also when the edit opens or
 // closes a server block far from the landmarks it moves.
 struct EditCase {
@@ -233,6 +301,7 @@ struct EditCase {
   std::string page;
   std::string_view at;  // the edit replaces the first occurrence of this text
   std::string_view with;
+  html::TemplateSyntax syntax = html::TemplateSyntax::None;
 };
 
 TEST(ServerBlocks, AnIndexKeptThroughEditsAgreesWithAFreshOne) {
@@ -258,16 +327,22 @@ TEST(ServerBlocks, AnIndexKeptThroughEditsAgreesWithAFreshOne) {
        "$a = 1;", "$a = '1;"},
       {"a line comment ended", "<head></head><body><?php // ?><style>s</style>\n ?></body>", "// ",
        "//\n"},
+      {"a Smarty {literal} opened before a STYLE",
+       "{* c *}<head></head><body>{x}<style>b{c}</style><p>{\"</body>\"}</p></body>", "{x}",
+       "{literal}", html::TemplateSyntax::Smarty},
+      {"a Twig comment closed far away",
+       "<head></head><body>{# a <style>s</style><!--webbot bot=W --></body> #}", "{# a", "{# a #}",
+       html::TemplateSyntax::Jinja},
   };
   for (const EditCase& c : cases) {
     std::string page = c.page;
-    PageIndex kept(page);
+    PageIndex kept(page, c.syntax);
     landmarksOf(page, kept);  // every landmark found before the edit
     const std::size_t begin = page.find(c.at);
     ASSERT_NE(begin, std::string::npos) << c.what;
     page.replace(begin, c.at.size(), c.with);
     kept.edited(begin, begin + c.at.size(), c.with.size());
-    PageIndex fresh(page);
+    PageIndex fresh(page, c.syntax);
     EXPECT_EQ(describe(landmarksOf(page, kept)), describe(landmarksOf(page, fresh))) << c.what;
   }
 }
