@@ -156,10 +156,23 @@ std::optional<std::size_t> smartyBlock(std::string_view s, std::size_t at, Templ
   return closeOutsideStrings(s, at + 1, '}', plain, true) + 1;
 }
 
-// "</cfscript" in any case, from `from`.
-std::size_t cfscriptEndTag(std::string_view s, std::size_t from) {
+// The ColdFusion tags whose content is code or data the server keeps to itself (script, SQL, a
+// mail, captured or silenced output), never page markup: each is one block to its end tag.
+bool holdsNoMarkup(std::string_view name) {
+  for (std::string_view tag :
+       {"cfscript", "cfquery", "cfmail", "cfsilent", "cfsavecontent", "cfxml", "cfstoredproc"}) {
+    if (sameLetters(name, tag)) return true;
+  }
+  return false;
+}
+
+// "</" and `name` in any case, from `from`.
+std::size_t endTagOf(std::string_view s, std::string_view name, std::size_t from) {
   for (std::size_t k = s.find("</", from); k != npos; k = s.find("</", k + 2)) {
-    if (sameLetters(s.substr(k + 2, 8), "cfscript")) return k;
+    if (s.size() - k - 2 >= name.size() && sameLetters(s.substr(k + 2, name.size()), name) &&
+        (k + 2 + name.size() == s.size() || !isAsciiLetter(s[k + 2 + name.size()]))) {
+      return k;
+    }
   }
   return npos;
 }
@@ -173,10 +186,10 @@ std::optional<std::size_t> coldFusionBlock(std::string_view s, std::size_t at, T
   while (nameEnd < s.size() && (isAsciiLetter(s[nameEnd]) || s[nameEnd] == '_')) ++nameEnd;
   const std::string_view name = s.substr(nameBegin, nameEnd - nameBegin);
   if (!isColdFusionTagName(name)) return std::nullopt;
-  // Script code may hold anything; it ends at its end tag only.
+  // Script code and SQL may hold anything; they end at their end tag only.
   std::size_t from = nameEnd;
-  if (!endTag && sameLetters(name, "cfscript")) {
-    const std::size_t close = cfscriptEndTag(s, nameEnd);
+  if (!endTag && holdsNoMarkup(name)) {
+    const std::size_t close = endTagOf(s, name, nameEnd);
     if (close == npos) {
       unclosed = true;
       return std::nullopt;

@@ -18,7 +18,7 @@ enum class TemplateSyntax : std::uint8_t {
   None,
   Jinja,       // Twig, Jinja and Django: {# #}, {% %}, {{ }}
   Smarty,      // {* *}, {literal}...{/literal}, {...}
-  ColdFusion,  // <cf...> and </cf...> tags, <!--- ---> comments
+  ColdFusion,  // <cf...> and </cf...> tags, <!--- ---> comments, <cfscript>...</cfscript>
   Mustache,    // Mustache and Handlebars: {{! }}, {{!-- --}}, {{{ }}}, {{ }}
 };
 

@@ -118,10 +118,8 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
 }
 
 HtmlPage::Range HtmlPage::selection() {
-  if (!selection_) {
-    const std::size_t caret = defaultCaret();
-    selection_ = Range{caret, caret};
-  }
+  if (!selection_) placeDefaultCaret();
+  if (!caretRefusal_.empty()) throw HostError(hr::kInvalidArg, caretRefusal_);
   return *selection_;
 }
 
@@ -130,19 +128,32 @@ void HtmlPage::setSelection(std::size_t begin, std::size_t end) {
     throw HostError(hr::kInvalidArg, u"The selection lies outside the page");
   }
   selection_ = Range{begin, end};
+  caretRefusal_.clear();
 }
 
-std::size_t HtmlPage::defaultCaret() {
+std::size_t HtmlPage::findDefaultCaret(std::u16string& refusal) {
+  refusal.clear();
   if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
   const std::size_t end = index_.endOfMarkup();
   // A caret the user named there would be refused; one velmo chooses is too.
   const MarkupPlace place = markupPlaces(source_, end, end, syntax_).begin;
   if (place.kind != MarkupPlace::Kind::Outside) {
-    throw HostError(hr::kInvalidArg,
-                    u"the end of the page, where the block would go, lies inside " +
-                        describe(place) + u" that the page leaves open");
+    refusal = u"the end of the page, where the block would go, lies inside " + describe(place) +
+              u" that the page leaves open";
   }
   return end;
+}
+
+void HtmlPage::placeDefaultCaret() {
+  const std::size_t caret = findDefaultCaret(caretRefusal_);
+  selection_ = Range{caret, caret};
+}
+
+std::size_t HtmlPage::defaultCaret() {
+  std::u16string refusal;
+  const std::size_t caret = findDefaultCaret(refusal);
+  if (!refusal.empty()) throw HostError(hr::kInvalidArg, refusal);
+  return caret;
 }
 
 std::unique_ptr<Document> HtmlPage::document() {
@@ -227,6 +238,7 @@ void HtmlPage::revert() {
   }
   sinceSaved_.clear();
   selection_.reset();
+  caretRefusal_.clear();
 }
 
 void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text) {
@@ -234,7 +246,7 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
     throw HostError(hr::kInvalidArg, u"The edit lies outside the page");
   }
   // The caret belongs to the text as it was: found now, it follows the edits as any selection.
-  if (!selection_ && caretBeforeEdits_) selection();
+  if (!selection_ && caretBeforeEdits_) placeDefaultCaret();
   apply(begin, end, text);
 }
 

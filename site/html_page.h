@@ -62,7 +62,8 @@ class HtmlPage {
   };
   // Until a command places it, the selection is the caret before the first </body>, found when
   // first asked for. For a command that pastes, it is the caret of the page as it was read (or
-  // reverted), moved along by the edits made since: see expectPaste.
+  // reverted), moved along by the edits made since: see expectPaste. HostError (invalid
+  // argument) while that caret, not placed by the command, lies where defaultCaret refuses one.
   Range selection();
   // A command that pastes says so when it opens the page: the initial caret is then found right
   // before the first edit, and follows the edits as any selection does. Pages of other commands
@@ -137,6 +138,9 @@ class HtmlPage {
     std::size_t inserted;
   };
 
+  // The default caret, and in `refusal` why a paste there is refused (empty when it is not).
+  std::size_t findDefaultCaret(std::u16string& refusal);
+  void placeDefaultCaret();
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
   // The page in its file's encoding; `encoded` holds it when it is not source() itself.
@@ -155,6 +159,7 @@ class HtmlPage {
   PageIndex index_;
   LinkedSheets linked_;
   std::optional<Range> selection_;  // nothing: the initial caret, not yet looked for
+  std::u16string caretRefusal_;     // the initial caret, still the selection, refuses pastes
   bool caretBeforeEdits_ = false;   // the initial caret is looked for before the first edit
 };
 

@@ -65,15 +65,14 @@ const OldPage kTemplatePages[] = {
      "template_site"},
     // No </body>: pastes go before </html>.
     {"ssi_page.shtml", "UTF-8", "</head>\n<body>", "</html>", "", "", "template_site"},
-    {"catalog.jsp", "UTF-8", "</head>\n<body>", "</body>\n</html>", "123456", "print.css",
-     "template_site"},
+    {"catalog.jsp", "UTF-8", "</head>\n<body>", "</body>\n</html>", "123456", "", "template_site"},
     {"default.aspx", "UTF-8", "</head>\n<body>", "</body>\n</html>", "998877", "", "template_site"},
     {"account.cfm", "UTF-8", "</head>\n<body>", "</body>\n</html>", "C0C0C0", "", "template_site"},
     {"cart.tpl", "UTF-8", "</head>\n<body>", "</body>\n</html>", "FFCC00", "", "template_site"},
-    {"shop.twig", "UTF-8", "</head>\n<body class", "</body>\n</html>", "445566", "css/shop.css",
+    {"shop.twig", "UTF-8", "</head>\n<body class", "</body>\n</html>", "445566", "",
      "template_site"},
     {"list.hbs", "UTF-8", "</head>\n<body>", "</body>\n</html>", "AABBCC", "", "template_site"},
-    {"tag_soup.htm", "CP1252", "</HEAD><BODY", "</BODY></HTML>", "", "", "template_site"},
+    {"tag_soup.htm", "UTF-8", "</HEAD><BODY", "</BODY></HTML>", "", "", "template_site"},
 };
 
 void PrintTo(const OldPage& page, std::ostream* out) {

@@ -21,6 +21,8 @@ body { scrollbar-face-color: #C0C0C0 }
 <h1>#account.name#</h1>
 <cfif account.since GT 2000><p>Member since #account.since#</p></cfif>
 </cfoutput>
-<p>Updated <!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d/%m/%Y" startspan -->21/09/2007<!--webbot bot="Timestamp" i-checksum="12580" endspan --></p>
+<p>Updated
+<!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d/%m/%Y" startspan -->21/09/2007<!--webbot bot="Timestamp" i-checksum="12580" endspan -->
+</p>
 </body>
 </html>

@@ -25,7 +25,9 @@ function total(a,b){return a+b;}
 {else}
 <p>Your cart is empty.</p>
 {/if}
-<p>Updated <!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d/%m/%Y" startspan -->02/03/2008<!--webbot bot="Timestamp" i-checksum="12470" endspan --></p>
+<p>Updated
+<!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d/%m/%Y" startspan -->02/03/2008<!--webbot bot="Timestamp" i-checksum="12470" endspan -->
+</p>
 {include file="footer.tpl" note="</body>"}
 </body>
 </html>

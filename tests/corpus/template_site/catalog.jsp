@@ -6,6 +6,7 @@
 <head>
 <title><fmt:message key="catalog.title"/></title>
 <jsp:include page="/WEB-INF/jsp/meta.jsp"/>
+<style type="text/css">body { scrollbar-face-color: #123456 }</style>
 <c:if test="${not empty param.print}"><link rel="stylesheet" href="print.css"></c:if>
 <script type="text/javascript" src="<c:url value='/js/catalog.js'/>"></script>
 <script type="text/javascript">var items = ${fn:length(items)};</script>
@@ -18,6 +19,8 @@
 </c:forEach>
 </ul>
 <%-- old footer: </body></html> --%>
-<p>Updated <!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d.%m.%Y" startspan -->12.05.2005<!--webbot bot="Timestamp" i-checksum="15049" endspan --></p>
+<p>Updated
+<!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%d.%m.%Y" startspan -->12.05.2005<!--webbot bot="Timestamp" i-checksum="15049" endspan -->
+</p>
 </body>
 </html>

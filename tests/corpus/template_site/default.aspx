@@ -16,6 +16,8 @@
     <asp:Label ID="Greeting" runat="server" Text="<%$ Resources:Site, Hello %>" />
     <asp:GridView ID="Orders" runat="server" AutoGenerateColumns="true" />
     </form>
-    <p>Updated <!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%m/%d/%Y" startspan -->07/14/2006<!--webbot bot="Timestamp" i-checksum="17730" endspan --></p>
+    <p>Updated
+<!--webbot bot="Timestamp" S-Type="EDITED" S-Format="%m/%d/%Y" startspan -->07/14/2006<!--webbot bot="Timestamp" i-checksum="17730" endspan -->
+</p>
 </body>
 </html>
