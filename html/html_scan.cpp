@@ -108,15 +108,12 @@ Block phpBlock(std::string_view s, std::size_t lt) {
   return {};
 }
 
-// A template language's block at `at`; a Smarty page's reading depends on every {literal}, so
-// what is found in one hangs on the whole page.
+// A template language's block at `at`; an opener without its closer is noted as a "<%" is.
 Block templateBlock(std::string_view s, std::size_t at, ScanMemo* memo) {
   if (!memo || memo->templates.syntax == TemplateSyntax::None) return {};
   bool unclosed = false;
   const auto end = templateBlockEnd(s, at, memo->templates, unclosed);
-  std::size_t& dangling = memo->firstDangling;
-  if (memo->templates.syntax == TemplateSyntax::Smarty) dangling = 0;
-  if (unclosed) dangling = std::min(dangling, at);
+  if (unclosed) memo->firstDangling = std::min(memo->firstDangling, at);
   if (!end) return {};
   return {*end, false};
 }
@@ -486,16 +483,19 @@ std::optional<std::size_t> serverBlockEnd(std::string_view s, std::size_t lt, Sc
   return end;
 }
 
+namespace {
+
 // Where text from `pos` ends: at the next '<', or at a '{' that opens a template block.
 std::size_t textEnd(std::string_view s, std::size_t pos, ScanMemo* memo) {
   std::size_t i = nextOpener(s, pos, s.size(), memo);
   while (i < s.size() && s[i] == '{') {
-    bool unclosed = false;
-    if (templateBlockEnd(s, i, memo->templates, unclosed)) break;
+    if (templateBlock(s, i, memo).end != npos) break;
     i = nextOpener(s, i + 1, s.size(), memo);
   }
   return i;
 }
+
+}  // namespace
 
 Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMemo* memo) {
   const std::size_t n = s.size();

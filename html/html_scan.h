@@ -56,8 +56,8 @@ struct Token {
 // its end for each. It belongs to one text: start a new one when the text changes.
 struct ScanMemo {
   static constexpr std::size_t kNone = SIZE_MAX;
-  // The first "<%" (or template opener, or Smarty {literal}) whose reading hangs on the bytes
-  // after it: one read as text for want of a closer.
+  // The first "<%" (or template opener) whose reading hangs on the bytes after it: one read as
+  // text for want of a closer.
   std::size_t firstDangling = kNone;
   std::size_t noCloseFrom = kNone;         // no "%>" starts at or after this offset
   std::size_t noCommentCloseFrom = kNone;  // no "--%>" starts at or after this offset

@@ -26,6 +26,12 @@ void PageIndex::dropFrom(std::size_t offset) {
 }
 
 void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted) {
+  // On a Smarty page an edit can open or close a {literal} stretch, which changes how the text
+  // after it reads without changing any scan state: the landmarks after it are found afresh.
+  if (scanner_.templateSyntax() == html::TemplateSyntax::Smarty) {
+    dropFrom(begin);
+    return;
+  }
   resync_.remember(begin, end, inserted);
   dropFrom(begin);
   resync_.scanOn();

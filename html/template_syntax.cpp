@@ -1,6 +1,7 @@
 #include "html/template_syntax.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/text.h"
 

@@ -307,22 +307,10 @@ TEST(PastePlaces, OnlyTheWrittenTextIsNewAndNothingGoesIntoOpenMarkup) {
        "<html><META http-equiv=Content-Type content=\"text/html\"><HEAD><TITLE>x</TITLE></HEAD>"
        "<BODY>b</BODY></HTML>",
        "script-head 'go();'", 0, "</HEAD><BODY>"},
-      {"late.jsp",
-       "<%@ page %><html><head><jsp:include page=\"m.jsp\"/><cfparam name=\"a\" default=\"1\">"
-       "<x:out value=\"1\"/><script src=\"a.js\"></script></head><body></body></html>",
-       "script-head 'go();'", 0, "</head><body>"},
-      {"no_body.html", "<html><p>x</p></html>\n", "date --yes", 0, "</html>\n"},
       {"page.html", "{# </body> #}<html><body>x</body></html>", "date --yes --template twig", 0,
        "</body></html>"},
       {"page.htm", "{* </body> *}<html><body>{\"</body>\"}</body></html>",
        "favourites --text Home --template smarty", 0, "</body></html>"},
-      {"lead.tpl",
-       "{* Cart *}\n<!DOCTYPE html>\n<html><head><title>{$t}</title></head><body>x</body></html>",
-       "script-head 'go();'", 0, "</head><body>"},
-      {"lead.cfm",
-       "<cfsetting enablecfoutputonly=\"no\"><cfparam name=\"a\" default=\"1\">\n<!DOCTYPE html>"
-       "\n<html><head><title>t</title></head><body></body></html>",
-       "script-head 'go();'", 0, "</head><body>"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.command);

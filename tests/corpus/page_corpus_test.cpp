@@ -21,6 +21,7 @@
 
 #include "html/page_index.h"
 #include "html/page_trace.h"
+#include "site/html_page.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 
@@ -106,17 +107,25 @@ std::string describe(const Span& s) {
          std::to_string(std::get<2>(s));
 }
 
-void compareWithGumbo(const std::string& page,
-                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
-  PageIndex index(page, syntax);
-  const std::vector<TraceItem> trace = tracePage(index);
+// The page with each server block the scan reads blanked out with spaces.
+std::string blanked(const std::string& page, const std::vector<TraceItem>& trace,
+                    std::size_t& blocks) {
   std::string html = page;
-  std::size_t blocks = 0;
+  blocks = 0;
   for (const TraceItem& t : trace) {
     if (t.kind != TraceItem::Kind::ServerBlock) continue;
     std::fill(html.begin() + t.begin, html.begin() + t.end, ' ');
     ++blocks;
   }
+  return html;
+}
+
+void compareWithGumbo(const std::string& page,
+                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
+  PageIndex index(page, syntax);
+  const std::vector<TraceItem> trace = tracePage(index);
+  std::size_t blocks = 0;
+  const std::string html = blanked(page, trace, blocks);
   SCOPED_TRACE(blocks ? std::to_string(blocks) + " server blocks blanked for gumbo"
                       : std::string("plain HTML"));
   // Gumbo reads a byte order mark as text; the page model skips it as a browser does.
@@ -304,6 +313,63 @@ INSTANTIATE_TEST_SUITE_P(OldSite, KeptPage,
 // Smarty, Twig, Jinja, Handlebars and Mustache, tag soup; each read in the template language its
 // name says.
 INSTANTIATE_TEST_SUITE_P(TemplateSite, KeptPage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
+                                                        "/tests/corpus/template_site")));
+// Whether gumbo finds a node that `is` accepts, inside an element of `tag`.
+template <typename Is>
+bool foundInside(const GumboNode* node, GumboTag tag, bool inside, const Is& is) {
+  if (is(node)) return inside;
+  if (node->type != GUMBO_NODE_DOCUMENT && node->type != GUMBO_NODE_ELEMENT) return false;
+  const GumboVector& children =
+      node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+  inside |= node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
+  for (unsigned i = 0; i < children.length; ++i) {
+    if (foundInside(static_cast<const GumboNode*>(children.data[i]), tag, inside, is)) return true;
+  }
+  return false;
+}
+
+// The pages of the sites kept with the tests, whose every head and body the commands write into.
+using SitePage = KeptPage;
+
+// What the head edit and a paste with no selection write lands, for an HTML5 parser reading the
+// page as its author sees it (template and server code blanked), in the head and in the body.
+TEST_P(SitePage, WrittenBlocksLandInTheHeadAndTheBody) {
+  const std::string bytes = read();
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
+  auto page = HtmlPage::fromSource(bytes, GetParam(), "site");
+  auto doc = page->document();
+  auto head = doc->all()->tags(u"HEAD")->item(0);
+  head->setInnerHTML(head->innerHTML() + u"<meta name=\"velmo-mark\">");
+  const std::size_t caret = page->defaultCaret();
+  page->setSelection(caret, caret);
+  doc->selection()->createRange()->pasteHTML(u"<!--velmo-mark-->");
+
+  PageIndex index(page->source(), page->templateSyntax());
+  std::size_t blocks = 0;
+  std::string html = blanked(page->source(), tracePage(index), blocks);
+  if (html.starts_with("\xEF\xBB\xBF")) html.erase(0, 3);  // which gumbo would read as text
+  GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+  const bool meta = foundInside(output->document, GUMBO_TAG_HEAD, false, [](const GumboNode* n) {
+    if (n->type != GUMBO_NODE_ELEMENT || n->v.element.tag != GUMBO_TAG_META) return false;
+    const GumboAttribute* name = gumbo_get_attribute(&n->v.element.attributes, "name");
+    return name && std::string_view(name->value) == "velmo-mark";
+  });
+  const bool comment = foundInside(output->document, GUMBO_TAG_BODY, false, [](const GumboNode* n) {
+    return n->type == GUMBO_NODE_COMMENT && std::string_view(n->v.text.text) == "velmo-mark";
+  });
+  gumbo_destroy_output(&kGumboDefaultOptions, output);
+  EXPECT_TRUE(meta) << "the head's new content is not in the head:\n" << page->source();
+  // A frameset has no body: its pastes go to the end of the page.
+  if (page->source().find("<frameset") == std::string::npos) {
+    EXPECT_TRUE(comment) << "the pasted comment is not in the body:\n" << page->source();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OldSite, SitePage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR "/tests/corpus/old_site",
+                                                        {".htm", ".html", ".asp", ".php"})));
+INSTANTIATE_TEST_SUITE_P(TemplateSite, SitePage,
                          ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
                                                         "/tests/corpus/template_site")));
 // The fuzzer's kept cases: pages that once broke the scanner or the index.
