@@ -10,6 +10,7 @@
 
 #include "cli/process_platform.h"
 #include "cli/standard_input.h"
+#include "html/template_syntax.h"
 
 namespace velmo::cli {
 namespace fs = std::filesystem;
@@ -157,7 +158,10 @@ bool hasPageExtension(const std::string& name) {
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return std::any_of(std::begin(kPageExtensions), std::end(kPageExtensions),
-                     [&](const char* known) { return extension == known; });
+                     [&](const char* known) { return extension == known; }) ||
+         std::any_of(std::begin(standalone::html::kTemplateExtensions),
+                     std::end(standalone::html::kTemplateExtensions),
+                     [&](const auto& known) { return extension == known.extension; });
 }
 
 bool PageFilter::takesFile(const std::string& relative) const {
@@ -201,6 +205,25 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                   "In a folder, leave out the files and sub-folders that match GLOB")
       ->type_name("GLOB")
       ->allow_extra_args(false);
+  command
+      .add_option_function<std::string>(
+          "--template",
+          [&options](const std::string& name) {
+            options.templateSyntax = standalone::html::templateSyntaxNamed(name);
+          },
+          "The pages are templates of this language, whatever their names: " +
+              std::string(standalone::html::kTemplateSyntaxNames) +
+              " (none: plain pages). Without it, .twig, .j2, .jinja, .tpl, .cfm, .cfc, .hbs and "
+              ".mustache files are templates")
+      ->type_name("LANGUAGE")
+      ->check(CLI::Validator(
+          [](const std::string& name) {
+            return standalone::html::templateSyntaxNamed(name)
+                       ? std::string()
+                       : "unknown template language '" + name + "'; one of " +
+                             std::string(standalone::html::kTemplateSyntaxNames);
+          },
+          ""));
   command.add_flag("--stop-on-error", many.stopOnError,
                    "Over many pages: start no other page once a page failed");
   command

@@ -12,8 +12,8 @@
 
 namespace velmo::cli {
 
-// Adds --page, --pages, --include, --exclude, --stop-on-error, --jobs and --json, and for a
-// command that changes pages --dry-run.
+// Adds --page, --pages, --include, --exclude, --template, --stop-on-error, --jobs and --json,
+// and for a command that changes pages --dry-run.
 void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPages = true);
 
 // True when --page or --pages is given (PAGE then holds nothing of the user's; see
@@ -38,7 +38,8 @@ struct PageSelection {
 // link, the same page named twice) only the first time.
 PageSelection selectPages(const PageOptions& options);
 
-// True for a file name whose extension marks a page the page model reads (.htm, .asp, .php, ...).
+// True for a file name whose extension marks a page the page model reads (.htm, .asp, .php,
+// a template's .twig, .tpl, .cfm, ...).
 bool hasPageExtension(const std::string& name);
 
 // Whether `relative` (a path below a folder walked, '/'-separated) passes --include/--exclude.

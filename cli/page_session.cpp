@@ -127,7 +127,8 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
   };
   try {
     // File names are bytes: a page's name need not be UTF-8.
-    host.openPage(os::pathOf(options.page), os::pathOf(options.site), options.pastes);
+    host.openPage(os::pathOf(options.page), os::pathOf(options.site), options.pastes,
+                  options.templateSyntax);
     outcome.site = host.sitePath();
     // The look before a change compares the bytes as read with the bytes as they would be saved.
     const std::string before = options.dryRun ? host.pageSource() : std::string();

@@ -48,6 +48,8 @@ struct PageOptions {
   std::string caretAfter;
   std::string output;
   bool writeReadOnly = false;
+  // --template: the template language the pages are written in, whatever their names.
+  std::optional<standalone::html::TemplateSyntax> templateSyntax;
   bool pastes = false;  // the command pastes at the selection (it has the selection options)
   bool dryRun = false;
   bool json = false;

@@ -15,6 +15,30 @@ bool startsWithLower(std::string_view s, std::size_t pos, std::string_view lower
          equalsLower(s.substr(pos, lowerWord.size()), lowerWord);
 }
 
+// Whether the page's template language opens blocks with '{'.
+inline bool braces(const ScanMemo* memo) {
+  return memo && bracesOpenBlocks(memo->templates.syntax);
+}
+
+// Whether `c` may start a server or template block.
+inline bool mayOpen(char c, const ScanMemo* memo) {
+  return c == '<' || (c == '{' && braces(memo));
+}
+
+// The first byte in [i, to) that may start a block (`to` when none).
+inline std::size_t nextOpener(std::string_view s, std::size_t i, std::size_t to,
+                              const ScanMemo* memo) {
+  if (i >= to) return to;
+  if (!braces(memo)) {
+    const void* lt = std::memchr(s.data() + i, '<', to - i);
+    return lt ? static_cast<std::size_t>(static_cast<const char*>(lt) - s.data()) : to;
+  }
+  const char* data = s.data();
+  const char* found =
+      std::find_if(data + i, data + to, [](char c) { return c == '<' || c == '{'; });
+  return static_cast<std::size_t>(found - data);
+}
+
 // A server block's extent: `end` is npos when the '<' opens none.
 struct Block {
   std::size_t end = npos;
@@ -84,15 +108,29 @@ Block phpBlock(std::string_view s, std::size_t lt) {
   return {};
 }
 
+// A template language's block at `at`; an opener without its closer is noted as a "<%" is.
+Block templateBlock(std::string_view s, std::size_t at, ScanMemo* memo) {
+  if (!memo || memo->templates.syntax == TemplateSyntax::None) return {};
+  bool unclosed = false;
+  const auto end = templateBlockEnd(s, at, memo->templates, unclosed);
+  if (unclosed) memo->firstDangling = std::min(memo->firstDangling, at);
+  if (!end) return {};
+  return {*end, false};
+}
+
 // Out of line: the callers are the scanner's hot loops, which meet a '<' in a tag rarely.
 [[gnu::noinline]] Block serverBlock(std::string_view s, std::size_t lt, ScanMemo* memo) {
   if (lt + 1 >= s.size()) return {};
   const char c = s[lt + 1];
   Block b;
-  if (c == '%') {
+  if (s[lt] == '{') {
+    b = templateBlock(s, lt, memo);
+  } else if (c == '%') {
     b = aspBlock(s, lt, memo);
   } else if (c == '?') {
     b = phpBlock(s, lt);
+  } else if (memo && memo->templates.syntax == TemplateSyntax::ColdFusion) {
+    b = templateBlock(s, lt, memo);
   } else {
     return {};
   }
@@ -102,7 +140,7 @@ Block phpBlock(std::string_view s, std::size_t lt) {
 
 // After the server block that starts at `i`; `i` when none does.
 std::size_t pastBlock(std::string_view s, std::size_t i, ScanMemo* memo) {
-  if (s[i] != '<') return i;
+  if (!mayOpen(s[i], memo)) return i;
   const std::size_t end = serverBlock(s, i, memo).end;
   return end == npos ? i : end;
 }
@@ -112,9 +150,8 @@ std::size_t pastBlock(std::string_view s, std::size_t i, ScanMemo* memo) {
 inline std::size_t blockAcross(std::string_view s, std::size_t& from, std::size_t at,
                                ScanMemo* memo) {
   while (from < at) {
-    const void* found = std::memchr(s.data() + from, '<', at - from);
-    if (!found) break;
-    const std::size_t lt = static_cast<const char*>(found) - s.data();
+    const std::size_t lt = nextOpener(s, from, at, memo);
+    if (lt == at) break;
     const std::size_t end = serverBlock(s, lt, memo).end;
     if (end == npos) {
       from = lt + 1;
@@ -145,7 +182,7 @@ inline std::size_t tagNameEnd(std::string_view s, std::size_t i, ScanMemo* memo)
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (isSpace(c) || c == '/' || c == '>') break;
-    if (blocks && c == '<' && serverBlock(s, i, memo).end != npos) break;
+    if (blocks && mayOpen(c, memo) && serverBlock(s, i, memo).end != npos) break;
   }
   return i;
 }
@@ -157,7 +194,7 @@ std::size_t wordEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (isSpace(c) || c == '>' || (name && (c == '/' || c == '='))) break;
-    if (blocks && c == '<') {
+    if (blocks && mayOpen(c, memo)) {
       const std::size_t end = serverBlock(s, i, memo).end;
       if (end != npos) i = end - 1;
     }
@@ -253,12 +290,12 @@ TagEnd walkAttributes(std::string_view s, std::size_t i, Sink& sink, ScanMemo* m
   }
 }
 
-// The attributes from `i` to the tag's end. Only a tag that holds a '<' can hold a server block:
-// most hold none, and the plain walk serves them.
+// The attributes from `i` to the tag's end. Only a tag that holds a '<' (or a '{' in a template)
+// can hold a server block: most hold none, and the plain walk serves them.
 template <typename Sink>
 TagEnd walkTag(std::string_view s, std::size_t i, Sink&& sink, ScanMemo* memo) {
   const TagEnd plain = walkAttributes<false>(s, i, sink, memo);
-  if (!std::memchr(s.data() + i, '<', plain.end - i)) return plain;
+  if (nextOpener(s, i, plain.end, memo) == plain.end) return plain;
   sink.undo();
   return walkAttributes<true>(s, i, sink, memo);
 }
@@ -269,7 +306,7 @@ std::size_t nameEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (isSpace(c) || c == '/' || c == '>') return i;
-    if (c == '<') return tagNameEnd<true>(s, i, memo);
+    if (mayOpen(c, memo)) return tagNameEnd<true>(s, i, memo);
   }
   return i;
 }
@@ -354,11 +391,12 @@ std::size_t scriptDataEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
   const std::size_t n = s.size();
   while (i < n) {
     if (st == Data) {
-      const void* lt = std::memchr(s.data() + i, '<', n - i);
-      if (!lt) return n;
-      i = static_cast<const char*>(lt) - s.data();
+      i = nextOpener(s, i, n, memo);
+      if (i == n) return n;
       if (const std::size_t past = pastBlock(s, i, memo); past != i) {
         i = past;
+      } else if (s[i] != '<') {
+        ++i;
       } else if (isEndTagOf(s, i, "script")) {
         return i;
       } else if (s.compare(i, 4, "<!--") == 0) {
@@ -370,7 +408,7 @@ std::size_t scriptDataEnd(std::string_view s, std::size_t i, ScanMemo* memo) {
       continue;
     }
     const char c = s[i];
-    if (c == '<') {
+    if (mayOpen(c, memo)) {
       if (const std::size_t past = pastBlock(s, i, memo); past != i) {
         st = st >= Double ? Double : Escaped;
         i = past;
@@ -445,12 +483,32 @@ std::optional<std::size_t> serverBlockEnd(std::string_view s, std::size_t lt, Sc
   return end;
 }
 
+namespace {
+
+// Where text from `pos` ends: at the next '<', or at a '{' that opens a template block.
+std::size_t textEnd(std::string_view s, std::size_t pos, ScanMemo* memo) {
+  std::size_t i = nextOpener(s, pos, s.size(), memo);
+  while (i < s.size() && s[i] == '{') {
+    if (templateBlock(s, i, memo).end != npos) break;
+    i = nextOpener(s, i + 1, s.size(), memo);
+  }
+  return i;
+}
+
+}  // namespace
+
 Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMemo* memo) {
   const std::size_t n = s.size();
   if (pos >= n) return make(TokenKind::Eof, n, n);
+  const bool templateCode =
+      s[pos] == '{' ? braces(memo)
+                    : s[pos] == '<' && memo && memo->templates.syntax == TemplateSyntax::ColdFusion;
+  if (templateCode) {
+    const Block b = serverBlock(s, pos, memo);
+    if (b.end != npos) return make(TokenKind::ServerBlock, pos, b.end, s.substr(pos, b.end - pos));
+  }
   if (s[pos] != '<') {
-    const void* lt = std::memchr(s.data() + pos, '<', n - pos);
-    const std::size_t end = lt ? static_cast<const char*>(lt) - s.data() : n;
+    const std::size_t end = textEnd(s, pos + 1, memo);
     return make(TokenKind::Text, pos, end, s.substr(pos, end - pos), end == n);
   }
   if (pos + 1 >= n) return make(TokenKind::Text, pos, n, s.substr(pos), true);
@@ -481,30 +539,28 @@ Token nextToken(std::string_view s, std::size_t pos, bool foreignContent, ScanMe
     }
     return untilGreaterThan(s, pos, pos + 2, TokenKind::BogusComment, memo);
   }
-  // A '<' that starts no markup is text; the text runs on to the next '<'.
-  const void* lt = std::memchr(s.data() + pos + 1, '<', n - pos - 1);
-  const std::size_t end = lt ? static_cast<const char*>(lt) - s.data() : n;
+  // A '<' that starts no markup is text; the text runs on to the next markup.
+  const std::size_t end = textEnd(s, pos + 1, memo);
   return make(TokenKind::Text, pos, end, s.substr(pos, end - pos), end == n);
 }
 
 std::size_t skipTags(std::string_view s, std::size_t pos, TagFilter stop, ScanMemo* memo) {
   const std::size_t n = s.size();
-  const char* data = s.data();
-  auto lessThanFrom = [&](std::size_t i) {
-    const void* p = std::memchr(data + i, '<', n - i);
-    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : n;
-  };
+  // A '{' stops the pass in a template that opens blocks with it: the token there decides.
+  auto lessThanFrom = [&](std::size_t i) { return nextOpener(s, i, n, memo); };
+  const bool coldFusion = memo && memo->templates.syntax == TemplateSyntax::ColdFusion;
   std::size_t lt = pos < n ? lessThanFrom(pos) : n;
   while (lt < n) {
     const bool endTag = lt + 1 < n && s[lt + 1] == '/';
     const std::size_t nameBegin = lt + (endTag ? 2 : 1);
-    if (nameBegin >= n || !isAsciiLetter(s[nameBegin])) return lt;
+    if (s[lt] != '<' || nameBegin >= n || !isAsciiLetter(s[nameBegin])) return lt;
     // The next '<' tells whether this tag holds one (and so perhaps a server block), and is
     // where the search for the next tag goes on when it does not.
     const std::size_t next = lessThanFrom(lt + 1);
     std::size_t i = tagNameEnd<false>(s, nameBegin, memo);
     if (next < i) i = tagNameEnd<true>(s, nameBegin, memo);
-    if (stop(s.substr(nameBegin, i - nameBegin), endTag)) return lt;
+    const std::string_view name = s.substr(nameBegin, i - nameBegin);
+    if (stop(name, endTag) || (coldFusion && isColdFusionTagName(name))) return lt;
     NoSink sink;
     TagEnd e = walkAttributes<false>(s, i, sink, memo);
     if (next < e.end) e = walkAttributes<true>(s, i, sink, memo);

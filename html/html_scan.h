@@ -9,7 +9,8 @@
 // sees the page, so nothing inside one is markup, wherever it stands (between tags, in a tag, in
 // a comment, in raw text). "<%" opens one when a "%>" follows ("<%--" when a "--%>" follows);
 // "<?php", "<?=" and "<?" followed by white space open one that ends at a "?>" outside PHP
-// strings and block comments, or runs to the end of the page.
+// strings and block comments, or runs to the end of the page. A page in a template language
+// (template_syntax.h) has that language's blocks too, given by the ScanMemo its reader passes.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "html/raw_text_elements.h"
+#include "html/template_syntax.h"
 
 namespace velmo::standalone::html {
 
@@ -31,7 +33,7 @@ enum class TokenKind {
   BogusComment,  // <!x>, <?x>, </ x>, and <![CDATA[ outside foreign content
   Doctype,
   Cdata,        // <![CDATA[ ... ]]> in foreign content
-  ServerBlock,  // <% ... %>, <%-- ... --%>, <?php ... ?>, <?= ... ?>, <? ... ?>
+  ServerBlock,  // <% ... %>, <%-- ... --%>, <?php ... ?>, <?= ... ?>, <? ... ?>, template code
   Dropped,      // consumed without a token: "</>" and a tag cut off by the end of the input
   Eof,
 };
@@ -54,12 +56,17 @@ struct Token {
 // its end for each. It belongs to one text: start a new one when the text changes.
 struct ScanMemo {
   static constexpr std::size_t kNone = SIZE_MAX;
-  std::size_t firstDangling = kNone;       // the first "<%" read as text for want of a closer
+  // The first "<%" (or template opener) whose reading hangs on the bytes after it: one read as
+  // text for want of a closer.
+  std::size_t firstDangling = kNone;
   std::size_t noCloseFrom = kNone;         // no "%>" starts at or after this offset
   std::size_t noCommentCloseFrom = kNone;  // no "--%>" starts at or after this offset
   // When set, every server block passed is added, nested ones (in tags, comments, raw text)
   // included; a block read twice is added twice.
   std::vector<std::pair<std::size_t, std::size_t>>* blocks = nullptr;
+  // The page's template language and what was learnt reading it; a reader without a memo reads
+  // no template code.
+  TemplateReading templates;
 };
 
 // The token starting at `pos` in the data state. In foreign content <![CDATA[ opens a CDATA

@@ -50,9 +50,11 @@ class Walk {
 
 }  // namespace
 
-MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end) {
+MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end,
+                          html::TemplateSyntax syntax) {
   Walk walk(begin, end);
   html::ScanMemo memo;
+  memo.templates.syntax = syntax;
   std::size_t pos = 0;
   while (!walk.done()) {
     const html::Token t = html::nextToken(source, pos, false, &memo);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "html/template_syntax.h"
+
 namespace velmo::standalone {
 
 struct MarkupPlace {
@@ -29,7 +31,8 @@ struct MarkupPlace {
 struct MarkupPlaces {
   MarkupPlace begin, end;
 };
-MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end);
+MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end,
+                          html::TemplateSyntax syntax = html::TemplateSyntax::None);
 
 // "a tag", "a comment", ..., "the text of a <script> element".
 std::u16string describe(const MarkupPlace& place);

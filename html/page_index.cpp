@@ -8,7 +8,9 @@
 
 namespace velmo::standalone {
 
-PageIndex::PageIndex(const std::string& source) : src_(source) {}
+PageIndex::PageIndex(const std::string& source, html::TemplateSyntax syntax) : src_(source) {
+  scanner_.setTemplateSyntax(syntax);
+}
 
 void PageIndex::invalidateFrom(std::size_t offset) {
   dropFrom(offset);
@@ -24,6 +26,12 @@ void PageIndex::dropFrom(std::size_t offset) {
 }
 
 void PageIndex::edited(std::size_t begin, std::size_t end, std::size_t inserted) {
+  // On a Smarty page an edit can open or close a {literal} stretch, which changes how the text
+  // after it reads without changing any scan state: the landmarks after it are found afresh.
+  if (scanner_.templateSyntax() == html::TemplateSyntax::Smarty) {
+    dropFrom(begin);
+    return;
+  }
   resync_.remember(begin, end, inserted);
   dropFrom(begin);
   resync_.scanOn();
@@ -114,10 +122,11 @@ std::size_t PageIndex::endOfMarkup() {
   if (src.ends_with("?>") || src.ends_with("%>")) return src.size();
   ServerBlocks observer;
   scanObserved(observer);
-  // The first block that runs to the end starts where the markup ends.
+  // The first block that runs to the end starts where the markup ends; only PHP code runs on
+  // without a closer (a template block that ends the page is closed).
   std::size_t begin = src.size();
   for (const auto& [b, e] : observer.blocks) {
-    if (e == src.size()) begin = std::min(begin, b);
+    if (e == src.size() && src[b] == '<' && src[b + 1] == '?') begin = std::min(begin, b);
   }
   return begin;
 }

@@ -26,8 +26,10 @@ class ScanObserver;
 class PageIndex {
  public:
   // `source` is the page text; it must outlive the index, and every change to it must be
-  // followed by invalidateFrom or edited.
-  explicit PageIndex(const std::string& source);
+  // followed by invalidateFrom or edited. A page in a template language has its blocks read as
+  // server blocks.
+  explicit PageIndex(const std::string& source,
+                     html::TemplateSyntax syntax = html::TemplateSyntax::None);
 
   // The page text changed from `offset` on.
   void invalidateFrom(std::size_t offset);

@@ -25,6 +25,7 @@ struct ScanState {
   std::uint32_t foreign = 0;
   Phase phase = Phase::BeforeHtml;
   bool inSelect = false;
+  bool frameset = false;  // the page is a frameset: its body ends at its end
 
   friend bool operator==(const ScanState&, const ScanState&) = default;
 };

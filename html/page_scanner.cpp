@@ -1,6 +1,7 @@
 #include "html/page_scanner.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "html/page_scan_observer.h"
 #include "html/raw_text_elements.h"
@@ -20,11 +21,11 @@ constexpr html::NameShape bodyStartTags() {
   return shape;
 }
 
-// The tags that matter in the plain body: those above, and </body>. Others may pass the test;
-// the tree rules then read them as they would anyway.
+// The tags that matter in the plain body: those above, </body> and </html>. Others may pass the
+// test; the tree rules then read them as they would anyway.
 bool bodyTagMatters(std::string_view name, bool endTag) {
   static constexpr html::NameShape kStartTags = bodyStartTags();
-  if (endTag) return (name[0] | 0x20) == 'b';
+  if (endTag) return (name[0] | 0x20) == 'b' || (name[0] | 0x20) == 'h';
   return kStartTags.mayHold(name);
 }
 
@@ -79,7 +80,10 @@ bool PageScanner::skipInBody(const Token& t) {
 }
 
 void PageScanner::restart(const ScanState& from) {
-  memo_ = html::ScanMemo{.blocks = memo_.blocks};
+  html::ScanMemo fresh;
+  fresh.blocks = memo_.blocks;
+  fresh.templates.syntax = memo_.templates.syntax;
+  memo_ = std::move(fresh);
   resume(from, false);
 }
 

@@ -45,6 +45,10 @@ class PageScanner {
     standalone::hangOnDangling(mark, memo_.firstDangling, src_.size());
   }
 
+  // The page is written in a template language: its blocks are read as server blocks.
+  void setTemplateSyntax(html::TemplateSyntax syntax) { memo_.templates.syntax = syntax; }
+  html::TemplateSyntax templateSyntax() const { return memo_.templates.syntax; }
+
   // Tells `observer` (nullptr: nobody) what the scan reads from now on.
   void setObserver(ScanObserver* observer);
 

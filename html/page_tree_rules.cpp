@@ -49,6 +49,13 @@ bool breaksOutOfForeign(const Token& t, std::string_view src) {
          html::findAttribute(attrs, "size");
 }
 
+// A tag of server code or of another program's markup: a prefixed name (<jsp:include>,
+// <asp:Literal>, <c:if>, a word processor's <o:SmartTagType>) or a ColdFusion tag. The server
+// or that program reads it, not the browser, so to the page's author it ends no head.
+bool isServerTagName(std::string_view name) {
+  return name.find(':') != std::string_view::npos || html::isColdFusionTagName(name);
+}
+
 bool hasToken(std::string_view list, std::string_view lowerWord) {
   std::size_t i = 0;
   while (i < list.size()) {
@@ -98,9 +105,12 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
   const bool closed = !eof && !t.openAtEof;
   // A server block is inert wherever it stands, as a comment is: the author sees the markup
   // around it, and what the server writes in its place is not known here.
+  const bool serverTag = isStart && st.phase != Phase::InBody && isServerTagName(t.text);
+  // Read as a server block, which is what a parser that knows no server tags must be shown.
+  if (serverTag && memo_.blocks) memo_.blocks->emplace_back(t.begin, t.end);
   const bool ignorable = t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment ||
                          t.kind == TokenKind::Doctype || t.kind == TokenKind::Dropped ||
-                         t.kind == TokenKind::ServerBlock;
+                         t.kind == TokenKind::ServerBlock || serverTag;
   const TagIs is{t};
   // Only these end tags make the parser leave the phases before the body.
   const bool otherEndTag = isEnd && !nameIn(t.text, {"head", "body", "html", "br"});
@@ -203,6 +213,7 @@ void PageTreeRules::process(const Token& t, ScanState& st) {
           st.pos = t.end;
         } else if (is.start({"body", "frameset"})) {
           st.phase = Phase::InBody;
+          st.frameset = is.start({"frameset"});
           st.pos = t.end;
         } else if (is.start({"link"})) {
           // The parser puts these into the head element even after </head>.
@@ -281,7 +292,8 @@ bool PageTreeRules::inBody(const Token& t, ScanState& st) {
     if (!t.selfClosing) st.foreign = openForeign(st.foreign, t.text);
   } else if (is.start({"select"})) {
     st.inSelect = true;
-  } else if (is.end({"body"})) {
+  } else if (is.end({"body"}) || (is.end({"html"}) && !st.frameset)) {
+    // A page without </body> has its body end where </html> closes it.
     if (!marks_.bodyEnd()) {
       Landmark m;
       m.kind = MarkKind::BodyEnd;

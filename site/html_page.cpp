@@ -7,6 +7,7 @@
 #include "files/atomic_file.h"
 #include "files/write_target.h"
 #include "html/encoding_sniff.h"
+#include "html/markup_place.h"
 #include "html/text_codec.h"
 #include "site/page_document.h"
 
@@ -58,28 +59,31 @@ std::string transcodedToUtf8(std::string_view content, Encoding e, const fs::pat
 }  // namespace
 
 HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source, PageCodec codec,
-                   std::string fileBom)
+                   std::string fileBom, html::TemplateSyntax syntax)
     : file_(std::move(file)),
       siteRoot_(std::move(siteRoot)),
       source_(std::move(source)),
       codec_(codec),
       fileBom_(std::move(fileBom)),
-      index_(source_),
+      syntax_(syntax),
+      index_(source_, syntax),
       linked_(file_.parent_path(), siteRoot_, codec.fileEncoding()) {}
 
 std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot,
-                                         FileLocks* shared) {
+                                         FileLocks* shared,
+                                         std::optional<html::TemplateSyntax> syntax) {
   LockedFile own = LockedFile::open(file, u"page", -1, shared);
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
-  auto page = fromSource(own.read(ec ? 0 : spareFor(size)), file, siteRoot);
+  auto page = fromSource(own.read(ec ? 0 : spareFor(size)), file, siteRoot, syntax);
   page->own_ = std::move(own);
   page->linked_.shareLocks(shared);
   return page;
 }
 
 std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path& file,
-                                               const fs::path& siteRoot) {
+                                               const fs::path& siteRoot,
+                                               std::optional<html::TemplateSyntax> syntax) {
   const DetectedEncoding detected = detectPageEncoding(bytes);
   const Encoding e = detected.encoding;
   PageCodec codec(e);
@@ -100,17 +104,16 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
   }
   fs::path root = siteRoot.empty() ? file.parent_path() : siteRoot;
   if (root.empty()) root = ".";
-  auto page =
-      std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec, std::move(bom));
+  if (!syntax) syntax = html::templateSyntaxOfFile(utf16ToUtf8(pathToText(file.filename())));
+  auto page = std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec,
+                                         std::move(bom), *syntax);
   page->own_ = LockedFile::unlocked(file, u"page");
   return page;
 }
 
 HtmlPage::Range HtmlPage::selection() {
-  if (!selection_) {
-    const std::size_t caret = defaultCaret();
-    selection_ = Range{caret, caret};
-  }
+  if (!selection_) placeDefaultCaret();
+  if (!caretRefusal_.empty()) throw HostError(hr::kInvalidArg, caretRefusal_);
   return *selection_;
 }
 
@@ -119,11 +122,32 @@ void HtmlPage::setSelection(std::size_t begin, std::size_t end) {
     throw HostError(hr::kInvalidArg, u"The selection lies outside the page");
   }
   selection_ = Range{begin, end};
+  caretRefusal_.clear();
+}
+
+std::size_t HtmlPage::findDefaultCaret(std::u16string& refusal) {
+  refusal.clear();
+  if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
+  const std::size_t end = index_.endOfMarkup();
+  // A caret the user named there would be refused; one velmo chooses is too.
+  const MarkupPlace place = markupPlaces(source_, end, end, syntax_).begin;
+  if (place.kind != MarkupPlace::Kind::Outside) {
+    refusal = u"the end of the page, where the block would go, lies inside " + describe(place) +
+              u" that the page leaves open";
+  }
+  return end;
+}
+
+void HtmlPage::placeDefaultCaret() {
+  const std::size_t caret = findDefaultCaret(caretRefusal_);
+  selection_ = Range{caret, caret};
 }
 
 std::size_t HtmlPage::defaultCaret() {
-  if (const auto bodyEnd = index_.bodyEndTag()) return *bodyEnd;
-  return index_.endOfMarkup();
+  std::u16string refusal;
+  const std::size_t caret = findDefaultCaret(refusal);
+  if (!refusal.empty()) throw HostError(hr::kInvalidArg, refusal);
+  return caret;
 }
 
 std::unique_ptr<Document> HtmlPage::document() {
@@ -202,6 +226,7 @@ void HtmlPage::revert() {
   }
   sinceSaved_.clear();
   selection_.reset();
+  caretRefusal_.clear();
 }
 
 void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text) {
@@ -209,7 +234,7 @@ void HtmlPage::replace(std::size_t begin, std::size_t end, std::string_view text
     throw HostError(hr::kInvalidArg, u"The edit lies outside the page");
   }
   // The caret belongs to the text as it was: found now, it follows the edits as any selection.
-  if (!selection_ && caretBeforeEdits_) selection();
+  if (!selection_ && caretBeforeEdits_) placeDefaultCaret();
   apply(begin, end, text);
 }
 

@@ -43,21 +43,25 @@ class HtmlPage {
   // Reads the page in the encoding a browser would read it in. HostError naming the file when it
   // cannot be read, declares an encoding browsers refuse, or is UTF-16 (or ISO-2022-JP) text that
   // does not convert back to the same bytes. An empty siteRoot means the page's folder. A UTF-8
-  // byte order mark stays part of the text.
+  // byte order mark stays part of the text. The page's template language is `syntax`, or when
+  // none is given the one its file name says (html::templateSyntaxOfFile).
   // The page's file, and each linked sheet, stays locked (locked_file.h) while the page lives;
   // locks taken through `shared` are shared with the other files opened through it.
   static std::unique_ptr<HtmlPage> load(const std::filesystem::path& file,
                                         const std::filesystem::path& siteRoot,
-                                        FileLocks* shared = nullptr);
+                                        FileLocks* shared = nullptr,
+                                        std::optional<html::TemplateSyntax> syntax = {});
   // A page made from bytes, as if read from `file`; the same checks as load.
   static std::unique_ptr<HtmlPage> fromSource(std::string bytes, const std::filesystem::path& file,
-                                              const std::filesystem::path& siteRoot);
+                                              const std::filesystem::path& siteRoot,
+                                              std::optional<html::TemplateSyntax> syntax = {});
 
   const std::string& source() const { return source_; }
   // How source() bytes read as text and how text is written into them.
   const PageCodec& codec() const { return codec_; }
   const std::filesystem::path& file() const { return file_; }
   const std::filesystem::path& siteRoot() const { return siteRoot_; }
+  html::TemplateSyntax templateSyntax() const { return syntax_; }
 
   // Byte offsets into source(); begin == end is a caret.
   struct Range {
@@ -66,7 +70,8 @@ class HtmlPage {
   };
   // Until a command places it, the selection is the caret before the first </body>, found when
   // first asked for. For a command that pastes, it is the caret of the page as it was read (or
-  // reverted), moved along by the edits made since: see expectPaste.
+  // reverted), moved along by the edits made since: see expectPaste. HostError (invalid
+  // argument) while that caret, not placed by the command, lies where defaultCaret refuses one.
   Range selection();
   // A command that pastes says so when it opens the page: the initial caret is then found right
   // before the first edit, and follows the edits as any selection does. Pages of other commands
@@ -74,8 +79,11 @@ class HtmlPage {
   void expectPaste() { caretBeforeEdits_ = true; }
   // HostError (invalid argument) when the range is not inside the page.
   void setSelection(std::size_t begin, std::size_t end);
-  // Just before the first </body> end tag; when there is none, the end of the page (before a
-  // server block that runs to the end, so that pasted markup never becomes server code).
+  // Just before the first </body> end tag (or </html> when the page has no </body>); when there
+  // is none, the end of the page (before a server block that runs to the end, so that pasted
+  // markup never becomes server code). HostError (invalid argument) when the end of the page
+  // lies inside a comment, a tag, a script or other raw text that the page leaves open, where
+  // pasted markup would vanish.
   std::size_t defaultCaret();
   std::size_t find(std::string_view text, std::size_t from = 0) const {
     return source_.find(text, from);
@@ -128,7 +136,7 @@ class HtmlPage {
 
  public:
   HtmlPage(Private, std::filesystem::path file, std::filesystem::path siteRoot, std::string source,
-           PageCodec codec, std::string fileBom);
+           PageCodec codec, std::string fileBom, html::TemplateSyntax syntax);
   HtmlPage(const HtmlPage&) = delete;
   HtmlPage& operator=(const HtmlPage&) = delete;
 
@@ -139,6 +147,9 @@ class HtmlPage {
     std::size_t inserted;
   };
 
+  // The default caret, and in `refusal` why a paste there is refused (empty when it is not).
+  std::size_t findDefaultCaret(std::u16string& refusal);
+  void placeDefaultCaret();
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
   // The page in its file's encoding; `encoded` holds it when it is not source() itself.
@@ -152,9 +163,11 @@ class HtmlPage {
   std::string fileBom_;     // of a page held as UTF-8 but saved in another encoding
   ChangedSpan sinceSaved_;  // against the page's own file as last read or written
   std::vector<EditRecord> edits_;
+  html::TemplateSyntax syntax_;
   PageIndex index_;
   LinkedSheets linked_;
   std::optional<Range> selection_;  // nothing: the initial caret, not yet looked for
+  std::u16string caretRefusal_;     // the initial caret, still the selection, refuses pastes
   bool caretBeforeEdits_ = false;   // the initial caret is looked for before the first edit
 };
 

@@ -66,10 +66,12 @@ class HeadElement : public SpanElement {
  public:
   using SpanElement::SpanElement;
 
-  // A head without a start tag gets both tags, where the parser would have put the element.
+  // A head without either tag gets both, where the parser would have put the element. A head
+  // written with one of them is the page's own: only its content changes, so the page's tags
+  // keep their bytes (a late <HEAD>, a lone </HEAD>).
   void setInnerHTML(const std::u16string& html) override {
     const HeadSpan h = page_.index().head();
-    if (h.explicitStart) {
+    if (h.explicitStart || h.explicitEnd) {
       page_.replace(h.innerBegin, h.innerEnd, page_.codec().writeHtml(html));
     } else {
       page_.replace(h.begin, h.end, "<head>" + page_.codec().writeHtml(html) + "</head>");

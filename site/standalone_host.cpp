@@ -22,9 +22,10 @@ namespace {
 // Pasted text at a place inside markup would break the markup (or vanish into a comment or a
 // script), so such a place is refused rather than taken.
 void requireOutsideMarkup(std::string_view page, std::size_t begin, std::size_t end,
-                          std::u16string_view source, SelectMode mode) {
+                          std::u16string_view source, SelectMode mode,
+                          html::TemplateSyntax syntax) {
   using Kind = MarkupPlace::Kind;
-  const MarkupPlaces places = markupPlaces(page, begin, end);
+  const MarkupPlaces places = markupPlaces(page, begin, end, syntax);
   const std::u16string quoted = u"'" + std::u16string(source) + u"'";
   std::u16string what;
   const MarkupPlace* inside = nullptr;
@@ -65,13 +66,14 @@ class StandalonePageWindow : public PageWindow {
 StandaloneHost::StandaloneHost() = default;
 StandaloneHost::~StandaloneHost() = default;
 
-void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool pastes) {
+void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool pastes,
+                              std::optional<html::TemplateSyntax> syntax) {
   std::error_code ec;
   const fs::path pagePath = fs::absolute(page, ec);
   if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
   const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
   auto newSite = std::make_unique<Site>(sitePath, lookOnly_, batch_);
-  auto newPage = HtmlPage::load(pagePath, sitePath, &locks_);
+  auto newPage = HtmlPage::load(pagePath, sitePath, &locks_, syntax);
   if (pastes) newPage->expectPaste();
   closePage();
   page_ = std::move(newPage);
@@ -104,7 +106,8 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
   if (at == std::string::npos) return false;
   const std::size_t end = at + needle.size();
   requireOutsideMarkup(page_->source(), mode == SelectMode::CaretAfter ? end : at,
-                       mode == SelectMode::CaretBefore ? at : end, source, mode);
+                       mode == SelectMode::CaretBefore ? at : end, source, mode,
+                       page_->templateSyntax());
   switch (mode) {
     case SelectMode::Select:
       page_->setSelection(at, end);

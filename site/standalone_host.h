@@ -11,6 +11,7 @@
 
 #include "files/file_lock.h"
 #include "files/transaction.h"
+#include "html/template_syntax.h"
 #include "page_host/page_host.h"
 
 namespace velmo::standalone {
@@ -45,9 +46,10 @@ class StandaloneHost : public PageHost {
   // page cannot be read or its bytes cannot be edited in their encoding (see HtmlPage::load). The
   // selection starts as the caret just before the page's </body> (the end of the page when it has
   // none), in the page as read; a command that never pastes says so (`pastes` false), and its
-  // edits then spare the scan of the body for that caret.
+  // edits then spare the scan of the body for that caret. The page's template language is
+  // `syntax`, or when none is given the one its file name says.
   void openPage(const std::filesystem::path& page, const std::filesystem::path& site = {},
-                bool pastes = true);
+                bool pastes = true, std::optional<html::TemplateSyntax> syntax = {});
   // Forgets the page and every change not committed.
   void closePage();
   bool hasPage() const;

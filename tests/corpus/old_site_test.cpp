@@ -1,7 +1,10 @@
 // Every velmo command on every page of tests/corpus/old_site/: pages as the sites of the early
 // 2000s hold them (CR LF, windows-1252 and ISO-8859-1 declarations, UTF-16 with a byte order
 // mark, undeclared pages, Shift_JIS, ASP and PHP pages with server blocks in the head and the
-// body, framesets, webbots with i-checksum end comments, a linked sheet in a legacy encoding).
+// body, framesets, webbots with i-checksum end comments, a linked sheet in a legacy encoding);
+// and on every page of tests/corpus/template_site/ (a word-processor export, XHTML with an XML
+// prolog, SSI, JSP and ASP.NET pages with server tags in the head, ColdFusion, Smarty, Twig and
+// Handlebars templates with markup inside their comments and tags, tag soup).
 // Each command must succeed, change nothing but its own stretch of bytes, put its text where the
 // page's author sees the head or the body end (not inside a server block), write characters
 // that the page's encoding lacks as escapes that decode to them, and a second read of the page
@@ -35,7 +38,8 @@ struct OldPage {
   const char* faceColor;  // what the scrollbar dialog reads from the page ("" when nothing)
   // A frameset's noframes content is text to an HTML parser, so the webbot and the </body> in it
   // are not the page's: pastes go to the end of the page and no Timestamp block is found.
-  const char* styleFile;  // the file the style command changes (the page when empty)
+  const char* styleFile;          // the file the style command changes (the page when empty)
+  const char* site = "old_site";  // the folder under tests/corpus/
 };
 
 const OldPage kPages[] = {
@@ -50,6 +54,25 @@ const OldPage kPages[] = {
     {"japanese.htm", "WINDOWS-31J", "</head>", "</body>", "", ""},
     {"shop/order.asp", "CP1252", "</head>\r\n<body <%", "</body>\r\n</html>", "336699", ""},
     {"shop/index.php", "UTF-8", "</head>\n<body class", "</body>\n</html>\n<?php", "998877", ""},
+};
+
+// Each is read in the template language its name says; the texts before which the blocks go
+// also stand, earlier, inside template comments, strings and code.
+const OldPage kTemplatePages[] = {
+    {"word_export.htm", "CP1252", "</head>\r\n\r\n<body", "</body>\r\n\r\n</html>", "D4D0C8", "",
+     "template_site"},
+    {"xhtml_prolog.xhtml", "UTF-8", "</head>\n<body>", "</body>\n</html>", "336699", "",
+     "template_site"},
+    // No </body>: pastes go before </html>.
+    {"ssi_page.shtml", "UTF-8", "</head>\n<body>", "</html>", "", "", "template_site"},
+    {"catalog.jsp", "UTF-8", "</head>\n<body>", "</body>\n</html>", "123456", "", "template_site"},
+    {"default.aspx", "UTF-8", "</head>\n<body>", "</body>\n</html>", "998877", "", "template_site"},
+    {"account.cfm", "UTF-8", "</head>\n<body>", "</body>\n</html>", "C0C0C0", "", "template_site"},
+    {"cart.tpl", "UTF-8", "</head>\n<body>", "</body>\n</html>", "FFCC00", "", "template_site"},
+    {"shop.twig", "UTF-8", "</head>\n<body class", "</body>\n</html>", "445566", "",
+     "template_site"},
+    {"list.hbs", "UTF-8", "</head>\n<body>", "</body>\n</html>", "AABBCC", "", "template_site"},
+    {"tag_soup.htm", "UTF-8", "</HEAD><BODY", "</BODY></HTML>", "", "", "template_site"},
 };
 
 void PrintTo(const OldPage& page, std::ostream* out) {
@@ -123,7 +146,8 @@ Change changeBetween(const std::string& before, const std::string& after) {
 class OldSite : public ::testing::TestWithParam<OldPage> {
  protected:
   OldSite() {
-    fs::copy(VELMO_SOURCE_DIR "/tests/corpus/old_site", dir_ / "site", fs::copy_options::recursive);
+    fs::copy(fs::path(VELMO_SOURCE_DIR "/tests/corpus") / GetParam().site, dir_ / "site",
+             fs::copy_options::recursive);
   }
 
   fs::path page() const { return dir_ / "site" / GetParam().file; }
@@ -261,6 +285,86 @@ TEST_P(OldSite, ScrollbarColoursReadAndWrittenInPlace) {
   EXPECT_NE(show().out.find("Face Color: 00FF00\n"), std::string::npos);
 }
 
+// Where a pasting command puts its block on pages that hold the cases of their kind: the page's
+// own end tags keep their bytes, an end of the page left inside a comment or a script is refused,
+// template code counts for nothing, and --template reads any page as a template.
+TEST(PastePlaces, OnlyTheWrittenTextIsNewAndNothingGoesIntoOpenMarkup) {
+  struct Case {
+    const char* file;
+    const char* page;
+    const char* command;  // and its arguments after PAGE
+    int status;
+    const char* expected;  // status 0: the text after the insertion; else: in the message
+  };
+  const Case kCases[] = {
+      {"note.html", "<html><body><p>x<!-- old note", "date --yes", 2,
+       "the end of the page, where the block would go, lies inside a comment that the page "
+       "leaves open"},
+      {"open.html", "<html><body><p>x<script>var a = 1;\n", "favourites --text Home", 2,
+       "lies inside the text of a <script> element that the page leaves open"},
+      {"cut.html", "<html><body><p>x</p><img src=a.gif", "date --yes", 2, "lies inside a tag"},
+      {"meta.html",
+       "<html><META http-equiv=Content-Type content=\"text/html\"><HEAD><TITLE>x</TITLE></HEAD>"
+       "<BODY>b</BODY></HTML>",
+       "script-head 'go();'", 0, "</HEAD><BODY>"},
+      {"page.html", "{# </body> #}<html><body>x</body></html>", "date --yes --template twig", 0,
+       "</body></html>"},
+      {"page.htm", "{* </body> *}<html><body>{\"</body>\"}</body></html>",
+       "favourites --text Home --template smarty", 0, "</body></html>"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(std::string(c.file) + ": " + c.command);
+    testing::TempDir dir;
+    const fs::path page = dir.write(c.file, c.page);
+    const auto run = runVelmo(std::string(c.command).insert(std::string(c.command).find(' ') + 1,
+                                                            shellQuote(page.string()) + " "));
+    const std::string after = readBytes(page);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status != 0) {
+      EXPECT_EQ(after, c.page);
+      EXPECT_NE(run.err.find(c.expected), std::string::npos) << run.err;
+      continue;
+    }
+    // The page with one insertion, at a place the expected text follows.
+    const std::string_view before = c.page;
+    bool inserted = false;
+    for (std::size_t at = 0; at <= before.size() && after.size() > before.size(); ++at) {
+      const std::size_t length = after.size() - before.size();
+      inserted |= after.compare(0, at, before, 0, at) == 0 &&
+                  after.compare(at + length, std::string::npos, before.substr(at)) == 0 &&
+                  before.substr(at).starts_with(c.expected);
+    }
+    EXPECT_TRUE(inserted) << after;
+    // Nothing comes before the page's leading template code, server code or doctype.
+    EXPECT_EQ(after.compare(0, 2, c.page, 0, 2), 0) << after;
+  }
+  const auto unknown = runVelmo("date page.html --template jinja2");
+  EXPECT_NE(unknown.status, 0);
+  EXPECT_NE(unknown.err.find("unknown template language 'jinja2'"), std::string::npos)
+      << unknown.err;
+}
+
+// A template written into its layout has neither head nor body: the blocks go where they would
+// on a page without them, after the template code it begins with.
+TEST(PastePlaces, LayoutTemplatesAndFolderWalks) {
+  testing::TempDir dir;
+  fs::copy(VELMO_SOURCE_DIR "/tests/corpus/template_site", dir / "site",
+           fs::copy_options::recursive);
+  const fs::path child = dir / "site/layouts/product.j2";
+  const std::string before = readBytes(child);
+  const auto run = runVelmo("script-head " + shellQuote(child.string()) + " 'go();'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string after = readBytes(child);
+  EXPECT_TRUE(after.starts_with("{% extends \"layouts/base.html\" %}\n{#")) << after;
+  EXPECT_LT(after.find("{% block head %}"), after.find("<head>")) << after;
+
+  const auto found = runVelmo("botfound " + shellQuote((dir / "site").string()) + " Timestamp");
+  for (const char* page : {"account.cfm", "cart.tpl", "shop.twig", "list.hbs", "catalog.jsp"}) {
+    EXPECT_NE(found.out.find(page), std::string::npos) << page << " in\n" << found.out;
+  }
+  EXPECT_EQ(found.out.find("product.j2"), std::string::npos) << found.out;
+}
+
 std::string pageName(const ::testing::TestParamInfo<OldPage>& info) {
   std::string name = info.param.file;
   for (char& c : name) {
@@ -270,6 +374,7 @@ std::string pageName(const ::testing::TestParamInfo<OldPage>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, OldSite, ::testing::ValuesIn(kPages), pageName);
+INSTANTIATE_TEST_SUITE_P(TemplateSite, OldSite, ::testing::ValuesIn(kTemplatePages), pageName);
 
 }  // namespace
 }  // namespace velmo

@@ -5,7 +5,8 @@
 //
 // Gumbo knows no server blocks (ASP, PHP), which the scanner reads as nothing wherever they stand:
 // on a page that holds some, gumbo reads the page with each block blanked out with spaces, which
-// is the markup the page's author sees around them.
+// is the markup the page's author sees around them. Template code (a template page's blocks) and
+// server tags that the scanner reads as such in the head are blanked the same way.
 
 #include <gtest/gtest.h>
 #include <gumbo.h>
@@ -20,6 +21,7 @@
 
 #include "html/page_index.h"
 #include "html/page_trace.h"
+#include "site/html_page.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 
@@ -105,16 +107,25 @@ std::string describe(const Span& s) {
          std::to_string(std::get<2>(s));
 }
 
-void compareWithGumbo(const std::string& page) {
-  PageIndex index(page);
-  const std::vector<TraceItem> trace = tracePage(index);
+// The page with each server block the scan reads blanked out with spaces.
+std::string blanked(const std::string& page, const std::vector<TraceItem>& trace,
+                    std::size_t& blocks) {
   std::string html = page;
-  std::size_t blocks = 0;
+  blocks = 0;
   for (const TraceItem& t : trace) {
     if (t.kind != TraceItem::Kind::ServerBlock) continue;
     std::fill(html.begin() + t.begin, html.begin() + t.end, ' ');
     ++blocks;
   }
+  return html;
+}
+
+void compareWithGumbo(const std::string& page,
+                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
+  PageIndex index(page, syntax);
+  const std::vector<TraceItem> trace = tracePage(index);
+  std::size_t blocks = 0;
+  const std::string html = blanked(page, trace, blocks);
   SCOPED_TRACE(blocks ? std::to_string(blocks) + " server blocks blanked for gumbo"
                       : std::string("plain HTML"));
   // Gumbo reads a byte order mark as text; the page model skips it as a browser does.
@@ -158,8 +169,10 @@ void compareWithGumbo(const std::string& page) {
   EXPECT_EQ(ourHead.end, g.head->end);
 }
 
-void checkOperations(const std::string& page) {
-  for (const std::string& failure : testing::checkPageOperations(page)) ADD_FAILURE() << failure;
+void checkOperations(const std::string& page, const std::string& fileName = "fuzz/page.html") {
+  for (const std::string& failure : testing::checkPageOperations(page, fileName)) {
+    ADD_FAILURE() << failure;
+  }
 }
 
 // Pages whose parse is worth pinning down; gumbo is the judge. Left out: "</>", after which gumbo
@@ -257,15 +270,17 @@ TEST_P(InstalledPage, OperationsKeepOtherBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, InstalledPage, ::testing::ValuesIn(pagesToRead()));
 
-// The files below `folder` whose names end in one of `extensions` (any file when none is given),
-// in order.
+// The files below `folder` whose names end in one of `extensions` (any file but a style sheet
+// when none is given), in order.
 std::vector<std::string> filesBelow(const char* folder,
                                     std::initializer_list<std::string_view> extensions = {}) {
   std::vector<std::string> out;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     const std::string ext = entry.path().extension().string();
-    if (extensions.size() == 0 ||
-        std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
+    if (!entry.is_regular_file()) continue;
+    if (extensions.size() == 0
+            ? ext != ".css"
+            : std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
       out.push_back(entry.path().string());
     }
   }
@@ -280,13 +295,13 @@ TEST_P(KeptPage, AgreesWithGumbo) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
   if (page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
-  compareWithGumbo(page);
+  compareWithGumbo(page, html::templateSyntaxOfFile(GetParam()));
 }
 
 TEST_P(KeptPage, OperationsKeepOtherBytes) {
   const std::string page = read();
   ASSERT_FALSE(page.empty()) << GetParam();
-  checkOperations(page);
+  checkOperations(page, GetParam());
 }
 
 // The pages of the old site: legacy encodings, server pages, a frameset. UTF-16 pages are
@@ -294,6 +309,69 @@ TEST_P(KeptPage, OperationsKeepOtherBytes) {
 INSTANTIATE_TEST_SUITE_P(OldSite, KeptPage,
                          ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR "/tests/corpus/old_site",
                                                         {".htm", ".html", ".asp", ".php"})));
+// Templates and server pages: word-processor exports, XHTML, SSI, JSP, ASP.NET, ColdFusion,
+// Smarty, Twig, Jinja, Handlebars and Mustache, tag soup; each read in the template language its
+// name says.
+INSTANTIATE_TEST_SUITE_P(TemplateSite, KeptPage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
+                                                        "/tests/corpus/template_site")));
+// Whether gumbo finds a node that `is` accepts, inside an element of `tag`.
+template <typename Is>
+bool foundInside(const GumboNode* node, GumboTag tag, bool inside, const Is& is) {
+  if (is(node)) return inside;
+  if (node->type != GUMBO_NODE_DOCUMENT && node->type != GUMBO_NODE_ELEMENT) return false;
+  const GumboVector& children =
+      node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+  inside |= node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
+  for (unsigned i = 0; i < children.length; ++i) {
+    if (foundInside(static_cast<const GumboNode*>(children.data[i]), tag, inside, is)) return true;
+  }
+  return false;
+}
+
+// The pages of the sites kept with the tests, whose every head and body the commands write into.
+using SitePage = KeptPage;
+
+// What the head edit and a paste with no selection write lands, for an HTML5 parser reading the
+// page as its author sees it (template and server code blanked), in the head and in the body.
+TEST_P(SitePage, WrittenBlocksLandInTheHeadAndTheBody) {
+  const std::string bytes = read();
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) GTEST_SKIP() << "UTF-16";
+  auto page = HtmlPage::fromSource(bytes, GetParam(), "site");
+  auto doc = page->document();
+  auto head = doc->all()->tags(u"HEAD")->item(0);
+  head->setInnerHTML(head->innerHTML() + u"<meta name=\"velmo-mark\">");
+  const std::size_t caret = page->defaultCaret();
+  page->setSelection(caret, caret);
+  doc->selection()->createRange()->pasteHTML(u"<!--velmo-mark-->");
+
+  PageIndex index(page->source(), page->templateSyntax());
+  std::size_t blocks = 0;
+  std::string html = blanked(page->source(), tracePage(index), blocks);
+  if (html.starts_with("\xEF\xBB\xBF")) html.erase(0, 3);  // which gumbo would read as text
+  GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+  const bool meta = foundInside(output->document, GUMBO_TAG_HEAD, false, [](const GumboNode* n) {
+    if (n->type != GUMBO_NODE_ELEMENT || n->v.element.tag != GUMBO_TAG_META) return false;
+    const GumboAttribute* name = gumbo_get_attribute(&n->v.element.attributes, "name");
+    return name && std::string_view(name->value) == "velmo-mark";
+  });
+  const bool comment = foundInside(output->document, GUMBO_TAG_BODY, false, [](const GumboNode* n) {
+    return n->type == GUMBO_NODE_COMMENT && std::string_view(n->v.text.text) == "velmo-mark";
+  });
+  gumbo_destroy_output(&kGumboDefaultOptions, output);
+  EXPECT_TRUE(meta) << "the head's new content is not in the head:\n" << page->source();
+  // A frameset has no body: its pastes go to the end of the page.
+  if (page->source().find("<frameset") == std::string::npos) {
+    EXPECT_TRUE(comment) << "the pasted comment is not in the body:\n" << page->source();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OldSite, SitePage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR "/tests/corpus/old_site",
+                                                        {".htm", ".html", ".asp", ".php"})));
+INSTANTIATE_TEST_SUITE_P(TemplateSite, SitePage,
+                         ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR
+                                                        "/tests/corpus/template_site")));
 // The fuzzer's kept cases: pages that once broke the scanner or the index.
 INSTANTIATE_TEST_SUITE_P(FuzzCases, KeptPage,
                          ::testing::ValuesIn(filesBelow(VELMO_SOURCE_DIR

@@ -75,13 +75,16 @@ TEST(HtmlPageHead, ReadsAndWritesTheSpanAParserWouldGiveTheHead) {
        "<head><meta charset=utf-8>\n <meta name=\"v\">Hello"},
       {"<head><style>a{}</style><div>", u"<style>a{}</style>",
        "<head><style>a{}</style><meta name=\"v\"><div>"},
+      // A lone end tag (or a late start tag) is the page's own: only the content changes.
+      {"<!--c--><html><!--d-->\n<title>x</title></HEAD><p>", u"<title>x</title>",
+       "<!--c--><html><!--d-->\n<title>x</title><meta name=\"v\"></HEAD><p>"},
+      {"<html><meta name=a><HEAD><title>x</title></HEAD>", u"<meta name=a><HEAD><title>x</title>",
+       "<html><meta name=a><HEAD><title>x</title><meta name=\"v\"></HEAD>"},
       // No head tags: the parser's head holds what comes before the body content.
       {"<html>\n<title>t</title>\n<p>a", u"<title>t</title>\n",
        "<html>\n<head><title>t</title>\n<meta name=\"v\"></head><p>a"},
       {"<!DOCTYPE html><html lang=en><body>x</body></html>", u"",
        "<!DOCTYPE html><html lang=en><head><meta name=\"v\"></head><body>x</body></html>"},
-      {"<!--c--><html><!--d-->\n<title>x</title></head><p>", u"<title>x</title>",
-       "<!--c--><html><!--d-->\n<head><title>x</title><meta name=\"v\"></head><p>"},
       {"<p>hi", u"", "<head><meta name=\"v\"></head><p>hi"},
       {"  hi", u"", "  <head><meta name=\"v\"></head>hi"},
       {"", u"", "<head><meta name=\"v\"></head>"},

@@ -226,6 +226,45 @@ TEST(ServerBlocks, LandmarksAreFoundInTheMarkupAroundThem) {
   }
 }
 
+// What the template pages of the corpus do not show: template openers without closers, braces in
+// pages that are no templates, and where a body without </body> ends. (tests/corpus/template_site/
+// holds each language's blocks in the head, the body, tags and raw text.)
+TEST(ServerBlocks, UnclosedOpenersPlainBracesAndBodiesWithoutEndTags) {
+  using html::TemplateSyntax;
+  struct TemplateCase {
+    const char* what;
+    TemplateSyntax syntax;
+    std::string page;
+    Landmarks expected;
+  };
+  const TemplateCase cases[] = {
+      {"an opener without a closer is text",
+       TemplateSyntax::Jinja,
+       "<head></head><body>{{ oops <!--webbot bot=\"U\" --></body>",
+       {"<head></head", "", "</body>", {}, {"U"}}},
+      {"a Smarty string holding </body>; a brace and a space is text",
+       TemplateSyntax::Smarty,
+       "<head></head><body>{include note=\"</body>\"}<p>{ a }</p></body>",
+       {"<head></head", "", "</body>", {}, {}}},
+      {"braces mean nothing in a plain page",
+       TemplateSyntax::None,
+       "<head></head><body>{# </body> #}<p>",
+       {"<head></head", "", "</body> #}<p", {}, {}}},
+      {"</html> without </body>",
+       TemplateSyntax::None,
+       "<html><head></head><p>x</html>\n",
+       {"<head></head", "", "</html>\n", {}, {}}},
+      {"a frameset's </html> ends no body",
+       TemplateSyntax::None,
+       "<html><head></head><frameset></frameset></html>",
+       {"<head></head", "", "", {}, {}}},
+  };
+  for (const TemplateCase& c : cases) {
+    PageIndex index(c.page, c.syntax);
+    EXPECT_EQ(describe(landmarksOf(c.page, index)), describe(c.expected)) << c.what;
+  }
+}
+
 // An index kept through an edit must agree with one built afresh, also when the edit opens or
 // closes a server block far from the landmarks it moves.
 struct EditCase {
@@ -233,6 +272,7 @@ struct EditCase {
   std::string page;
   std::string_view at;  // the edit replaces the first occurrence of this text
   std::string_view with;
+  html::TemplateSyntax syntax = html::TemplateSyntax::None;
 };
 
 TEST(ServerBlocks, AnIndexKeptThroughEditsAgreesWithAFreshOne) {
@@ -258,16 +298,22 @@ TEST(ServerBlocks, AnIndexKeptThroughEditsAgreesWithAFreshOne) {
        "$a = 1;", "$a = '1;"},
       {"a line comment ended", "<head></head><body><?php // ?><style>s</style>\n ?></body>", "// ",
        "//\n"},
+      {"a Smarty {literal} opened before a STYLE",
+       "{* c *}<head></head><body>{x}<style>b{c}</style><p>{\"</body>\"}</p></body>", "{x}",
+       "{literal}", html::TemplateSyntax::Smarty},
+      {"a Twig comment closed far away",
+       "<head></head><body>{# a <style>s</style><!--webbot bot=W --></body> #}", "{# a", "{# a #}",
+       html::TemplateSyntax::Jinja},
   };
   for (const EditCase& c : cases) {
     std::string page = c.page;
-    PageIndex kept(page);
+    PageIndex kept(page, c.syntax);
     landmarksOf(page, kept);  // every landmark found before the edit
     const std::size_t begin = page.find(c.at);
     ASSERT_NE(begin, std::string::npos) << c.what;
     page.replace(begin, c.at.size(), c.with);
     kept.edited(begin, begin + c.at.size(), c.with.size());
-    PageIndex fresh(page);
+    PageIndex fresh(page, c.syntax);
     EXPECT_EQ(describe(landmarksOf(page, kept)), describe(landmarksOf(page, fresh))) << c.what;
   }
 }
