@@ -87,6 +87,22 @@ std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& s
 std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path& file,
                                                const fs::path& siteRoot) {
   const DetectedEncoding detected = detectPageEncoding(bytes);
+  if (detected.declared) return inEncoding(std::move(bytes), file, siteRoot, detected);
+  // Nothing declared in the first 1024 bytes: a <meta> met while reading the HEAD decides, as it
+  // makes a browser read the page again in its encoding. The fallback encodings are
+  // ASCII-compatible, so the page as read finds its HEAD.
+  auto page = inEncoding(std::move(bytes), file, siteRoot, detected);
+  const std::size_t headEnd = page->index().head().end;
+  const auto late = headMetaDeclaration(std::string_view(page->source()).substr(0, headEnd));
+  if (!late || *late == detected.encoding) return page;
+  std::string unchanged = std::move(page->source_);
+  page.reset();
+  return inEncoding(std::move(unchanged), file, siteRoot, {*late, 0, true});
+}
+
+std::unique_ptr<HtmlPage> HtmlPage::inEncoding(std::string bytes, const fs::path& file,
+                                               const fs::path& siteRoot,
+                                               const DetectedEncoding& detected) {
   const Encoding e = detected.encoding;
   PageCodec codec(e);
   std::string bom;

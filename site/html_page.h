@@ -18,6 +18,7 @@
 #include "files/atomic_file.h"
 #include "files/file_lock.h"
 #include "html/changed_span.h"
+#include "html/encoding_sniff.h"
 #include "html/page_codec.h"
 #include "html/page_index.h"
 #include "page_host/page_host.h"
@@ -130,6 +131,10 @@ class HtmlPage {
     std::size_t inserted;
   };
 
+  // fromSource() once the encoding is known.
+  static std::unique_ptr<HtmlPage> inEncoding(std::string bytes, const std::filesystem::path& file,
+                                              const std::filesystem::path& siteRoot,
+                                              const DetectedEncoding& detected);
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
   // The page in its file's encoding; `encoded` holds it when it is not source() itself.
