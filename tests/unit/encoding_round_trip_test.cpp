@@ -87,7 +87,10 @@ TEST(EncodingRoundTrip, BrowsersTablesAndTheCharactersTheyWouldMisread) {
       {Encoding::ShiftJis, "\xEE\xE0\xFB\xFC\x5C", u"\u9AD9\u9AD9\\"},
       {Encoding::ShiftJis, "\xF0\x40\x82", u"\uE000\uFFFD"},
       {Encoding::Gbk, "\x81\x30\x81\x30\x95\x32\x82\x36\xA3\xA0", u"\u0080\U00020000\u3000"},
-      {Encoding::Gb18030, "\x81\x30\x81\x20a\x81\x30\x81", u"\uFFFD0\uFFFD a\uFFFD"},
+      {Encoding::Gb18030,
+       "\x81\x30\x81\x20"
+       "a\x81\x30\x81",
+       u"\uFFFD0\uFFFD a\uFFFD"},
       {Encoding::Big5, "\x88\x62\x88\x64", u"\u00CA\u0304\u00CA\u030C"},
       {Encoding::EucJp, "\x8F\xB0\xA1\x8E\xB1", u"\u4E02\uFF71"},
       {Encoding::EucKr, "\xB0\xA1\x81\x41", u"\uAC00\uAC02"},

@@ -206,10 +206,11 @@ TEST_F(VelmoEncoding, OnceFindsItsEscapedBlock) {
     SCOPED_TRACE(charset);
     dir_.write("site/index.html",
                "<html><head><meta charset=" + charset + "></head><body></body></html>");
-    const std::string code = "'x=\"\xE2\x98\x85\xEF\xBD\xB1\";'";
+    // ★ ｱ ¥: each of these pages needs an escape for one of them at least.
+    const std::string code = "'x=\"\xE2\x98\x85\xEF\xBD\xB1\xC2\xA5\";'";
     ASSERT_EQ(velmo("script-head --once", code).status, 0);
     const std::string once = readBytes(page_);
-    EXPECT_NE(once.find("\\u2605"), std::string::npos) << once;
+    EXPECT_NE(once.find("\\u"), std::string::npos) << once;
     ASSERT_EQ(velmo("script-head --once", code).status, 0);
     EXPECT_EQ(readBytes(page_), once);
   }
