@@ -192,6 +192,14 @@ std::optional<Encoding> headMetaDeclaration(std::string_view head) {
   return std::nullopt;
 }
 
+DetectedEncoding encodingAfterHead(const DetectedEncoding& detected, std::string_view bytes,
+                                   std::size_t headEnd) {
+  if (detected.declared) return detected;
+  const auto late = headMetaDeclaration(bytes.substr(0, headEnd));
+  if (!late || *late == detected.encoding) return detected;
+  return {*late, 0, true};
+}
+
 DetectedEncoding detectSheetEncoding(std::string_view bytes, Encoding pageEncoding) {
   if (const auto bom = byteOrderMark(bytes)) return *bom;
   constexpr std::string_view kCharset = "@charset \"";

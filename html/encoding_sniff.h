@@ -27,6 +27,11 @@ DetectedEncoding detectPageEncoding(std::string_view bytes);
 // x-user-defined windows-1252.
 std::optional<Encoding> headMetaDeclaration(std::string_view head);
 
+// The encoding a page is read in once its HEAD, bytes [0, headEnd), has been read: `detected`,
+// unless it was no declaration and a <meta> in the HEAD declares another.
+DetectedEncoding encodingAfterHead(const DetectedEncoding& detected, std::string_view bytes,
+                                   std::size_t headEnd);
+
 // The encoding a <meta> element in the first 1024 bytes declares, as browsers prescan for it
 // (comments and other markup skipped), before the UTF-16 and x-user-defined substitutions.
 std::optional<Encoding> prescanForMeta(std::string_view bytes);

@@ -92,12 +92,12 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
   // makes a browser read the page again in its encoding. The fallback encodings are
   // ASCII-compatible, so the page as read finds its HEAD.
   auto page = inEncoding(std::move(bytes), file, siteRoot, detected);
-  const std::size_t headEnd = page->index().head().end;
-  const auto late = headMetaDeclaration(std::string_view(page->source()).substr(0, headEnd));
-  if (!late || *late == detected.encoding) return page;
+  const DetectedEncoding read =
+      encodingAfterHead(detected, page->source(), page->index().head().end);
+  if (read.encoding == detected.encoding) return page;
   std::string unchanged = std::move(page->source_);
   page.reset();
-  return inEncoding(std::move(unchanged), file, siteRoot, {*late, 0, true});
+  return inEncoding(std::move(unchanged), file, siteRoot, read);
 }
 
 std::unique_ptr<HtmlPage> HtmlPage::inEncoding(std::string bytes, const fs::path& file,
