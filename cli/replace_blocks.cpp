@@ -56,7 +56,8 @@ void prepareSlideShowReplace(standalone::StandaloneHost& host) {
 }
 
 bool headHolds(standalone::StandaloneHost& host, std::u16string_view block) {
-  return head(host)->innerHTML().find(block) != std::u16string::npos;
+  // As written, escapes included: a block the page's encoding needed escapes for is still found.
+  return head(host)->innerHTML().find(host.asWritten(block)) != std::u16string::npos;
 }
 
 }  // namespace velmo::cli

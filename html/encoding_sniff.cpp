@@ -125,6 +125,13 @@ std::optional<Encoding> metaDeclaration(std::string_view s, std::size_t& pos) {
   return charset;
 }
 
+// What a declared encoding means for a page: its text is never UTF-16 or x-user-defined bytes.
+Encoding forPage(Encoding declared) {
+  if (declared == Encoding::Utf16Le || declared == Encoding::Utf16Be) return Encoding::Utf8;
+  if (declared == Encoding::UserDefined) return Encoding::Windows1252;
+  return declared;
+}
+
 }  // namespace
 
 std::optional<Encoding> prescanForMeta(std::string_view bytes) {
@@ -159,13 +166,38 @@ std::optional<Encoding> prescanForMeta(std::string_view bytes) {
 }
 
 DetectedEncoding detectPageEncoding(std::string_view bytes) {
-  if (const auto bom = byteOrderMark(bytes)) return *bom;
-  if (auto meta = prescanForMeta(bytes)) {
-    if (*meta == Encoding::Utf16Le || *meta == Encoding::Utf16Be) meta = Encoding::Utf8;
-    if (*meta == Encoding::UserDefined) meta = Encoding::Windows1252;
-    return {*meta, 0};
+  if (auto bom = byteOrderMark(bytes)) {
+    bom->declared = true;
+    return *bom;
   }
-  return {isValidUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252, 0};
+  if (const auto meta = prescanForMeta(bytes)) return {forPage(*meta), 0, true};
+  return {isValidUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252, 0, false};
+}
+
+std::optional<Encoding> headMetaDeclaration(std::string_view head) {
+  std::size_t pos = 0;
+  while (pos < head.size()) {
+    const html::Token t = html::nextToken(head, pos);
+    if (t.kind == html::TokenKind::Eof || t.end <= pos) break;
+    pos = t.end;
+    if (t.kind != html::TokenKind::StartTag) continue;
+    if (html::equalsLower(t.text, "meta")) {
+      const std::string_view tag = head.substr(t.begin, t.end - t.begin);
+      std::size_t at = 5;  // past "<meta"
+      if (const auto e = metaDeclaration(tag, at)) return forPage(*e);
+    } else if (const auto mode = html::textModeOf(t.text)) {
+      pos = html::rawTextEnd(head, t.end, *mode, t.text);
+    }
+  }
+  return std::nullopt;
+}
+
+DetectedEncoding encodingAfterHead(const DetectedEncoding& detected, std::string_view bytes,
+                                   std::size_t headEnd) {
+  if (detected.declared) return detected;
+  const auto late = headMetaDeclaration(bytes.substr(0, headEnd));
+  if (!late || *late == detected.encoding) return detected;
+  return {*late, 0, true};
 }
 
 DetectedEncoding detectSheetEncoding(std::string_view bytes, Encoding pageEncoding) {

@@ -1,5 +1,6 @@
 #include "html/page_codec.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -113,19 +114,51 @@ std::u16string PageCodec::readAttribute(std::string_view raw) const {
 }
 
 std::string PageCodec::writeHtml(std::u16string_view text) const {
-  if (isUtf8()) return utf16ToUtf8(text);
-  if (isAscii(text)) return asciiBytes(text);
+  return writeHtml(text, 0, text.size());
+}
+
+std::string PageCodec::writeHtml(std::u16string_view text, std::size_t begin,
+                                 std::size_t end) const {
+  const std::u16string_view part = text.substr(begin, end - begin);
+  if (isUtf8()) return utf16ToUtf8(part);
+  if (isAscii(part)) return asciiBytes(part);
+  // Where a character lands (script, style or markup) depends on the whole text.
   const std::string html = utf16ToUtf8(text);
+  const std::size_t from = utf16ToUtf8(text.substr(0, begin)).size();
+  const std::size_t to = from + utf16ToUtf8(part).size();
   std::string out;
   for (const Piece& p : piecesOf(html)) {
+    const std::size_t b = std::max(p.begin, from), e = std::min(p.end, to);
+    if (b >= e) continue;
     const auto escape = p.context == Context::Script  ? javaScriptEscape
                         : p.context == Context::Style ? cssEscape
                                                       : htmlCharacterReference;
-    out += encode(utf8ToUtf16(std::string_view(html).substr(p.begin, p.end - p.begin)), escape);
+    out += encode(utf8ToUtf16(std::string_view(html).substr(b, e - b)), escape);
   }
   return out;
 }
 
+PageCodec::Splice PageCodec::spliceHtml(std::string_view old, std::u16string_view html) const {
+  std::vector<DecodeMark> marks;
+  const std::u16string was = decodeText(memory_, old, &marks);
+  std::size_t prefix = 0;
+  while (prefix < was.size() && prefix < html.size() && was[prefix] == html[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < was.size() - prefix && suffix < html.size() - prefix &&
+         was[was.size() - 1 - suffix] == html[html.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  // Cut where the decoder starts afresh, so that the kept bytes read as they did.
+  const auto after =
+      std::upper_bound(marks.begin(), marks.end(), prefix,
+                       [](std::size_t unit, const DecodeMark& m) { return unit < m.unit; });
+  const DecodeMark first = *std::prev(after);
+  const DecodeMark last =
+      *std::lower_bound(marks.begin(), marks.end(), was.size() - suffix,
+                        [](const DecodeMark& m, std::size_t unit) { return m.unit < unit; });
+  const std::size_t newEnd = html.size() - (was.size() - last.unit);
+  return {first.byte, last.byte, writeHtml(html, first.unit, newEnd)};
+}
 std::string PageCodec::writeCss(std::u16string_view css) const {
   if (isUtf8()) return utf16ToUtf8(css);
   if (isAscii(css)) return asciiBytes(css);

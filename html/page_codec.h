@@ -35,6 +35,18 @@ class PageCodec {
   // content of a SCRIPT element of `html`, a CSS escape inside a STYLE element, and a numeric
   // character reference everywhere else.
   std::string writeHtml(std::u16string_view html) const;
+  // The part [begin, end) of `html` (UTF-16 offsets) as writeHtml writes it within the whole.
+  std::string writeHtml(std::u16string_view html, std::size_t begin, std::size_t end) const;
+
+  // How bytes of the page that read as some text become `html`: [begin, end) of them give way to
+  // `bytes`. What the old and the new text share at the start and at the end keeps its bytes,
+  // valid in the encoding or not; only the text between is written.
+  struct Splice {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::string bytes;
+  };
+  Splice spliceHtml(std::string_view old, std::u16string_view html) const;
   // Style sheet text; lacking characters become CSS escapes.
   std::string writeCss(std::u16string_view css) const;
   // The text as it would stand in the page; nothing when the encoding lacks a character of it.

@@ -1,18 +1,9 @@
 #include "html/text_codec.h"
 
-#include <bit>
-#include <cstring>
 #include <stdexcept>
 
-#include "common/host_error.h"
 #include "common/text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#include <cerrno>
-#endif
+#include "html/legacy_encodings.h"
 
 namespace velmo::standalone {
 namespace {
@@ -48,18 +39,13 @@ char32_t codePointAt(std::u16string_view text, std::size_t i, std::size_t& units
   return isHighSurrogate(c) || isLowSurrogate(c) ? kReplacement : c;
 }
 
-[[noreturn]] void noConverter(Encoding e) {
-  const std::string_view name = encodingInfo(e).name;
-  throw HostError(hr::kNotImpl, u"This system cannot convert text in the encoding " +
-                                    utf8ToUtf16(std::string(name)));
-}
-
 // Each invalid sequence (its maximal valid beginning) becomes one U+FFFD, as browsers decode.
-std::u16string decodeUtf8Leniently(std::string_view s) {
+std::u16string decodeUtf8Leniently(std::string_view s, std::vector<DecodeMark>* marks = nullptr) {
   std::u16string out;
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
+    if (marks) marks->push_back({i, out.size()});
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
       out += static_cast<char16_t>(b);
@@ -174,192 +160,85 @@ std::string encodeUserDefined(std::u16string_view text, const Escape& escape) {
   return out;
 }
 
-// windows-1252 leaves these bytes unassigned; browsers map them to the C1 controls of the
-// same number.
-bool isUnassigned1252(unsigned value) {
-  return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
-}
-
-#ifdef _WIN32
-
-int checkedInt(std::size_t n) {
-  if (n > 0x3FFFFFFF) throw HostError(hr::kOverflow, u"The text is too long to convert");
-  return static_cast<int>(n);
-}
-
-std::u16string decodeCodePage(unsigned cp, std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int inSize = checkedInt(bytes.size());
-  const int n = MultiByteToWideChar(cp, 0, bytes.data(), inSize, nullptr, 0);
-  std::u16string out(static_cast<std::size_t>(n), u'\0');
-  if (n > 0) {
-    MultiByteToWideChar(cp, 0, bytes.data(), inSize, reinterpret_cast<wchar_t*>(out.data()), n);
+std::u16string decodeStepwise(Encoding e, std::string_view bytes, std::vector<DecodeMark>* marks) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (marks) marks->push_back({i, out.size()});
+    const legacy::DecodeStep step = legacy::decodeStep(e, bytes, i);
+    if (step.count == 0) out += kReplacement;
+    for (int k = 0; k < step.count; ++k) appendCodePoint(out, step.codePoints[k]);
+    i += step.length;
   }
   return out;
 }
 
-std::string encodeCodePageExactly(unsigned cp, std::u16string_view text) {
-  const int inSize = checkedInt(text.size());
-  const auto* in = reinterpret_cast<const wchar_t*>(text.data());
-  const int n = WideCharToMultiByte(cp, 0, in, inSize, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(cp, 0, in, inSize, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-// Code pages map a lacking character to a look-alike or to '?' without saying so (and the
-// stateful ones accept no flags that would), so a conversion counts only when it reads back
-// as the text it came from.
-std::string encodeCodePage(Encoding e, unsigned cp, std::u16string_view text,
-                           const Escape& escape) {
-  if (text.empty()) return {};
-  std::string whole = encodeCodePageExactly(cp, text);
-  if (decodeCodePage(cp, whole) == text) return whole;
+std::string encodeStepwise(Encoding e, std::u16string_view text, const Escape& escape) {
   std::string out;
+  out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     std::size_t units = 1;
     const char32_t c = codePointAt(text, i, units);
-    const std::u16string_view one = text.substr(i, units);
     i += units;
-    std::string bytes = encodeCodePageExactly(cp, one);
-    if (c != kReplacement && !bytes.empty() && decodeCodePage(cp, bytes) == one) {
-      out += bytes;
-    } else if (e == Encoding::Windows1252 && isUnassigned1252(c)) {
+    if (c < 0x80) {
       out += static_cast<char>(c);
-    } else {
+    } else if (!legacy::encodeCodePoint(e, c, out)) {
       out += escape(c);
     }
   }
   return out;
 }
 
-#else
-
-constexpr const char* kNativeUtf16 =
-    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-
-class IconvHandle {
- public:
-  IconvHandle(Encoding e, const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) noConverter(e);
-  }
-  ~IconvHandle() { iconv_close(cd_); }
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-
-  // Converts what it can of `in` into `out`; -1 with errno set where it stops early.
-  std::size_t convert(char** in, std::size_t* inLeft, char** out, std::size_t* outLeft) {
-    return iconv(cd_, in, inLeft, out, outLeft);
-  }
-
- private:
-  iconv_t cd_;
-};
-
-constexpr std::size_t kChunk = 4096;
-
-std::u16string decodeIconv(Encoding e, std::string_view bytes) {
-  IconvHandle cd(e, kNativeUtf16, encodingInfo(e).iconvName);
-  std::u16string out;
-  out.reserve(bytes.size());
-  char16_t chunk[kChunk];
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  bool flushed = false;
-  while (!flushed) {
-    char* o = reinterpret_cast<char*>(chunk);
-    std::size_t oLeft = sizeof chunk;
-    // With nothing left to read, the call returns the converter to its initial state.
-    const bool flush = inLeft == 0;
-    const std::size_t r =
-        flush ? cd.convert(nullptr, nullptr, &o, &oLeft) : cd.convert(&in, &inLeft, &o, &oLeft);
-    const int error = errno;
-    out.append(chunk, static_cast<std::size_t>(reinterpret_cast<char16_t*>(o) - chunk));
-    if (r != static_cast<std::size_t>(-1)) {
-      flushed = flush;
-      continue;
-    }
-    if (error == E2BIG) continue;
-    if (error == EILSEQ && inLeft > 0) {
-      const auto b = static_cast<unsigned char>(*in);
-      out += e == Encoding::Windows1252 && isUnassigned1252(b) ? static_cast<char16_t>(b)
-                                                               : kReplacement;
-      ++in;
-      --inLeft;
-      continue;
-    }
-    // A sequence cut off by the end of the bytes.
-    out += kReplacement;
-    inLeft = 0;
-  }
-  return out;
-}
-
-std::string encodeIconv(Encoding e, std::u16string_view text, const Escape& escape) {
-  IconvHandle cd(e, encodingInfo(e).iconvName, kNativeUtf16);
+std::string encodeIso2022Jp(std::u16string_view text, const Escape& escape) {
   std::string out;
   out.reserve(text.size());
-  char chunk[kChunk];
-  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
-  std::size_t inLeft = text.size() * sizeof(char16_t);
-  const auto take = [&](char* end) { out.append(chunk, static_cast<std::size_t>(end - chunk)); };
-  // Back to the initial state, so that ASCII written next reads as ASCII.
-  const auto reset = [&] {
-    char* o = chunk;
-    std::size_t oLeft = sizeof chunk;
-    cd.convert(nullptr, nullptr, &o, &oLeft);
-    take(o);
-  };
-  while (inLeft > 0) {
-    char* o = chunk;
-    std::size_t oLeft = sizeof chunk;
-    const std::size_t r = cd.convert(&in, &inLeft, &o, &oLeft);
-    const int error = errno;
-    take(o);
-    if (r != static_cast<std::size_t>(-1) || error == E2BIG) continue;
-    // The character at `in` is one the encoding lacks (or an unpaired surrogate).
-    const std::size_t done = text.size() - inLeft / sizeof(char16_t);
+  legacy::Iso2022JpEncoder encoder;
+  for (std::size_t i = 0; i < text.size();) {
     std::size_t units = 1;
-    const char32_t cp = codePointAt(text, done, units);
-    in += units * sizeof(char16_t);
-    inLeft -= units * sizeof(char16_t);
-    if (e == Encoding::Windows1252 && isUnassigned1252(cp)) {
-      out += static_cast<char>(cp);
-    } else {
-      reset();
-      out += escape(cp);
+    const char32_t c = codePointAt(text, i, units);
+    i += units;
+    if (!encoder.put(c, out)) {
+      encoder.toAscii(out);
+      out += escape(c);
     }
   }
-  reset();
+  encoder.toAscii(out);
   return out;
 }
-
-#endif
 
 }  // namespace
 
-std::u16string decodeText(Encoding e, std::string_view bytes) {
+std::u16string decodeText(Encoding e, std::string_view bytes, std::vector<DecodeMark>* marks) {
+  if (marks) marks->clear();
+  std::u16string out;
   switch (e) {
     case Encoding::Utf8:
-      return decodeUtf8(bytes);
+      out = marks ? decodeUtf8Leniently(bytes, marks) : decodeUtf8(bytes);
+      break;
     case Encoding::Utf16Le:
-      return decodeUtf16(bytes, false);
+      out = decodeUtf16(bytes, false);
+      break;
     case Encoding::Utf16Be:
-      return decodeUtf16(bytes, true);
+      out = decodeUtf16(bytes, true);
+      break;
     case Encoding::UserDefined:
-      return decodeUserDefined(bytes);
+      out = decodeUserDefined(bytes);
+      break;
     case Encoding::Replacement:
-      return bytes.empty() ? std::u16string() : std::u16string(1, kReplacement);
+      if (!bytes.empty()) out = std::u16string(1, kReplacement);
+      break;
+    case Encoding::Iso2022Jp:
+      out = legacy::decodeIso2022Jp(bytes);
+      break;
     default:
+      out = decodeStepwise(e, bytes, marks);
       break;
   }
-#ifdef _WIN32
-  const unsigned cp = encodingInfo(e).codePage;
-  if (cp == 0) noConverter(e);
-  return decodeCodePage(cp, bytes);
-#else
-  return decodeIconv(e, bytes);
-#endif
+  if (marks) {
+    if (marks->empty() || marks->front().byte != 0) marks->insert(marks->begin(), {0, 0});
+    marks->push_back({bytes.size(), out.size()});
+  }
+  return out;
 }
 
 std::string encodeText(Encoding e, std::u16string_view text, const Escape& escape) {
@@ -373,16 +252,11 @@ std::string encodeText(Encoding e, std::u16string_view text, const Escape& escap
       return encodeUtf16(text, true);
     case Encoding::UserDefined:
       return encodeUserDefined(text, escape);
+    case Encoding::Iso2022Jp:
+      return encodeIso2022Jp(text, escape);
     default:
-      break;
+      return encodeStepwise(e, text, escape);
   }
-#ifdef _WIN32
-  const unsigned cp = encodingInfo(e).codePage;
-  if (cp == 0) noConverter(e);
-  return encodeCodePage(e, cp, text, escape);
-#else
-  return encodeIconv(e, text, escape);
-#endif
 }
 
 }  // namespace velmo::standalone

@@ -1,6 +1,6 @@
 #pragma once
 // The character encodings a web page can be written in, named and labelled as browsers name and
-// label them, and how this system converts each one.
+// label them.
 
 #include <optional>
 #include <string_view>
@@ -64,8 +64,6 @@ enum class EncodingKind {
 
 struct EncodingInfo {
   std::string_view name;  // as browsers name it
-  const char* iconvName;  // glibc iconv's name; nullptr when converted here
-  unsigned codePage;      // Windows code page; 0 when Windows has none
   EncodingKind kind;
 };
 

@@ -85,6 +85,23 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
                                                const fs::path& siteRoot,
                                                std::optional<html::TemplateSyntax> syntax) {
   const DetectedEncoding detected = detectPageEncoding(bytes);
+  if (detected.declared) return inEncoding(std::move(bytes), file, siteRoot, detected, syntax);
+  // Nothing declared in the first 1024 bytes: a <meta> met while reading the HEAD decides, as it
+  // makes a browser read the page again in its encoding. The fallback encodings are
+  // ASCII-compatible, so the page as read finds its HEAD.
+  auto page = inEncoding(std::move(bytes), file, siteRoot, detected, syntax);
+  const DetectedEncoding read =
+      encodingAfterHead(detected, page->source(), page->index().head().end);
+  if (read.encoding == detected.encoding) return page;
+  std::string unchanged = std::move(page->source_);
+  page.reset();
+  return inEncoding(std::move(unchanged), file, siteRoot, read, syntax);
+}
+
+std::unique_ptr<HtmlPage> HtmlPage::inEncoding(std::string bytes, const fs::path& file,
+                                               const fs::path& siteRoot,
+                                               const DetectedEncoding& detected,
+                                               std::optional<html::TemplateSyntax> syntax) {
   const Encoding e = detected.encoding;
   PageCodec codec(e);
   std::string bom;

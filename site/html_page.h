@@ -20,6 +20,7 @@
 #include "files/locked_file.h"
 #include "files/transaction.h"
 #include "html/changed_span.h"
+#include "html/encoding_sniff.h"
 #include "html/page_codec.h"
 #include "html/page_index.h"
 #include "page_host/page_host.h"
@@ -150,6 +151,11 @@ class HtmlPage {
   // The default caret, and in `refusal` why a paste there is refused (empty when it is not).
   std::size_t findDefaultCaret(std::u16string& refusal);
   void placeDefaultCaret();
+  // fromSource() once the encoding is known.
+  static std::unique_ptr<HtmlPage> inEncoding(std::string bytes, const std::filesystem::path& file,
+                                              const std::filesystem::path& siteRoot,
+                                              const DetectedEncoding& detected,
+                                              std::optional<html::TemplateSyntax> syntax);
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
   // The page in its file's encoding; `encoded` holds it when it is not source() itself.

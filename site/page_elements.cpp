@@ -16,6 +16,15 @@ std::u16string slice(HtmlPage& page, std::size_t begin, std::size_t end) {
   return page.codec().read(std::string_view(page.source()).substr(begin, end - begin));
 }
 
+// [begin, end) of the page, which reads as some HTML, becomes `html`: only what differs is
+// written, and every byte of what both share stays as it was.
+void spliceHtml(HtmlPage& page, std::size_t begin, std::size_t end, std::u16string_view html) {
+  const auto splice =
+      page.codec().spliceHtml(std::string_view(page.source()).substr(begin, end - begin), html);
+  if (splice.begin == splice.end && splice.bytes.empty()) return;
+  page.replace(begin + splice.begin, begin + splice.end, splice.bytes);
+}
+
 long toLong(std::size_t n) {
   if (n > static_cast<std::size_t>(LONG_MAX)) {
     throw HostError(hr::kOverflow, u"The collection is too long");
@@ -35,7 +44,7 @@ class SpanElement : public Element {
   }
   void setInnerHTML(const std::u16string& html) override {
     const Span s = span();
-    page_.replace(s.innerBegin, s.innerEnd, page_.codec().writeHtml(html));
+    spliceHtml(page_, s.innerBegin, s.innerEnd, html);
   }
   std::u16string outerHTML() override {
     const Span s = span();
@@ -43,7 +52,7 @@ class SpanElement : public Element {
   }
   void setOuterHTML(const std::u16string& html) override {
     const Span s = span();
-    page_.replace(s.begin, s.end, page_.codec().writeHtml(html));
+    spliceHtml(page_, s.begin, s.end, html);
   }
   std::optional<std::u16string> getAttribute(const std::u16string& name) override {
     const Span s = span();
@@ -72,9 +81,14 @@ class HeadElement : public SpanElement {
   void setInnerHTML(const std::u16string& html) override {
     const HeadSpan h = page_.index().head();
     if (h.explicitStart || h.explicitEnd) {
-      page_.replace(h.innerBegin, h.innerEnd, page_.codec().writeHtml(html));
+      spliceHtml(page_, h.innerBegin, h.innerEnd, html);
     } else {
-      page_.replace(h.begin, h.end, "<head>" + page_.codec().writeHtml(html) + "</head>");
+      const std::string_view inner =
+          std::string_view(page_.source()).substr(h.innerBegin, h.innerEnd - h.innerBegin);
+      const auto splice = page_.codec().spliceHtml(inner, html);
+      std::string bytes(inner);
+      bytes.replace(splice.begin, splice.end - splice.begin, splice.bytes);
+      page_.replace(h.begin, h.end, "<head>" + bytes + "</head>");
     }
   }
   std::unique_ptr<ElementCollection> all() override;

@@ -197,6 +197,11 @@ std::u16string StandaloneHost::pageText() const {
   return page_->codec().read(page_->source());
 }
 
+std::u16string StandaloneHost::asWritten(std::u16string_view html) const {
+  if (!page_) noPage();
+  return page_->codec().read(page_->codec().writeHtml(html));
+}
+
 const fs::path& StandaloneHost::pagePath() const {
   return pagePath_;
 }

@@ -93,6 +93,9 @@ class StandaloneHost : public PageHost {
   const std::string& pageSource() const;
   // The page text as it stands now, changes included.
   std::u16string pageText() const;
+  // HTML as it reads once written into the page: with the escapes that stand for the characters
+  // the page's encoding lacks.
+  std::u16string asWritten(std::u16string_view html) const;
   const std::filesystem::path& pagePath() const;
   const std::filesystem::path& sitePath() const;
 

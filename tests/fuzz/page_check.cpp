@@ -206,7 +206,11 @@ std::vector<std::string> checkPageOperations(std::string_view bytes, std::string
   try {
     page = HtmlPage::fromSource(std::string(bytes), std::string(fileName), "fuzz");
   } catch (const HostError&) {
-    const auto kind = encodingInfo(standalone::detectPageEncoding(bytes).encoding).kind;
+    // The encoding it is read in, a <meta> in the HEAD after the first 1024 bytes included.
+    const std::string source(bytes);
+    const auto read = standalone::encodingAfterHead(standalone::detectPageEncoding(bytes), source,
+                                                    PageIndex(source).head().end);
+    const auto kind = encodingInfo(read.encoding).kind;
     if (kind == standalone::EncodingKind::AsciiCompatible) {
       return {"load: refused a page whose bytes are kept as they are"};
     }

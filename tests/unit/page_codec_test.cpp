@@ -82,6 +82,36 @@ TEST(PageCodec, ReadsAttributesWithReferencesInTheirEncoding) {
             u"caf\u00E9\u00E9\uFFFD");
 }
 
+// A splice keeps every byte the old and the new text share, valid in the encoding or not, and
+// writes the rest with the escapes of where it lands in the whole text.
+TEST(PageCodec, SplicesOnlyWhatChanged) {
+  const PageCodec sjis(Encoding::ShiftJis), utf8(Encoding::Utf8);
+  const std::string title = "<title>\xEE\xE0 \x82</title>";
+  const struct {
+    const PageCodec& codec;
+    std::string old;
+    std::u16string html;
+    PageCodec::Splice splice;
+  } cases[] = {
+      {sjis,
+       title,
+       sjis.read(title) + u"<b>\u00A5</b>",
+       {title.size(), title.size(), "<b>&#165;</b>"}},
+      {sjis, "<script>a='x';</script>", u"<script>a='\u00A5';</script>", {11, 12, "\\u00A5"}},
+      {utf8, "f\xFCr<p>", u"f\uFFFDr", {3, 6, ""}},
+      // The lone lead byte reads as U+FFFD alone, and stays.
+      {sjis, "a\x82", u"a\uFFFDb", {2, 2, "b"}},
+      {sjis, "ab", u"ab", {2, 2, ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.old);
+    const auto splice = c.codec.spliceHtml(c.old, c.html);
+    EXPECT_EQ(splice.begin, c.splice.begin);
+    EXPECT_EQ(splice.end, c.splice.end);
+    EXPECT_EQ(splice.bytes, c.splice.bytes);
+  }
+}
+
 // A transcoded page (UTF-16 held as UTF-8) gets text its file can hold; ISO-2022-JP lacks é.
 TEST(PageCodec, TranscodedFilesLimitWhatIsWrittenIn) {
   EXPECT_EQ(PageCodec(Encoding::Utf8, Encoding::Utf16Le).writeHtml(u"\u2605"), "\xE2\x98\x85");

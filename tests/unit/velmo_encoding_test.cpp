@@ -147,6 +147,75 @@ TEST_F(VelmoEncoding, Utf16PageStaysUtf16WithItsByteOrderMark) {
   }
 }
 
+// Adding to the HEAD writes only what is added: bytes invalid in the page's encoding, codes
+// browsers read with a wider decoder than the label names, and NEC's kanji keep their bytes.
+TEST_F(VelmoEncoding, EveryByteOutsideTheEditStays) {
+  const std::string shiftJis =
+      "<html><head><meta charset=Shift_JIS><title>\xEE\xE0 \x82 \x93\xFA</title></head>"
+      "<body><p>\xEE\xE0</p></body></html>";
+  const struct {
+    std::string page;
+    std::string command;
+    std::string args;
+  } cases[] = {
+      {"<html><head><meta charset=utf-8><title>f\xFCr</title></head><body></body></html>",
+       "script-head", "x=1"},
+      {shiftJis, "script-head", "'x=\"\xE2\x98\x85\";'"},
+      {shiftJis, "style", "--face 00FF00"},
+      // gb2312 pages are read with the gb18030 decoder, four-byte codes (€ 𠀀) included.
+      {"<html><head><meta charset=gb2312><title>\x81\x36\xA6\x31 \x95\x32\x82\x36</title>"
+       "</head><body></body></html>",
+       "script-head", "'x=\"\xE2\x98\x85\";'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command + " " + c.args + " on " + c.page);
+    const Change change = run(c.page, c.command, c.args);
+    EXPECT_EQ(change.removed, "") << change.inserted;
+    EXPECT_FALSE(change.inserted.empty());
+  }
+}
+
+// What a browser would read as another character is escaped: ¥ written as 0x5C reads as a
+// backslash and would end a script's string.
+TEST_F(VelmoEncoding, CharactersReadBackAsThemselves) {
+  const std::string page =
+      "<html><head><meta charset=Shift_JIS></head><body><p>x</p></body></html>";
+  const Change change =
+      run(page, "favourites", "--text '\xE5\x8D\x98\xE4\xBD\x8D\xEF\xBC\x9A\xC2\xA5'");
+  EXPECT_NE(change.inserted.find("\x92\x50\x88\xCA\x81\x46&#165;\""), std::string::npos)
+      << change.inserted;
+  EXPECT_NE(change.inserted.find("\x92\x50\x88\xCA\x81\x46\\u00A5"), std::string::npos)
+      << change.inserted;
+  EXPECT_EQ(change.inserted.find('\x5C' + std::string("\"")), std::string::npos);
+}
+
+// A <meta> after the first 1024 bytes, still in the HEAD, decides when nothing came before.
+TEST_F(VelmoEncoding, LateCharsetDeclarationInTheHeadDecides) {
+  const std::string page = "<html><head><!-- " + std::string(1100, '-') +
+                           " --><meta charset=windows-1251><title>\xCF\xF0</title></head>"
+                           "<body><p>x</p></body></html>";
+  const Change change = run(page, "script-head", "'x=\"\xE2\x82\xAC \xD0\x9F\";'");
+  EXPECT_NE(change.inserted.find("x=\"\x88 \xCF\";"), std::string::npos) << change.inserted;
+  const auto found = velmo("botfound", "x");
+  EXPECT_EQ(found.status, 0) << found.err;
+}
+
+// --once recognises its own block whatever escapes the page's encoding needed for it.
+TEST_F(VelmoEncoding, OnceFindsItsEscapedBlock) {
+  for (const std::string charset : {"Shift_JIS", "windows-1252", "ISO-2022-JP"}) {
+    SCOPED_TRACE(charset);
+    dir_.write("site/index.html",
+               "<html><head><meta charset=" + charset + "></head><body></body></html>");
+    // ★ ｱ ¥: each of these pages needs an escape for one of them at least.
+    const std::string code = "'x=\"\xE2\x98\x85\xEF\xBD\xB1\xC2\xA5\";'";
+    ASSERT_EQ(velmo("script-head --once", code).status, 0);
+    const std::string once = readBytes(page_);
+    EXPECT_NE(once.find("\\u"), std::string::npos) << once;
+    ASSERT_EQ(velmo("script-head --once", code).status, 0);
+    EXPECT_EQ(readBytes(page_), once);
+  }
+}
+
 TEST_F(VelmoEncoding, PagesThatCannotBeEditedAreRefusedUnchanged) {
   const std::string cases[] = {
       std::string("\xFF\xFE<\0p\0\x00\xD8>\0", 8),  // a lone surrogate in UTF-16LE

@@ -59,8 +59,8 @@ if ! diff "$out/linux.txt" "$out/wine.txt"; then
 fi
 
 # The old site's pages in legacy encodings (windows-1252, ISO-8859-1, Shift_JIS, UTF-16) and
-# server pages: text beyond ASCII written into each, a linked sheet changed, through the
-# system's code pages on Windows and iconv on Linux.
+# server pages: text beyond ASCII written into each, a linked sheet changed: both systems share
+# one codec, so the pages must come out the same byte for byte.
 for side in linux wine; do
   velmo=build/bin/velmo
   [[ $side == wine ]] && velmo=$out/velmo-wine
