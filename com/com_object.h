@@ -42,6 +42,22 @@ class ComObject : public Primary, public Extra... {
     return left;
   }
 
+ protected:
+  // A reference the object holds on itself for the length of one of its own calls. A caller
+  // may release its last reference from inside the call (from a callback the call makes, such
+  // as an argument's default value being read); the object then goes when the call has ended,
+  // not under it.
+  class CallReference {
+   public:
+    explicit CallReference(ComObject& object) noexcept : object_(object) { object_.AddRef(); }
+    ~CallReference() { object_.Release(); }
+    CallReference(const CallReference&) = delete;
+    CallReference& operator=(const CallReference&) = delete;
+
+   private:
+    ComObject& object_;
+  };
+
  private:
   std::atomic<ULONG> refs_{1};
 };

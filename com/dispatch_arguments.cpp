@@ -60,6 +60,34 @@ HRESULT refuse(HRESULT hr, UINT* argError, UINT index) {
 
 constexpr UINT kNoArgument = ~0u;
 
+// An object argument stands for its default value (DISPID_VALUE), read here once. The system's
+// conversion would read the default value of that value again for as long as it is an object:
+// for ever for an object whose default value is itself. An object whose default value is an
+// object is no value.
+HRESULT replaceByDefaultValue(Variant& value) {
+  ComPtr<IDispatch> object;
+  if (V_VT(&value) == VT_DISPATCH) {
+    object = V_DISPATCH(&value);
+  } else if (V_UNKNOWN(&value) &&
+             FAILED(V_UNKNOWN(&value)->QueryInterface(IID_PPV_ARGS(&object)))) {
+    object.Reset();
+  }
+  if (!object) return DISP_E_TYPEMISMATCH;
+  DISPPARAMS none{};
+  Variant result;
+  HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                              &none, result.put(), nullptr, nullptr);
+  if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+  if (FAILED(checkReferences(result))) return DISP_E_TYPEMISMATCH;
+  Variant resolved;
+  hr = VariantCopyInd(&resolved, &result);
+  if (FAILED(hr)) return hr;
+  const VARTYPE type = V_VT(&resolved);
+  if (type == VT_DISPATCH || type == VT_UNKNOWN) return DISP_E_TYPEMISMATCH;
+  value = std::move(resolved);
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT checkReferences(const VARIANT& value) {
@@ -141,6 +169,10 @@ HRESULT CheckedArguments::check(ITypeInfo* info, DISPID id, WORD flags, const DI
     HRESULT hr = checkReferences(argument);
     if (SUCCEEDED(hr)) hr = VariantCopyInd(&value, const_cast<VARIANT*>(&argument));
     const VARTYPE type = valueType(*parameters[p]);
+    const bool isObject = V_VT(&value) == VT_DISPATCH || V_VT(&value) == VT_UNKNOWN;
+    if (SUCCEEDED(hr) && type != VT_VARIANT && V_VT(&value) != type && isObject) {
+      hr = replaceByDefaultValue(value);
+    }
     if (SUCCEEDED(hr) && type != VT_VARIANT && V_VT(&value) != type) {
       hr = VariantChangeType(&value, &value, 0, type);
     }

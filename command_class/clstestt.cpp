@@ -72,7 +72,23 @@ void clstestt::eraseBot(const std::u16string& strName) {
 void clstestt::scriptHead2(const std::u16string& strCode) {
   auto document = requireObject(host_.activeDocument(), u"The active page");
   auto head = headElement(*document, u"head");
-  head->setInnerHTML(head->innerHTML() + scriptHead2Block(strCode) + u"\r\n");
+  const std::u16string block = scriptHead2Block(strCode) + u"\r\n";
+  // The HEAD is read, changed, and read again just before it is set: when another caller of the
+  // editor changed it in between, the change is made again on what the HEAD holds now, so that
+  // the set never drops the other edit.
+  std::u16string read = head->innerHTML();
+  for (int attempt = 0; attempt < kScriptHeadAttempts; ++attempt) {
+    const std::u16string changed = read + block;
+    std::u16string current = head->innerHTML();
+    if (current == read) {
+      head->setInnerHTML(changed);
+      return;
+    }
+    read = std::move(current);
+  }
+  throw HostError(hr::kFail,
+                  u"The HEAD of the page kept changing while the script was being added (another "
+                  u"program edits it); the script was not added");
 }
 
 }  // namespace velmo

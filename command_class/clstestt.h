@@ -1,7 +1,8 @@
 #pragma once
 // The command class: one method per command of the editor add-in. Dialog commands show their
-// dialog through the user-interface environment (one shared instance per dialog); the page
-// operations work on the open page directly. The class holds no data of its own.
+// dialog through the user-interface environment (one shared instance per dialog and
+// environment, and one environment per thread); the page operations work on the open page
+// directly. The class holds no data of its own.
 
 #include <string>
 
@@ -23,8 +24,10 @@ class clstestt {
   bool botfound(const std::u16string& strName);
   // Removes the first webbot block whose bot name equals strName exactly.
   void eraseBot(const std::u16string& strName);
-  // Appends strCode, wrapped in a script element, to the HEAD of the active page.
+  // Appends strCode, wrapped in a script element, to the HEAD of the active page. Fails (and
+  // changes nothing) when the HEAD changed between reads kScriptHeadAttempts times in a row.
   void scriptHead2(const std::u16string& strCode);
+  static constexpr int kScriptHeadAttempts = 8;
   // Shows frmSlide modally; returns once it has closed.
   void slide();
   // Shows frmDate modally; returns once it has closed.

@@ -3,6 +3,7 @@
 #include <VelmoCls_h.h>
 
 #include "command_class/clstestt.h"
+#include "comserver/edit_turn.h"
 #include "comserver/editor_binding.h"
 #include "comserver/type_info_dispatch.h"
 #include "comserver/windows_ui.h"
@@ -26,45 +27,57 @@ std::u16string scriptCodeArgument(const BSTR* code) {
   return text;
 }
 
+// The command class is made for each call: its page operations need only the editor, and its
+// dialogs are those of the calling thread's environment (an object may be called on a thread
+// other than its own when a caller hands a raw pointer around).
 class ClstesttObject : public TypeInfoDispatch<_clstestt> {
  public:
-  ClstesttObject() : command_(editorBinding(), windowsUi()) {}
-
   HRESULT STDMETHODCALLTYPE style() override {
-    return guarded([&] { command_.style(); });
+    return dialog([](velmo::clstestt& command) { command.style(); });
   }
   HRESULT STDMETHODCALLTYPE addtofavor() override {
-    return guarded([&] { command_.addtofavor(); });
+    return dialog([](velmo::clstestt& command) { command.addtofavor(); });
   }
   HRESULT STDMETHODCALLTYPE botfound(BSTR* strName, VARIANT_BOOL* result) override {
     if (result) *result = VARIANT_FALSE;
     return guarded([&] {
       if (!result) throw HostError(E_POINTER, u"The result has no place to go");
-      *result = command_.botfound(textArgument(strName)) ? VARIANT_TRUE : VARIANT_FALSE;
+      *result = pageCommand().botfound(textArgument(strName)) ? VARIANT_TRUE : VARIANT_FALSE;
     });
   }
   HRESULT STDMETHODCALLTYPE eraseBot(BSTR* strName) override {
-    return guarded([&] { command_.eraseBot(textArgument(strName)); });
+    return guarded([&] { pageCommand().eraseBot(textArgument(strName)); });
   }
   HRESULT STDMETHODCALLTYPE scriptHead2(BSTR* strCode, VARIANT* result) override {
     if (result) VariantInit(result);
-    return guarded([&] { command_.scriptHead2(scriptCodeArgument(strCode)); });
+    return guarded([&] {
+      const std::u16string code = scriptCodeArgument(strCode);
+      const EditTurn turn;
+      pageCommand().scriptHead2(code);
+    });
   }
   HRESULT STDMETHODCALLTYPE slide() override {
-    return guarded([&] { command_.slide(); });
+    return dialog([](velmo::clstestt& command) { command.slide(); });
   }
   HRESULT STDMETHODCALLTYPE CurDate() override {
-    return guarded([&] { command_.CurDate(); });
+    return dialog([](velmo::clstestt& command) { command.CurDate(); });
   }
   HRESULT STDMETHODCALLTYPE ads() override {
-    return guarded([&] { command_.ads(); });
+    return dialog([](velmo::clstestt& command) { command.ads(); });
   }
 
  protected:
   std::u16string_view source() const override { return u"VelmoCls.clstestt"; }
 
  private:
-  velmo::clstestt command_;
+  static velmo::clstestt pageCommand() { return velmo::clstestt(editorBinding()); }
+  template <typename Show>
+  HRESULT dialog(Show show) {
+    return guarded([&] {
+      velmo::clstestt command(editorBinding(), windowsUi());
+      show(command);
+    });
+  }
 };
 
 }  // namespace

@@ -33,6 +33,19 @@ ComPtr<IGlobalInterfaceTable> globalInterfaceTable() {
   return table;
 }
 
+// A thread that has joined no apartment reaches no editor. The caller is told what to do: the
+// failure of the first COM call it would meet (the global interface table) means nothing to a
+// script writer.
+void requireApartment() {
+  APTTYPE type{};
+  APTTYPEQUALIFIER qualifier{};
+  if (CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED) {
+    throw HostError(CO_E_NOTINITIALIZED,
+                    u"The calling thread has not initialised COM: call CoInitialize or "
+                    u"CoInitializeEx on it before calling VelmoCls");
+  }
+}
+
 }  // namespace
 
 EditorBinding::~EditorBinding() {
@@ -98,6 +111,7 @@ DWORD EditorBinding::keep(const ComPtr<IDispatch>& application) {
 }
 
 Variant EditorBinding::fromApplication(std::u16string_view name) {
+  requireApartment();
   Variant value;
   // The kept reference can stop leading to an editor while one runs: the editor was restarted, or
   // the reference hung on an apartment that has ended since. A call through it that finds nobody

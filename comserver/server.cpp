@@ -1,4 +1,5 @@
-// The in-process server's exports: class objects, unload test and self-registration.
+// The in-process server's exports: class objects, unload test and self-registration, and its
+// entry point: the DLL stays loaded once loaded, and each thread's dialogs end with the thread.
 
 #include <windows.h>
 
@@ -67,14 +68,40 @@ HRESULT unregisterTypeLibrary() {
 
 using namespace velmo::win;
 
+// The DLL pins itself on its first load. Its C++ and thread runtimes are linked into it, and
+// those leave handles and memory behind each time a DLL carrying them is unloaded; a host that
+// frees unused libraries often would lose them for every cycle. Pinned, it is loaded once per
+// process, and a thread's dialogs can end with the thread whenever that comes.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID processEnding) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH: {
+      HMODULE pinned = nullptr;
+      GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCWSTR>(&DllMain), &pinned);
+      break;
+    }
+    case DLL_THREAD_DETACH:
+      endThreadUi();
+      break;
+    case DLL_PROCESS_DETACH:
+      if (processEnding) abandonWindowsUi();
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return getClassObject(kClasses, clsid, iid, out);
 }
 
 STDAPI DllCanUnloadNow() {
-  // An open dialog runs the DLL's code even when no object is left (the offers window).
+  // An open dialog runs the DLL's code even when no object is left (the offers window). When
+  // nothing is in use the editor is let go, so that the library keeps no program running; COM's
+  // FreeLibrary then leaves the pinned DLL where it is, and the next object made finds the
+  // editor anew.
   if (!moduleUnused() || windowsUiInUse()) return S_FALSE;
-  releaseWindowsUi();
   editorBinding().releaseEditor();
   return S_OK;
 }

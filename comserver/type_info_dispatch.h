@@ -48,6 +48,7 @@ class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
+    const typename TypeInfoDispatch::CallReference alive(*this);
     // A refused call must not leave an earlier call's description for the caller to find.
     clearErrorInfo();
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
@@ -77,6 +78,7 @@ class TypeInfoDispatch : public ComObject<Interface, ISupportErrorInfo> {
   // Runs a method body behind the error barrier, reporting errors against this interface.
   template <typename Body>
   HRESULT guarded(Body&& body) noexcept {
+    const typename TypeInfoDispatch::CallReference alive(*this);
     return errorBarrier(__uuidof(Interface), std::forward<Body>(body), source());
   }
   virtual std::u16string_view source() const = 0;

@@ -1,13 +1,17 @@
 #include "comserver/windows_ui.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "com/registry_table.h"
 #include "help/chtmlhelp.h"
 #include "platform/windows/hhctrl_html_help.h"
 #include "platform/windows/registry_settings_store.h"
 #include "platform/windows/renderer/gdi_text_measurer.h"
+#include "platform/windows/renderer/window_classes.h"
 #include "platform/windows/renderer/window_presenter.h"
 #include "platform/windows/win32_common_dialogs.h"
 #include "platform/windows/win32_desktop.h"
@@ -44,34 +48,89 @@ struct WindowsUi {
   }
 };
 
-// At process exit the environment is left to the system: its windows and the help viewer may be
-// gone already, and nothing may be called into them from the DLL's detach.
-class Holder {
+// The environments by thread. The lock guards the map only: an environment is made and ended
+// on its own thread outside it, since both may load system DLLs, and the thread's end runs under
+// the loader's lock.
+class ThreadEnvironments {
  public:
-  ~Holder() { static_cast<void>(ui.release()); }
-  std::unique_ptr<WindowsUi> ui;
+  ~ThreadEnvironments() { abandon(); }
+
+  UiEnvironment& forThisThread() {
+    const DWORD thread = GetCurrentThreadId();
+    {
+      const std::lock_guard<std::mutex> hold(lock_);
+      if (auto found = byThread_.find(thread); found != byThread_.end()) {
+        return found->second->environment;
+      }
+    }
+    auto made = std::make_unique<WindowsUi>();
+    const std::lock_guard<std::mutex> hold(lock_);
+    return byThread_.emplace(thread, std::move(made)).first->second->environment;
+  }
+
+  void endThisThread() noexcept {
+    std::unique_ptr<WindowsUi> ending;
+    {
+      const std::lock_guard<std::mutex> hold(lock_);
+      auto found = byThread_.find(GetCurrentThreadId());
+      if (found == byThread_.end()) return;
+      ending = std::move(found->second);
+      byThread_.erase(found);
+    }
+  }
+
+  std::vector<DWORD> threads() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    std::vector<DWORD> all;
+    for (const auto& entry : byThread_) all.push_back(entry.first);
+    return all;
+  }
+
+  void abandon() noexcept {
+    const std::lock_guard<std::mutex> hold(lock_);
+    for (auto& entry : byThread_) static_cast<void>(entry.second.release());
+    byThread_.clear();
+  }
+
+ private:
+  std::mutex lock_;
+  std::map<DWORD, std::unique_ptr<WindowsUi>> byThread_;
 };
 
-Holder& holder() {
-  static Holder instance;
+ThreadEnvironments& environments() {
+  static ThreadEnvironments instance;
   return instance;
+}
+
+BOOL CALLBACK findForm(HWND window, LPARAM found) {
+  if (!isFormWindow(window, thisModule())) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
 }
 
 }  // namespace
 
 UiEnvironment& windowsUi() {
-  auto& ui = holder().ui;
-  if (!ui) ui = std::make_unique<WindowsUi>();
-  return ui->environment;
+  return environments().forThisThread();
 }
 
 bool windowsUiInUse() {
-  auto& ui = holder().ui;
-  return ui && ui->presenter.hasWindows();
+  // The windows themselves are asked, not the presenters: those belong to their threads, and a
+  // window the system destroyed with its thread is gone whatever a presenter remembers.
+  bool found = false;
+  for (DWORD thread : environments().threads()) {
+    EnumThreadWindows(thread, findForm, reinterpret_cast<LPARAM>(&found));
+    if (found) return true;
+  }
+  return false;
 }
 
-void releaseWindowsUi() noexcept {
-  holder().ui.reset();
+void endThreadUi() noexcept {
+  environments().endThisThread();
+}
+
+void abandonWindowsUi() noexcept {
+  environments().abandon();
 }
 
 }  // namespace velmo::win

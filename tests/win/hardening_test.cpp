@@ -1,10 +1,11 @@
 // The server against callers that get things wrong: null pointers, arguments of a type that is
-// no text, thousands of objects made and dropped, and an editor that has gone away.
+// no text or whose default value misbehaves, a call from a thread without COM, thousands of
+// objects made and dropped, and an editor that has gone away.
 
 #include <VelmoCls_h.h>
-#include <psapi.h>
 
 #include <functional>
+#include <thread>
 
 #include "com/com_object.h"
 #include "tests/win/win_test_support.h"
@@ -101,12 +102,13 @@ TEST_F(Hardening, NullPointersGiveEPointer) {
 }
 
 // Invoke with one argument of `value`'s type for a text parameter.
-HRESULT invokeWith(IDispatch* object, DISPID id, Variant value, UINT& argError) {
+HRESULT invokeWith(IDispatch* object, DISPID id, Variant value, UINT& argError,
+                   Variant* result = nullptr) {
   DISPPARAMS params{&value, nullptr, 1, 0};
-  Variant result;
+  Variant unused;
   argError = 99;
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
-                        nullptr, &argError);
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                        (result ? result : &unused)->put(), nullptr, &argError);
 }
 
 TEST_F(Hardening, ArgumentsThatAreNoTextGiveTypeMismatch) {
@@ -140,20 +142,116 @@ TEST_F(Hardening, ArgumentsThatAreNoTextGiveTypeMismatch) {
   EXPECT_EQ(page_.bytes(), kPage);
 }
 
-struct Usage {
-  DWORD handles = 0;
-  SIZE_T privateBytes = 0;
+// An argument object whose default value (DISPID_VALUE) is what `read` gives; it counts the
+// reads.
+class DefaultValueArgument : public ComObject<IDispatch> {
+ public:
+  explicit DefaultValueArgument(std::function<Variant(IDispatch* self)> read)
+      : read_(std::move(read)) {}
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                   EXCEPINFO*, UINT*) override {
+    if (id != DISPID_VALUE) return DISP_E_MEMBERNOTFOUND;
+    ++reads;
+    if (!result) return E_POINTER;
+    read_(this).moveTo(result);
+    return S_OK;
+  }
+  int reads = 0;
+
+ private:
+  std::function<Variant(IDispatch*)> read_;
 };
 
-Usage usageNow() {
-  Usage u;
-  GetProcessHandleCount(GetCurrentProcess(), &u.handles);
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  u.privateBytes = counters.PrivateUsage;
-  return u;
+Variant objectArgument(ComPtr<DefaultValueArgument>& argument,
+                       std::function<Variant(IDispatch*)> read) {
+  argument.Attach(new DefaultValueArgument(std::move(read)));
+  return Variant::object(argument.Get());
+}
+
+// Arguments whose default value is an object are refused after one read (an object that is its
+// own default value would be read for ever); one whose default value is text is that text.
+TEST_F(Hardening, AnObjectArgumentStandsForItsDefaultValueOneLevelDeep) {
+  const struct {
+    const char* what;
+    std::function<Variant(IDispatch*)> read;
+    HRESULT hr;
+  } cases[] = {
+      {"text", [](IDispatch*) { return Variant::text(u"V_Date"); }, S_OK},
+      {"itself", [](IDispatch* self) { return Variant::object(self); }, DISP_E_TYPEMISMATCH},
+      {"an object whose default value is text",
+       [](IDispatch*) {
+         ComPtr<DefaultValueArgument> inner;
+         return objectArgument(inner, [](IDispatch*) { return Variant::text(u"V_Date"); });
+       },
+       DISP_E_TYPEMISMATCH},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ComPtr<DefaultValueArgument> argument;
+    Variant result;
+    UINT argError = 0;
+    EXPECT_EQ(invokeWith(command_.Get(), idOf(L"botfound"), objectArgument(argument, c.read),
+                         argError, &result),
+              c.hr);
+    EXPECT_EQ(argument->reads, 1);
+    if (c.hr == S_OK) {
+      EXPECT_EQ(V_BOOL(&result), VARIANT_TRUE);
+    } else {
+      EXPECT_EQ(argError, 0u);
+    }
+  }
+  EXPECT_EQ(page_.bytes(), kPage);
+}
+
+// The caller's last reference goes while its own call still runs: the object lives to the end
+// of the call and goes after it.
+TEST_F(Hardening, AnObjectReleasedByItsCallerDuringTheCallOutlivesTheCall) {
+  const DISPID ids[] = {idOf(L"botfound"), idOf(L"eraseBot"), idOf(L"scriptHead2")};
+  _clstestt* command = command_.Detach();
+  for (const DISPID id : ids) {
+    SCOPED_TRACE(id);
+    ComPtr<DefaultValueArgument> argument;
+    Variant result;
+    UINT argError = 0;
+    const HRESULT hr = invokeWith(command, id,
+                                  objectArgument(argument,
+                                                 [&](IDispatch*) {
+                                                   if (command)
+                                                     std::exchange(command, nullptr)->Release();
+                                                   return Variant::text(u"none");
+                                                 }),
+                                  argError, &result);
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(server_.canUnloadNow(), S_OK) << "the object went when its call ended";
+    if (!command) {
+      ASSERT_EQ(classFactory()->CreateInstance(nullptr, IID_PPV_ARGS(&command)), S_OK);
+    }
+  }
+  command->Release();
+}
+
+// A caller's thread that never initialised COM is told so (the command object was handed to it
+// raw, bypassing marshalling).
+TEST_F(Hardening, AThreadWithoutComIsToldToInitialiseIt) {
+  HRESULT hr = S_OK;
+  std::u16string description;
+  VARIANT_BOOL found;
+  std::thread([&] {
+    hr = findDateBlock(command_.Get(), found);
+    description = takeErrorDescription();
+  }).join();
+  EXPECT_EQ(hr, CO_E_NOTINITIALIZED);
+  EXPECT_EQ(description,
+            u"The calling thread has not initialised COM: call CoInitialize or CoInitializeEx on "
+            u"it before calling VelmoCls");
 }
 
 TEST_F(Hardening, TenThousandObjectsLeaveNothingBehind) {

@@ -178,5 +178,30 @@ TEST(ErrorBarrier, TurnsExceptionsIntoHresultsAndErrorInfo) {
   }
 }
 
+// A host that frees unused libraries often loads and unloads the DLL again and again; it runs in
+// a process of its own, where nothing else holds the DLL. The cycles cost nothing: the DLL stays
+// loaded once loaded (the runtimes linked into it would leave handles and memory behind at
+// every unload).
+TEST(UnloadCycles, ThreeHundredUnloadsAndReloadsLeaveHandlesAndMemoryFlat) {
+  const auto cycle = [] {
+    ServerModule server;
+    ComPtr<_Class1> data;
+    ASSERT_EQ(factoryOf(server, CLSID_Class1)->CreateInstance(nullptr, IID_PPV_ARGS(&data)), S_OK);
+    Bstr url(u"http://example.com/");
+    ASSERT_EQ(data->put_URL(url.get()), S_OK);
+    data.Reset();
+    ASSERT_EQ(server.canUnloadNow(), S_OK);
+  };
+  for (int i = 0; i < 20; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const Usage before = usageNow();
+  for (int i = 0; i < 300; ++i) ASSERT_NO_FATAL_FAILURE(cycle());
+  const Usage after = usageNow();
+  EXPECT_LE(after.handles, before.handles + 3)
+      << "handles " << before.handles << " -> " << after.handles;
+  EXPECT_LE(after.privateBytes, before.privateBytes + 256 * 1024)
+      << "private bytes " << before.privateBytes << " -> " << after.privateBytes;
+  EXPECT_TRUE(GetModuleHandleW(L"VelmoCls.dll")) << "the DLL stays loaded";
+}
+
 }  // namespace
 }  // namespace velmo::win::test

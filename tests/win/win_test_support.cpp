@@ -1,5 +1,7 @@
 #include "tests/win/win_test_support.h"
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +51,17 @@ HRESULT ServerModule::registerServer() const {
 
 HRESULT ServerModule::unregisterServer() const {
   return exported<HRESULT(STDAPICALLTYPE*)()>("DllUnregisterServer")();
+}
+
+Usage usageNow() {
+  Usage u;
+  GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  u.privateBytes = counters.PrivateUsage;
+  return u;
 }
 
 ComPtr<IDispatch> createByProgId(const wchar_t* progId) {
@@ -117,25 +130,41 @@ void PageInEditor::closePage() {
 }
 
 void runInApartmentServing(DWORD model, const std::function<void()>& work) {
-  const std::unique_ptr<void, decltype(&CloseHandle)> done(
-      CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle);
-  ASSERT_TRUE(done);
-  std::thread worker([&] {
-    {
-      Apartment apartment(model);
-      if (SUCCEEDED(apartment.hr())) work();
-    }
-    SetEvent(done.get());
-  });
-  HANDLE handles[] = {done.get()};
-  DWORD index = 0;
-  const HRESULT waited = CoWaitForMultipleHandles(0, 100000, 1, handles, &index);
+  runInApartmentsServing(model, 1, [&](int) { work(); });
+}
+
+void runInApartmentsServing(DWORD model, int threads, const std::function<void(int)>& work) {
+  using Event = std::unique_ptr<void, decltype(&CloseHandle)>;
+  std::vector<Event> done;
+  std::vector<HANDLE> handles;
+  for (int i = 0; i < threads; ++i) {
+    done.emplace_back(CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle);
+    ASSERT_TRUE(done.back());
+    handles.push_back(done.back().get());
+  }
+  std::vector<std::thread> workers;
+  for (int i = 0; i < threads; ++i) {
+    workers.emplace_back([&, i] {
+      {
+        Apartment apartment(model);
+        if (SUCCEEDED(apartment.hr())) work(i);
+      }
+      SetEvent(handles[i]);
+    });
+  }
+  // One handle at a time: a wait for all of them on an apartment thread would also wait for a
+  // message to arrive.
+  HRESULT waited = S_OK;
+  for (HANDLE handle : handles) {
+    DWORD index = 0;
+    if (waited == S_OK) waited = CoWaitForMultipleHandles(0, 100000, 1, &handle, &index);
+  }
   // A worker that never ends cannot be joined; the process goes with the test failure.
   if (waited != S_OK) {
-    worker.detach();
-    FAIL() << "the other thread did not finish: " << std::hex << waited;
+    for (std::thread& worker : workers) worker.detach();
+    FAIL() << "another thread did not finish: " << std::hex << waited;
   }
-  worker.join();
+  for (std::thread& worker : workers) worker.join();
 }
 
 Watchdog::Watchdog(std::string what, DWORD seconds)

@@ -108,6 +108,8 @@ class Apartment {
 // test's apartment) keeps serving the calls made to its objects, as an editor's thread does.
 // The thread has ended when this returns.
 void runInApartmentServing(DWORD model, const std::function<void()>& work);
+// The same with `threads` threads at once, each running work(its index).
+void runInApartmentsServing(DWORD model, int threads, const std::function<void(int)>& work);
 
 // Ends the process with a message naming `what` unless it is destroyed within `seconds`: a call
 // that hangs on the test's own thread then fails its test at once, by name.
@@ -124,6 +126,13 @@ class Watchdog {
   HANDLE disarmed_;
   std::thread watcher_;
 };
+
+// The process's handles and private memory, to compare before and after many cycles of a use.
+struct Usage {
+  DWORD handles = 0;
+  SIZE_T privateBytes = 0;
+};
+Usage usageNow();
 
 // True when the tests run under Wine rather than Windows.
 bool underWine();

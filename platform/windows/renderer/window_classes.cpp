@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <mutex>
 
 #include "platform/windows/renderer/control_windows.h"
 #include "platform/windows/renderer/form_window.h"
@@ -14,10 +15,14 @@ namespace {
 constexpr const wchar_t* kClassNames[] = {kFormClass, kContainerClass, kScrollerClass,
                                           kUserControlClass};
 
-// Owners per module; only the user-interface thread registers.
+// Owners per module, of every thread; window classes belong to the process.
 std::map<HINSTANCE, int>& users() {
   static std::map<HINSTANCE, int> counts;
   return counts;
+}
+std::mutex& usersLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 void registerClasses(HINSTANCE module) {
@@ -39,20 +44,26 @@ void registerClasses(HINSTANCE module) {
 }  // namespace
 
 WindowClasses::WindowClasses(HINSTANCE module) : module_(module) {
+  const std::lock_guard<std::mutex> hold(usersLock());
   if (users()[module_] == 0) registerClasses(module_);
   ++users()[module_];
 }
 
 WindowClasses::~WindowClasses() {
+  const std::lock_guard<std::mutex> hold(usersLock());
   if (--users()[module_] > 0) return;
   users().erase(module_);
   for (const wchar_t* name : kClassNames) UnregisterClassW(name, module_);
 }
 
 bool WindowClasses::isForm(HWND window) const {
+  return isFormWindow(window, module_);
+}
+
+bool isFormWindow(HWND window, HINSTANCE module) {
   wchar_t name[32] = {};
   return GetClassNameW(window, name, 32) > 0 && std::wstring_view(name) == kFormClass &&
-         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == module_;
+         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == module;
 }
 
 }  // namespace velmo::win

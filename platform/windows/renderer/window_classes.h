@@ -1,6 +1,7 @@
 #pragma once
 // The renderer's window classes, registered in a module for as long as an owner of this object
-// lives (several owners share one registration), and the common controls they use.
+// lives (several owners, of any threads, share one registration), and the common controls they
+// use.
 
 #include <windows.h>
 
@@ -19,5 +20,8 @@ class WindowClasses {
  private:
   HINSTANCE module_;
 };
+
+// True for the top-level window of a form whose class `module` registered.
+bool isFormWindow(HWND window, HINSTANCE module);
 
 }  // namespace velmo::win
