@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/glob_match.h"
 #include "cli/process_platform.h"
 #include "cli/standard_input.h"
 
@@ -33,9 +34,9 @@ bool matches(const std::string& glob, const std::string& relative) {
   if (glob.find('/') == std::string::npos) {
     const auto slash = relative.rfind('/');
     const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-    return os::globMatches(glob, name, false);
+    return globMatch(glob, name, false);
   }
-  return os::globMatches(glob, relative, true);
+  return globMatch(glob, relative, true);
 }
 
 bool isHidden(const std::string& name) {
