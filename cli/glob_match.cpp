@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -63,7 +64,8 @@ constexpr CharacterClass kClasses[] = {
     {U"punct", [](Char c) { return isGraph(c) && !isUpper(c) && !isLower(c) && !isDigit(c); }},
     {U"space", [](Char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }},
     {U"upper", isUpper},
-    {U"xdigit", [](Char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }},
+    {U"xdigit",
+     [](Char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }},
 };
 
 struct BracketSet {
@@ -88,6 +90,7 @@ struct Token {
 struct CompiledGlob {
   std::vector<Token> tokens;
   std::vector<BracketSet> sets;
+  std::string problem;  // why it can match nothing at all; empty when it can
 };
 
 enum class SetEnd { kClosed, kUnclosed, kIllFormed };
@@ -96,8 +99,7 @@ class Compiler {
  public:
   explicit Compiler(const std::vector<Char>& glob) : glob_(glob) {}
 
-  // Nothing when the glob can match nothing at all.
-  std::optional<CompiledGlob> compile() {
+  CompiledGlob compile() {
     CompiledGlob out;
     for (std::size_t at = 0; at < glob_.size();) {
       const Char c = glob_[at];
@@ -112,9 +114,9 @@ class Compiler {
       } else if (c == '[') {
         BracketSet set;
         std::size_t end = 0;
-        switch (readSet(at + 1, set, end)) {
+        switch (readSet(at + 1, set, end, out.problem)) {
           case SetEnd::kIllFormed:
-            return std::nullopt;
+            return out;
           case SetEnd::kUnclosed:  // the '[' stands for itself
             out.tokens.push_back({Token::kLiteral, '['});
             ++at;
@@ -126,7 +128,10 @@ class Compiler {
             break;
         }
       } else if (c == '\\') {
-        if (at + 1 == glob_.size()) return std::nullopt;
+        if (at + 1 == glob_.size()) {
+          out.problem = "GLOB ends in a lone '\\' (write '\\\\' for a backslash)";
+          return out;
+        }
         out.tokens.push_back({Token::kLiteral, glob_[at + 1]});
         at += 2;
       } else {
@@ -154,10 +159,10 @@ class Compiler {
 
   // One character of a set or the end of a range at `at`: itself, '\' and the character it
   // quotes, or a collating symbol "[.c.]" (only single characters have one).
-  std::optional<Char> readMember(std::size_t& at, bool& illFormed) const {
+  std::optional<Char> readMember(std::size_t& at, std::string& problem) const {
     if (startsWith(at, U"[.")) {
       if (at + 4 >= glob_.size() || !startsWith(at + 3, U".]")) {
-        illFormed = true;
+        problem = "a '[.' in GLOB starts no collating symbol of one character, such as '[.-.]'";
         return std::nullopt;
       }
       at += 5;
@@ -172,7 +177,7 @@ class Compiler {
   }
 
   // The set whose text starts at `at` (just past its '['), and `end` just past its ']'.
-  SetEnd readSet(std::size_t at, BracketSet& set, std::size_t& end) const {
+  SetEnd readSet(std::size_t at, BracketSet& set, std::size_t& end, std::string& problem) const {
     if (at < glob_.size() && (glob_[at] == '!' || glob_[at] == '^')) {
       set.negated = true;
       ++at;
@@ -186,8 +191,13 @@ class Compiler {
       if (const auto nameEnd = startsWith(at, U"[:") ? classNameEnd(at) : std::nullopt) {
         const std::u32string_view name(glob_.data() + at + 2, *nameEnd - at - 2);
         const auto known = std::find_if(std::begin(kClasses), std::end(kClasses),
-                                         [&](const CharacterClass& c) { return c.name == name; });
-        if (known == std::end(kClasses)) return SetEnd::kIllFormed;
+                                        [&](const CharacterClass& c) { return c.name == name; });
+        if (known == std::end(kClasses)) {
+          problem = "GLOB names no character class '[:" + std::string(name.begin(), name.end()) +
+                    ":]' (there are alnum, alpha, blank, cntrl, digit, graph, lower, print, "
+                    "punct, space, upper and xdigit)";
+          return SetEnd::kIllFormed;
+        }
         set.classes.push_back(known);
         at = *nameEnd + 2;
         continue;
@@ -198,20 +208,21 @@ class Compiler {
         at += 5;
         continue;
       }
-      bool illFormed = false;
       // A '[' that starts no class stands for itself.
       const std::optional<Char> low = startsWith(at, U"[=") || startsWith(at, U"[:")
                                           ? std::optional<Char>(glob_[at++])
-                                          : readMember(at, illFormed);
-      if (illFormed) return SetEnd::kIllFormed;
+                                          : readMember(at, problem);
+      if (!problem.empty()) return SetEnd::kIllFormed;
       if (!low) return SetEnd::kUnclosed;
       Char high = *low;
-      // A range that the glob's end cuts short has no end to compare with.
-      if (at + 1 == glob_.size() && glob_[at] == '-') return SetEnd::kIllFormed;
+      if (at + 1 == glob_.size() && glob_[at] == '-') {
+        problem = "GLOB ends inside a range of a bracket expression";
+        return SetEnd::kIllFormed;
+      }
       if (at + 1 < glob_.size() && glob_[at] == '-' && glob_[at + 1] != ']') {
         ++at;
-        const std::optional<Char> rangeEnd = readMember(at, illFormed);
-        if (illFormed) return SetEnd::kIllFormed;
+        const std::optional<Char> rangeEnd = readMember(at, problem);
+        if (!problem.empty()) return SetEnd::kIllFormed;
         if (!rangeEnd) return SetEnd::kUnclosed;
         high = *rangeEnd;
       }
@@ -278,9 +289,14 @@ class Matcher {
 
 bool globMatch(std::string_view glob, std::string_view text, bool wholePath) {
   const std::vector<Char> globCharacters = charactersOf(glob);
-  const std::optional<CompiledGlob> compiled = Compiler(globCharacters).compile();
-  if (!compiled) return false;
-  return Matcher(*compiled, charactersOf(text), wholePath).matches();
+  const CompiledGlob compiled = Compiler(globCharacters).compile();
+  if (!compiled.problem.empty()) return false;
+  return Matcher(compiled, charactersOf(text), wholePath).matches();
+}
+
+std::string globProblem(std::string_view glob) {
+  const std::vector<Char> globCharacters = charactersOf(glob);
+  return Compiler(globCharacters).compile().problem;
 }
 
 }  // namespace velmo::cli

@@ -175,6 +175,10 @@ bool PageFilter::entersFolder(const std::string& relative) const {
 }
 
 void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPages) {
+  // A glob that can match nothing at all is refused, rather than quietly taking or leaving out
+  // every file.
+  const CLI::Validator wellFormedGlob([](const std::string& glob) { return globProblem(glob); },
+                                      "GLOB");
   ManyPages& many = options.many;
   command
       .add_option("--page", many.pages,
@@ -192,12 +196,14 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                   "In a folder, work on the files that match GLOB instead of those with a page "
                   "extension (a GLOB with '/' matches the path inside the folder)")
       ->type_name("GLOB")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->check(wellFormedGlob);
   command
       .add_option("--exclude", many.exclude,
                   "In a folder, leave out the files and sub-folders that match GLOB")
       ->type_name("GLOB")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->check(wellFormedGlob);
   command.add_flag("--stop-on-error", many.stopOnError,
                    "Over many pages: start no other page once a page failed");
   command

@@ -32,7 +32,6 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
-
 bool isValidUtf8(std::string_view bytes) {
   char32_t cp;
   const std::size_t n = bytes.size();

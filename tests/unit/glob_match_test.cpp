@@ -105,11 +105,11 @@ bool chance(std::mt19937& random, double p) {
 
 // The characters of generated globs and names; ASCII, where the C locale reads bytes as velmo
 // reads characters.
-constexpr const char* kCharacters[] = {"a", "b", "c", "A", "Z", "0", "9", ".", "/", "-",
+constexpr const char* kCharacters[] = {"a", "b", "c",  "A", "Z", "0", "9", ".", "/",  "-",
                                        "]", "[", "\\", ":", "!", "^", "%", " ", "\t", "*"};
-constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
-                                       "lower", "print", "punct", "space", "upper", "xdigit",
-                                       "ALPHA", "Alpha"};
+constexpr const char* kClassNames[] = {"alnum", "alpha",  "blank", "cntrl", "digit",
+                                       "graph", "lower",  "print", "punct", "space",
+                                       "upper", "xdigit", "ALPHA", "Alpha"};
 
 // A character that stands in a bracket expression. Brackets are left out (a ']' comes first in
 // a set, where it stands for itself): fnmatch reads "[=", "[." and "[:" that start no well-formed
@@ -249,25 +249,40 @@ TEST(GlobMatch, ReadsUtf8Characters) {
     bool matches;
   };
   const Case cases[] = {
-      {"caf?.html", "caf\xC3\xA9.html", true},   // '?' is one character, not one byte
+      {"caf?.html", "caf\xC3\xA9.html", true},  // '?' is one character, not one byte
       {"caf??.html", "caf\xC3\xA9.html", false},
       {"[\xC3\xA9\xC3\xA8]t\xC3\xA9", "\xC3\xA8t\xC3\xA9", true},
       {"[!\xC3\xA9]x", "\xC3\xA8x", true},
-      {"[\xC3\xA0-\xC3\xBC]", "\xC3\xA9", true},   // ranges of code points
+      {"[\xC3\xA0-\xC3\xBC]", "\xC3\xA9", true},  // ranges of code points
       {"[a-z]", "\xC3\xA9", false},
-      {"[[:alpha:]]", "\xC3\xA9", false},   // the classes are ASCII's, as in the C locale
+      {"[[:alpha:]]", "\xC3\xA9", false},  // the classes are ASCII's, as in the C locale
       {"*\xE2\x98\x95", "cup\xE2\x98\x95", true},
       {"?", "\xF0\x9F\x98\x80", true},
-      {"?", "\xFF", true},   // a byte that is no UTF-8 is a character of its own
+      {"?", "\xFF", true},  // a byte that is no UTF-8 is a character of its own
       {"??", "\xC3", false},
       {"\xC3?", "\xC3\xA9", false},
-      {"a\xFF*", "a\xFF" "b", true},
+      {"a\xFF*",
+       "a\xFF"
+       "b",
+       true},
   };
   for (const Case& c : cases) {
     for (const bool wholePath : {false, true}) {
       EXPECT_EQ(globMatch(c.glob, c.name, wholePath), c.matches)
           << "glob '" << c.glob << "' name '" << c.name << "'";
     }
+  }
+}
+
+TEST(GlobMatch, AGlobThatCanMatchNothingSaysWhyAndMatchesNothing) {
+  for (const char* glob : {"[[:digt:]]", "[a[:foo:]]", "a\\", "[[.ab.]]", "x[a-"}) {
+    EXPECT_NE(globProblem(glob), "") << glob;
+    for (const char* name : {"a", "x[a-", "a\\", "[[.ab.]]", "d"}) {
+      EXPECT_FALSE(globMatch(glob, name, false)) << "glob '" << glob << "' name '" << name << "'";
+    }
+  }
+  for (const char* glob : {"[[:digit:]]*.htm[l]", "a[", "[]-a]", "\\\\", "[[.-.]]"}) {
+    EXPECT_EQ(globProblem(glob), "") << glob;
   }
 }
 
