@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 namespace velmo {
+
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   if (b0 < 0x80) {
