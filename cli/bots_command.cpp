@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/page_capture.h"
+#include "cli/page_run.h"
 #include "cli/page_selection.h"
 #include "cli/page_session.h"
 #include "cli/site_run.h"
@@ -13,9 +13,7 @@
 namespace velmo::cli {
 namespace {
 
-void listBlocks(standalone::StandaloneHost& host) {
-  PageCapture* capture = currentCapture();
-  if (!capture) return;
+void listBlocks(standalone::StandaloneHost& host, PageRun& run) {
   const std::string& source = host.pageSource();
   std::size_t line = 1;
   std::size_t counted = 0;  // source before this offset is counted in `line`
@@ -24,9 +22,9 @@ void listBlocks(standalone::StandaloneHost& host) {
         static_cast<std::size_t>(std::count(source.begin() + static_cast<long>(counted),
                                             source.begin() + static_cast<long>(block.begin), '\n'));
     counted = block.begin;
-    capture->rows.push_back({{"line", std::to_string(line), true},
-                             {"bot", block.name ? utf16ToUtf8(*block.name) : std::string(), false},
-                             {"size", std::to_string(block.end - block.begin), true}});
+    run.rows().push_back({{"line", std::to_string(line), true},
+                          {"bot", block.name ? utf16ToUtf8(*block.name) : std::string(), false},
+                          {"size", std::to_string(block.end - block.begin), true}});
   }
 }
 

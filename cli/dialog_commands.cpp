@@ -36,7 +36,7 @@ int showHelp(const HelpCommand& options) {
                u" is not a topic id: ids are 0 or more (velmo help lists the topics)");
     return kFailed;
   }
-  HeadlessUi ui(QuestionPolicy::No, options.text);
+  HeadlessUi ui(nullptr, QuestionPolicy::No, options.text);
   Platform& platform = ui.environment().platform();
   CHTMLHelp help(platform.help, platform.files, platform.messages, platform.helpFile);
   if (options.topic) {
@@ -59,9 +59,9 @@ void addDialogCommands(CLI::App& app, int& exitStatus) {
   addDialogOptions(*dateCommand, date->dialog);
   addReplaceOption(*dateCommand, date->page, "the first current-date block");
   dateCommand->callback([date, &exitStatus] {
-    exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host) {
+    exitStatus = runOnPage(date->page, [&](standalone::StandaloneHost& host, PageRun& run) {
       if (date->page.replace) selectBlockToReplace(host, u"V_Date");
-      HeadlessUi ui(date->dialog.policy(), true);
+      HeadlessUi ui(&run, date->dialog.policy(), true);
       const DialogScript script{frmDateDesign().name, {forms::UserAction::click(ctl::cmdDo)}};
       requireConfirmed(runDialog(ui, script, [&] { clstestt(host, ui.environment()).CurDate(); }));
     });

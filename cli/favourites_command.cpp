@@ -93,8 +93,8 @@ class CloseAfterFailure : public forms::FormObserver {
   forms::Form& form_;
 };
 
-void run(const FavouritesCommand& options, standalone::StandaloneHost& host) {
-  HeadlessUi ui(options.dialog.policy(), true);
+void run(const FavouritesCommand& options, standalone::StandaloneHost& host, PageRun& pageRun) {
+  HeadlessUi ui(&pageRun, options.dialog.policy(), true);
   UiEnvironment& environment = ui.environment();
   CloseAfterFailure closer(favouritesDialog(environment, host));
   DialogScript script{frmAddToFavor2Design().name, userActions(options, ui)};
@@ -135,9 +135,9 @@ void addFavouritesCommand(CLI::App& app, int& exitStatus) {
   addDialogOptions(*command, options->dialog);
   addReplaceOption(*command, options->page, "the first add-to-favourites block");
   command->callback([options, &exitStatus] {
-    exitStatus = runOnPage(options->page, [&](standalone::StandaloneHost& host) {
+    exitStatus = runOnPage(options->page, [&](standalone::StandaloneHost& host, PageRun& pageRun) {
       if (options->page.replace) selectBlockToReplace(host, u"AddToFavor_VL");
-      run(*options, host);
+      run(*options, host, pageRun);
     });
   });
 }

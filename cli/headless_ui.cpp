@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "cli/page_capture.h"
+#include "cli/page_run.h"
 #include "cli/page_session.h"
 #include "cli/process_platform.h"
 #include "help/chtmlhelp.h"
@@ -13,8 +13,8 @@ namespace {
 
 // Questions are asked only when someone can see and answer them: never for one of many pages
 // worked on at once.
-std::istream* terminal() {
-  if (currentCapture()) return nullptr;
+std::istream* terminal(const PageRun* run) {
+  if (run && run->captured()) return nullptr;
   return os::isTerminal(0) && os::isTerminal(2) ? &std::cin : nullptr;
 }
 
@@ -36,8 +36,10 @@ std::u16string helpFilePath() {
   return helpFileIn(linux_help::dataFolderFor(linux_help::programFolder(), kHelpFileName), u'/');
 }
 
-HeadlessUi::HeadlessUi(QuestionPolicy policy, bool helpAsText)
-    : messages_(policy, terminal()),
+HeadlessUi::HeadlessUi(PageRun* run, QuestionPolicy policy, bool helpAsText)
+    : messages_(run, policy, terminal(run)),
+      openFile_(run),
+      settings_(run),
       help_(linux_help::ChmHelpViewer::forThisSession(std::cout, std::cerr, helpAsText)),
       environment_(Platform{messages_, openFile_, colours_, settings_, help_, files_, shell_,
                             cursor_, measurer_, presenter_, helpFilePath()}) {

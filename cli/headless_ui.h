@@ -32,7 +32,8 @@ std::u16string helpFilePath();
 
 class HeadlessUi {
  public:
-  HeadlessUi(QuestionPolicy policy, bool helpAsText);
+  // `run`: the page's run the dialogs act for; null for a command without a page (help, offers).
+  HeadlessUi(PageRun* run, QuestionPolicy policy, bool helpAsText);
   HeadlessUi(const HeadlessUi&) = delete;
   HeadlessUi& operator=(const HeadlessUi&) = delete;
 

@@ -2,19 +2,20 @@
 
 #include <iostream>
 
-#include "cli/after_commit.h"
-#include "cli/page_capture.h"
+#include "cli/page_run.h"
 
 namespace velmo::cli {
 
-HeldConfirmations::HeldConfirmations(QuestionPolicy policy, std::istream* terminal)
-    : console_(pageOut(), pageErr(), policy, terminal) {}
+HeldConfirmations::HeldConfirmations(PageRun* run, QuestionPolicy policy, std::istream* terminal)
+    : run_(run),
+      console_(run ? run->out() : std::cout, run ? run->err() : std::cerr, policy, terminal) {}
 
 MsgAnswer HeldConfirmations::show(const MessageRequest& request) {
   if (!request.reportsSuccess || request.buttons != MsgButtons::Ok) return console_.show(request);
+  if (!run_) return console_.show(request);
   // Over many pages the run's summary counts the pages changed instead.
-  if (currentCapture()) return MsgAnswer::Ok;
-  holdUntilCommitted([request] {
+  if (run_->captured()) return MsgAnswer::Ok;
+  run_->afterCommit([request] {
     ConsoleMessageBoxes(std::cout, std::cerr, QuestionPolicy::No, nullptr).show(request);
   });
   return MsgAnswer::Ok;

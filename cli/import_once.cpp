@@ -1,35 +1,28 @@
 #include "cli/import_once.h"
 
-#include "cli/page_capture.h"
+#include "cli/page_run.h"
 #include "files/atomic_file.h"
 
 namespace velmo::cli {
-namespace {
 
-// Written only while no page runs, read by every page thread.
-std::map<std::u16string, std::u16string>& imported() {
-  static std::map<std::u16string, std::u16string> copies;
-  return copies;
+void ImportedOnce::imported(const std::filesystem::path& site, const std::u16string& source,
+                            const std::filesystem::path& copy) {
+  std::lock_guard lock(mutex_);
+  copies_[{site, source}] = standalone::pathToText(copy);
 }
 
-}  // namespace
+std::optional<std::u16string> ImportedOnce::copyIn(const std::filesystem::path& site,
+                                                   const std::u16string& source) const {
+  std::lock_guard lock(mutex_);
+  const auto it = copies_.find({site, source});
+  if (it == copies_.end()) return std::nullopt;
+  return it->second;
+}
 
 std::optional<ChosenFile> ImportOnceOpenFile::showOpen(const std::u16string& filter) {
   auto chosen = ScriptedOpenFileDialog::showOpen(filter);
-  if (!chosen) return chosen;
-  if (PageCapture* capture = currentCapture()) capture->chosenFiles.push_back(chosen->fullPath);
-  if (const auto copy = imported().find(chosen->fullPath); copy != imported().end()) {
-    chosen->fullPath = copy->second;
-  }
+  if (chosen && run_) chosen->fullPath = run_->picked(chosen->fullPath);
   return chosen;
-}
-
-void importedOnce(const std::u16string& source, const std::filesystem::path& copy) {
-  imported()[source] = standalone::pathToText(copy);
-}
-
-void forgetImports() {
-  imported().clear();
 }
 
 }  // namespace velmo::cli

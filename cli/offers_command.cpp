@@ -62,7 +62,7 @@ int openOffer(HeadlessUi& ui, frmAds& window, int number) {
 }
 
 int runOffers(const OffersCommand& options) {
-  HeadlessUi ui(QuestionPolicy::No, true);
+  HeadlessUi ui(nullptr, QuestionPolicy::No, true);
   standalone::StandaloneHost noPage;
   clstestt(noPage, ui.environment()).ads();
   frmAds& window = offersWindow(ui.environment());

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "cli/page_capture.h"
+#include "cli/page_run.h"
 #include "cli/page_session.h"
 #include "cli/replace_blocks.h"
 #include "cli/standard_input.h"
@@ -27,8 +27,8 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   addPageOptions(*botfound, found->page, false);
   botfound->add_option("NAME", found->text, "The bot name")->required();
   botfound->callback([found, &exitStatus] {
-    exitStatus = runOnPage(found->page, [&](standalone::StandaloneHost& host) {
-      reportFound(clstestt(host).botfound(argumentText(found->text, "NAME")));
+    exitStatus = runOnPage(found->page, [&](standalone::StandaloneHost& host, PageRun& run) {
+      run.reportFound(clstestt(host).botfound(argumentText(found->text, "NAME")));
     });
   });
 
@@ -38,7 +38,7 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
   addPageOptions(*eraseBot, erase->page, false);
   eraseBot->add_option("NAME", erase->text, "The bot name")->required();
   eraseBot->callback([erase, &exitStatus] {
-    exitStatus = runOnPage(erase->page, [&](standalone::StandaloneHost& host) {
+    exitStatus = runOnPage(erase->page, [&](standalone::StandaloneHost& host, PageRun&) {
       clstestt(host).eraseBot(argumentText(erase->text, "NAME"));
     });
   });
@@ -53,7 +53,7 @@ void addPageCommands(CLI::App& app, int& exitStatus) {
       ->required();
   addOnceOption(*scriptHead, script->page);
   scriptHead->callback([script, &exitStatus] {
-    exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host) {
+    exitStatus = runOnPage(script->page, [&](standalone::StandaloneHost& host, PageRun&) {
       // Read once the page is open, so that a missing page is reported without waiting for input.
       const std::string code = script->text == "-" ? readStandardInput() : script->text;
       const std::u16string text = argumentText(code, "CODE");

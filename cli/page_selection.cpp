@@ -122,10 +122,14 @@ class Selector {
 
 std::string readList(const std::string& list) {
   if (list != "-") {
+    if (os::isFolder(list)) {
+      throw std::runtime_error("is a folder, not a list of pages (--page takes a folder)");
+    }
     std::ifstream in(os::pathOf(list), std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read the list of pages '" + list + "'");
+    if (!in) throw std::runtime_error("cannot read the list of pages");
     std::ostringstream text;
     text << in.rdbuf();
+    if (in.bad()) throw std::runtime_error("cannot read the list of pages");
     return text.str();
   }
   return readPageList();

@@ -6,11 +6,11 @@
 #include <iostream>
 #include <new>
 
-#include "cli/after_commit.h"
-#include "cli/page_capture.h"
 #include "cli/page_selection.h"
+#include "cli/process_platform.h"
 #include "cli/site_run.h"
 #include "cli/unified_diff.h"
+#include "common/shown_name.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
 #include "files/write_target.h"
@@ -93,56 +93,74 @@ int runOnPage(const PageOptions& options, const PageWork& work) {
   return status;
 }
 
-int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome) {
+std::u16string pagePrefix(const std::string& page) {
+  return u"velmo: " + utf8ToUtf16(shownName(page)) + u": ";
+}
+
+int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome,
+               const RunShared& shared) {
   standalone::StandaloneHost host;
+  host.setLookOnly(options.dryRun);
+  host.setWriteBatch(shared.batch);
+  PageRun run(host, shared.captured, shared.imported);
+  const auto report = [&](int status) {
+    outcome.out = run.outText();
+    outcome.err = run.errText();
+    outcome.chosen = run.chosenFiles();
+    outcome.found = run.found();
+    outcome.rows = std::move(run.rows());
+    return status;
+  };
+  const auto message = [&](const std::u16string& what) {
+    run.err() << utf16ToUtf8(pagePrefix(options.page) + what) << '\n' << std::flush;
+  };
   const auto fail = [&](const std::u16string& what) {
-    dropHeldEffects();
+    run.dropAfterCommit();
     // The site's staged files go first; the page kept in memory is thrown away with the host,
     // so a revert that runs out of memory itself changes nothing on disk.
     try {
       host.rollback();
     } catch (const std::exception&) {
     }
-    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + what);
-    return kFailed;
+    message(what);
+    return report(kFailed);
   };
   try {
-    host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
-                  standalone::textToPath(argumentText(options.site, "--site")), options.pastes);
+    // File names are bytes: a page's name need not be UTF-8.
+    host.openPage(os::pathOf(options.page), os::pathOf(options.site), options.pastes);
+    outcome.site = host.sitePath();
     // The look before a change compares the bytes as read with the bytes as they would be saved.
     const std::string before = options.dryRun ? host.pageSource() : std::string();
     placeSelection(host, options);
-    work(host);
+    work(host, run);
     outcome.changed = host.changed();
+    outcome.imports = host.stagedImports();
     if (options.dryRun) {
       outcome.diff = unifiedDiff(before, host.pageSource(), options.page);
-      outcome.imports = host.stagedImports();
-      dropHeldEffects();
+      run.dropAfterCommit();
       host.rollback();
-      return kDone;
+      return report(kDone);
     }
-    outcome.imports = host.stagedImports();
     const std::string& output = options.output == "-" ? "/dev/stdout" : options.output;
-    host.commit(standalone::textToPath(argumentText(output, "--output")), options.writeReadOnly);
-    runCommittedEffects();
-    return kDone;
+    host.commit(os::pathOf(output), options.writeReadOnly);
+    run.runAfterCommit();
+    return report(kDone);
   } catch (const Refused& refused) {
-    dropHeldEffects();
+    run.dropAfterCommit();
     host.rollback();
-    if (!refused.message.empty()) printError(refused.message);
-    return kRefused;
+    if (!refused.message.empty()) run.err() << utf16ToUtf8(refused.message) << '\n' << std::flush;
+    return report(kRefused);
   } catch (const standalone::ReadOnlyFile& error) {
-    dropHeldEffects();
+    run.dropAfterCommit();
     host.rollback();
-    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description() +
-               u" (--write-read-only writes it anyway)");
-    return kFailed;
+    message(error.description() + u" (--write-read-only writes it anyway)");
+    return report(kFailed);
   } catch (const HostError& error) {
     return fail(error.description());
   } catch (const std::bad_alloc&) {
     return fail(u"not enough memory to work on this page");
   } catch (const std::exception& error) {
-    return fail(utf8ToUtf16(error.what()));
+    return fail(utf8ToUtf16(shownName(error.what())));
   }
 }
 
@@ -159,20 +177,12 @@ int firstOutputError = 0;
 }  // namespace
 
 void printLine(std::u16string_view text) {
-  if (PageCapture* capture = currentCapture()) {
-    capture->out << utf16ToUtf8(text) << '\n';
-    return;
-  }
   errno = 0;
   std::cout << utf16ToUtf8(text) << '\n' << std::flush;
   if (!std::cout && firstOutputError == 0) firstOutputError = errno ? errno : EIO;
 }
 
 void printError(std::u16string_view text) {
-  if (PageCapture* capture = currentCapture()) {
-    capture->err << utf16ToUtf8(text) << '\n';
-    return;
-  }
   std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
 }
 

@@ -4,11 +4,15 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "cli/import_once.h"
+#include "cli/page_run.h"
+#include "files/write_batch.h"
 #include "site/standalone_host.h"
 
 namespace velmo::cli {
@@ -57,7 +61,7 @@ struct PageOptions {
 // pages, --dry-run, --json and, when the command pastes, the selection options.
 void addPageOptions(CLI::App& command, PageOptions& options, bool withSelection);
 
-using PageWork = std::function<void(standalone::StandaloneHost&)>;
+using PageWork = std::function<void(standalone::StandaloneHost&, PageRun&)>;
 
 // Opens the page, places the selection, runs `work`, and commits page and site when it returns.
 // A HostError or Refused leaves every file as it was; the message goes to standard error. With
@@ -71,10 +75,29 @@ struct PageOutcome {
   // --dry-run: the page's diff and the site files that would be imported.
   std::string diff;
   std::vector<std::filesystem::path> imports;
+  // The site folder the page was opened with (absolute).
+  std::filesystem::path site;
+  // What a captured page printed, picked, answered and listed (page_run.h).
+  std::string out;
+  std::string err;
+  std::vector<std::u16string> chosen;
+  std::optional<bool> found;
+  std::vector<ResultRow> rows;
+};
+
+// What the pages of one run share.
+struct RunShared {
+  bool captured = false;  // one of many pages: output kept apart, no questions on a terminal
+  const ImportedOnce* imported = nullptr;
+  standalone::WriteBatch* batch = nullptr;
 };
 
 // The transaction on the one page options.page: exit status as for a single page.
-int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome);
+int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& outcome,
+               const RunShared& shared = {});
+
+// A page as messages name it: "velmo: PAGE: ".
+std::u16string pagePrefix(const std::string& page);
 
 // Command-line text (UTF-8) as core text; a usage error when it is not UTF-8.
 std::u16string argumentText(const std::string& value, const char* what);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,18 @@ std::filesystem::path pathOf(const std::string& text) {
 
 std::string textOf(const std::filesystem::path& path) {
   return path.string();
+}
+
+std::size_t raiseOpenFileLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1024;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  return limit.rlim_cur == RLIM_INFINITY ? std::size_t{1} << 20
+                                         : static_cast<std::size_t>(limit.rlim_cur);
 }
 
 bool isFolder(const std::string& path) {

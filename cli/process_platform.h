@@ -33,6 +33,10 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size);
 std::filesystem::path pathOf(const std::string& text);
 std::string textOf(const std::filesystem::path& path);
 
+// Raises the limit of open files to the most the system allows this process (the soft limit up
+// to the hard one) and returns it; a large number where there is no such limit.
+std::size_t raiseOpenFileLimit();
+
 // True when the name leads to a folder.
 bool isFolder(const std::string& path);
 // Which file the name leads to (a device and a file number); nothing when it leads nowhere.

@@ -11,14 +11,14 @@
 
 #include "cli/import_once.h"
 #include "cli/json_text.h"
-#include "cli/page_capture.h"
 #include "cli/page_selection.h"
 #include "cli/process_platform.h"
 #include "cli/progress_bar.h"
 #include "cli/unified_diff.h"
+#include "common/shown_name.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
-#include "files/folder_sync.h"
+#include "files/write_batch.h"
 
 namespace velmo::cli {
 namespace {
@@ -29,9 +29,6 @@ constexpr int kNotRun = -1;
 // JSON, so that a long run holds little per page.
 struct PageResult {
   PageOutcome outcome;
-  std::string out;
-  std::vector<std::u16string> chosen;
-  std::vector<ResultRow> rows;
 };
 
 struct PageRecord {
@@ -53,37 +50,32 @@ bool stdoutIsTerminal() {
 }
 
 void runRecord(const PageOptions& options, const PageWork& work,
-               const std::vector<std::string>& sites, PageRecord& record) {
+               const std::vector<std::string>& sites, const RunShared& shared, PageRecord& record) {
   record.result = std::make_unique<PageResult>();
-  PageResult& result = *record.result;
-  PageCapture capture;
-  {
-    CaptureScope scope(capture);
-    PageOptions one = options;
-    one.page = record.page.path;
-    one.site = sites[record.page.site];
-    try {
-      record.status = runOnePage(one, work, result.outcome);
-    } catch (const std::exception& error) {
-      printError(u"velmo: " + utf8ToUtf16(record.page.path) + u": " + utf8ToUtf16(error.what()));
-      record.status = kFailed;
-    }
+  PageOutcome& outcome = record.result->outcome;
+  PageOptions one = options;
+  one.page = record.page.path;
+  one.site = sites[record.page.site];
+  try {
+    record.status = runOnePage(one, work, outcome, shared);
+  } catch (...) {
+    // Nothing that goes wrong with one page ends the run: it fails that page.
+    outcome.err += utf16ToUtf8(pagePrefix(record.page.path)) + "unexpected error\n";
+    record.status = kFailed;
   }
-  result.out = capture.out.str();
-  record.err = capture.err.str();
-  record.found = capture.found;
-  record.changed = result.outcome.changed;
-  result.chosen = std::move(capture.chosenFiles);
-  result.rows = std::move(capture.rows);
-  record.rowCount = result.rows.size();
+  record.err = std::move(outcome.err);
+  record.found = outcome.found;
+  record.changed = outcome.changed;
+  record.rowCount = outcome.rows.size();
 }
 
-// The files a page imported become the files later pages pick (import_once.h).
-void rememberImports(const PageRecord& record) {
-  for (const std::u16string& chosen : record.result->chosen) {
+// The files a page imported become the files later pages of its site pick (import_once.h).
+void rememberImports(const PageRecord& record, ImportedOnce& imported) {
+  const PageOutcome& outcome = record.result->outcome;
+  for (const std::u16string& chosen : outcome.chosen) {
     const auto name = standalone::textToPath(chosen).filename();
-    for (const auto& copy : record.result->outcome.imports) {
-      if (copy.filename() == name) importedOnce(chosen, copy);
+    for (const auto& copy : outcome.imports) {
+      if (copy.filename() == name) imported.imported(outcome.site, chosen, copy);
     }
   }
 }
@@ -117,7 +109,7 @@ std::vector<std::string> lines(const std::string& text) {
 // A page's messages, each naming the page.
 std::vector<std::string> messagesOf(const PageRecord& record) {
   std::vector<std::string> result;
-  const std::string named = "velmo: " + record.page.path + ":";
+  const std::string named = "velmo: " + shownName(record.page.path) + ":";
   for (const std::string& line : lines(record.err)) {
     result.push_back(line.rfind(named, 0) == 0 ? line : named + " " + line);
   }
@@ -132,7 +124,7 @@ std::string lookText(const std::string& diff, const std::vector<std::filesystem:
 }
 
 std::string pageJson(const PageRecord& record, bool dryRun) {
-  std::string json = "{\"page\":" + jsonString(record.page.path) +
+  std::string json = "{\"page\":" + jsonString(shownName(record.page.path)) +
                      ",\"status\":" + jsonString(statusName(record, dryRun));
   if (record.found) json += std::string(",\"found\":") + (*record.found ? "true" : "false");
   const auto messages = messagesOf(record);
@@ -145,7 +137,9 @@ std::string pageJson(const PageRecord& record, bool dryRun) {
   }
   if (!record.result) return json + "}";
   const PageResult& result = *record.result;
-  if (!result.out.empty() && !record.found) json += ",\"output\":" + jsonString(result.out);
+  if (!result.outcome.out.empty() && !record.found) {
+    json += ",\"output\":" + jsonString(result.outcome.out);
+  }
   if (!result.outcome.imports.empty()) {
     json += std::string(",\"") + (dryRun ? "would_import" : "imported") + "\":[";
     for (std::size_t i = 0; i < result.outcome.imports.size(); ++i) {
@@ -154,12 +148,13 @@ std::string pageJson(const PageRecord& record, bool dryRun) {
     json += "]";
   }
   if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(result.outcome.diff);
-  if (!result.rows.empty()) {
+  const auto& rows = result.outcome.rows;
+  if (!rows.empty()) {
     json += ",\"rows\":[";
-    for (std::size_t r = 0; r < result.rows.size(); ++r) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
       json += r ? ",{" : "{";
-      for (std::size_t f = 0; f < result.rows[r].size(); ++f) {
-        const ResultField& field = result.rows[r][f];
+      for (std::size_t f = 0; f < rows[r].size(); ++f) {
+        const ResultField& field = rows[r][f];
         json += (f ? "," : "") + jsonString(field.name) + ":" +
                 (field.number ? field.value : jsonString(field.value));
       }
@@ -177,8 +172,8 @@ class RowPrinter {
   explicit RowPrinter(bool aligned) : aligned_(aligned) {}
 
   void add(const PageRecord& record) {
-    for (const ResultRow& row : record.result->rows) {
-      std::vector<std::string> cells{record.page.path};
+    for (const ResultRow& row : record.result->outcome.rows) {
+      std::vector<std::string> cells{shownName(record.page.path)};
       for (const ResultField& field : row) cells.push_back(field.value);
       if (heading_.empty()) {
         heading_.push_back("PAGE");
@@ -236,16 +231,16 @@ void printResults(const PageOptions& options, const PageRecord& record, bool man
                   RowPrinter& rows) {
   if (options.json || !record.result) return;
   const PageResult& result = *record.result;
-  if (!result.rows.empty()) {
+  if (!result.outcome.rows.empty()) {
     rows.add(record);
     return;
   }
   if (record.found) {
     // Over many pages botfound names the pages that hold the block, as grep -l does.
     if (!many) {
-      std::cout << result.out;
+      std::cout << result.outcome.out;
     } else if (*record.found) {
-      std::cout << record.page.path << '\n';
+      std::cout << shownName(record.page.path) << '\n';
     }
     return;
   }
@@ -253,9 +248,9 @@ void printResults(const PageOptions& options, const PageRecord& record, bool man
     std::cout << lookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
     return;
   }
-  if (result.out.empty()) return;
-  if (many) std::cout << "==> " << record.page.path << " <==\n";
-  std::cout << result.out;
+  if (result.outcome.out.empty()) return;
+  if (many) std::cout << "==> " << shownName(record.page.path) << " <==\n";
+  std::cout << result.outcome.out;
 }
 
 void count(const PageRecord& record, Counts& counts) {
@@ -306,44 +301,119 @@ std::string summaryJson(const Counts& counts, std::size_t pages) {
 class Run {
  public:
   Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
-      std::vector<PageRecord>& records)
-      : options_(options), work_(work), sites_(sites), records_(records) {}
-
-  // Pages one at a time while a page that picks files has not yet succeeded, so that its
-  // imports are made once; then the rest on every core.
-  void go(ProgressBar& bar, RowPrinter& rows, bool many) {
-    std::size_t i = 0;
-    for (; i < records_.size() && !stop_; ++i) {
-      bar.update(i, records_[i].page.path, true);
-      runRecord(options_, work_, sites_, records_[i]);
-      finishOne(records_[i]);
-      const PageRecord& record = records_[i];
-      // A look imports nothing, so its pages need not wait for one.
-      const bool alone =
-          !record.result->chosen.empty() && record.status != kDone && !options_.dryRun;
-      if (record.status == kDone && !options_.dryRun) rememberImports(record);
-      flush(bar, rows, many);
-      if (!alone) {
-        ++i;
-        break;
-      }
+      std::vector<PageRecord>& records, standalone::WriteBatch& batch)
+      : options_(options), work_(work), sites_(sites), records_(records), gates_(sites.size()) {
+    shared_.captured = true;
+    shared_.imported = &imported_;
+    shared_.batch = &batch;
+    // A look imports nothing, so no page need wait for another.
+    if (options_.dryRun) {
+      for (auto& gate : gates_) gate.open = true;
     }
-    if (i < records_.size() && !stop_) parallel(i, bar, rows, many);
+  }
+
+  // Pages on every core, except that in each site one page at a time runs until a page that
+  // picks files has succeeded, so that its imports are made once per site (import_once.h);
+  // pages of other sites go on meanwhile.
+  void go(ProgressBar& bar, RowPrinter& rows, bool many, std::size_t threads) {
+    threads = std::max<std::size_t>(1, std::min(threads, records_.size()));
+    std::vector<std::thread> pool;
+    {
+      const os::PageThreadSignals held;  // the new threads start with them held
+      for (std::size_t t = 0; t < threads; ++t) pool.emplace_back([this] { work(); });
+    }
+    for (;;) {
+      std::string current;
+      std::size_t done;
+      bool allBack;
+      {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, std::chrono::milliseconds(100));
+        current = current_;
+        done = done_;
+        allBack = running_ == 0 && (stop_ || firstUnstarted_ == records_.size());
+      }
+      bar.update(done, current);
+      flush(bar, rows, many);
+      if (printed_ == records_.size() || allBack) break;
+    }
+    for (auto& thread : pool) thread.join();
     bar.update(done_, {}, true);
     flush(bar, rows, many);
   }
 
  private:
-  void finishOne(const PageRecord& record) {
-    ++done_;
-    if (record.status == kFailed && options_.many.stopOnError) stop_ = true;
+  struct SiteGate {
+    bool open = false;     // its pages may run side by side
+    bool leading = false;  // one of its pages runs alone
+  };
+
+  // The next page a worker may start; records_.size() when none is left. Under mutex_.
+  std::size_t nextPage(bool& leads) {
+    while (firstUnstarted_ < records_.size() && started_[firstUnstarted_]) ++firstUnstarted_;
+    for (std::size_t i = firstUnstarted_; i < records_.size(); ++i) {
+      if (started_[i]) continue;
+      SiteGate& gate = gates_[records_[i].page.site];
+      if (gate.open) {
+        leads = false;
+        return i;
+      }
+      if (!gate.leading) {
+        gate.leading = true;
+        leads = true;
+        return i;
+      }
+    }
+    return records_.size();
+  }
+
+  void work() {
+    for (;;) {
+      std::size_t i;
+      bool leads = false;
+      {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+          if (stop_) return;
+          while (firstUnstarted_ < records_.size() && started_[firstUnstarted_]) ++firstUnstarted_;
+          if (firstUnstarted_ == records_.size()) return;
+          i = nextPage(leads);
+          if (i < records_.size()) break;
+          wake_.wait(lock);  // every page left waits for its site's first import
+        }
+        started_[i] = true;
+        ++running_;
+        current_ = shownName(records_[i].page.path);
+      }
+      PageRecord result;
+      result.page = records_[i].page;
+      runRecord(options_, work_, sites_, shared_, result);
+      {
+        std::lock_guard lock(mutex_);
+        if (leads) {
+          SiteGate& gate = gates_[result.page.site];
+          gate.leading = false;
+          const bool pickedAndFailed =
+              !result.result->outcome.chosen.empty() && result.status != kDone;
+          if (!pickedAndFailed) {
+            if (result.status == kDone) rememberImports(result, imported_);
+            gate.open = true;
+          }
+        }
+        records_[i] = std::move(result);
+        --running_;
+        ++done_;
+        if (records_[i].status == kFailed && options_.many.stopOnError) stop_ = true;
+      }
+      wake_.notify_all();
+    }
   }
 
   void flush(ProgressBar& bar, RowPrinter& rows, bool many) {
     while (printed_ < records_.size()) {
       {
         std::lock_guard lock(mutex_);
-        if (!finished(records_[printed_])) return;
+        if (!finished(printed_)) return;
       }
       // Results on the terminal the bar is drawn on start on a line of their own; the bar comes
       // back with its next update.
@@ -364,85 +434,41 @@ class Run {
     }
   }
 
-  bool finished(const PageRecord& record) const {
-    return record.status != kNotRun || (stop_ && !started_[&record - records_.data()]);
-  }
-
-  void parallel(std::size_t from, ProgressBar& bar, RowPrinter& rows, bool many) {
-    // A page that changes waits for the disk (its new text is flushed before the rename), so
-    // more pages than cores are worked on at once: the waits overlap.
-    std::size_t threads = options_.many.jobs
-                              ? options_.many.jobs
-                              : std::max(8u, 2 * std::thread::hardware_concurrency());
-    threads = std::min(threads, records_.size() - from);
-    std::atomic<std::size_t> next{from};
-    std::vector<std::thread> pool;
-    {
-      const os::PageThreadSignals held;  // the new threads start with them held
-      for (std::size_t t = 0; t < threads; ++t) {
-        pool.emplace_back([&] {
-          for (;;) {
-            const std::size_t i = next.fetch_add(1);
-            if (i >= records_.size()) return;
-            {
-              std::lock_guard lock(mutex_);
-              if (stop_) {
-                wake_.notify_all();
-                return;
-              }
-              started_[i] = true;
-              current_ = records_[i].page.path;
-            }
-            PageRecord result;
-            result.page = records_[i].page;
-            runRecord(options_, work_, sites_, result);
-            {
-              std::lock_guard lock(mutex_);
-              records_[i] = std::move(result);
-              finishOne(records_[i]);
-            }
-            wake_.notify_all();
-          }
-        });
-      }
-    }
-    for (;;) {
-      std::string current;
-      std::size_t done;
-      {
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(100));
-        current = current_;
-        done = done_;
-      }
-      bar.update(done, current);
-      flush(bar, rows, many);
-      if (printed_ == records_.size()) break;
-      bool allBack = true;
-      {
-        std::lock_guard lock(mutex_);
-        // Every page before printed_ is back already: looking from there keeps the run linear.
-        for (std::size_t i = std::max(from, printed_); i < records_.size() && allBack; ++i) {
-          allBack = finished(records_[i]);
-        }
-      }
-      if (allBack) break;
-    }
-    for (auto& thread : pool) thread.join();
+  bool finished(std::size_t i) const {
+    return records_[i].status != kNotRun || (stop_ && !started_[i]);
   }
 
   const PageOptions& options_;
   const PageWork& work_;
   const std::vector<std::string>& sites_;
   std::vector<PageRecord>& records_;
+  std::vector<SiteGate> gates_;
+  ImportedOnce imported_;
+  RunShared shared_;
   std::vector<bool> started_ = std::vector<bool>(records_.size(), false);
   std::mutex mutex_;
   std::condition_variable wake_;
   std::string current_;
+  std::size_t firstUnstarted_ = 0;
+  std::size_t running_ = 0;
   std::size_t done_ = 0;
   std::size_t printed_ = 0;
   bool stop_ = false;
 };
+
+// Pages worked on at once: more than cores, since a page that changes waits for the disk (its
+// new text is flushed before the rename) and the waits overlap; never more than the open-file
+// limit allows, as each page holds a few files open (the page, its lock, sheets, the new text).
+std::size_t jobsFor(const PageOptions& options) {
+  constexpr std::size_t kFilesPerPage = 8;
+  constexpr std::size_t kFilesBesidePages = 64;
+  const std::size_t wanted =
+      options.many.jobs ? options.many.jobs : std::max(8u, 2 * std::thread::hardware_concurrency());
+  const std::size_t files = os::raiseOpenFileLimit();
+  const std::size_t allowed =
+      files > kFilesBesidePages ? (files - kFilesBesidePages) / kFilesPerPage : 1;
+  return std::max<std::size_t>(1, std::min(wanted, allowed));
+}
 
 }  // namespace
 
@@ -463,12 +489,11 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
   {
     // Every page is renamed into place atomically as it is done; its folder is made durable
     // once, when every page of the run is done.
-    const standalone::FolderSyncBatch folderSyncs;
+    standalone::WriteBatch batch;
     ProgressBar bar(records.size());
-    Run run(options, work, selection.sites, records);
-    run.go(bar, rows, many);
+    Run run(options, work, selection.sites, records, batch);
+    run.go(bar, rows, many, jobsFor(options));
   }
-  forgetImports();
   rows.finish();
 
   Counts counts;
@@ -487,9 +512,9 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
       first = false;
     }
     for (const auto& [what, why] : selection.problems) {
-      json += (first ? "" : ",") + std::string("{\"page\":") + jsonString(what) +
-              ",\"status\":\"failed\",\"messages\":[" + jsonString("velmo: " + what + ": " + why) +
-              "]}";
+      json += (first ? "" : ",") + std::string("{\"page\":") + jsonString(shownName(what)) +
+              ",\"status\":\"failed\",\"messages\":[" +
+              jsonString("velmo: " + shownName(what) + ": " + why) + "]}";
       first = false;
     }
     json += "],\"summary\":" + summaryJson(counts, records.size()) + "}";
@@ -500,7 +525,7 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
       for (const std::string& message : messagesOf(record)) std::cerr << message << '\n';
     }
     for (const auto& [what, why] : selection.problems) {
-      std::cerr << "velmo: " << what << ": " << why << '\n';
+      std::cerr << "velmo: " << shownName(what) << ": " << why << '\n';
     }
     if (many) std::cerr << summaryText(options, counts, records.size(), rowCount) << '\n';
   }

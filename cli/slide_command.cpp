@@ -31,8 +31,8 @@ std::u16string fullPath(const std::string& picture) {
   return standalone::pathToText(std::filesystem::absolute(path).lexically_normal());
 }
 
-void runSlide(const SlideCommand& options, standalone::StandaloneHost& host) {
-  HeadlessUi ui(QuestionPolicy::No, true);
+void runSlide(const SlideCommand& options, standalone::StandaloneHost& host, PageRun& run) {
+  HeadlessUi ui(&run, QuestionPolicy::No, true);
   // The user adds one picture after the other and stops at the first one the dialog refuses
   // (the one after a full list); "Do it" only when every picture is in the list.
   const std::size_t adds = std::min(options.pictures.size(), kMaximumSlides + 1);
@@ -63,9 +63,9 @@ void addSlideCommand(CLI::App& app, int& exitStatus) {
                       "The pictures in slide order (GIF or JPEG files; at least two, at most 71)");
   addReplaceOption(*command, slide->page, "the slide show (its table and picture list)");
   command->callback([slide, &exitStatus] {
-    exitStatus = runOnPage(slide->page, [&](standalone::StandaloneHost& host) {
+    exitStatus = runOnPage(slide->page, [&](standalone::StandaloneHost& host, PageRun& run) {
       if (slide->page.replace) prepareSlideShowReplace(host);
-      runSlide(*slide, host);
+      runSlide(*slide, host, run);
     });
   });
 }

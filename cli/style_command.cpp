@@ -46,24 +46,24 @@ std::vector<forms::UserAction> presses(const StyleCommand& options) {
 }
 
 // "Label: text" for each field as the dialog left it.
-void printFields(frmstyletest& dialog) {
+void printFields(frmstyletest& dialog, std::ostream& out) {
   const ScrollbarTexts texts = dialog.fieldTexts();
   for (std::size_t i = 0; i < kScrollbarEntryCount; ++i) {
     const std::u16string label(kScrollbarEntries[i].label);
-    printLine(texts[i].empty() ? label + u":" : label + u": " + texts[i]);
+    out << utf16ToUtf8(texts[i].empty() ? label + u":" : label + u": " + texts[i]) << '\n';
   }
 }
 
-void runStyle(const StyleCommand& options, standalone::StandaloneHost& host) {
+void runStyle(const StyleCommand& options, standalone::StandaloneHost& host, PageRun& run) {
   // The dialog asks no questions.
-  HeadlessUi ui(QuestionPolicy::No, true);
+  HeadlessUi ui(&run, QuestionPolicy::No, true);
   // --show has nothing to do in the dialog: the user closes it as it loaded, and that is all.
   DialogScript script = options.show
                             ? DialogScript{frmstyletestDesign().name, {}, DialogOutcome::Confirmed}
                             : DialogScript{frmstyletestDesign().name, presses(options)};
   requireConfirmed(
       runDialog(ui, std::move(script), [&] { clstestt(host, ui.environment()).style(); }));
-  if (options.show) printFields(styleDialog(ui.environment(), host));
+  if (options.show) printFields(styleDialog(ui.environment(), host), run.out());
 }
 
 }  // namespace
@@ -87,8 +87,9 @@ void addStyleCommand(CLI::App& app, int& exitStatus) {
   show->excludes(command->add_flag("--save", style->save,
                                    "Press Save (keep the fields for --load) after they are typed"));
   command->callback([style, &exitStatus] {
-    exitStatus =
-        runOnPage(style->page, [&](standalone::StandaloneHost& host) { runStyle(*style, host); });
+    exitStatus = runOnPage(style->page, [&](standalone::StandaloneHost& host, PageRun& run) {
+      runStyle(*style, host, run);
+    });
   });
 }
 

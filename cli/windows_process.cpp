@@ -128,6 +128,11 @@ std::string textOf(const std::filesystem::path& path) {
   return utf8Of(wide.c_str(), wide.size());
 }
 
+// Windows limits handles per process far beyond what pages hold open.
+std::size_t raiseOpenFileLimit() {
+  return std::size_t{1} << 20;
+}
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(wideOf(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

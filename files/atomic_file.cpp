@@ -10,6 +10,8 @@
 #include "files/large_pages.h"
 #include "files/link_target.h"
 #include "files/platform_replace.h"
+#include "files/temporary_file.h"
+#include "files/write_batch.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -45,6 +47,24 @@ std::string readFile(const fs::path& path, std::size_t spare) {
   return content;
 }
 
+void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
+                     const ReplaceSteps& steps) {
+  const fs::path folder = target.parent_path();
+  beforeWritingIn(steps.batch, folder);
+  TemporaryFile temp = TemporaryFile::createIn(folder, shownAs);
+  int err = temp.write(content);
+  if (!err) err = carryOverAttributes(target, temp);
+  if (!err) err = temp.flush();
+  if (err) failOnFile(err, u"Cannot write", shownAs);
+  FileLock lock;
+  if (steps.lockOfNewFile) lock = lockNewFile(temp, steps.locks);
+  // Throwing from it removes the new file with `temp`.
+  if (steps.beforeReplace) steps.beforeReplace();
+  if (const int renamed = temp.renameOver(target)) failOnFile(renamed, u"Cannot write", shownAs);
+  if (steps.lockOfNewFile) *steps.lockOfNewFile = std::move(lock);
+  afterRenameIn(steps.batch, folder);
+}
+
 void writeFileAtomically(const fs::path& target, std::string_view content,
                          const ReplaceSteps& steps) {
   const fs::path file = followLinks(target);
@@ -55,17 +75,19 @@ void writeFileAtomically(const fs::path& target, std::string_view content,
   writeAndReplace(file, content, target, steps);
 }
 
-void moveFileReplacing(const fs::path& from, const fs::path& to) {
+void moveIntoPlace(TemporaryFile& from, const fs::path& to, WriteBatch* batch) {
   const fs::path file = followLinks(to);
   if (file == to && !hasOtherNames(file)) {
-    renameOver(from, to);
+    if (const int err = from.renameOver(to)) failOnFile(err, u"Cannot write", to);
+    afterRenameIn(batch, to.parent_path());
     return;
   }
   // The file behind the link, or every name of it, takes the new content; `from` may lie in
   // another folder or on another disk than that file.
-  writeFileAtomically(to, readFile(from));
-  std::error_code ec;
-  fs::remove(from, ec);
+  ReplaceSteps steps;
+  steps.batch = batch;
+  writeFileAtomically(to, readFile(from.path()), steps);
+  from.remove();
 }
 
 }  // namespace velmo::standalone

@@ -36,6 +36,9 @@ struct FileStamp {
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
 class FileLock;
+class FileLocks;
+class TemporaryFile;
+class WriteBatch;
 
 // What a caller may do while a file is replaced.
 struct ReplaceSteps {
@@ -49,6 +52,11 @@ struct ReplaceSteps {
   // stays locked across the rename. (On Windows the lock belongs to the name, which keeps it
   // across the rename, and is left as it is.)
   FileLock* lockOfNewFile = nullptr;
+  // The set the lock of the new file joins (file_lock.h).
+  FileLocks* locks = nullptr;
+  // The run's batch (write_batch.h): the folder's rename made durable once at its end and its
+  // folder swept once; without one, each write does both.
+  WriteBatch* batch = nullptr;
 };
 
 // Writes `content` to a temporary file in the target's folder, flushes it to disk and renames it
@@ -58,16 +66,16 @@ struct ReplaceSteps {
 // links) is written in place through a journal instead (see save_journal.h), so that every name
 // sees the change. An existing target keeps its permission bits and, where allowed, its owner
 // and group. HostError naming `target` on any failure; the target is then left as it was and
-// the temporary file is removed. The temporary file has a short name of its own
-// (`.velmo-XXXXXX`), so that a target whose name is as long as names can be still has room
-// beside it, and it is removed when the run is ended by a signal.
+// the temporary file is removed. The temporary file is a TemporaryFile (temporary_file.h).
 void writeFileAtomically(const std::filesystem::path& target, std::string_view content,
                          const ReplaceSteps& steps = {});
 
-// Renames `from` over `to` in one step (both in the same folder) and makes the rename durable.
-// When `to` is a link or has other names, its content is replaced as writeFileAtomically does
-// and `from` removed. HostError naming `to` on failure; `from` is then left where it was.
-void moveFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+// Puts the temporary file `from`, made in the folder of `to`, in place of `to` in one step and
+// makes that durable (with `batch`: by the end of its run). When `to` is a link or has other
+// names, its content is replaced as writeFileAtomically does and `from` removed. HostError
+// naming `to` on failure; `from` is then left as it was.
+void moveIntoPlace(TemporaryFile& from, const std::filesystem::path& to,
+                   WriteBatch* batch = nullptr);
 
 // A path as the core sees it, and back.
 std::u16string pathToText(const std::filesystem::path& path);

@@ -19,42 +19,43 @@
 namespace velmo::standalone {
 
 namespace {
-
 using FileId = std::pair<dev_t, ino_t>;
-// A lock is shared within the thread that holds it; other threads of the process (pages worked
-// on side by side) wait for it as another run would.
-using HolderKey = std::pair<FileId, std::thread::id>;
-
 }  // namespace
 
-// One locked file of this process, shared by every FileLock on it and unlocked (closed) with
-// the last of them.
+// One locked file, shared by every FileLock on it and unlocked (closed) with the last of them.
 struct FileLock::Held {
   UniqueFd fd;
-  HolderKey key;
-  ~Held();
 };
+
+struct FileLocks::Registry {
+  std::mutex mutex;
+  std::map<FileId, std::weak_ptr<FileLock::Held> > held;
+};
+
+FileLocks::FileLocks() : registry_(std::make_unique<Registry>()) {}
+FileLocks::~FileLocks() = default;
 
 namespace {
 
-std::mutex registryMutex;
-std::map<HolderKey, std::weak_ptr<FileLock::Held> >& registry() {
-  static std::map<HolderKey, std::weak_ptr<FileLock::Held> > held;
+std::shared_ptr<FileLock::Held> heldIn(FileLocks* shared, const FileId& id) {
+  if (!shared) return nullptr;
+  auto& registry = shared->registry();
+  std::lock_guard guard(registry.mutex);
+  const auto it = registry.held.find(id);
+  if (it == registry.held.end()) return nullptr;
+  auto held = it->second.lock();
+  if (!held) registry.held.erase(it);
   return held;
 }
 
-std::shared_ptr<FileLock::Held> heldByThisThread(const FileId& id) {
-  std::lock_guard guard(registryMutex);
-  const auto it = registry().find({id, std::this_thread::get_id()});
-  return it == registry().end() ? nullptr : it->second.lock();
-}
-
-std::shared_ptr<FileLock::Held> registerHeld(UniqueFd fd, const FileId& id) {
+std::shared_ptr<FileLock::Held> hold(UniqueFd fd, FileLocks* shared, const FileId& id) {
   auto held = std::make_shared<FileLock::Held>();
   held->fd = std::move(fd);
-  held->key = {id, std::this_thread::get_id()};
-  std::lock_guard guard(registryMutex);
-  registry()[held->key] = held;
+  if (shared) {
+    auto& registry = shared->registry();
+    std::lock_guard guard(registry.mutex);
+    registry.held[id] = held;
+  }
   return held;
 }
 
@@ -73,17 +74,12 @@ int lockWaiting(int fd, int seconds) {
 
 }  // namespace
 
-FileLock::Held::~Held() {
-  std::lock_guard guard(registryMutex);
-  const auto it = registry().find(key);
-  if (it != registry().end() && it->second.expired()) registry().erase(it);
+FileLock FileLock::acquire(const std::filesystem::path& path, FileLocks* shared) {
+  return acquireWithin(path, -1, shared);
 }
 
-FileLock FileLock::acquire(const std::filesystem::path& path) {
-  return acquireWithin(path, -1);
-}
-
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds) {
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
+                                 FileLocks* shared) {
   for (;;) {
     // Non-blocking: a FIFO by the page's name must not hang the open.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -92,14 +88,14 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds)
     if (::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return {};
     const FileId id{locked.st_dev, locked.st_ino};
     FileLock lock;
-    lock.held_ = heldByThisThread(id);
+    lock.held_ = heldIn(shared, id);
     if (!lock.held_) {
       if (const int err = lockWaiting(fd.get(), seconds)) {
         if (err != EWOULDBLOCK) return {};
         throw HostError(hr::kFail, u"Cannot change '" + pathToText(path) +
                                        u"': another run is changing it; it was left as it is");
       }
-      lock.held_ = registerHeld(std::move(fd), id);
+      lock.held_ = hold(std::move(fd), shared, id);
     }
     struct stat named {};
     if (::stat(path.c_str(), &named) != 0) return {};
@@ -108,12 +104,25 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds)
   }
 }
 
-FileLock FileLock::adopt(int fd) {
+FileLock FileLock::adopt(int fd, FileLocks* shared) {
   UniqueFd owned(fd);
   struct stat st {};
   if (!owned || ::fstat(fd, &st) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return {};
   FileLock lock;
-  lock.held_ = registerHeld(std::move(owned), FileId{st.st_dev, st.st_ino});
+  lock.held_ = hold(std::move(owned), shared, FileId{st.st_dev, st.st_ino});
+  return lock;
+}
+
+FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds) {
+  UniqueFd fd(::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) return {};
+  if (const int err = lockWaiting(fd.get(), seconds)) {
+    if (err != EWOULDBLOCK) return {};
+    throw HostError(hr::kFail, u"Cannot change '" + pathToText(path) +
+                                   u"': another run is changing it; it was left as it is");
+  }
+  FileLock lock;
+  lock.held_ = hold(std::move(fd), nullptr, {});
   return lock;
 }
 }  // namespace velmo::standalone

@@ -8,10 +8,11 @@
 // replaces the file by rename, a lock on the old file would not stop the next run: after
 // locking, the name is checked to still lead to the locked file, and the lock is taken again on
 // the new file when it does not. Locks are advisory: programs that do not take them are not
-// held back (the check at the rename is what guards against them). Within one thread a file
-// already locked is shared, not waited for: two pages open on one file in one program (an editor
-// that opens the next page before closing the last) must not wait for themselves. Other threads
-// of the process (pages worked on side by side, sharing a style sheet) wait as other runs do.
+// held back (the check at the rename is what guards against them). Locks taken through one
+// FileLocks set are shared, not waited for: a page and the pages and sheets opened with it in one
+// host (an editor that opens the next page before closing the last, a page that links itself as
+// a style sheet) must not wait for themselves. Everything else (pages worked on side by side,
+// sharing a style sheet) waits as another run would.
 //
 // On Windows (windows_file_lock.cpp) the lock is a named mutex for the file's final path: Windows
 // will not rename a new file over one that a handle holds open, so no handle may stay open on
@@ -22,16 +23,22 @@
 
 namespace velmo::standalone {
 
+class FileLocks;
+
 class FileLock {
  public:
   FileLock() = default;
   // Waits for the lock on the regular file `path` leads to. Holds nothing when there is no such
   // file or the file system has no locks (the read that follows reports a missing file).
-  static FileLock acquire(const std::filesystem::path& path);
+  static FileLock acquire(const std::filesystem::path& path, FileLocks* shared = nullptr);
   // The same, waiting at most `seconds`: for a second file locked while one is held, where two
   // runs taking the same two files in opposite order would otherwise wait for each other for
   // ever. HostError naming the file when the time is up.
-  static FileLock acquireWithin(const std::filesystem::path& path, int seconds);
+  static FileLock acquireWithin(const std::filesystem::path& path, int seconds,
+                                FileLocks* shared = nullptr);
+  // The same for the folder `path` names: the lock of a file that does not exist yet, so that
+  // two runs that would create it take turns.
+  static FileLock acquireFolder(const std::filesystem::path& path, int seconds);
   // Takes over `fd`, an open descriptor (a handle on Windows) of a file that nobody else can
   // have locked yet (a new file about to be renamed into place), and locks it.
 #ifdef _WIN32
@@ -39,7 +46,7 @@ class FileLock {
 #else
   using NativeFile = int;
 #endif
-  static FileLock adopt(NativeFile fd);
+  static FileLock adopt(NativeFile fd, FileLocks* shared = nullptr);
 
   bool held() const {
     return held_ != nullptr;
@@ -48,7 +55,26 @@ class FileLock {
   struct Held;
 
  private:
+#ifdef _WIN32
+  static FileLock lockByName(NativeFile handle, const std::filesystem::path& path, int seconds,
+                             bool folder);
+#endif
   std::shared_ptr<Held> held_;
+};
+
+// The locks one host holds, shared by everything it opens (see above).
+class FileLocks {
+ public:
+  FileLocks();
+  ~FileLocks();
+  FileLocks(const FileLocks&) = delete;
+  FileLocks& operator=(const FileLocks&) = delete;
+
+  struct Registry;
+  Registry& registry() { return *registry_; }
+
+ private:
+  std::unique_ptr<Registry> registry_;
 };
 
 }  // namespace velmo::standalone

@@ -14,10 +14,17 @@ void FileUndo::remember(const fs::path& path) {
   files_.push_back(std::move(earlier));
 }
 
+void FileUndo::rememberCreated(const fs::path& folder) {
+  files_.push_back({folder, std::nullopt, true});
+}
+
 void FileUndo::restore() noexcept {
   for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
     try {
-      if (it->content) {
+      if (it->createdFolder) {
+        std::error_code ec;
+        fs::remove(it->path, ec);  // only when empty
+      } else if (it->content) {
         writeFileAtomically(it->path, *it->content);
       } else {
         std::error_code ec;

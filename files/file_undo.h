@@ -14,6 +14,8 @@ class FileUndo {
   // Keeps what `path` holds now (or that there is no file), before it is replaced. HostError
   // when it exists and cannot be read: then it must not be replaced either.
   void remember(const std::filesystem::path& path);
+  // A folder the commit created: removed again on restore when nothing else went into it.
+  void rememberCreated(const std::filesystem::path& folder);
   // Puts every remembered file back, the latest first; what cannot be put back stays as it is.
   void restore() noexcept;
   // The commit succeeded: nothing to put back.
@@ -23,6 +25,7 @@ class FileUndo {
   struct Earlier {
     std::filesystem::path path;
     std::optional<std::string> content;  // nothing: there was no file
+    bool createdFolder = false;
   };
   std::vector<Earlier> files_;
 };

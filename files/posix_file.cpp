@@ -1,4 +1,5 @@
 #include "files/posix_file.h"
+#include "files/write_batch.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -6,9 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
-#include <optional>
-#include <set>
 
 namespace velmo::standalone {
 
@@ -53,50 +51,12 @@ int readAll(int fd, std::string& content) {
   }
 }
 
-namespace {
-
-void syncFolder(const std::filesystem::path& folder) {
+void flushFolder(const std::filesystem::path& folder) {
   const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
-}
-
-std::mutex batchMutex;
-// The folders of the live batch; nothing when none lives.
-std::optional<std::set<std::filesystem::path>> batchFolders;
-
-}  // namespace
-
-void syncFolderOf(const std::filesystem::path& file) {
-  syncFolder(file.parent_path());
-}
-
-void syncFolderOfLater(const std::filesystem::path& file) {
-  {
-    std::lock_guard lock(batchMutex);
-    if (batchFolders) {
-      batchFolders->insert(file.parent_path());
-      return;
-    }
-  }
-  syncFolder(file.parent_path());
-}
-
-FolderSyncBatch::FolderSyncBatch() {
-  std::lock_guard lock(batchMutex);
-  batchFolders.emplace();
-}
-
-FolderSyncBatch::~FolderSyncBatch() {
-  std::set<std::filesystem::path> folders;
-  {
-    std::lock_guard lock(batchMutex);
-    folders = std::move(*batchFolders);
-    batchFolders.reset();
-  }
-  for (const auto& folder : folders) syncFolder(folder);
 }
 
 }  // namespace velmo::standalone

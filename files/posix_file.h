@@ -9,8 +9,6 @@
 #include <string_view>
 #include <utility>
 
-#include "files/folder_sync.h"
-
 namespace velmo::standalone {
 
 // An open file descriptor, closed when it goes.
@@ -49,15 +47,6 @@ int writeAll(int fd, std::string_view content);
 
 // The rest of the file from the descriptor's position; 0, or the errno of the failure.
 int readAll(int fd, std::string& content);
-
-// Makes a rename, creation or removal in the folder of `file` durable (best effort).
-void syncFolderOf(const std::filesystem::path& file);
-
-// The same for a rename that only needs to be durable by the end of the run: while a
-// FolderSyncBatch (folder_sync.h) lives, each folder is noted and synced once when the batch
-// ends (a run over many pages renames thousands of pages into a few folders); otherwise at
-// once. A reader sees the old file or the new one either way.
-void syncFolderOfLater(const std::filesystem::path& file);
 
 }  // namespace velmo::standalone
 #endif

@@ -12,7 +12,6 @@
 #include "files/platform_replace.h"
 #include "files/posix_file.h"
 #include "files/save_journal.h"
-#include "files/temporary_files.h"
 #include "files/write_target.h"
 
 namespace velmo::standalone {
@@ -38,72 +37,26 @@ mode_t processUmask() {
   return mask;
 }
 
-// A new file beside `target`, registered for removal on a signal; `path` is its name.
-UniqueFd createTemporaryBeside(const fs::path& target, fs::path& path) {
-  std::string name = (target.parent_path() / ".velmo-XXXXXX").native();
-  const SignalsHeld held;
-  UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
-  if (fd) {
-    path = name;
-    registerTemporary(path);
-  }
-  return fd;
-}
-
-// The temporary file goes, and with it its registration.
-void removeTemporary(const fs::path& temp) {
-  ::unlink(temp.c_str());
-  forgetTemporary(temp);
-}
-
 }  // namespace
 
-void renameOver(const fs::path& from, const fs::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) failOnFile(errno, u"Cannot write", to);
-  syncFolderOfLater(to);
+int carryOverAttributes(const fs::path& target, TemporaryFile& file) {
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) {
+    return ::fchmod(file.native(), 0666 & ~processUmask()) == 0 ? 0 : errno;
+  }
+  // Owner first: a change of owner may clear set-id bits of the mode.
+  if (::fchown(file.native(), st.st_uid, st.st_gid) != 0 && errno != EPERM) return errno;
+  return ::fchmod(file.native(), st.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-// Names `shownAs` in its errors: the path as the user gave it, which may be a link to `target`.
-void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
-                     const ReplaceSteps& steps) {
-  mode_t mode;
+FileLock lockNewFile(TemporaryFile& file, FileLocks* shared) {
+  return FileLock::adopt(::dup(file.native()), shared);
+}
+
+unsigned copyModeOf(const fs::path& source) {
   struct stat st {};
-  const bool existed = ::stat(target.c_str(), &st) == 0;
-  if (existed) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode = 0666 & ~processUmask();
-  }
-  fs::path temp;
-  UniqueFd out = createTemporaryBeside(target, temp);
-  if (!out) failOnFile(errno, u"Cannot write", shownAs);
-  int err = writeAll(out.get(), content);
-  // Owner first: a change of owner may clear set-id bits of the mode.
-  if (!err && existed && ::fchown(out.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) {
-    err = errno;
-  }
-  if (!err && ::fchmod(out.get(), mode) != 0) err = errno;
-  if (!err && ::fsync(out.get()) != 0) err = errno;
-  FileLock lock;
-  if (!err && steps.lockOfNewFile) lock = FileLock::adopt(::dup(out.get()));
-  if (const int closed = out.close(); !err) err = closed;
-  if (!err && steps.beforeReplace) {
-    try {
-      steps.beforeReplace();
-    } catch (...) {
-      removeTemporary(temp);
-      throw;
-    }
-  }
-  if (!err && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err) {
-    removeTemporary(temp);
-    failOnFile(err, u"Cannot write", shownAs);
-  }
-  forgetTemporary(temp);
-  if (steps.lockOfNewFile) *steps.lockOfNewFile = std::move(lock);
-  // Make the rename itself durable.
-  syncFolderOfLater(target);
+  if (::stat(source.c_str(), &st) != 0) failOnFile(errno, u"Cannot read", source);
+  return st.st_mode & 0777;
 }
 
 // A rename would give the name a new file and leave the other names with the old one.
@@ -170,31 +123,6 @@ int folderRefusesNewFiles(const fs::path& folder) {
 // folder, and would overrule the file's owner.
 bool writableByThisUser(const fs::path& file) {
   return !(::access(file.c_str(), W_OK) != 0 && errno == EACCES);
-}
-
-fs::path writeNewStagingFile(const fs::path& folder, std::string_view content,
-                             const fs::path& source, const fs::path& shownAs,
-                             const std::function<fs::path()>& newName) {
-  struct stat st {};
-  if (::stat(source.c_str(), &st) != 0) failOnFile(errno, u"Cannot read", source);
-  // open() applies the umask, which is what cp does for a new copy.
-  const mode_t mode = st.st_mode & 0777;
-  for (int attempt = 0;; ++attempt) {
-    const fs::path staging = folder / newName();
-    UniqueFd out(::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (!out) {
-      if (errno == EEXIST && attempt < 8) continue;
-      failOnFile(errno, u"Cannot write", shownAs);
-    }
-    int err = writeAll(out.get(), content);
-    if (!err && ::fsync(out.get()) != 0) err = errno;
-    if (const int closed = out.close(); !err) err = closed;
-    if (err) {
-      ::unlink(staging.c_str());
-      failOnFile(err, u"Cannot write", shownAs);
-    }
-    return staging;
-  }
 }
 
 }  // namespace velmo::standalone

@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <pwd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -17,7 +20,8 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/posix_file.h"
-#include "files/temporary_files.h"
+#include "files/temporary_file.h"
+#include "files/write_batch.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -26,17 +30,12 @@ namespace {
 
 constexpr std::string_view kMagic = "velmo-journal 1 ";
 constexpr std::string_view kJournalSuffix = ".velmo-journal";
+constexpr std::string_view kBornTag = " born ";
 
 // How long a save takes from making its journal to the last byte written in place, with room
 // to spare. A file changed later than this after its journal was made (or last used) was
 // changed by someone else.
 constexpr std::int64_t kSaveSeconds = 60;
-
-fs::path partPathFor(const fs::path& journal) {
-  fs::path part = journal;
-  part += ".part";
-  return part;
-}
 
 std::int64_t nanos(const timespec& t) {
   return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
@@ -71,66 +70,81 @@ int reserveSpace(int fd, std::size_t size) {
   return 0;
 }
 
-void removeAbandonedPart(const fs::path& part) {
-  struct stat st {};
-  if (::lstat(part.c_str(), &st) != 0) return;
-  // A save still writing its journal touches it all the time; leave that one alone.
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  const std::int64_t age =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - nanos(st.st_mtim);
-  if (age > kSaveSeconds * 1000000000) ::unlink(part.c_str());
+// When the file was made, where the file system keeps it (0 where it does not): tells a file
+// from another that was later given the same inode.
+std::int64_t birthOf(const fs::path& file) {
+#ifdef STATX_BTIME
+  struct statx sx {};
+  if (::statx(AT_FDCWD, file.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
+    return std::int64_t{sx.stx_btime.tv_sec} * 1000000000 + sx.stx_btime.tv_nsec;
+  }
+#else
+  (void)file;
+#endif
+  return 0;
 }
 
-// The journal of `file` (described by `st`): header naming the file's device and inode, then
-// the content. Written beside it under a passing name and renamed, so that the journal exists
-// only whole.
+fs::path journalNamed(std::uint64_t device, std::uint64_t inode) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%llx-%llx", static_cast<unsigned long long>(device),
+                static_cast<unsigned long long>(inode));
+  return journalFolder() / (std::string(name) + std::string(kJournalSuffix));
+}
+
+// Where an earlier version kept the journal of a save through `file`: beside that name.
+fs::path journalBesideName(const fs::path& file) {
+  const std::string name = file.filename().string();
+  constexpr std::size_t kLongestName = 255;
+  if (1 + name.size() + kJournalSuffix.size() + 5 <= kLongestName) {
+    fs::path journal = file.parent_path() / ("." + name);
+    journal += kJournalSuffix;
+    return journal;
+  }
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same in every build
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return file.parent_path() / (".velmo-" + std::string(hex) + std::string(kJournalSuffix));
+}
+
+// The journal of `file` (described by `st`): a header naming the file's device, inode and birth,
+// then the content. Written under a passing name and renamed, so that the journal exists only
+// whole; readable by this user alone.
 void makeJournal(const fs::path& file, const struct stat& st, std::string_view content,
                  const fs::path& shownAs) {
-  const fs::path journal = journalPathFor(file);
-  const fs::path part = partPathFor(journal);
-  UniqueFd out;
-  {
-    const SignalsHeld held;
-    out = UniqueFd(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (out) registerTemporary(part);
+  fs::path folder;
+  std::error_code ec;
+  try {
+    folder = journalFolder();
+    fs::create_directories(folder, ec);
+    if (!ec) fs::permissions(folder, fs::perms::owner_all, ec);
+  } catch (const HostError& e) {
+    throw HostError(hr::kAccessDenied, u"Cannot write " + quotedPath(shownAs) +
+                                           u": it has other names (hard links), so its new text "
+                                           u"is kept safe first, but " +
+                                           e.description());
   }
-  if (!out) {
-    const int err = errno;
-    if (err == EEXIST) {
-      throw HostError(
-          hr::kFail, u"Cannot write " + quotedPath(shownAs) + u": another save of it is under way");
-    }
-    if (err == EACCES || err == EROFS) {
-      throw HostError(hr::kAccessDenied,
-                      u"Cannot write " + quotedPath(shownAs) +
-                          u": it has other names (hard links), so it is written in place after "
-                          u"its new text is kept safe beside it, which its folder does not "
-                          u"allow: " +
-                          reason(err));
-    }
-    failOnFile(err, u"Cannot write", shownAs);
+  if (ec) {
+    throw HostError(hr::kAccessDenied,
+                    u"Cannot write " + quotedPath(shownAs) +
+                        u": it has other names (hard links), so it is written in place after "
+                        u"its new text is kept safe in " +
+                        quotedPath(folder) + u", which cannot be made: " + reason(ec.value()));
   }
-  const std::string header =
-      std::string(kMagic) + std::to_string(st.st_dev) + ' ' + std::to_string(st.st_ino) + '\n';
-  int err = writeAll(out.get(), header);
-  if (!err) err = writeAll(out.get(), content);
-  // Never readable by more people than the file: its read and write bits, and no group bits
-  // when the group could not be made the file's.
-  mode_t mode = st.st_mode & 0666;
-  if (::fchown(out.get(), st.st_uid, st.st_gid) != 0) {
-    if (errno != EPERM && !err) err = errno;
-    struct stat made {};
-    if (::fstat(out.get(), &made) != 0 || made.st_gid != st.st_gid) mode &= ~mode_t{0070};
-  }
-  if (!err && ::fchmod(out.get(), mode) != 0) err = errno;
-  if (!err && ::fsync(out.get()) != 0) err = errno;
-  if (const int closed = out.close(); !err) err = closed;
-  if (!err && ::rename(part.c_str(), journal.c_str()) != 0) err = errno;
-  if (err) ::unlink(part.c_str());
-  // The whole journal stays through a signal: the next read finishes the save from it.
-  forgetTemporary(part);
+  // A journal of that name now is stale (the save that left it was finished or dropped first):
+  // the new one replaces it.
+  const fs::path journal = journalNamed(st.st_dev, st.st_ino);
+  beforeWritingIn(nullptr, folder);
+  TemporaryFile part = TemporaryFile::createIn(folder, shownAs, 0600);
+  const std::string header = std::string(kMagic) + std::to_string(st.st_dev) + ' ' +
+                             std::to_string(st.st_ino) + std::string(kBornTag) +
+                             std::to_string(birthOf(file)) + '\n';
+  int err = part.write(header);
+  if (!err) err = part.write(content);
+  if (!err) err = part.flush();
+  if (!err) err = part.renameOver(journal);
   if (err) failOnFile(err, u"Cannot write", shownAs);
-  syncFolderOf(journal);
+  flushFolder(folder);
 }
 
 [[noreturn]] void cannotFinish(int err, const fs::path& file, const fs::path& journal,
@@ -162,6 +176,7 @@ void finishFrom(const fs::path& file, const fs::path& journal, bool own) {
   const std::size_t eol = text.find('\n');
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::int64_t born = 0;
   if (text.compare(0, kMagic.size(), kMagic) != 0 || eol == std::string::npos) return;
   {
     const char* p = text.data() + kMagic.size();
@@ -169,7 +184,14 @@ void finishFrom(const fs::path& file, const fs::path& journal, bool own) {
     auto [afterDevice, e1] = std::from_chars(p, end, device);
     if (e1 != std::errc{} || afterDevice == end || *afterDevice != ' ') return;
     auto [afterInode, e2] = std::from_chars(afterDevice + 1, end, inode);
-    if (e2 != std::errc{} || afterInode != end) return;
+    if (e2 != std::errc{}) return;
+    const std::string_view rest(afterInode, static_cast<std::size_t>(end - afterInode));
+    if (rest.starts_with(kBornTag)) {
+      auto [afterBorn, e3] = std::from_chars(afterInode + kBornTag.size(), end, born);
+      if (e3 != std::errc{} || afterBorn != end) return;
+    } else if (!rest.empty()) {
+      return;
+    }
   }
   struct stat now {};
   struct stat made {};
@@ -177,9 +199,11 @@ void finishFrom(const fs::path& file, const fs::path& journal, bool own) {
                         static_cast<std::uint64_t>(now.st_dev) == device &&
                         static_cast<std::uint64_t>(now.st_ino) == inode;
   if (!sameFile && !own) return;
-  // Replaced or removed since, or changed long after the save began: what the journal holds
-  // is older than the file, and writing it would undo someone's work.
-  if (!sameFile || ::fstat(in.get(), &made) != 0 ||
+  // Replaced or removed since, another file given the inode since, or changed long after the
+  // save began: what the journal holds is older than the file, and writing it would undo
+  // someone's work.
+  const std::int64_t bornNow = sameFile && born != 0 ? birthOf(file) : 0;
+  if (!sameFile || (bornNow != 0 && bornNow != born) || ::fstat(in.get(), &made) != 0 ||
       nanos(now.st_ctim) > nanos(made.st_ctim) + kSaveSeconds * 1000000000) {
     ::unlink(journal.c_str());
     return;
@@ -196,21 +220,26 @@ void finishFrom(const fs::path& file, const fs::path& journal, bool own) {
 
 }  // namespace
 
-fs::path journalPathFor(const fs::path& file) {
-  const std::string name = file.filename().string();
-  // Room for ".NAME.velmo-journal.part" within the longest name a folder takes (255 bytes on
-  // the common file systems); a longer name is shortened to a hash of it, still found by it.
-  constexpr std::size_t kLongestName = 255;
-  if (1 + name.size() + kJournalSuffix.size() + 5 <= kLongestName) {
-    fs::path journal = file.parent_path() / ("." + name);
-    journal += kJournalSuffix;
-    return journal;
+fs::path journalFolder() {
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && fs::path(state).is_absolute()) {
+    return fs::path(state) / "velmo" / "journals";
   }
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same in every build
-  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return file.parent_path() / (".velmo-" + std::string(hex) + std::string(kJournalSuffix));
+  fs::path home;
+  if (const char* env = std::getenv("HOME"); env && *env) {
+    home = env;
+  } else if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir) {
+    home = user->pw_dir;
+  }
+  if (home.empty()) {
+    throw HostError(hr::kPathNotFound, u"there is no home folder to keep its journal in");
+  }
+  return home / ".local" / "state" / "velmo" / "journals";
+}
+
+fs::path journalPathFor(const fs::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return {};
+  return journalNamed(st.st_dev, st.st_ino);
 }
 
 void writeJournal(const fs::path& file, std::string_view content) {
@@ -227,7 +256,7 @@ void saveInPlace(const fs::path& file, std::string_view content, const fs::path&
   struct stat st {};
   if (::fstat(out.get(), &st) != 0) failOnFile(errno, u"Cannot write", shownAs);
   makeJournal(file, st, content, shownAs);
-  const fs::path journal = journalPathFor(file);
+  const fs::path journal = journalNamed(st.st_dev, st.st_ino);
   // The last look before the file is touched: claiming its space changes its times already.
   if (beforeWriting) {
     try {
@@ -252,22 +281,26 @@ void saveInPlace(const fs::path& file, std::string_view content, const fs::path&
 }
 
 void finishInterruptedSave(const fs::path& file) {
-  const fs::path journal = journalPathFor(file);
-  removeAbandonedPart(partPathFor(journal));
-  finishFrom(file, journal, true);
   struct stat st {};
-  if (::stat(file.c_str(), &st) != 0 || st.st_nlink < 2) return;
-  // A save through another name of the file left its journal under that name; the ones in
-  // this folder are found by the file they name. (Names in other folders are not looked for.)
-  std::error_code ec;
-  for (fs::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec), end;
-       !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() > kJournalSuffix.size() && name.front() == '.' &&
-        name.ends_with(kJournalSuffix) && it->path() != journal) {
-      finishFrom(file, it->path(), false);
+  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // A journal exists only while a save of a file with other names runs or was cut short: a
+  // file with one name is looked for only when a journal was left before this process started.
+  static const bool anyAtStart = [] {
+    std::error_code ec;
+    try {
+      return !fs::is_empty(journalFolder(), ec) && !ec;
+    } catch (const HostError&) {
+      return false;
+    }
+  }();
+  if (st.st_nlink > 1 || anyAtStart) {
+    try {
+      finishFrom(file, journalNamed(st.st_dev, st.st_ino), true);
+    } catch (const HostError&) {
+      if (st.st_nlink > 1) throw;
     }
   }
+  if (st.st_nlink > 1) finishFrom(file, journalBesideName(file), true);
 }
 
 }  // namespace velmo::standalone

@@ -1,8 +1,14 @@
 #pragma once
 // Saving a file that has other names (hard links) without breaking them, and still never leaving
-// half of it: the new content is first made durable in a journal beside the file, then written
-// over the file's own bytes, then the journal goes. A save cut short leaves the complete journal,
-// and the next read of the file finishes the save from it. (POSIX only; on Windows a save
+// half of it: the new content is first made durable in a journal, then written over the file's
+// own bytes, then the journal goes. A save cut short leaves the complete journal, and the next
+// read of the file, through whichever of its names, finishes the save from it.
+//
+// The journal is kept by the file's identity, not by a name: `DEVICE-INODE.velmo-journal` in
+// the user's journal folder ($XDG_STATE_HOME/velmo/journals, by default
+// ~/.local/state/velmo/journals), which every name of the file leads to. It also holds the
+// file's birth time where the file system keeps one, so that a journal is never applied to
+// another file that was given the inode of a removed one. (POSIX only; on Windows a save
 // replaces the file and so parts it from its other names.)
 
 #ifndef _WIN32
@@ -12,8 +18,10 @@
 
 namespace velmo::standalone {
 
-// `.NAME.velmo-journal` in the folder of `file`; for a name too long for that,
-// `.velmo-<hash of NAME>.velmo-journal`.
+// The user's journal folder; HostError when there is no home folder to keep it in.
+std::filesystem::path journalFolder();
+
+// The journal of the file `file` leads to (by its device and inode); empty when there is none.
 std::filesystem::path journalPathFor(const std::filesystem::path& file);
 
 // Writes `content` over the file itself (`file` is no link), so that every name of it sees the
@@ -30,10 +38,10 @@ void saveInPlace(const std::filesystem::path& file, std::string_view content,
 // leaves behind.
 void writeJournal(const std::filesystem::path& file, std::string_view content);
 
-// Finishes a save of `file` (no link) that was cut short: a journal beside it is written in
-// place and removed, unless the file was replaced or changed since (then the journal is stale
-// and only removed); a journal that never became complete is removed. HostError when a journal
-// that must be applied cannot be.
+// Finishes a save of `file` (no link) that was cut short: its journal is written in place and
+// removed, unless the file was replaced or changed since (then the journal is stale and only
+// removed). Journals that earlier versions kept beside a name (`.NAME.velmo-journal`) are
+// honoured the same way. HostError when a journal that must be applied cannot be.
 void finishInterruptedSave(const std::filesystem::path& file);
 
 }  // namespace velmo::standalone

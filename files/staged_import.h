@@ -1,36 +1,23 @@
 #pragma once
-// The hidden files an import writes beside its target before commit renames them into place.
-//
-// A staging file is named ".velmo-stage-" and 16 hex digits, whatever the picture is called, so
-// that a picture whose name is near the longest a folder allows can still be staged. A run that
-// is killed leaves its staging files behind; the next import into the same folder removes those
-// older than a minute (a live run renames its own within moments of writing them). Staging files
-// are also registered as temporary files, which a stopping signal removes.
+// The copy an import writes beside its target before commit puts it in place: a TemporaryFile
+// (temporary_file.h), so a stop removes it, a killed run's copy is swept by the next write into
+// the folder, and its name is never taken for a file of the site.
 
 #include <filesystem>
 #include <string_view>
-#include <vector>
+
+#include "files/temporary_file.h"
 
 namespace velmo::standalone {
 
-// True for the name of a staging file (never listed as a file of the site).
-bool isStagingName(const std::filesystem::path& name);
+class WriteBatch;
 
-// A new staging file in `folder` holding `content`, created with the permission bits of
-// `source` under the umask, as cp gives a new copy: never wider than the source, so a private
-// picture stays private until the user opens it up. HostError naming `shownAs` on failure,
-// with nothing left behind.
-std::filesystem::path writeStagingFile(const std::filesystem::path& folder,
-                                       std::string_view content,
-                                       const std::filesystem::path& source,
-                                       const std::filesystem::path& shownAs);
-
-// Removes a staging file this process wrote. Never fails.
-void removeStagingFile(const std::filesystem::path& staging) noexcept;
-// Forgets a staging file that has been renamed into place.
-void forgetStagingFile(const std::filesystem::path& staging) noexcept;
-
-// Removes the staging files in `folder` that are older than a minute. Never fails.
-void removeStaleStagingFiles(const std::filesystem::path& folder) noexcept;
+// A new copy of `source` (whose bytes are `content`) in `folder`, made durable, created with the
+// permission bits of `source` under the umask, as cp gives a new copy: never wider than the
+// source, so a private picture stays private until the user opens it up. HostError naming
+// `shownAs` on failure, with nothing left behind.
+TemporaryFile stageCopy(const std::filesystem::path& folder, std::string_view content,
+                        const std::filesystem::path& source, const std::filesystem::path& shownAs,
+                        WriteBatch* batch = nullptr);
 
 }  // namespace velmo::standalone

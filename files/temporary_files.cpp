@@ -1,11 +1,13 @@
 #include "files/temporary_files.h"
 
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -13,20 +15,42 @@ namespace velmo::standalone {
 
 namespace {
 
-constexpr std::size_t kSlots = 128;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The handler may only read these: each slot holds a C string built before it was published
-// (or null), so that a signal arriving at any moment finds either a whole name or none.
-std::array<std::atomic<const char*>, kSlots> published{};
-// The storage behind the published names; never touched by the handler.
-std::array<std::unique_ptr<char[]>, kSlots> owned;
-std::mutex slotsMutex;
+// The registered names as a list the handler may walk at any moment: nodes are only ever added
+// at the front and never freed (a node whose file is forgotten is reused), and each holds a C
+// string built before it was published, or null.
+struct Node {
+  std::atomic<const char*> name{nullptr};
+  Node* next = nullptr;
+  std::unique_ptr<char[]> storage;  // never touched by the handler
+};
+std::atomic<Node*> head{nullptr};
+std::mutex listMutex;  // between registering threads; never taken by the handler
+// Where the nodes live: a deque never moves an element it holds.
+std::deque<Node>& nodes() {
+  static std::deque<Node> all;
+  return all;
+}
+
+// A stop under way: set first thing by the handler.
+std::atomic<bool> stopping{false};
+// Files between their creation and their registration (SignalsHeld).
+std::atomic<int> creating{0};
+
+void pauseBriefly() {
+  const timespec millisecond{0, 1000000};
+  ::nanosleep(&millisecond, nullptr);
+}
 
 extern "C" void removeTemporariesAndDie(int signal) {
   const int savedErrno = errno;
-  for (auto& slot : published) {
-    if (const char* name = slot.load(std::memory_order_acquire)) ::unlink(name);
+  stopping.store(true);
+  // Files being created on other threads are registered within moments; a thread wedged
+  // elsewhere must not keep the stop from ending the run.
+  for (int waited = 0; creating.load() > 0 && waited < 2000; ++waited) pauseBriefly();
+  for (Node* node = head.load(); node; node = node->next) {
+    if (const char* name = node->name.load()) ::unlink(name);
   }
   // Ended as the signal ends a program, so that the shell sees the signal, not an exit status.
   struct sigaction fallback {};
@@ -57,14 +81,38 @@ void installHandlers() {
 void registerTemporary(const std::filesystem::path& path) {
   installHandlers();
   const std::string& name = path.native();
-  std::lock_guard lock(slotsMutex);
-  for (std::size_t i = 0; i < kSlots; ++i) {
-    if (owned[i]) continue;
-    owned[i] = std::make_unique<char[]>(name.size() + 1);
-    std::memcpy(owned[i].get(), name.c_str(), name.size() + 1);
-    published[i].store(owned[i].get(), std::memory_order_release);
+  auto storage = std::make_unique<char[]>(name.size() + 1);
+  std::memcpy(storage.get(), name.c_str(), name.size() + 1);
+  std::lock_guard lock(listMutex);
+  Node* node = head.load();
+  while (node && node->storage) node = node->next;
+  if (!node) {
+    node = &nodes().emplace_back();
+    node->next = head.load();
+    head.store(node);
+  }
+  node->storage = std::move(storage);
+  node->name.store(node->storage.get());
+}
+
+void forgetTemporary(const std::filesystem::path& path) noexcept {
+  std::lock_guard lock(listMutex);
+  for (Node* node = head.load(); node; node = node->next) {
+    if (!node->storage || path.native() != node->storage.get()) continue;
+    node->name.store(nullptr);
+    // A handler that started before the name was unpublished may still be reading it; once a
+    // stop is under way the memory is left to the ending process.
+    if (!stopping.load()) node->storage.reset();
     return;
   }
+}
+
+bool isRegisteredTemporary(const std::filesystem::path& path) {
+  std::lock_guard lock(listMutex);
+  for (Node* node = head.load(); node; node = node->next) {
+    if (node->storage && path.native() == node->storage.get()) return true;
+  }
+  return false;
 }
 
 SignalsHeld::SignalsHeld() {
@@ -72,21 +120,17 @@ SignalsHeld::SignalsHeld() {
   sigemptyset(&held);
   for (int signal : kSignals) sigaddset(&held, signal);
   ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+  creating.fetch_add(1);
+  if (stopping.load()) {
+    // The handler may have looked already: nothing more is created, and the stop ends the run.
+    creating.fetch_sub(1);
+    for (;;) ::pause();
+  }
 }
 
 SignalsHeld::~SignalsHeld() {
+  creating.fetch_sub(1);
   ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
 }
 
-void forgetTemporary(const std::filesystem::path& path) noexcept {
-  std::lock_guard lock(slotsMutex);
-  for (std::size_t i = 0; i < kSlots; ++i) {
-    if (owned[i] && path.native() == owned[i].get()) {
-      // Unpublished before freed: a handler running now sees null, never freed memory.
-      published[i].store(nullptr, std::memory_order_release);
-      owned[i].reset();
-      return;
-    }
-  }
-}
 }  // namespace velmo::standalone

@@ -12,14 +12,17 @@
 
 namespace velmo::standalone {
 
-// Removed on a fatal signal until forgotten. Best effort: a run that has registered very many
-// at once leaves the later ones out.
+// Removed on a fatal signal until forgotten, however many are registered at once.
 void registerTemporary(const std::filesystem::path& path);
 void forgetTemporary(const std::filesystem::path& path) noexcept;
+// True while `path` is registered by this process.
+bool isRegisteredTemporary(const std::filesystem::path& path);
 
 // Holds off Ctrl-C, TERM and HUP while it lives, so that a file created and then registered
 // within it cannot be left behind by a signal that arrives between the two; a signal that came
-// meanwhile is delivered when it ends.
+// meanwhile is delivered when it ends. A stop handled on another thread meanwhile waits until
+// every such file is registered, and a hold begun once a stop is under way never ends (the
+// process is about to), so no file is created after the handler looked.
 class SignalsHeld {
  public:
   SignalsHeld();

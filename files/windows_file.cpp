@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "files/folder_sync.h"
+#include "files/write_batch.h"
 
 namespace velmo::standalone {
 
@@ -60,7 +60,7 @@ int writeAll(HANDLE file, std::string_view content) {
 }
 
 // A rename is written through at once (MOVEFILE_WRITE_THROUGH): there is nothing to batch.
-FolderSyncBatch::FolderSyncBatch() = default;
-FolderSyncBatch::~FolderSyncBatch() = default;
+// Renames are written through as they are made (MOVEFILE_WRITE_THROUGH).
+void flushFolder(const std::filesystem::path&) {}
 
 }  // namespace velmo::standalone

@@ -50,6 +50,10 @@ inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 // Creates `path`, failing when anything has that name already (never opens an existing file).
 UniqueHandle createNewFile(const std::filesystem::path& path);
 
+// Renames `from` over `to` in one step, even while readers that share deletion hold `to` open,
+// keeping its read-only attribute; 0, or the errno of the failure.
+int moveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Writes all of `content` at the handle's position; 0, or the errno of the failure.
 int writeAll(HANDLE file, std::string_view content);
 

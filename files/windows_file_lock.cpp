@@ -49,16 +49,39 @@ struct FileLock::Held {
   }
 };
 
-FileLock FileLock::acquire(const std::filesystem::path& path) {
-  return acquireWithin(path, -1);
+// A mutex is held again by the thread that holds it, so locks are shared within a thread
+// whatever set they are taken through.
+struct FileLocks::Registry {};
+FileLocks::FileLocks() : registry_(std::make_unique<Registry>()) {}
+FileLocks::~FileLocks() = default;
+
+namespace {
+
+FileLock::NativeFile openToLock(const std::filesystem::path& path, bool folder) {
+  return CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                     folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds) {
-  const UniqueHandle file(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}  // namespace
+
+FileLock FileLock::acquire(const std::filesystem::path& path, FileLocks* shared) {
+  return acquireWithin(path, -1, shared);
+}
+
+FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds) {
+  return lockByName(openToLock(path, true), path, seconds, true);
+}
+
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks*) {
+  return lockByName(openToLock(path, false), path, seconds, false);
+}
+
+FileLock FileLock::lockByName(NativeFile handle, const std::filesystem::path& path, int seconds,
+                              bool folder) {
+  const UniqueHandle file(static_cast<HANDLE>(handle));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file || !GetFileInformationByHandle(file.get(), &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) {
     return {};
   }
   const std::wstring name = mutexNameOf(file.get());
@@ -80,7 +103,7 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds)
 }
 
 // The lock of the name already covers the file renamed into place under it.
-FileLock FileLock::adopt(NativeFile handle) {
+FileLock FileLock::adopt(NativeFile handle, FileLocks*) {
   const UniqueHandle owned(static_cast<HANDLE>(handle));
   return {};
 }

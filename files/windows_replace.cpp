@@ -10,7 +10,6 @@
 #include "common/host_error.h"
 #include "files/file_error.h"
 #include "files/platform_replace.h"
-#include "files/temporary_files.h"
 #include "files/windows_file.h"
 #include "files/write_target.h"
 
@@ -20,39 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-
-fs::path temporaryNameBeside(const fs::path& target) {
-  static std::mutex rngMutex;
-  static std::mt19937_64 rng{std::random_device{}()};
-  char name[24];
-  {
-    std::lock_guard lock(rngMutex);
-    std::snprintf(name, sizeof name, ".velmo-%06llx",
-                  static_cast<unsigned long long>(rng() & 0xffffffu));
-  }
-  return target.parent_path() / name;
-}
-
-// A new file beside `target`, made exclusively and registered for removal when the run is
-// stopped; `path` is its name.
-UniqueHandle createTemporaryBeside(const fs::path& target, fs::path& path) {
-  for (int attempt = 0;; ++attempt) {
-    const fs::path name = temporaryNameBeside(target);
-    const SignalsHeld held;
-    UniqueHandle file = createNewFile(name);
-    if (file) {
-      path = name;
-      registerTemporary(path);
-      return file;
-    }
-    if (GetLastError() != ERROR_FILE_EXISTS || attempt >= 16) return file;
-  }
-}
-
-void removeTemporary(const fs::path& temp) {
-  DeleteFileW(temp.c_str());
-  forgetTemporary(temp);
-}
 
 // The read-only attribute is cleared for the rename, which Windows refuses over a read-only
 // file, and given back to the new file (--write-read-only keeps the page write-protected).
@@ -108,8 +74,11 @@ bool renameOverOpenFile(const fs::path& from, const fs::path& to) {
   return true;
 }
 
-// Renames `from` over `to`; 0, or the errno of the failure.
-int moveOver(const fs::path& from, const fs::path& to) {
+}  // namespace
+
+// The read-only attribute goes with the name, not with the file: the new file gets it back.
+int moveFileOver(const fs::path& from, const fs::path& to) {
+  const ReadOnlyAttribute keep(to);
   if (MoveFileExW(from.c_str(), to.c_str(), kMoveFlags)) return 0;
   const DWORD error = GetLastError();
   if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
@@ -118,38 +87,16 @@ int moveOver(const fs::path& from, const fs::path& to) {
   return errnoOfWindowsError(error);
 }
 
-}  // namespace
-
-void writeAndReplace(const fs::path& target, std::string_view content, const fs::path& shownAs,
-                     const ReplaceSteps& steps) {
-  fs::path temp;
-  UniqueHandle out = createTemporaryBeside(target, temp);
-  if (!out) failOnFile(lastErrno(), u"Cannot write", shownAs);
-  int err = writeAll(out.get(), content);
-  if (!err && !FlushFileBuffers(out.get())) err = lastErrno();
-  // The caller's lock (steps.lockOfNewFile) belongs to the name, so it covers the new file too.
-  out.reset();
-  if (!err && steps.beforeReplace) {
-    try {
-      steps.beforeReplace();
-    } catch (...) {
-      removeTemporary(temp);
-      throw;
-    }
-  }
-  if (!err) {
-    const ReadOnlyAttribute keep(target);
-    err = moveOver(temp, target);
-  }
-  if (err) {
-    removeTemporary(temp);
-    failOnFile(err, u"Cannot write", shownAs);
-  }
-  forgetTemporary(temp);
+int carryOverAttributes(const fs::path&, TemporaryFile&) {
+  return 0;
 }
 
-void renameOver(const fs::path& from, const fs::path& to) {
-  if (const int err = moveOver(from, to)) failOnFile(err, u"Cannot write", to);
+FileLock lockNewFile(TemporaryFile&, FileLocks*) {
+  return {};
+}
+
+unsigned copyModeOf(const fs::path&) {
+  return 0;
 }
 
 // A save replaces the file, so a file with other names is parted from them (as the README says).
@@ -209,27 +156,6 @@ int folderRefusesNewFiles(const fs::path&) {
 // file here.
 bool writableByThisUser(const fs::path&) {
   return true;
-}
-
-// Windows keeps no permission bits to carry over; the name is taken exclusively, as on POSIX.
-fs::path writeNewStagingFile(const fs::path& folder, std::string_view content, const fs::path&,
-                             const fs::path& shownAs, const std::function<fs::path()>& newName) {
-  for (int attempt = 0;; ++attempt) {
-    const fs::path staging = folder / newName();
-    UniqueHandle out = createNewFile(staging);
-    if (!out) {
-      if (GetLastError() == ERROR_FILE_EXISTS && attempt < 8) continue;
-      failOnFile(lastErrno(), u"Cannot write", shownAs);
-    }
-    int err = writeAll(out.get(), content);
-    if (!err && !FlushFileBuffers(out.get())) err = lastErrno();
-    out.reset();
-    if (err) {
-      DeleteFileW(staging.c_str());
-      failOnFile(err, u"Cannot write", shownAs);
-    }
-    return staging;
-  }
 }
 
 }  // namespace velmo::standalone

@@ -60,6 +60,11 @@ void forgetTemporary(const std::filesystem::path& path) noexcept {
   registered().erase(path);
 }
 
+bool isRegisteredTemporary(const std::filesystem::path& path) {
+  std::lock_guard lock(filesMutex);
+  return registered().contains(path);
+}
+
 // Nested holds in one thread take the lock once: a second shared lock while the handler waits
 // for the exclusive one would wait for ever.
 static thread_local int holdDepth = 0;

@@ -5,7 +5,6 @@
 #include "common/host_error.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
-#include "files/file_undo.h"
 #include "files/write_target.h"
 #include "html/encoding_sniff.h"
 #include "html/text_codec.h"
@@ -68,19 +67,14 @@ HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source
       index_(source_),
       linked_(file_.parent_path(), siteRoot_, codec.fileEncoding()) {}
 
-std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot) {
-  // Locked before anything is read, so that a run that saves it meanwhile goes first and this
-  // one reads its result. Stamped before reading: a file replaced in between then counts as
-  // changed, never the other way round. A save cut short is finished before, or it would count
-  // as a change.
-  FileLock lock = FileLock::acquire(file);
-  recoverInterruptedSave(file);
-  const auto stamp = stampOf(file);
+std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot,
+                                         FileLocks* shared) {
+  LockedFile own = LockedFile::open(file, u"page", -1, shared);
   std::error_code ec;
   const auto size = fs::file_size(file, ec);
-  auto page = fromSource(readFile(file, ec ? 0 : spareFor(size)), file, siteRoot);
-  page->stamp_ = stamp;
-  page->lock_ = std::move(lock);
+  auto page = fromSource(own.read(ec ? 0 : spareFor(size)), file, siteRoot);
+  page->own_ = std::move(own);
+  page->linked_.shareLocks(shared);
   return page;
 }
 
@@ -108,7 +102,7 @@ std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path
   if (root.empty()) root = ".";
   auto page =
       std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec, std::move(bom));
-  page->stamp_ = stampOf(file);
+  page->own_ = LockedFile::unlocked(file, u"page");
   return page;
 }
 
@@ -141,17 +135,15 @@ bool HtmlPage::changed() const {
 }
 
 void HtmlPage::checkFileUnchanged() const {
-  if (!sinceSaved_.differs(source_)) return;
-  const auto now = stampOf(file_);
-  if (now == stamp_) return;
-  const std::u16string what = now ? u"was changed or replaced by another program" : u"was removed";
-  throw HostError(hr::kFail, u"The page '" + pathToText(file_) + u"' " + what +
-                                 u" after it was read; it was left as it is");
+  if (sinceSaved_.differs(source_)) own_.checkUnchanged();
 }
 
 void HtmlPage::save(const fs::path& target, const PageSaveOptions& options) {
   const bool ownFile = target.empty() || samePath(target, file_);
   const bool pageWrite = !ownFile || sinceSaved_.differs(source_);
+  Transaction alone(CommitOptions{options.writeReadOnly, options.batch});
+  Transaction& files = options.others ? *options.others : alone;
+  files.join(linked_);
   // Every check that can refuse, before the first file changes.
   WriteTarget out;
   if (pageWrite) {
@@ -159,17 +151,14 @@ void HtmlPage::save(const fs::path& target, const PageSaveOptions& options) {
     if (!out.stream) checkNotReadOnly(out.path, u"page", options.writeReadOnly);
   }
   if (ownFile) checkFileUnchanged();
-  linked_.checkSave(options.writeReadOnly);
+  files.check();
 
-  FileUndo sheetsBefore;
   const auto alongside = [&] {
     // Under the lock, with the new page durable: looked at before anything changes, and again
-    // as the very last step before the rename (a change meanwhile puts the sheets and the
-    // site files back).
+    // (by the page's own replace) as the very last step before the rename; a change meanwhile
+    // puts the other files back.
     if (ownFile) checkFileUnchanged();
-    linked_.save(sheetsBefore);
-    if (options.alongside) options.alongside();
-    if (ownFile) checkFileUnchanged();
+    files.commitParts();
   };
   try {
     if (!pageWrite) {
@@ -177,25 +166,24 @@ void HtmlPage::save(const fs::path& target, const PageSaveOptions& options) {
     } else {
       std::string encoded;
       const std::string_view bytes = fileBytes(encoded);
+      ReplaceSteps steps;
+      steps.beforeReplace = alongside;
+      steps.batch = options.batch;
       if (out.stream) {
         alongside();
         writeIntoStream(out, bytes);
+      } else if (ownFile) {
+        own_.replace(bytes, steps);
       } else {
-        ReplaceSteps steps;
-        steps.beforeReplace = alongside;
-        if (ownFile) steps.lockOfNewFile = &lock_;
         writeFileAtomically(out.path, bytes, steps);
       }
     }
   } catch (...) {
-    sheetsBefore.restore();
+    files.undo();
     throw;
   }
-  sheetsBefore.forget();
-  if (ownFile && pageWrite) {
-    stamp_ = stampOf(file_);
-    sinceSaved_.clear();
-  }
+  files.done();
+  if (ownFile && pageWrite) sinceSaved_.clear();
 }
 
 std::string_view HtmlPage::fileBytes(std::string& encoded) const {

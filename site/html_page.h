@@ -17,6 +17,8 @@
 
 #include "files/atomic_file.h"
 #include "files/file_lock.h"
+#include "files/locked_file.h"
+#include "files/transaction.h"
 #include "html/changed_span.h"
 #include "html/page_codec.h"
 #include "html/page_index.h"
@@ -28,9 +30,12 @@ namespace velmo::standalone {
 struct PageSaveOptions {
   // Write a write-protected page or sheet anyway (it stays write-protected).
   bool writeReadOnly = false;
-  // Runs once the page write is as good as done: every check passed, the new page durable
-  // beside its file, the sheets written. Throwing from it leaves the page as it was.
-  std::function<void()> alongside;
+  // The run's batch of writes (write_batch.h); none: each write flushes its folder at once.
+  WriteBatch* batch = nullptr;
+  // The other files of the command (the site's imports, the saved settings): checked with the
+  // page, put in place once the page write is as good as done (every check passed, the new page
+  // durable beside its file, the sheets written), and put back should the page still fail.
+  Transaction* others = nullptr;
 };
 
 class HtmlPage {
@@ -39,8 +44,11 @@ class HtmlPage {
   // cannot be read, declares an encoding browsers refuse, or is UTF-16 (or ISO-2022-JP) text that
   // does not convert back to the same bytes. An empty siteRoot means the page's folder. A UTF-8
   // byte order mark stays part of the text.
+  // The page's file, and each linked sheet, stays locked (locked_file.h) while the page lives;
+  // locks taken through `shared` are shared with the other files opened through it.
   static std::unique_ptr<HtmlPage> load(const std::filesystem::path& file,
-                                        const std::filesystem::path& siteRoot);
+                                        const std::filesystem::path& siteRoot,
+                                        FileLocks* shared = nullptr);
   // A page made from bytes, as if read from `file`; the same checks as load.
   static std::unique_ptr<HtmlPage> fromSource(std::string bytes, const std::filesystem::path& file,
                                               const std::filesystem::path& siteRoot);
@@ -88,7 +96,8 @@ class HtmlPage {
   // page's own file (or a changed sheet) was removed, replaced or changed since it was read
   // (checked again right before the rename: another program's version is never overwritten
   // unseen), when the target is a folder or its folder is missing; ReadOnlyFile when the file to
-  // write is write-protected. Should a later step fail, the sheets get their content back.
+  // write is write-protected. Should a later step fail, the sheets and the other files get their
+  // content back.
   void save(const std::filesystem::path& target = {}, const PageSaveOptions& options = {});
   // HostError when the page's own file was removed or replaced since it was read (and the page
   // has something to write to it).
@@ -136,13 +145,12 @@ class HtmlPage {
   std::string_view fileBytes(std::string& encoded) const;
 
   std::filesystem::path file_;
-  FileLock lock_;  // on the page's own file, from reading it to the end of the run
+  LockedFile own_;  // the page's own file: locked from reading it to the end of the run
   std::filesystem::path siteRoot_;
   std::string source_;
   PageCodec codec_;
-  std::string fileBom_;             // of a page held as UTF-8 but saved in another encoding
-  std::optional<FileStamp> stamp_;  // the page's own file as last read or written
-  ChangedSpan sinceSaved_;          // against the page's own file as last read or written
+  std::string fileBom_;     // of a page held as UTF-8 but saved in another encoding
+  ChangedSpan sinceSaved_;  // against the page's own file as last read or written
   std::vector<EditRecord> edits_;
   PageIndex index_;
   LinkedSheets linked_;

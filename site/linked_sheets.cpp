@@ -109,27 +109,16 @@ void readSheet(SheetFile& sheet, std::string bytes, Encoding pageEncoding) {
 // link the same two sheets in opposite order could wait for each other, so the wait is bounded.
 constexpr int kSheetLockSeconds = 30;
 
-void checkSheetUnchanged(const SheetFile& sheet) {
-  const auto now = stampOf(sheet.path);
-  if (now == sheet.stamp) return;
-  const std::u16string what = now ? u"was replaced or changed by another program" : u"was removed";
-  throw HostError(hr::kFail, u"The style sheet '" + sheet.label + u"' " + what +
-                                 u" after it was read; it was left as it is");
-}
-
-void writeSheet(SheetFile& sheet) {
+void writeSheet(SheetFile& sheet, const CommitOptions& options) {
   ReplaceSteps steps;
-  steps.beforeReplace = [&] { checkSheetUnchanged(sheet); };
-  steps.lockOfNewFile = &sheet.lock;
+  steps.batch = options.batch;
   if (sheet.codec.encoding() == sheet.codec.fileEncoding()) {
-    writeFileAtomically(sheet.path, sheet.text, steps);
+    sheet.file.replace(sheet.text, steps);
   } else {
-    writeFileAtomically(
-        sheet.path,
+    sheet.file.replace(
         sheet.fileBom + encodeText(sheet.codec.fileEncoding(), utf8ToUtf16(sheet.text), cssEscape),
         steps);
   }
-  sheet.stamp = stampOf(sheet.path);
 }
 
 }  // namespace
@@ -185,10 +174,8 @@ SheetFile& LinkedSheets::open(std::string_view hrefText) {
     } else if (!fs::is_regular_file(path, ec)) {
       sheet.access = SheetFile::Access::Missing;
     } else {
-      sheet.lock = FileLock::acquireWithin(path, kSheetLockSeconds);
-      recoverInterruptedSave(path);
-      sheet.stamp = stampOf(path);
-      readSheet(sheet, readFile(path), pageEncoding_);
+      sheet.file = LockedFile::open(path, u"style sheet", kSheetLockSeconds, shared_);
+      readSheet(sheet, sheet.file.read(), pageEncoding_);
       sheet.access =
           isInside(path, siteRoot_) ? SheetFile::Access::Writable : SheetFile::Access::OutsideSite;
     }
@@ -222,19 +209,19 @@ bool LinkedSheets::changed() const {
                      [](const auto& f) { return f.second.text != f.second.saved; });
 }
 
-void LinkedSheets::checkSave(bool writeReadOnly) const {
+void LinkedSheets::check(const CommitOptions& options) {
   for (const auto& [key, sheet] : files_) {
     if (sheet.text == sheet.saved) continue;
-    checkSheetUnchanged(sheet);
-    checkNotReadOnly(sheet.path, u"style sheet", writeReadOnly);
+    sheet.file.checkUnchanged();
+    checkNotReadOnly(sheet.path, u"style sheet", options.writeReadOnly);
   }
 }
 
-void LinkedSheets::save(FileUndo& undo) {
+void LinkedSheets::commit(FileUndo& undo, const CommitOptions& options) {
   for (auto& [key, sheet] : files_) {
     if (sheet.text == sheet.saved) continue;
     undo.remember(sheet.path);
-    writeSheet(sheet);
+    writeSheet(sheet, options);
     sheet.saved = sheet.text;
   }
 }

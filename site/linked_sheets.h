@@ -12,12 +12,12 @@
 #include "css/css_text.h"
 #include "files/atomic_file.h"
 #include "files/file_lock.h"
+#include "files/locked_file.h"
+#include "files/transaction.h"
 #include "html/page_codec.h"
 #include "html/text_encoding.h"
 
 namespace velmo::standalone {
-
-class FileUndo;
 
 struct SheetFile {
   enum class Access { Writable, OutsideSite, Missing, Remote };
@@ -30,13 +30,14 @@ struct SheetFile {
   std::string saved;        // the file as read or last written, in the encoding of `text`
   std::string text;         // with the edits made since
   std::size_t version = 0;  // a new number for every state of `text`, unique among all sheets
-  FileLock lock;            // held from reading it to the end of the run
-  std::optional<FileStamp> stamp;  // the file as read or last written
+  LockedFile file;          // locked from reading it to the end of the run
 
   std::string_view css() const { return std::string_view(text).substr(bomSize); }
 };
 
-class LinkedSheets {
+// A part of the page's transaction (transaction.h): the changed sheets are checked with the
+// page and written just before it.
+class LinkedSheets : public TransactionPart {
  public:
   // A sheet that declares no encoding is in `pageEncoding`, as browsers read it.
   LinkedSheets(std::filesystem::path pageFolder, std::filesystem::path siteRoot,
@@ -51,20 +52,25 @@ class LinkedSheets {
   // Applies an edit of the sheet's CSS text; HostError (access denied) for a read-only sheet.
   void edit(SheetFile& sheet, const css::Edit& edit);
 
+  // The sheets are locked through `shared` with the page (file_lock.h).
+  void shareLocks(FileLocks* shared) { shared_ = shared; }
+
   bool changed() const;
+  bool changes() const override { return changed(); }
   // Every check that can refuse a save, made before any file changes: HostError when a changed
   // sheet was replaced or removed since it was read, ReadOnlyFile when it is write-protected
-  // (unless `writeReadOnly`).
-  void checkSave(bool writeReadOnly) const;
+  // (unless writeReadOnly).
+  void check(const CommitOptions& options) override;
   // Writes every changed sheet, each checked again right before it replaces the file; `undo`
-  // keeps what each held, so that the caller can put them back should the page write fail.
-  void save(FileUndo& undo);
+  // keeps what each held, so that they can be put back should the page write fail.
+  void commit(FileUndo& undo, const CommitOptions& options) override;
   void revert();
 
  private:
   std::filesystem::path pageFolder_;
   std::filesystem::path siteRoot_;
   Encoding pageEncoding_;
+  FileLocks* shared_ = nullptr;
   std::map<std::string, SheetFile> files_;  // by resolved path, or by address when remote
   std::size_t lastVersion_ = 0;
 };

@@ -1,11 +1,13 @@
 #include "site/site.h"
 
+#include "files/file_undo.h"
 #include "site/site_objects.h"
 #include "site/site_state.h"
 
 namespace velmo::standalone {
 
-Site::Site(std::filesystem::path root) : state_(std::make_shared<SiteState>(root)) {}
+Site::Site(std::filesystem::path root, bool planOnly, WriteBatch* batch)
+    : state_(std::make_shared<SiteState>(root, planOnly, batch)) {}
 
 Site::~Site() {
   state_->rollback();
@@ -15,8 +17,14 @@ std::unique_ptr<velmo::Web> Site::web() {
   return makeSiteWeb(state_);
 }
 
-void Site::commit(FileUndo* undo) {
+void Site::commit(FileUndo& undo, const CommitOptions&) {
   state_->commit(undo);
+}
+
+void Site::commit() {
+  FileUndo undo;
+  state_->commit(undo);
+  undo.forget();
 }
 
 void Site::rollback() {

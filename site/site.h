@@ -21,17 +21,20 @@
 #include <memory>
 #include <vector>
 
+#include "files/transaction.h"
 #include "page_host/page_host.h"
 
 namespace velmo::standalone {
 
-class FileUndo;
 class SiteState;
 
-class Site {
+// A part of the page's transaction (transaction.h): the imports move into place just before the
+// page takes its name, and get their earlier content back should the page still fail.
+class Site : public TransactionPart {
  public:
-  // HostError when the folder does not exist.
-  explicit Site(std::filesystem::path root);
+  // HostError when the folder does not exist. With `planOnly` (a look before a change), folders
+  // and imports are checked and listed as if made, but nothing is created or written.
+  explicit Site(std::filesystem::path root, bool planOnly = false, WriteBatch* batch = nullptr);
   // Rolls back what was not committed.
   ~Site();
   Site(const Site&) = delete;
@@ -41,13 +44,17 @@ class Site {
 
   // Moves every staged import into place, each by one atomic rename over the old file. When a
   // rename fails, the imports not yet moved stay staged and the HostError names the file.
-  // `undo` (when given) keeps what each import replaces, to put back should a later step fail.
-  void commit(FileUndo* undo = nullptr);
+  // `undo` keeps what each import replaces (and the folders made for them), to put back should
+  // a later step fail.
+  void commit(FileUndo& undo, const CommitOptions& options) override;
+  // The same on its own, with nothing to put back.
+  void commit();
+  bool changes() const override { return changed(); }
   // Deletes the staged imports and removes the folders created since the last commit that hold
   // nothing else. Never fails: what cannot be removed stays.
   void rollback();
   bool changed() const;
-  // The files commit() would move into place, in name order.
+  // The files commit() would move into place (or, planning only, would import), in name order.
   std::vector<std::filesystem::path> stagedImports() const;
 
   // The site folder as an absolute path.

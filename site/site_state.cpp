@@ -8,7 +8,6 @@
 #include "files/file_undo.h"
 #include "files/picture_file.h"
 #include "files/staged_import.h"
-#include "files/temporary_files.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -46,13 +45,15 @@ void sortByName(std::vector<SiteState::Entry>& entries) {
 void checkFolderName(std::u16string_view name) {
   const bool bad = name.empty() || name == u"." || name == u".." ||
                    name.find_first_of(u"/\\") != std::u16string_view::npos ||
-                   name.find(u'\0') != std::u16string_view::npos || isStagingName(textToPath(name));
+                   name.find(u'\0') != std::u16string_view::npos ||
+                   isTemporaryName(textToPath(name));
   if (bad) throw HostError(hr::kInvalidArg, inQuotes(name) + u" is not a valid folder name");
 }
 
 }  // namespace
 
-SiteState::SiteState(const fs::path& root) {
+SiteState::SiteState(const fs::path& root, bool planOnly, WriteBatch* batch)
+    : planOnly_(planOnly), batch_(batch) {
   std::error_code ec;
   root_ = fs::absolute(root, ec).lexically_normal();
   if (!root_.has_filename() && root_.has_relative_path()) root_ = root_.parent_path();
@@ -71,21 +72,36 @@ std::u16string SiteState::describe(const fs::path& folder) const {
   return u"folder " + inQuotes(text);
 }
 
+bool SiteState::planned(const fs::path& folder) const {
+  return planOnly_ && std::find(created_.begin(), created_.end(), folder) != created_.end();
+}
+
 std::vector<SiteState::Entry> SiteState::folders(const fs::path& folder) const {
-  auto entries = list(folder, describe(folder), [](const fs::directory_entry& e) {
-    std::error_code ec;
-    return e.is_directory(ec);
-  });
+  std::vector<Entry> entries;
+  if (!planned(folder)) {
+    entries = list(folder, describe(folder), [](const fs::directory_entry& e) {
+      std::error_code ec;
+      return e.is_directory(ec);
+    });
+  }
+  if (planOnly_) {
+    for (const fs::path& made : created_) {
+      if (made.parent_path() == folder) entries.push_back({pathToText(made.filename()), made});
+    }
+  }
   sortByName(entries);
   return entries;
 }
 
 std::vector<SiteState::Entry> SiteState::files(const fs::path& folder) const {
-  auto entries = list(folder, describe(folder), [&](const fs::directory_entry& e) {
-    std::error_code ec;
-    return e.is_regular_file(ec) && !isStagingName(e.path().filename()) &&
-           !staged_.contains(e.path());
-  });
+  std::vector<Entry> entries;
+  if (!planned(folder)) {
+    entries = list(folder, describe(folder), [&](const fs::directory_entry& e) {
+      std::error_code ec;
+      return e.is_regular_file(ec) && !isTemporaryName(e.path().filename()) &&
+             !staged_.contains(e.path());
+    });
+  }
   for (const auto& [target, staging] : staged_) {
     if (target.parent_path() == folder) {
       entries.push_back({pathToText(target.filename()), target});
@@ -97,7 +113,7 @@ std::vector<SiteState::Entry> SiteState::files(const fs::path& folder) const {
 
 bool SiteState::taken(const fs::path& path) const {
   std::error_code ec;
-  return staged_.contains(path) || fs::exists(fs::symlink_status(path, ec));
+  return staged_.contains(path) || planned(path) || fs::exists(fs::symlink_status(path, ec));
 }
 
 fs::path SiteState::addFolder(const fs::path& parent, std::u16string_view name) {
@@ -108,7 +124,19 @@ fs::path SiteState::addFolder(const fs::path& parent, std::u16string_view name) 
                     u"An item named " + inQuotes(name) + u" already exists in " + describe(parent));
   }
   std::error_code ec;
-  if (!fs::create_directory(path, ec) || ec) {
+  if (planOnly_) {
+    // What creating it would run into, found without creating it.
+    if (!planned(parent) && !fs::is_directory(parent, ec)) {
+      throw HostError(hr::kPathNotFound,
+                      u"Cannot create " + describe(path) + u": " +
+                          messageOf(std::make_error_code(std::errc::no_such_file_or_directory)));
+    }
+  } else if (!fs::create_directory(path, ec) || ec) {
+    // Made by someone else since it was looked for: the same answer as when it was there.
+    if (!ec) {
+      throw HostError(hr::kFileExists, u"An item named " + inQuotes(name) + u" already exists in " +
+                                           describe(parent));
+    }
     throw HostError(
         ec == std::errc::no_such_file_or_directory ? hr::kPathNotFound : hr::kAccessDenied,
         u"Cannot create " + describe(path) + u": " + messageOf(ec));
@@ -121,7 +149,7 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
                                bool overwrite) {
   const fs::path source = textToPath(diskPath);
   const fs::path name = source.filename();
-  if (name.empty() || name == "." || name == ".." || isStagingName(name)) {
+  if (name.empty() || name == "." || name == ".." || isTemporaryName(name)) {
     throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) + u": not a file name");
   }
 #ifndef _WIN32
@@ -151,18 +179,17 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
   // The site's own copy picked again (a run over many pages imports once and then points the
   // later pages at the copy) has nothing to bring in.
   if (!staged_.contains(target) && fs::equivalent(source, target, ec) && !ec) return target;
-  if (swept_.insert(folder).second) removeStaleStagingFiles(folder);
-  fs::path staging;
-  try {
-    staging = writeStagingFile(folder, content, source, target);
-  } catch (const HostError& e) {
-    throw HostError(e.hresult(), u"Cannot import " + inQuotes(diskPath) + u" into " +
-                                     describe(folder) + u": " + e.description());
+  TemporaryFile copy;
+  if (!planOnly_) {
+    try {
+      copy = stageCopy(folder, content, source, target, batch_);
+    } catch (const HostError& e) {
+      throw HostError(e.hresult(), u"Cannot import " + inQuotes(diskPath) + u" into " +
+                                       describe(folder) + u": " + e.description());
+    }
   }
-  if (const auto known = staged_.find(target); known != staged_.end()) {
-    removeStagingFile(known->second);
-  }
-  staged_[target] = staging;
+  // A copy staged before under that name goes with the one it replaces.
+  staged_[target] = std::move(copy);
   return target;
 }
 
@@ -172,21 +199,22 @@ std::vector<fs::path> SiteState::stagedTargets() const {
   return targets;
 }
 
-void SiteState::commit(FileUndo* undo) {
+void SiteState::commit(FileUndo& undo) {
+  // Folders first, so that putting back removes them after the files in them.
+  for (const fs::path& folder : created_) undo.rememberCreated(folder);
+  created_.clear();
   while (!staged_.empty()) {
     const auto first = staged_.begin();
-    if (undo) undo->remember(first->first);
-    moveFileReplacing(first->second, first->first);
-    forgetStagingFile(first->second);
+    undo.remember(first->first);
+    moveIntoPlace(first->second, first->first, batch_);
     staged_.erase(first);
   }
-  created_.clear();
 }
 
 void SiteState::rollback() noexcept {
   std::error_code ec;
-  for (const auto& [target, staging] : staged_) removeStagingFile(staging);
-  staged_.clear();
+  staged_.clear();  // each staged copy goes with its TemporaryFile
+  if (planOnly_) created_.clear();
   // Newest first, so that a folder created inside another goes before it; fs::remove leaves a
   // folder that is not empty.
   for (auto it = created_.rbegin(); it != created_.rend(); ++it) fs::remove(*it, ec);

@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "files/temporary_file.h"
+
 namespace velmo::standalone {
 
 class FileUndo;
+class WriteBatch;
 
 class SiteState {
  public:
@@ -20,8 +23,9 @@ class SiteState {
     std::filesystem::path path;
   };
 
-  // HostError when the folder does not exist.
-  explicit SiteState(const std::filesystem::path& root);
+  // HostError when the folder does not exist. `planOnly`: nothing is created or written, but
+  // every check is made and planned folders and imports are listed as if they were there.
+  SiteState(const std::filesystem::path& root, bool planOnly = false, WriteBatch* batch = nullptr);
 
   const std::filesystem::path& root() const { return root_; }
 
@@ -37,8 +41,9 @@ class SiteState {
   std::filesystem::path importFile(const std::filesystem::path& folder,
                                    std::u16string_view diskPath, bool overwrite);
 
-  // Moves the staged imports into place; `undo` (when given) first keeps what each replaces.
-  void commit(FileUndo* undo = nullptr);
+  // Moves the staged imports into place; `undo` first keeps what each replaces and the folders
+  // made for them.
+  void commit(FileUndo& undo);
   void rollback() noexcept;
   bool changed() const { return !staged_.empty() || !created_.empty(); }
   std::vector<std::filesystem::path> stagedTargets() const;
@@ -48,11 +53,14 @@ class SiteState {
 
  private:
   bool taken(const std::filesystem::path& path) const;
+  bool planned(const std::filesystem::path& folder) const;
 
   std::filesystem::path root_;
-  std::map<std::filesystem::path, std::filesystem::path> staged_;  // target -> staging file
-  std::vector<std::filesystem::path> created_;                     // in creation order
-  std::set<std::filesystem::path> swept_;  // folders cleared of stale staging files
+  bool planOnly_ = false;
+  WriteBatch* batch_ = nullptr;
+  // target -> its staged copy (none when only planned)
+  std::map<std::filesystem::path, TemporaryFile> staged_;
+  std::vector<std::filesystem::path> created_;  // in creation order (planned only: not made)
 };
 
 }  // namespace velmo::standalone

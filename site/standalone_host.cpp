@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "files/atomic_file.h"
 #include "files/file_undo.h"
+#include "files/write_batch.h"
 #include "html/markup_place.h"
 #include "site/html_page.h"
 #include "site/site.h"
@@ -69,8 +70,8 @@ void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool p
   const fs::path pagePath = fs::absolute(page, ec);
   if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
   const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
-  auto newSite = std::make_unique<Site>(sitePath);
-  auto newPage = HtmlPage::load(pagePath, sitePath);
+  auto newSite = std::make_unique<Site>(sitePath, lookOnly_, batch_);
+  auto newPage = HtmlPage::load(pagePath, sitePath, &locks_);
   if (pastes) newPage->expectPaste();
   closePage();
   page_ = std::move(newPage);
@@ -81,6 +82,8 @@ void StandaloneHost::openPage(const fs::path& page, const fs::path& site, bool p
 
 void StandaloneHost::closePage() {
   if (site_) site_->rollback();
+  for (auto& part : joined_) part->discard();
+  joined_.clear();
   page_.reset();
   site_.reset();
   pagePath_.clear();
@@ -118,24 +121,31 @@ bool StandaloneHost::select(std::u16string_view source, SelectMode mode) {
 
 void StandaloneHost::commit(const fs::path& pageOutput, bool writeReadOnly) {
   if (!page_) noPage();
-  // One order for page and site: every check first; the imported files move into place only
-  // once the page write is as good as done (new page durable, page found unchanged), and before
-  // the page takes its name, so that a page never refers to pictures not yet there. Should the
-  // page still fail, the site files get their earlier content back.
-  FileUndo siteBefore;
+  if (lookOnly_) throw HostError(hr::kFail, u"A look before a change writes nothing");
+  // One order for page and site: every check first; the imported files and the other files of
+  // the command move into place only once the page write is as good as done (new page durable,
+  // page found unchanged), and before the page takes its name, so that a page never refers to
+  // pictures not yet there. Should the page still fail, they get their earlier content back.
+  Transaction others(CommitOptions{writeReadOnly, batch_});
+  others.join(*site_);
+  for (auto& part : joined_) others.join(*part);
   PageSaveOptions options;
   options.writeReadOnly = writeReadOnly;
-  options.alongside = [&] { site_->commit(&siteBefore); };
-  try {
-    page_->save(pageOutput.empty() ? pagePath_ : pageOutput, options);
-  } catch (...) {
-    siteBefore.restore();
-    throw;
-  }
-  siteBefore.forget();
+  options.batch = batch_;
+  options.others = &others;
+  page_->save(pageOutput.empty() ? pagePath_ : pageOutput, options);
+  for (auto& part : joined_) part->discard();
+  joined_.clear();
+}
+
+TransactionPart& StandaloneHost::join(std::unique_ptr<TransactionPart> part) {
+  joined_.push_back(std::move(part));
+  return *joined_.back();
 }
 
 void StandaloneHost::rollback() {
+  for (auto& part : joined_) part->discard();
+  joined_.clear();
   if (!page_) return;
   site_->rollback();
   page_->revert();

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "files/file_lock.h"
+#include "files/transaction.h"
 #include "page_host/page_host.h"
 
 namespace velmo::standalone {
 
 class HtmlPage;
 class Site;
+class WriteBatch;
 
 // Where a selection stands relative to a piece of page source.
 enum class SelectMode {
@@ -27,6 +30,16 @@ class StandaloneHost : public PageHost {
  public:
   StandaloneHost();
   ~StandaloneHost() override;
+
+  // How the pages opened from now on are written. A look (`lookOnly`, --dry-run) plans the
+  // site's folders and imports without making them and is never committed; `batch` is the
+  // run's batch of writes (write_batch.h).
+  void setLookOnly(bool lookOnly) { lookOnly_ = lookOnly; }
+  void setWriteBatch(WriteBatch* batch) { batch_ = batch; }
+
+  // Another file of the command, committed with the page and the site (the saved settings);
+  // dropped with the page or a rollback.
+  TransactionPart& join(std::unique_ptr<TransactionPart> part);
 
   // Opens the page and the web. An empty `site` means the page's folder. HostError when the
   // page cannot be read or its bytes cannot be edited in their encoding (see HtmlPage::load). The
@@ -54,7 +67,8 @@ class StandaloneHost : public PageHost {
   // Drops every change made since the page was opened or last committed.
   void rollback();
 
-  // True when committing would write something: the page, a linked style sheet, an import.
+  // True when committing would write something to the page or the site: the page, a linked
+  // style sheet, an import.
   bool changed() const;
   // The site files that committing would import (or replace), in name order.
   std::vector<std::filesystem::path> stagedImports() const;
@@ -85,8 +99,13 @@ class StandaloneHost : public PageHost {
   std::unique_ptr<Web> activeWeb() override;
 
  private:
+  // Declared first: the locks outlive the page and its sheets that hold them.
+  FileLocks locks_;
   std::unique_ptr<HtmlPage> page_;
   std::unique_ptr<Site> site_;
+  std::vector<std::unique_ptr<TransactionPart>> joined_;
+  bool lookOnly_ = false;
+  WriteBatch* batch_ = nullptr;
   std::filesystem::path pagePath_;
   std::filesystem::path sitePath_;
 };

@@ -3,14 +3,19 @@
 // <config>/velmo/<application>.ini, replaced atomically on every save. Sections and keys compare
 // ignoring ASCII case, as in the Windows store; values come back exactly as saved.
 //
-// A save reads the file, changes it and writes it back while holding the lock beside it
-// (<application>.ini.lock, see file_lock.h), so that programs saving at the same time never lose
-// each other's keys; the file is only ever read whole and replaced whole.
+// A save reads the file, changes it and writes it back while holding its lock (locked_file.h),
+// so that programs saving at the same time never lose each other's keys; the file is only ever
+// read whole and replaced whole.
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "files/locked_file.h"
+#include "files/transaction.h"
 
 namespace velmo::standalone {
 
@@ -41,8 +46,9 @@ class IniSettingsStore {
 
   const std::filesystem::path& configDir() const { return configDir_; }
 
-  // What saveAll() would fail on before it writes: the settings folder is created and the
-  // file read. Lets a caller that holds its saves back refuse them early.
+  // What saveAll() would fail on before it writes, found without creating or writing anything:
+  // the name and the file as it reads now. Lets a caller that holds its saves back refuse them
+  // early.
   void prepareSave(std::u16string_view application) const;
 
   // Where the application's settings live; HostError for a name that is not a plain file name.
@@ -50,6 +56,29 @@ class IniSettingsStore {
 
  private:
   std::filesystem::path configDir_;
+};
+
+// The saves of one command, held as a part of its transaction (transaction.h): checked with the
+// page, written just before it, and put back (file and created folders) should the page still
+// fail. Each application's keys go into its file in one locked write.
+class SettingsChange : public TransactionPart {
+ public:
+  explicit SettingsChange(IniSettingsStore store) : store_(std::move(store)) {}
+
+  void add(std::u16string_view application, IniSettingsStore::Setting setting);
+  // The value this change gives the key (the latest save of it); nothing when it saved none.
+  std::optional<std::u16string> saved(std::u16string_view application, std::u16string_view section,
+                                      std::u16string_view key) const;
+
+  bool changes() const override { return !pending_.empty(); }
+  void check(const CommitOptions& options) override;
+  void commit(FileUndo& undo, const CommitOptions& options) override;
+  void discard() noexcept override;
+
+ private:
+  IniSettingsStore store_;
+  std::map<std::u16string, std::vector<IniSettingsStore::Setting>, std::less<>> pending_;
+  std::vector<LockedFile> written_;  // locked until the transaction ends
 };
 
 }  // namespace velmo::standalone

@@ -50,7 +50,7 @@ TEST(DialogRun, EachOutcomeEndsThePageRunWithItsExitStatus) {
     options.page = page.string();
     ::testing::internal::CaptureStderr();
     const int status =
-        runOnPage(options, [&](standalone::StandaloneHost&) { requireConfirmed(run); });
+        runOnPage(options, [&](standalone::StandaloneHost&, PageRun&) { requireConfirmed(run); });
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, c.status);
     const std::string expected =

@@ -15,7 +15,9 @@
 #include "common/host_error.h"
 #include "files/atomic_file.h"
 #include "files/save_journal.h"
+#include "files/temporary_file.h"
 #include "site/html_page.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo::standalone {
@@ -23,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::readBytes;
+using testing::ScopedEnv;
 using testing::TempDir;
 
 std::vector<std::string> namesIn(const fs::path& folder) {
@@ -131,13 +134,15 @@ TEST(SymbolicLinks, AnImportOverALinkedPictureWritesThePicture) {
   const fs::path real = dir.write("pictures/logo.png", "old picture");
   fs::create_directories(dir / "site");
   fs::create_symlink("../pictures/logo.png", dir / "site/logo.png");
-  const fs::path staged = dir.write("site/.logo.png.staged", "new picture");
+  TemporaryFile staged = TemporaryFile::createIn(dir / "site", dir / "site/logo.png");
+  ASSERT_EQ(staged.write("new picture"), 0);
+  const fs::path stagedPath = staged.path();
 
-  moveFileReplacing(staged, dir / "site/logo.png");
+  moveIntoPlace(staged, dir / "site/logo.png");
 
   EXPECT_TRUE(fs::is_symlink(dir / "site/logo.png"));
   EXPECT_EQ(readBytes(real), "new picture");
-  EXPECT_FALSE(fs::exists(staged));
+  EXPECT_FALSE(fs::exists(stagedPath));
 }
 
 // ---- hard links -------------------------------------------------------------------------
@@ -160,12 +165,12 @@ TEST(HardLinks, EveryNameSeesTheSaveAndNothingIsLeftBeside) {
   }
 }
 
-TEST(HardLinks, AFolderThatRefusesTheJournalRefusesTheSaveAndKeepsTheFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+TEST(HardLinks, AJournalFolderThatCannotBeMadeRefusesTheSaveAndKeepsTheFile) {
   TempDir dir;
   const fs::path page = dir.write("site/page.html", "old");
   fs::create_hard_link(page, dir / "site/copy.html");
-  fs::permissions(dir / "site", fs::perms(0555));
+  // The state folder is a file: no journal folder can be made in it.
+  const ScopedEnv state("XDG_STATE_HOME", dir.write("state", "not a folder").string());
   try {
     writeFileAtomically(page, "new");
     ADD_FAILURE() << "saved without a journal";
@@ -173,9 +178,30 @@ TEST(HardLinks, AFolderThatRefusesTheJournalRefusesTheSaveAndKeepsTheFile) {
     EXPECT_EQ(e.hresult(), hr::kAccessDenied);
     EXPECT_NE(e.description().find(pathToText(page)), std::u16string::npos);
   }
-  fs::permissions(dir / "site", fs::perms(0755));
   EXPECT_EQ(readBytes(page), "old");
   EXPECT_EQ(namesIn(dir / "site"), (std::vector<std::string>{"copy.html", "page.html"}));
+}
+
+// A run killed between writing its journal and finishing the save, then a save through a name
+// in another folder: that save finishes the first one and adds its own edit, and reading
+// through the first name afterwards finds both, never the first run's text alone again.
+TEST(HardLinks, ANameInAnotherFolderFindsTheJournalAndKeepsItsOwnEdit) {
+  TempDir dir;
+  const ScopedEnv state("XDG_STATE_HOME", (dir / "state").string());
+  const fs::path first = dir.write("one/page.html", "old text");
+  const fs::path second = dir / "two/page.html";
+  fs::create_directories(second.parent_path());
+  fs::create_hard_link(first, second);
+  writeJournal(first, "first run's text");
+  dir.write("one/page.html", halfWritten("old text", "first run's text"));
+
+  const std::string read = readFile(second);
+  EXPECT_EQ(read, "first run's text");
+  writeFileAtomically(second, read + " and the second run's edit");
+
+  EXPECT_EQ(readFile(first), "first run's text and the second run's edit");
+  EXPECT_TRUE(fs::is_empty(dir / "state/velmo/journals"));
+  EXPECT_EQ(namesIn(dir / "one"), (std::vector<std::string>{"page.html"}));
 }
 
 // ---- mode and owner ---------------------------------------------------------------------
@@ -287,17 +313,33 @@ TEST(InterruptedSave, AJournalOfAFileReplacedSinceIsDropped) {
   EXPECT_FALSE(fs::exists(journalPathFor(page)));
 }
 
-TEST(InterruptedSave, AnAbandonedHalfJournalIsRemovedAndOneBeingWrittenIsNot) {
+// Files a killed run left beside the pages (new text, staged copies, half journals, under this
+// version's names and earlier ones) go when their folder is next written, once old enough that
+// no live run can own them; younger ones and look-alike names stay.
+TEST(InterruptedSave, FilesAKilledRunLeftGoWhenTheirFolderIsNextWritten) {
+  const std::vector<std::string> leftovers = {".velmo-0123456789abcdef", ".velmo-a1B2c3",
+                                              ".velmo-stage-0123456789abcdef",
+                                              ".page.html.velmo-journal.part"};
+  const std::vector<std::string> keep = {".velmo-notes", "velmo-0123456789abcdef", ".velmo-xyz"};
   TempDir dir;
   const fs::path page = dir.write("page.html", "old");
-  const fs::path part = dir.write(".page.html.velmo-journal.part", "velmo-journal 1 12 3");
+  for (const auto& name : leftovers) dir.write(name, "left");
+  for (const auto& name : keep) dir.write(name, "theirs");
+  const fs::path young = dir.write(".velmo-fedcba9876543210", "a live run's");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  for (const auto& name : leftovers) fs::last_write_time(dir / name, old);
+  for (const auto& name : keep) fs::last_write_time(dir / name, old);
 
   EXPECT_EQ(readFile(page), "old");
-  EXPECT_TRUE(fs::exists(part)) << "a save may still be writing it";
+  EXPECT_TRUE(fs::exists(dir / leftovers.front())) << "reading writes nothing";
+  writeFileAtomically(page, "new");
 
-  fs::last_write_time(part, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-  EXPECT_EQ(readFile(page), "old");
-  EXPECT_FALSE(fs::exists(part));
+  std::vector<std::string> expected = keep;
+  expected.push_back(".velmo-fedcba9876543210");
+  expected.push_back("page.html");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(namesIn(dir.path()), expected);
+  EXPECT_TRUE(fs::exists(young));
 }
 
 TEST(InterruptedSave, ASymbolicLinkLeadsToTheJournalBesideTheRealFile) {

@@ -137,9 +137,18 @@ TEST(PageChangedByAnotherProgram, IsRefusedWhenEverItHappensBeforeTheRename) {
       dir.write("sheet.css", "p { color: red }");
       auto loaded = HtmlPage::load(page, dir.path());
       loaded->replace(0, 0, "<!-- mine -->");
+      // A part of the page's transaction that is committed right before the page's rename.
+      struct AtTheRename : standalone::TransactionPart {
+        std::function<void()> act;
+        bool changes() const override { return true; }
+        void commit(standalone::FileUndo&, const standalone::CommitOptions&) override { act(); }
+      } atRename;
+      standalone::Transaction others(standalone::CommitOptions{});
       PageSaveOptions options;
       if (atTheRename) {
-        options.alongside = [&] { other.act(dir, page); };
+        atRename.act = [&] { other.act(dir, page); };
+        others.join(atRename);
+        options.others = &others;
       } else {
         other.act(dir, page);
       }

@@ -16,6 +16,7 @@
 #include "files/atomic_file.h"
 #include "files/file_lock.h"
 #include "files/staged_import.h"
+#include "files/temporary_file.h"
 #include "files/windows_file.h"
 #include "files/write_target.h"
 
@@ -197,13 +198,13 @@ TEST(WindowsFiles, ALockHeldElsewhereMakesTheSecondWaitOrGiveUp) {
 TEST(WindowsFiles, StagingFilesAreNewFilesThatGoAgain) {
   const Folder folder;
   const fs::path source = folder.page("pic.gif", "GIF89a...");
-  const fs::path first = writeStagingFile(folder.path(), "GIF89a...", source, source);
-  const fs::path second = writeStagingFile(folder.path(), "GIF89a...", source, source);
-  EXPECT_NE(first, second);
-  EXPECT_TRUE(isStagingName(first.filename()));
-  EXPECT_EQ(contentOf(first), "GIF89a...");
-  removeStagingFile(first);
-  removeStagingFile(second);
+  TemporaryFile first = stageCopy(folder.path(), "GIF89a...", source, source);
+  TemporaryFile second = stageCopy(folder.path(), "GIF89a...", source, source);
+  EXPECT_NE(first.path(), second.path());
+  EXPECT_TRUE(isTemporaryName(first.path().filename()));
+  EXPECT_EQ(contentOf(first.path()), "GIF89a...");
+  first.remove();
+  second.remove();
   EXPECT_TRUE(folder.others({L"pic.gif"}).empty());
 }
 

@@ -1,0 +1,71 @@
+#include "files/locked_file.h"
+
+#include <system_error>
+
+#include "common/host_error.h"
+
+namespace velmo::standalone {
+namespace fs = std::filesystem;
+
+LockedFile LockedFile::open(const fs::path& path, std::u16string_view what, int seconds,
+                            FileLocks* shared) {
+  LockedFile file;
+  file.path_ = path;
+  file.what_ = what;
+  file.shared_ = shared;
+  // Locked before anything is read, so that a run that saves it meanwhile goes first and this
+  // one reads its result. Stamped before reading: a file replaced in between then counts as
+  // changed, never the other way round. A save cut short is finished before, or it would count
+  // as a change.
+  file.lock_ = FileLock::acquireWithin(path, seconds, shared);
+  if (!file.lock_.held()) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(path, ec))) {
+      const fs::path folder = path.parent_path();
+      if (fs::is_directory(folder, ec)) file.lock_ = FileLock::acquireFolder(folder, seconds);
+      // The folder's lock is all a run waited for: another may have created the file meanwhile.
+      if (fs::exists(path, ec)) file.lock_ = FileLock::acquireWithin(path, seconds, shared);
+    }
+  }
+  recoverInterruptedSave(path);
+  file.stamp_ = stampOf(path);
+  return file;
+}
+
+LockedFile LockedFile::unlocked(const fs::path& path, std::u16string_view what) {
+  LockedFile file;
+  file.path_ = path;
+  file.what_ = what;
+  file.stamp_ = stampOf(path);
+  return file;
+}
+
+std::string LockedFile::read(std::size_t spare) const {
+  return readFile(path_, spare);
+}
+
+void LockedFile::checkUnchanged() const {
+  const auto now = stampOf(path_);
+  if (now == stamp_) return;
+  const std::u16string how = now ? u"was changed or replaced by another program" : u"was removed";
+  throw HostError(hr::kFail, u"The " + what_ + u" '" + pathToText(path_) + u"' " + how +
+                                 u" after it was read; it was left as it is");
+}
+
+void LockedFile::replace(std::string_view content, ReplaceSteps steps) {
+  const auto before = std::move(steps.beforeReplace);
+  steps.beforeReplace = [&] {
+    if (before) before();
+    checkUnchanged();
+  };
+  steps.lockOfNewFile = &lock_;
+  steps.locks = shared_;
+  writeFileAtomically(path_, content, steps);
+  restamp();
+}
+
+void LockedFile::restamp() {
+  stamp_ = stampOf(path_);
+}
+
+}  // namespace velmo::standalone
