@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/glob_match.h"
 #include "cli/process_platform.h"
 #include "cli/standard_input.h"
 #include "html/template_syntax.h"
@@ -34,9 +35,9 @@ bool matches(const std::string& glob, const std::string& relative) {
   if (glob.find('/') == std::string::npos) {
     const auto slash = relative.rfind('/');
     const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-    return os::globMatches(glob, name, false);
+    return globMatch(glob, name, false);
   }
-  return os::globMatches(glob, relative, true);
+  return globMatch(glob, relative, true);
 }
 
 bool isHidden(const std::string& name) {
@@ -182,6 +183,10 @@ bool PageFilter::entersFolder(const std::string& relative) const {
 }
 
 void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPages) {
+  // A glob that can match nothing at all is refused, rather than quietly taking or leaving out
+  // every file.
+  const CLI::Validator wellFormedGlob([](const std::string& glob) { return globProblem(glob); },
+                                      "GLOB");
   ManyPages& many = options.many;
   command
       .add_option("--page", many.pages,
@@ -199,12 +204,14 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                   "In a folder, work on the files that match GLOB instead of those with a page "
                   "extension (a GLOB with '/' matches the path inside the folder)")
       ->type_name("GLOB")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->check(wellFormedGlob);
   command
       .add_option("--exclude", many.exclude,
                   "In a folder, leave out the files and sub-folders that match GLOB")
       ->type_name("GLOB")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->check(wellFormedGlob);
   command
       .add_option_function<std::string>(
           "--template",

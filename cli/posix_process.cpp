@@ -1,7 +1,6 @@
 #include "cli/process_platform.h"
 
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -71,11 +70,6 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::s
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return std::pair<std::uint64_t, std::uint64_t>(st.st_dev, st.st_ino);
-}
-
-bool globMatches(const std::string& glob, const std::string& text, bool wholePath) {
-  return fnmatch(glob.c_str(), text.c_str(), wholePath ? FNM_PATHNAME | FNM_PERIOD : FNM_PERIOD) ==
-         0;
 }
 
 // SIGPIPE ends velmo on a write to a pipe nobody reads.

@@ -1,8 +1,7 @@
 #pragma once
 // What velmo needs of the operating system beyond the standard library: its arguments as
-// UTF-8, the standard streams, the terminal, paths from UTF-8 text, the identity of files and
-// the matching of --include/--exclude globs. posix_process.cpp and windows_process.cpp are the
-// two implementations; the build picks one.
+// UTF-8, the standard streams, the terminal, paths from UTF-8 text and the identity of files.
+// posix_process.cpp and windows_process.cpp are the two implementations; the build picks one.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,10 +41,6 @@ std::size_t raiseOpenFileLimit();
 bool isFolder(const std::string& path);
 // Which file the name leads to (a device and a file number); nothing when it leads nowhere.
 std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::string& path);
-
-// A shell glob against a name (a leading dot is matched only by a leading dot), or with
-// `wholePath` against a '/'-separated path ('*' and '?' never match '/').
-bool globMatches(const std::string& glob, const std::string& text, bool wholePath);
 
 // True once the reader of standard output has gone (a pipe to `head` that ended) where the
 // system does not end velmo for it, as the broken pipe's signal does on Linux: velmo then starts

@@ -10,7 +10,6 @@
 #include <iostream>
 #include <streambuf>
 
-#include "cli/glob_match.h"
 #include "cli/process_platform.h"
 #include "common/text.h"
 
@@ -149,10 +148,6 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::s
   }
   return std::pair<std::uint64_t, std::uint64_t>(
       info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow);
-}
-
-bool globMatches(const std::string& glob, const std::string& text, bool wholePath) {
-  return globMatch(glob, text, wholePath);
 }
 
 bool outputGone() {

@@ -5,9 +5,7 @@
 #include <stdexcept>
 
 namespace velmo {
-namespace {
 
-// Decodes one code point at `i`; returns its length or 0 when the sequence is ill-formed.
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   if (b0 < 0x80) {
@@ -34,8 +32,6 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return len;
 }
-
-}  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
   char32_t cp;

@@ -6,8 +6,9 @@ packages=(
   cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libgumbo-dev libclang-rt-14-dev python3
   hyperfine time python3-bs4 python3-lxml
-  # The Debian package: its manual page, its completion's test, its check
-  help2man bash-completion lintian
+  # The Debian package: Debian's hardening flags, its manual page, its completion's test, its
+  # checks (lintian, and hardening-check of devscripts)
+  dpkg-dev help2man bash-completion lintian devscripts
   fp-utils libchm-dev libchm-bin chromium
   # Windows build, cross-compiled and tested under Wine
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest

@@ -56,9 +56,20 @@ for bits in "$@"; do
     exit 1
   }
   rm -f "$rows.err"
+
+  # The package's files: the DLL and velmo.exe without their debug information (the build keeps
+  # its own for debugging), and the user's guide from the README, with Windows' line ends.
+  staged=build/win$bits/stripped
+  rm -rf "$staged"
+  mkdir -p "$staged"
+  strip_tool=$([[ $bits == 64 ]] && echo x86_64 || echo i686)-w64-mingw32-strip
+  for file in VelmoCls.dll velmo.exe; do
+    "$strip_tool" --strip-unneeded -o "$staged/$file" "$build/$file"
+  done
+  python3 packaging/user_guide.py README.md "$version" "$staged/velmo-guide.txt" --crlf
   python3 packaging/windows/make_wxs.py --arch "$arch" --version "$version" --rows "$rows" \
-    --dll "build/win$bits/VelmoCls.dll" --chm "build/win$bits/helptest.chm" \
-    --exe "build/win$bits/velmo.exe" \
+    --dll "$staged/VelmoCls.dll" --chm "build/win$bits/helptest.chm" \
+    --exe "$staged/velmo.exe" --guide "$staged/velmo-guide.txt" \
     --out "$out/$name.wxs"
   rm -f "$out/$name.msi"
   # wixl takes the files by paths relative to the folder it runs in.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the WiX source of one VelmoCls installer package (wixl builds it).
 
-    make_wxs.py --arch x86|x64 --version X.Y.Z --rows ROWS --dll DLL --chm CHM --exe EXE --out WXS
+    make_wxs.py --arch x86|x64 --version X.Y.Z --rows ROWS --dll DLL --chm CHM --exe EXE
+                --guide GUIDE --out WXS
 
 ROWS is what velmo_registry_rows.exe printed for this DLL: the rows its own registration writes,
 the DLL's path among them. They become the package's registry rows, with the DLL's path written as
@@ -164,6 +165,7 @@ def wxs(args):
         file_component(args.arch, DLL_ID, args.dll)
         + file_component(args.arch, "helptest.chm", args.chm)
         + file_component(args.arch, "velmo.exe", args.exe)
+        + file_component(args.arch, "velmo-guide.txt", args.guide)
         + registry_components(rows, module, args.arch)
     )
     refs = [line.split('"')[1] for line in components if line.lstrip().startswith("<Component ")]
@@ -199,7 +201,7 @@ def wxs(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--arch", choices=["x86", "x64"], required=True)
-    for option in ("--version", "--rows", "--dll", "--chm", "--exe", "--out"):
+    for option in ("--version", "--rows", "--dll", "--chm", "--exe", "--guide", "--out"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     pathlib.Path(args.out).write_text(wxs(args), encoding="utf-8")

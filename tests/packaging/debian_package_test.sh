@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user meets it: lintian finds no error; unpacked into a scratch root,
 # velmo runs from there, finds its help file and changes a page as the built velmo does; the
-# manual page names every command and option; bash completes commands and options; and
-# `cmake --install` puts the same files in place.
+# binary has the hardening of Debian's build flags; the user's guide holds the README's user
+# sections and nothing of building; the manual page names every command and option; bash
+# completes commands and options; and `cmake --install --strip` puts the same files in place.
 #   debian_package_test.sh BUILD-DIR SOURCE-DIR
 set -euo pipefail
 build=$(realpath "$1")
@@ -24,6 +25,28 @@ dpkg-deb -x "$deb" "$root"
 velmo=$root/usr/bin/velmo
 version=$("$velmo" --version)
 [[ $version == "velmo $(dpkg-deb -f "$deb" Version)" ]] || fail "velmo --version says '$version'"
+
+# Every hardening of Debian's build flags. Control flow protection is not asked for: this
+# release's C library and compiler runtime lack its marks, so no program linked with them has it.
+if ! hardening-check --nocfprotection "$velmo" >"$work/hardening.txt" 2>&1; then
+  fail "hardening-check:"; cat "$work/hardening.txt" >&2
+fi
+for feature in 'Position Independent Executable' 'Stack protected' 'Fortify Source functions' \
+  'Read-only relocations' 'Immediate binding'; do
+  grep -q "^ $feature: yes" "$work/hardening.txt" || fail "hardening-check: $feature is not yes"
+done
+
+# The user's guide, and not the developer's README, in the package's documentation.
+doc=$root/usr/share/doc/velmo
+[[ ! -e $doc/README.md ]] || fail "the package installs the developer README"
+for section in '## The `velmo` command line' '### What velmo promises' \
+  '### The pages velmo understands' '### On Windows: the installer packages' \
+  '## Windows: velmo.exe'; do
+  grep -qxF "$section" "$doc/guide.md" || fail "the user's guide lacks '$section'"
+done
+if grep -nE 'test\.sh|cmake --build|user guide -->' "$doc/guide.md"; then
+  fail "the user's guide holds building instructions or the README's marks"
+fi
 
 # The help file is found where the package put it, not beside the program.
 [[ ! -e $root/usr/bin/helptest.chm ]] || fail "helptest.chm lies in /usr/bin"
@@ -70,10 +93,12 @@ complete_line() {
 mkdir "$work/pages" && touch "$work/pages/index.html"
 [[ $(cd "$work/pages" && complete_line velmo date ind) == index.html ]] || fail "velmo date ind<TAB>"
 
-# cmake --install puts the same files in the same places.
-DESTDIR=$work/installed cmake --install "$build" --prefix /usr >/dev/null
+# cmake --install --strip puts the same files in the same places, velmo as small as the package's.
+DESTDIR=$work/installed cmake --install "$build" --strip --prefix /usr >/dev/null
 diff <(cd "$root" && find . -type f | sort) <(cd "$work/installed" && find . -type f | sort) ||
   fail "cmake --install and the package differ"
+[[ $(stat -c %s "$work/installed/usr/bin/velmo") -le $(($(stat -c %s "$velmo") * 11 / 10)) ]] ||
+  fail "cmake --install --strip leaves velmo larger than the package's"
 
 if ((failures)); then exit 1; fi
 echo "the Debian package installs and works"

@@ -23,7 +23,7 @@ def make(rows, arch="x86", version="1.2.3"):
         done = subprocess.run(
             [sys.executable, str(ROOT / "packaging" / "windows" / "make_wxs.py"), "--arch", arch,
              "--version", version, "--rows", str(folder / "rows"), "--dll", "a.dll",
-             "--chm", "a.chm", "--exe", "a.exe", "--out", str(folder / "out.wxs")],
+             "--chm", "a.chm", "--exe", "a.exe", "--guide", "a.txt", "--out", str(folder / "out.wxs")],
             capture_output=True, text=True)
         tree = ElementTree.parse(folder / "out.wxs") if done.returncode == 0 else None
         return done.returncode, done.stderr, tree

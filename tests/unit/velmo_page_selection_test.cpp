@@ -41,6 +41,31 @@ TEST_F(PageSelection, IncludeAndExcludeGlobs) {
   EXPECT_EQ(site_.velmo("botfound . V_Date --exclude '*.html'").out, "./shop/cart.asp\n");
   // With a slash, a path inside the folder.
   EXPECT_EQ(site_.velmo("botfound . V_Date --include 'shop/*'").out, "./shop/cart.asp\n");
+  // Bracket expressions with classes, the same on every system.
+  EXPECT_EQ(site_.velmo("botfound . V_Date --exclude '[[:lower:]][[:alpha:]]o[!x]'").out,
+            "./index.html\n");
+}
+
+TEST_F(PageSelection, GlobsThatCanMatchNothingAreRefused) {
+  const struct {
+    const char* option;
+    const char* message;
+  } cases[] = {
+      {"--exclude '[[:digt:]]*'",
+       "--exclude: GLOB names no character class '[:digt:]' (there are alnum, alpha, blank, "
+       "cntrl, digit, graph, lower, print, punct, space, upper and xdigit)\n"},
+      {"--include 'a\\'", "--include: GLOB ends in a lone '\\' (write '\\\\' for a backslash)\n"},
+      {"--include '[[.ab.]]'",
+       "--include: a '[.' in GLOB starts no collating symbol of one character, such as "
+       "'[.-.]'\n"},
+      {"--exclude 'x[a-'", "--exclude: GLOB ends inside a range of a bracket expression\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    const auto run = site_.velmo(std::string("erase-bot . V_Date ") + c.option);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, c.message + std::string("Run with --help for more information.\n"));
+  }
 }
 
 TEST_F(PageSelection, PagesGivenOneByOneKeepTheArgumentsAfterPage) {

@@ -100,6 +100,19 @@ expect_installed_tools() {
   [[ $output == *"$version"* ]] || fail "velmo --version by name printed '$output'"
 }
 
+# The installed DLL and velmo.exe carry no debug sections, and the user's guide lies beside them
+# with Windows' line ends.
+expect_packaged_files() {
+  local bits=$1 folder=$2 objdump file sections
+  objdump=$([[ $bits == 64 ]] && echo x86_64 || echo i686)-w64-mingw32-objdump
+  for file in VelmoCls.dll velmo.exe; do
+    sections=$("$objdump" -h "$folder/$file") || { fail "objdump -h of the installed $file ($bits-bit)"; continue; }
+    ! grep -E '^ *[0-9]+ \.debug' <<<"$sections" || fail "the installed $file ($bits-bit) has debug sections"
+  done
+  grep -qF $'## The `velmo` command line\r' "$folder/velmo-guide.txt" ||
+    fail "the $bits-bit package's velmo-guide.txt lacks the command line, or Windows' line ends"
+}
+
 # The registry (both views: the 64-bit export holds Wow6432Node) and the file tree of the prefix.
 # Left out, because they change by themselves with every Wine program that runs:
 # - temporary folders, where Wine and the installer put scratch files;
@@ -224,6 +237,7 @@ expect_as_before "both DLLs registered and unregistered"
 install "$x86"
 expect_client 32 "the 32-bit package"
 expect_installed_tools 32 'C:\Program Files (x86)\VelmoCls'
+expect_packaged_files 32 "$prefix/drive_c/Program Files (x86)/VelmoCls"
 expect_same_as_regsvr32 'C:\Program Files (x86)\VelmoCls\VelmoCls.dll' "the 32-bit package"
 install "$x64"
 expect_client 64 "both packages"
@@ -249,6 +263,7 @@ msiexec /i "$(windows_path "$older")" && fail "installing the older version over
 product_installed "$older" && fail "a refused downgrade registered the older version"
 expect_client 64 "the same version installed twice"
 expect_installed_tools 64 'C:\Program Files\VelmoCls'
+expect_packaged_files 64 "$prefix/drive_c/Program Files/VelmoCls"
 expect_same_as_regsvr32 'C:\Program Files\VelmoCls\VelmoCls.dll' "the 64-bit package"
 install "$x86"
 remove "$x86"
