@@ -9,8 +9,10 @@
 #include "cli/after_commit.h"
 #include "cli/page_capture.h"
 #include "cli/page_selection.h"
+#include "cli/process_platform.h"
 #include "cli/site_run.h"
 #include "cli/unified_diff.h"
+#include "common/shown_name.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
 #include "files/write_target.h"
@@ -103,19 +105,21 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
       host.rollback();
     } catch (const std::exception&) {
     }
-    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + what);
+    printError(u"velmo: " + utf8ToUtf16(shownName(options.page)) + u": " + what);
     return kFailed;
   };
   try {
-    host.openPage(standalone::textToPath(argumentText(options.page, "PAGE")),
+    host.openPage(os::pathOf(options.page),
                   standalone::textToPath(argumentText(options.site, "--site")), options.pastes);
     // The look before a change compares the bytes as read with the bytes as they would be saved.
-    const std::string before = options.dryRun ? host.pageSource() : std::string();
+    std::string encoded;
+    const std::string before = options.dryRun ? std::string(host.pageFileBytes(encoded)) : "";
+    encoded = {};
     placeSelection(host, options);
     work(host);
     outcome.changed = host.changed();
     if (options.dryRun) {
-      outcome.diff = unifiedDiff(before, host.pageSource(), options.page);
+      outcome.diff = unifiedDiff(before, host.pageFileBytes(encoded), options.page);
       outcome.imports = host.stagedImports();
       dropHeldEffects();
       host.rollback();
@@ -134,7 +138,7 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
   } catch (const standalone::ReadOnlyFile& error) {
     dropHeldEffects();
     host.rollback();
-    printError(u"velmo: " + utf8ToUtf16(options.page) + u": " + error.description() +
+    printError(u"velmo: " + utf8ToUtf16(shownName(options.page)) + u": " + error.description() +
                u" (--write-read-only writes it anyway)");
     return kFailed;
   } catch (const HostError& error) {

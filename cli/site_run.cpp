@@ -16,6 +16,7 @@
 #include "cli/process_platform.h"
 #include "cli/progress_bar.h"
 #include "cli/unified_diff.h"
+#include "common/shown_name.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
 #include "files/folder_sync.h"
@@ -65,7 +66,8 @@ void runRecord(const PageOptions& options, const PageWork& work,
     try {
       record.status = runOnePage(one, work, result.outcome);
     } catch (const std::exception& error) {
-      printError(u"velmo: " + utf8ToUtf16(record.page.path) + u": " + utf8ToUtf16(error.what()));
+      printError(u"velmo: " + utf8ToUtf16(shownName(record.page.path)) + u": " +
+                 utf8ToUtf16(error.what()));
       record.status = kFailed;
     }
   }
@@ -88,11 +90,13 @@ void rememberImports(const PageRecord& record) {
   }
 }
 
-std::string statusName(const PageRecord& record, bool dryRun) {
+std::string statusName(const PageRecord& record, const PageOptions& options) {
   switch (record.status) {
     case kDone:
+      // A page written to standard output is only printed, whatever it became.
+      if (options.output == "-") return "printed";
       if (!record.changed) return "unchanged";
-      return dryRun ? "would change" : "changed";
+      return options.dryRun ? "would change" : "changed";
     case kRefused:
       return "refused";
     case kNotRun:
@@ -117,57 +121,50 @@ std::vector<std::string> lines(const std::string& text) {
 // A page's messages, each naming the page.
 std::vector<std::string> messagesOf(const PageRecord& record) {
   std::vector<std::string> result;
-  const std::string named = "velmo: " + record.page.path + ":";
+  const std::string named = "velmo: " + shownName(record.page.path) + ":";
   for (const std::string& line : lines(record.err)) {
     result.push_back(line.rfind(named, 0) == 0 ? line : named + " " + line);
   }
   return result;
 }
 
-std::string lookText(const std::string& diff, const std::vector<std::filesystem::path>& imports,
-                     bool colour) {
-  std::string text = colour ? colourDiff(diff) : diff;
-  for (const auto& file : imports) text += "would import " + file.string() + "\n";
-  return text;
+// The look before a change on standard output; the diff, as large as the change, is not copied.
+void printLookText(const std::string& diff, const std::vector<std::filesystem::path>& imports,
+                   bool colour) {
+  if (colour) {
+    std::cout << colourDiff(diff);
+  } else {
+    std::cout << diff;
+  }
+  for (const auto& file : imports) std::cout << "would import " << shownName(os::textOf(file)) << '\n';
 }
 
-std::string pageJson(const PageRecord& record, bool dryRun) {
-  std::string json = "{\"page\":" + jsonString(record.page.path) +
-                     ",\"status\":" + jsonString(statusName(record, dryRun));
-  if (record.found) json += std::string(",\"found\":") + (*record.found ? "true" : "false");
+nlohmann::ordered_json pageJson(const PageRecord& record, const PageOptions& options) {
+  nlohmann::ordered_json json = {{"page", shownName(record.page.path)},
+                         {"status", statusName(record, options)}};
+  if (record.found) json["found"] = *record.found;
   const auto messages = messagesOf(record);
-  if (!messages.empty()) {
-    json += ",\"messages\":[";
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-      json += (i ? "," : "") + jsonString(messages[i]);
-    }
-    json += "]";
-  }
-  if (!record.result) return json + "}";
+  if (!messages.empty()) json["messages"] = messages;
+  if (!record.result) return json;
   const PageResult& result = *record.result;
-  if (!result.out.empty() && !record.found) json += ",\"output\":" + jsonString(result.out);
+  if (!result.out.empty() && !record.found) json["output"] = result.out;
   if (!result.outcome.imports.empty()) {
-    json += std::string(",\"") + (dryRun ? "would_import" : "imported") + "\":[";
-    for (std::size_t i = 0; i < result.outcome.imports.size(); ++i) {
-      json += (i ? "," : "") + jsonString(result.outcome.imports[i].string());
-    }
-    json += "]";
+    auto& imports = json[options.dryRun ? "would_import" : "imported"] = nlohmann::ordered_json::array();
+    for (const auto& file : result.outcome.imports) imports.push_back(shownName(os::textOf(file)));
   }
-  if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(result.outcome.diff);
+  if (options.dryRun && record.status == kDone) json["diff"] = result.outcome.diff;
   if (!result.rows.empty()) {
-    json += ",\"rows\":[";
-    for (std::size_t r = 0; r < result.rows.size(); ++r) {
-      json += r ? ",{" : "{";
-      for (std::size_t f = 0; f < result.rows[r].size(); ++f) {
-        const ResultField& field = result.rows[r][f];
-        json += (f ? "," : "") + jsonString(field.name) + ":" +
-                (field.number ? field.value : jsonString(field.value));
+    auto& rows = json["rows"] = nlohmann::ordered_json::array();
+    for (const ResultRow& row : result.rows) {
+      nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+      for (const ResultField& field : row) {
+        fields[field.name] = field.number ? nlohmann::ordered_json(std::stoull(field.value))
+                                          : nlohmann::ordered_json(field.value);
       }
-      json += "}";
+      rows.push_back(std::move(fields));
     }
-    json += "]";
   }
-  return json + "}";
+  return json;
 }
 
 // Rows of every page as one table: aligned under a heading on a terminal, else one row a line
@@ -178,7 +175,7 @@ class RowPrinter {
 
   void add(const PageRecord& record) {
     for (const ResultRow& row : record.result->rows) {
-      std::vector<std::string> cells{record.page.path};
+      std::vector<std::string> cells{shownName(record.page.path)};
       for (const ResultField& field : row) cells.push_back(field.value);
       if (heading_.empty()) {
         heading_.push_back("PAGE");
@@ -245,16 +242,16 @@ void printResults(const PageOptions& options, const PageRecord& record, bool man
     if (!many) {
       std::cout << result.out;
     } else if (*record.found) {
-      std::cout << record.page.path << '\n';
+      std::cout << shownName(record.page.path) << '\n';
     }
     return;
   }
   if (options.dryRun && record.status == kDone) {
-    std::cout << lookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
+    printLookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
     return;
   }
   if (result.out.empty()) return;
-  if (many) std::cout << "==> " << record.page.path << " <==\n";
+  if (many) std::cout << "==> " << shownName(record.page.path) << " <==\n";
   std::cout << result.out;
 }
 
@@ -294,13 +291,10 @@ std::string summaryText(const PageOptions& options, const Counts& counts, std::s
   return text;
 }
 
-std::string summaryJson(const Counts& counts, std::size_t pages) {
-  return "{\"pages\":" + std::to_string(pages) + ",\"changed\":" + std::to_string(counts.changed) +
-         ",\"unchanged\":" + std::to_string(counts.unchanged) +
-         ",\"refused\":" + std::to_string(counts.refused) +
-         ",\"failed\":" + std::to_string(counts.failed) +
-         ",\"not_started\":" + std::to_string(counts.skipped) +
-         ",\"found\":" + std::to_string(counts.found) + "}";
+nlohmann::ordered_json summaryJson(const Counts& counts, std::size_t pages) {
+  return {{"pages", pages},           {"changed", counts.changed}, {"unchanged", counts.unchanged},
+          {"refused", counts.refused}, {"failed", counts.failed},   {"not_started", counts.skipped},
+          {"found", counts.found}};
 }
 
 class Run {
@@ -479,28 +473,26 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
   }
   counts.failed += selection.problems.size();
   if (options.json) {
-    std::string json = "{\"command\":" + jsonString(options.command) +
-                       ",\"dry_run\":" + (options.dryRun ? "true" : "false") + ",\"pages\":[";
-    bool first = true;
-    for (const PageRecord& record : records) {
-      json += (first ? "" : ",") + pageJson(record, options.dryRun);
-      first = false;
-    }
+    nlohmann::ordered_json pages = nlohmann::ordered_json::array();
+    for (const PageRecord& record : records) pages.push_back(pageJson(record, options));
     for (const auto& [what, why] : selection.problems) {
-      json += (first ? "" : ",") + std::string("{\"page\":") + jsonString(what) +
-              ",\"status\":\"failed\",\"messages\":[" + jsonString("velmo: " + what + ": " + why) +
-              "]}";
-      first = false;
+      pages.push_back({{"page", shownName(what)},
+                       {"status", "failed"},
+                       {"messages", {"velmo: " + shownName(what) + ": " + why}}});
     }
-    json += "],\"summary\":" + summaryJson(counts, records.size()) + "}";
-    std::cout << json << '\n';
+    const nlohmann::ordered_json document = {{"command", options.command},
+                                     {"dry_run", options.dryRun},
+                                     {"pages", std::move(pages)},
+                                     {"summary", summaryJson(counts, records.size())}};
+    // Standard output holds the page itself with --output -, so the report goes beside it.
+    (options.output == "-" ? std::cerr : std::cout) << jsonText(document) << '\n';
   } else {
     std::cout.flush();
     for (const PageRecord& record : records) {
       for (const std::string& message : messagesOf(record)) std::cerr << message << '\n';
     }
     for (const auto& [what, why] : selection.problems) {
-      std::cerr << "velmo: " << what << ": " << why << '\n';
+      std::cerr << "velmo: " << shownName(what) << ": " << why << '\n';
     }
     if (many) std::cerr << summaryText(options, counts, records.size(), rowCount) << '\n';
   }
@@ -511,7 +503,8 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
 
 void printLook(const std::string& page, const PageOutcome& outcome) {
   (void)page;
-  std::cout << lookText(outcome.diff, outcome.imports, stdoutIsTerminal()) << std::flush;
+  printLookText(outcome.diff, outcome.imports, stdoutIsTerminal());
+  std::cout << std::flush;
 }
 
 }  // namespace velmo::cli

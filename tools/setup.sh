@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  cmake g++ make clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libgumbo-dev libclang-rt-14-dev
   hyperfine time python3-bs4 python3-lxml
   # The Debian package: its manual page, its completion's test, its check

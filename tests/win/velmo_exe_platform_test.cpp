@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "cli/process_platform.h"
+#include "common/shown_name.h"
 #include "platform/linux/chm_archive.h"
 #include "platform/linux/private_folder.h"
 #include "platform/linux/program_folder.h"
@@ -105,6 +106,12 @@ TEST(VelmoExePlatform, CommandLinePathsAreUtf8BothWays) {
   EXPECT_TRUE(cli::os::globMatches("*.htm?", "Index.html", false));
   EXPECT_FALSE(cli::os::globMatches("*", ".hidden", false));
   EXPECT_FALSE(cli::os::globMatches("part*", "part00/f000", true));
+}
+
+TEST(VelmoExePlatform, NamesShowWithTheSystemsSeparator) {
+  // A folder given with backslashes and the pages found in it joined with '/'.
+  EXPECT_EQ(shownName("Z:\\tmp\\site/sub/page.html"), "Z:\\tmp\\site\\sub\\page.html");
+  EXPECT_EQ(shownName("site/a\x1b[2J.html"), "site\\a\\e[2J.html");
 }
 
 }  // namespace
