@@ -259,8 +259,8 @@ std::vector<std::string> placeholderForPageLists(int argc, char** argv) {
   // The stand-in would shift a PAGE given as well into the place of the next argument (a page
   // taken as script code), so an argument that is no option's value and names a page or a
   // folder is refused.
-  constexpr std::string_view kTakeValues[] = {"--page",   "--pages",  "--site",
-                                              "--output", "--include", "--exclude",
+  constexpr std::string_view kTakeValues[] = {"--page",   "--pages",        "--site",
+                                              "--output", "--include",      "--exclude",
                                               "--select", "--caret-before", "--caret-after"};
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string& arg = args[i];

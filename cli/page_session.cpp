@@ -173,11 +173,12 @@ void printLine(std::u16string_view text) {
 }
 
 void printError(std::u16string_view text) {
+  // A message may quote a file name that holds terminal escapes.
   if (PageCapture* capture = currentCapture()) {
-    capture->err << utf16ToUtf8(text) << '\n';
+    capture->err << shownText(utf16ToUtf8(text)) << '\n';
     return;
   }
-  std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
+  std::cerr << shownText(utf16ToUtf8(text)) << '\n' << std::flush;
 }
 
 bool finishStandardOutput() {

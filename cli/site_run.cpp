@@ -136,12 +136,13 @@ void printLookText(const std::string& diff, const std::vector<std::filesystem::p
   } else {
     std::cout << diff;
   }
-  for (const auto& file : imports) std::cout << "would import " << shownName(os::textOf(file)) << '\n';
+  for (const auto& file : imports)
+    std::cout << "would import " << shownName(os::textOf(file)) << '\n';
 }
 
 nlohmann::ordered_json pageJson(const PageRecord& record, const PageOptions& options) {
   nlohmann::ordered_json json = {{"page", shownName(record.page.path)},
-                         {"status", statusName(record, options)}};
+                                 {"status", statusName(record, options)}};
   if (record.found) json["found"] = *record.found;
   const auto messages = messagesOf(record);
   if (!messages.empty()) json["messages"] = messages;
@@ -149,7 +150,8 @@ nlohmann::ordered_json pageJson(const PageRecord& record, const PageOptions& opt
   const PageResult& result = *record.result;
   if (!result.out.empty() && !record.found) json["output"] = result.out;
   if (!result.outcome.imports.empty()) {
-    auto& imports = json[options.dryRun ? "would_import" : "imported"] = nlohmann::ordered_json::array();
+    auto& imports = json[options.dryRun ? "would_import" : "imported"] =
+        nlohmann::ordered_json::array();
     for (const auto& file : result.outcome.imports) imports.push_back(shownName(os::textOf(file)));
   }
   if (options.dryRun && record.status == kDone) json["diff"] = result.outcome.diff;
@@ -292,8 +294,12 @@ std::string summaryText(const PageOptions& options, const Counts& counts, std::s
 }
 
 nlohmann::ordered_json summaryJson(const Counts& counts, std::size_t pages) {
-  return {{"pages", pages},           {"changed", counts.changed}, {"unchanged", counts.unchanged},
-          {"refused", counts.refused}, {"failed", counts.failed},   {"not_started", counts.skipped},
+  return {{"pages", pages},
+          {"changed", counts.changed},
+          {"unchanged", counts.unchanged},
+          {"refused", counts.refused},
+          {"failed", counts.failed},
+          {"not_started", counts.skipped},
           {"found", counts.found}};
 }
 
@@ -481,9 +487,9 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
                        {"messages", {"velmo: " + shownName(what) + ": " + why}}});
     }
     const nlohmann::ordered_json document = {{"command", options.command},
-                                     {"dry_run", options.dryRun},
-                                     {"pages", std::move(pages)},
-                                     {"summary", summaryJson(counts, records.size())}};
+                                             {"dry_run", options.dryRun},
+                                             {"pages", std::move(pages)},
+                                             {"summary", summaryJson(counts, records.size())}};
     // Standard output holds the page itself with --output -, so the report goes beside it.
     (options.output == "-" ? std::cerr : std::cout) << jsonText(document) << '\n';
   } else {

@@ -86,7 +86,8 @@ class EditScript {
     const std::ptrdiff_t dx = snake.finish.x - snake.start.x;
     const std::ptrdiff_t dy = snake.finish.y - snake.start.y;
     if (dx > dy) {
-      removed[static_cast<std::size_t>(snake.editFirst ? snake.start.x : snake.finish.x - 1)] = true;
+      removed[static_cast<std::size_t>(snake.editFirst ? snake.start.x : snake.finish.x - 1)] =
+          true;
     } else if (dy > dx) {
       added[static_cast<std::size_t>(snake.editFirst ? snake.start.y : snake.finish.y - 1)] = true;
     }

@@ -1,5 +1,6 @@
 #include "common/shown_name.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "common/text.h"
@@ -35,6 +36,18 @@ void appendHex(std::string& out, std::uint8_t byte) {
   out += kDigits[byte & 0xF];
 }
 
+// The control character of `length` bytes at name[i] as an escape.
+void appendControl(std::string& out, std::string_view name, std::size_t i, std::size_t length) {
+  static constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\x1b";
+  static constexpr std::string_view kLetters = "abtnvfre";
+  if (const auto at = kNamed.find(name[i]); length == 1 && at != std::string_view::npos) {
+    out += '\\';
+    out += kLetters[at];
+    return;
+  }
+  for (std::size_t k = 0; k < length; ++k) appendHex(out, static_cast<std::uint8_t>(name[i + k]));
+}
+
 }  // namespace
 
 std::string shownName(std::string_view name) {
@@ -60,14 +73,7 @@ std::string shownName(std::string_view name) {
       appendHex(out, byte);
       ++i;
     } else if (isControl(name, i, length)) {
-      static constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\x1b";
-      static constexpr std::string_view kLetters = "abtnvfre";
-      if (const auto at = kNamed.find(name[i]); length == 1 && at != std::string_view::npos) {
-        out += '\\';
-        out += kLetters[at];
-      } else {
-        for (std::size_t k = 0; k < length; ++k) appendHex(out, static_cast<std::uint8_t>(name[i + k]));
-      }
+      appendControl(out, name, i, length);
       i += length;
     } else if (name[i] == '\\' && !kBackslashIsSeparator) {
       out += "\\\\";
@@ -76,6 +82,21 @@ std::string shownName(std::string_view name) {
       out.append(name, i, length);
       i += length;
     }
+  }
+  return out;
+}
+
+std::string shownText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = std::max<std::size_t>(1, sequenceAt(text, i));
+    if (isControl(text, i, length) && text[i] != '\n' && text[i] != '\t') {
+      appendControl(out, text, i, length);
+    } else {
+      out.append(text, i, length);
+    }
+    i += length;
   }
   return out;
 }

@@ -13,4 +13,8 @@ namespace velmo {
 // result is always UTF-8 and never draws on a terminal.
 std::string shownName(std::string_view name);
 
+// A message (UTF-8) as velmo prints it: line feeds and tabs as they are, every other control
+// character as shownName shows it, so that a name quoted inside a message draws nothing either.
+std::string shownText(std::string_view text);
+
 }  // namespace velmo

@@ -40,7 +40,9 @@ TEST(ShownName, EscapesWhatATerminalWouldObeyAndReadsBack) {
       {"caf\xE9.html", "caf\\xe9.html"},
       {"\x1b]2;pwned\a\x1b[2J.html", "\\e]2;pwned\\a\\e[2J.html"},
       {"a\tb\nc\rd\x01\x7f.html", "a\\tb\\nc\\rd\\x01\\x7f.html"},
-      {"csi\xC2\x9B" "31m.html", "csi\\xc2\\x9b31m.html"},  // a C1 control
+      {"csi\xC2\x9B"
+       "31m.html",
+       "csi\\xc2\\x9b31m.html"},  // a C1 control
       {"back\\slash\xFF", "back\\\\slash\\xff"},
       {"cut\xE2\x80", "cut\\xe2\\x80"},
   };
@@ -49,11 +51,18 @@ TEST(ShownName, EscapesWhatATerminalWouldObeyAndReadsBack) {
 #ifndef _WIN32
     EXPECT_EQ(shown, c.shown) << c.name;
     // An escaped form reads back to the bytes; a plain name is its own bytes.
-    if (shown != c.name) EXPECT_EQ(readBack(shown), c.name) << shown;
+    if (shown != c.name) {
+      EXPECT_EQ(readBack(shown), c.name) << shown;
+    }
 #endif
     EXPECT_TRUE(isValidUtf8(shown)) << shown;
     for (const char byte : shown) EXPECT_FALSE(byte >= 0 && byte < 0x20) << shown;
   }
+}
+
+TEST(ShownName, MessagesKeepTheirLinesButObeyNoEscape) {
+  EXPECT_EQ(shownText("velmo: ./\\e.html: The page '\x1b[2J.html'\tis\nread-only\r\a"),
+            "velmo: ./\\e.html: The page '\\e[2J.html'\tis\nread-only\\r\\a");
 }
 
 }  // namespace

@@ -42,11 +42,12 @@ std::vector<std::string> linesOf(const std::string& text) {
 std::size_t shortestEdit(const std::string& before, const std::string& after) {
   const auto a = linesOf(before);
   const auto b = linesOf(after);
-  std::vector<std::vector<std::size_t>> common(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  std::vector<std::vector<std::size_t>> common(a.size() + 1,
+                                               std::vector<std::size_t>(b.size() + 1));
   for (std::size_t i = a.size(); i-- > 0;) {
     for (std::size_t j = b.size(); j-- > 0;) {
-      common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1
-                                  : std::max(common[i + 1][j], common[i][j + 1]);
+      common[i][j] =
+          a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
     }
   }
   return a.size() + b.size() - 2 * common[0][0];
@@ -55,8 +56,8 @@ std::size_t shortestEdit(const std::string& before, const std::string& after) {
 std::size_t changedLines(const std::string& diff) {
   std::size_t changed = 0;
   for (const std::string& line : linesOf(diff)) {
-    changed += (line[0] == '-' || line[0] == '+') && !line.starts_with("---") &&
-               !line.starts_with("+++");
+    changed +=
+        (line[0] == '-' || line[0] == '+') && !line.starts_with("---") && !line.starts_with("+++");
   }
   return changed;
 }

@@ -34,6 +34,7 @@ class OutputChannels : public ::testing::Test {
                "\x93\xfa\x96\x7b " +
                    kDateBlock + "\r\n</body>\r\n</html>\r\n");
     dir_.write("site/utf16.html", utf16le(pageWith("<p>x</p>" + kDateBlock)));
+    std::filesystem::create_directories(dir_ / "site/images");
   }
 
   // A shell line run in the site folder; VELMO stands for the program.
@@ -66,8 +67,7 @@ TEST_F(OutputChannels, TextNamesEveryPageOneSafeWayAndSizesInThePagesBytes) {
   // A message names its page the same way.
   const auto refused = run("chmod a-w " + shellQuote(kEscapes) + " && VELMO erase-bot . V_Date");
   EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("velmo: ./\\e]2;t\\a\\e[2J.html: "), std::string::npos)
-      << refused.err;
+  EXPECT_NE(refused.err.find("velmo: ./\\e]2;t\\a\\e[2J.html: "), std::string::npos) << refused.err;
   EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
   // The progress bar draws the name as text too.
   const std::string bar = cli::ProgressBar::line(1, 6, "./" + kEscapes, -1, 80);
@@ -78,7 +78,8 @@ TEST_F(OutputChannels, TextNamesEveryPageOneSafeWayAndSizesInThePagesBytes) {
 TEST_F(OutputChannels, JsonParsesAndShowsNamesAsTheTerminalDoes) {
   const std::string rows =
       " | python3 -c 'import json,sys; d=json.load(sys.stdin); "
-      "[print(p[\"page\"], p[\"status\"], [(r[\"line\"], r[\"size\"]) for r in p.get(\"rows\", [])]) "
+      "[print(p[\"page\"], p[\"status\"], [(r[\"line\"], r[\"size\"]) for r in p.get(\"rows\", "
+      "[])]) "
       "for p in d[\"pages\"]]'";
   const auto bots = run("VELMO bots . --json" + rows);
   EXPECT_EQ(bots.status, 0) << bots.err;
