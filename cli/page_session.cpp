@@ -122,7 +122,9 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
       outcome.diff = unifiedDiff(before, host.pageFileBytes(encoded), options.page);
       outcome.imports = host.stagedImports();
       dropHeldEffects();
-      host.rollback();
+      // The site's staged files go; the page is forgotten rather than reverted, which would
+      // hold the text the change removed a second time beside the diff.
+      host.closePage();
       return kDone;
     }
     outcome.imports = host.stagedImports();
