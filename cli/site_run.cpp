@@ -90,11 +90,16 @@ void rememberImports(const PageRecord& record) {
   }
 }
 
+// The changed page goes to standard output (--output -), which then holds nothing else.
+bool printsPage(const PageOptions& options) {
+  return options.output == "-" && !options.dryRun;
+}
+
 std::string statusName(const PageRecord& record, const PageOptions& options) {
   switch (record.status) {
     case kDone:
       // A page written to standard output is only printed, whatever it became.
-      if (options.output == "-") return "printed";
+      if (printsPage(options)) return "printed";
       if (!record.changed) return "unchanged";
       return options.dryRun ? "would change" : "changed";
     case kRefused:
@@ -491,7 +496,7 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
                                              {"pages", std::move(pages)},
                                              {"summary", summaryJson(counts, records.size())}};
     // Standard output holds the page itself with --output -, so the report goes beside it.
-    (options.output == "-" ? std::cerr : std::cout) << jsonText(document) << '\n';
+    (printsPage(options) ? std::cerr : std::cout) << jsonText(document) << '\n';
   } else {
     std::cout.flush();
     for (const PageRecord& record : records) {
