@@ -141,8 +141,9 @@ void printLookText(const std::string& diff, const std::vector<std::filesystem::p
   } else {
     std::cout << diff;
   }
-  for (const auto& file : imports)
+  for (const auto& file : imports) {
     std::cout << "would import " << shownName(os::textOf(file)) << '\n';
+  }
 }
 
 nlohmann::ordered_json pageJson(const PageRecord& record, const PageOptions& options) {
