@@ -138,7 +138,8 @@ TEST_F(VelmoStyle, ASaveThatFailsStopsTheRunAndLeavesThePage) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");  // Do It was never pressed
   // Told once, as velmo's reason to fail, naming the page.
-  EXPECT_TRUE(run.err.starts_with("velmo: " + path + ": Cannot create the settings folder"))
+  EXPECT_TRUE(run.err.starts_with("velmo: " + (dir_ / "site/index.html").string() +
+                                  ": Cannot create the settings folder"))
       << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_EQ(page(), kColoured);
