@@ -184,6 +184,12 @@ bool needsQuotes(std::string_view label) {
 }  // namespace
 
 std::string diffFileName(std::string_view label) {
+#ifdef _WIN32
+  // patch and git apply read '/' on every system, and git apply takes nothing else.
+  std::string portable(label);
+  std::replace(portable.begin(), portable.end(), '\\', '/');
+  label = portable;
+#endif
   // git apply takes no "." in a path; "./page.html" is "page.html" to patch as well.
   while (label.starts_with("./")) {
     label.remove_prefix(2);
