@@ -194,6 +194,26 @@ for op in "${ops[@]}"; do
     goal "$op time from 10 MB to 50 MB within 6x" "$(ratio "${velmo_ms[50,$op]}" "${velmo_ms[10,$op]}")" 6 max
   fi
 done
+
+# The look before a large change: --dry-run of erase-bot on a page whose block holds 8 000
+# lines, against the same erase written out. The diff holds every removed line, and the
+# linear-space diff adds little beside it.
+source=$work/dry-run-page.html
+python3 - "$source" <<'PY'
+import sys
+lines = ["<html>", "<head><title>dry run</title></head>", "<body>", "<p>before</p>",
+         '<!--webbot bot="Big" startspan -->']
+lines += ["<p>line %d of the block, some words to give it a body</p>" % i for i in range(8000)]
+lines += ['<!--webbot bot="Big" endspan -->', "<p>after</p>", "</body>", "</html>", ""]
+open(sys.argv[1], "w", newline="").write("\r\n".join(lines))
+PY
+dry_page_kb=$(($(stat -c %s "$source") / 1024))
+edit_kb=$(peak_kb "$velmo erase-bot $page Big --output /dev/null")
+dry_kb=$(peak_kb "$velmo erase-bot $page Big --dry-run")
+dry_ratio=$(awk -v d="$dry_kb" -v e="$edit_kb" -v p="$dry_page_kb" 'BEGIN { printf "%.1f", (d - e) / p }')
+echo "Dry run of an 8 000-line erase (${dry_page_kb} KiB page): edit ${edit_kb} KiB, dry run ${dry_kb} KiB peak"
+goal "--dry-run of the 8 000-line erase needs at most 3x the page more than the edit" "$dry_ratio" 3 max
+
 echo
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 if ((site)); then

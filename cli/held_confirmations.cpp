@@ -11,6 +11,9 @@ HeldConfirmations::HeldConfirmations(PageRun* run, QuestionPolicy policy, std::i
       console_(run ? run->out() : std::cout, run ? run->err() : std::cerr, policy, terminal) {}
 
 MsgAnswer HeldConfirmations::show(const MessageRequest& request) {
+  // Every command rethrows a handler's failure (dialog_run.h), and its message then names the
+  // page: printed here too, it would appear twice.
+  if (request.reportsFailure) return MsgAnswer::Ok;
   if (!request.reportsSuccess || request.buttons != MsgButtons::Ok) return console_.show(request);
   if (!run_) return console_.show(request);
   // Over many pages the run's summary counts the pages changed instead.

@@ -1,13 +1,15 @@
 #pragma once
-// JSON text for --json.
+// The one writer of velmo's JSON documents (--json), built on nlohmann::json.
 
 #include <string>
-#include <string_view>
+
+#include <nlohmann/json.hpp>
 
 namespace velmo::cli {
 
-// `text` as a JSON string, quotes included. Bytes that are not UTF-8 (a path or a page in a
-// legacy encoding) become U+FFFD, so the document stays valid.
-std::string jsonString(std::string_view text);
+// `document` as compact JSON text. Bytes that are not UTF-8 in a string (a page's output or diff
+// in a legacy encoding) become U+FFFD, so the text is always valid JSON; names are shown by
+// shownName (common/shown_name.h) before they get here, and so stay readable back.
+std::string jsonText(const nlohmann::ordered_json& document);
 
 }  // namespace velmo::cli

@@ -11,6 +11,7 @@
 #include "cli/glob_match.h"
 #include "cli/process_platform.h"
 #include "cli/standard_input.h"
+#include "common/shown_name.h"
 #include "html/template_syntax.h"
 
 namespace velmo::cli {
@@ -50,9 +51,9 @@ bool isEditorData(const std::string& name) {
   return name.rfind("_vti_", 0) == 0;
 }
 
+// The path as the system writes it, so that velmo.exe's messages show one separator throughout.
 std::string joined(const std::string& folder, const std::string& relative) {
-  if (folder.empty() || folder.back() == '/') return folder + relative;
-  return folder + "/" + relative;
+  return os::textOf((os::pathOf(folder) / os::pathOf(relative)).make_preferred());
 }
 
 class Selector {
@@ -136,7 +137,8 @@ std::string readList(const std::string& list) {
   return readPageList();
 }
 
-// One page a line, or one after each NUL (find -print0).
+// One page a line (LF or CR LF, as Windows tools write it), or one after each NUL (find
+// -print0, where a name may end in CR).
 std::vector<std::string> listedPages(const std::string& text) {
   const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
   std::vector<std::string> pages;
@@ -144,7 +146,9 @@ std::vector<std::string> listedPages(const std::string& text) {
   while (from < text.size()) {
     std::size_t end = text.find(separator, from);
     if (end == std::string::npos) end = text.size();
-    if (end > from) pages.push_back(text.substr(from, end - from));
+    std::size_t last = end;
+    if (separator == '\n' && last > from && text[last - 1] == '\r') --last;
+    if (last > from) pages.push_back(text.substr(from, last - from));
     from = end + 1;
   }
   return pages;
@@ -278,15 +282,35 @@ std::vector<std::string> placeholderForPageLists(int argc, char** argv) {
                                [&](const char* name) { return args[1] == name; })) {
     return args;
   }
-  for (int i = 2; i < argc; ++i) {
+  bool listed = false;
+  for (int i = 2; i < argc && !listed; ++i) {
     const std::string_view arg = args[static_cast<std::size_t>(i)];
     if (arg == "--") break;
-    if (arg == "--page" || arg == "--pages" || arg.starts_with("--page=") ||
-        arg.starts_with("--pages=")) {
-      args.insert(args.begin() + 2, kListedPages);
-      break;
+    listed = arg == "--page" || arg == "--pages" || arg.starts_with("--page=") ||
+             arg.starts_with("--pages=");
+  }
+  if (!listed) return args;
+  // The stand-in would shift a PAGE given as well into the place of the next argument (a page
+  // taken as script code), so an argument that is no option's value and names a page or a
+  // folder is refused.
+  constexpr std::string_view kTakeValues[] = {"--page",   "--pages",        "--site",
+                                              "--output", "--include",      "--exclude",
+                                              "--select", "--caret-before", "--caret-after"};
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") break;
+    if (std::find(std::begin(kTakeValues), std::end(kTakeValues), arg) != std::end(kTakeValues)) {
+      ++i;
+      continue;
+    }
+    if (arg.starts_with("-")) continue;
+    if (os::isFolder(arg) || (hasPageExtension(arg) && os::fileIdentity(arg))) {
+      throw CLI::ValidationError("PAGE", "'" + shownName(arg) +
+                                             "' and --page/--pages both name pages; give the "
+                                             "pages either as PAGE or with --page/--pages");
     }
   }
+  args.insert(args.begin() + 2, kListedPages);
   return args;
 }
 

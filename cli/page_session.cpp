@@ -112,7 +112,8 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
     return status;
   };
   const auto message = [&](const std::u16string& what) {
-    run.err() << utf16ToUtf8(pagePrefix(options.page) + what) << '\n' << std::flush;
+    // A message may quote a file name that holds terminal escapes.
+    run.err() << shownText(utf16ToUtf8(pagePrefix(options.page) + what)) << '\n' << std::flush;
   };
   const auto fail = [&](const std::u16string& what) {
     run.dropAfterCommit();
@@ -131,15 +132,19 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
                   options.templateSyntax);
     outcome.site = host.sitePath();
     // The look before a change compares the bytes as read with the bytes as they would be saved.
-    const std::string before = options.dryRun ? host.pageSource() : std::string();
+    std::string encoded;
+    const std::string before = options.dryRun ? std::string(host.pageFileBytes(encoded)) : "";
+    encoded = {};
     placeSelection(host, options);
     work(host, run);
     outcome.changed = host.changed();
     outcome.imports = host.stagedImports();
     if (options.dryRun) {
-      outcome.diff = unifiedDiff(before, host.pageSource(), options.page);
+      outcome.diff = unifiedDiff(before, host.pageFileBytes(encoded), options.page);
       run.dropAfterCommit();
-      host.rollback();
+      // The site's staged files go; the page is forgotten rather than reverted, which would
+      // hold the text the change removed a second time beside the diff.
+      host.closePage();
       return report(kDone);
     }
     const std::string& output = options.output == "-" ? "/dev/stdout" : options.output;
@@ -184,7 +189,8 @@ void printLine(std::u16string_view text) {
 }
 
 void printError(std::u16string_view text) {
-  std::cerr << utf16ToUtf8(text) << '\n' << std::flush;
+  // A message may quote a file name that holds terminal escapes.
+  std::cerr << shownText(utf16ToUtf8(text)) << '\n' << std::flush;
 }
 
 bool finishStandardOutput() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/process_platform.h"
+#include "common/shown_name.h"
 
 namespace velmo::cli {
 namespace {
@@ -38,13 +39,17 @@ std::string ProgressBar::line(std::size_t done, std::size_t total, const std::st
   std::string text = "[" + std::string(filled, '#') + std::string(kBar - filled, '.') + "] " +
                      std::to_string(done) + "/" + std::to_string(total);
   text += secondsLeft >= 0 ? " " + duration(secondsLeft) + " left " : " ";
-  // The page's name is cut at its start: its end tells more.
+  // The page's name is cut at its start (its end tells more), between characters. It is shown
+  // as every name is, so that a name holding terminal escapes draws as text.
+  const std::string name = shownName(current);
   if (text.size() < width) {
     const std::size_t room = width - text.size() - 1;
-    if (current.size() <= room) {
-      text += current;
+    if (name.size() <= room) {
+      text += name;
     } else if (room > 3) {
-      text += "..." + current.substr(current.size() - (room - 3));
+      std::size_t from = name.size() - (room - 3);
+      while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80) ++from;
+      text += "..." + name.substr(from);
     }
   }
   return text.size() < width ? text : text.substr(0, width - 1);

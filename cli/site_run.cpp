@@ -80,11 +80,18 @@ void rememberImports(const PageRecord& record, ImportedOnce& imported) {
   }
 }
 
-std::string statusName(const PageRecord& record, bool dryRun) {
+// The changed page goes to standard output (--output -), which then holds nothing else.
+bool printsPage(const PageOptions& options) {
+  return options.output == "-" && !options.dryRun;
+}
+
+std::string statusName(const PageRecord& record, const PageOptions& options) {
   switch (record.status) {
     case kDone:
+      // A page written to standard output is only printed, whatever it became.
+      if (printsPage(options)) return "printed";
       if (!record.changed) return "unchanged";
-      return dryRun ? "would change" : "changed";
+      return options.dryRun ? "would change" : "changed";
     case kRefused:
       return "refused";
     case kNotRun:
@@ -116,53 +123,46 @@ std::vector<std::string> messagesOf(const PageRecord& record) {
   return result;
 }
 
-std::string lookText(const std::string& diff, const std::vector<std::filesystem::path>& imports,
-                     bool colour) {
-  std::string text = colour ? colourDiff(diff) : diff;
-  for (const auto& file : imports) text += "would import " + file.string() + "\n";
-  return text;
+// The look before a change on standard output; the diff, as large as the change, is not copied.
+void printLookText(const std::string& diff, const std::vector<std::filesystem::path>& imports,
+                   bool colour) {
+  if (colour) {
+    std::cout << colourDiff(diff);
+  } else {
+    std::cout << diff;
+  }
+  for (const auto& file : imports) {
+    std::cout << "would import " << shownName(os::textOf(file)) << '\n';
+  }
 }
 
-std::string pageJson(const PageRecord& record, bool dryRun) {
-  std::string json = "{\"page\":" + jsonString(shownName(record.page.path)) +
-                     ",\"status\":" + jsonString(statusName(record, dryRun));
-  if (record.found) json += std::string(",\"found\":") + (*record.found ? "true" : "false");
+nlohmann::ordered_json pageJson(const PageRecord& record, const PageOptions& options) {
+  nlohmann::ordered_json json = {{"page", shownName(record.page.path)},
+                                 {"status", statusName(record, options)}};
+  if (record.found) json["found"] = *record.found;
   const auto messages = messagesOf(record);
-  if (!messages.empty()) {
-    json += ",\"messages\":[";
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-      json += (i ? "," : "") + jsonString(messages[i]);
-    }
-    json += "]";
-  }
-  if (!record.result) return json + "}";
+  if (!messages.empty()) json["messages"] = messages;
+  if (!record.result) return json;
   const PageResult& result = *record.result;
-  if (!result.outcome.out.empty() && !record.found) {
-    json += ",\"output\":" + jsonString(result.outcome.out);
-  }
+  if (!result.outcome.out.empty() && !record.found) json["output"] = result.outcome.out;
   if (!result.outcome.imports.empty()) {
-    json += std::string(",\"") + (dryRun ? "would_import" : "imported") + "\":[";
-    for (std::size_t i = 0; i < result.outcome.imports.size(); ++i) {
-      json += (i ? "," : "") + jsonString(result.outcome.imports[i].string());
-    }
-    json += "]";
+    auto& imports = json[options.dryRun ? "would_import" : "imported"] =
+        nlohmann::ordered_json::array();
+    for (const auto& file : result.outcome.imports) imports.push_back(shownName(os::textOf(file)));
   }
-  if (dryRun && record.status == kDone) json += ",\"diff\":" + jsonString(result.outcome.diff);
-  const auto& rows = result.outcome.rows;
-  if (!rows.empty()) {
-    json += ",\"rows\":[";
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      json += r ? ",{" : "{";
-      for (std::size_t f = 0; f < rows[r].size(); ++f) {
-        const ResultField& field = rows[r][f];
-        json += (f ? "," : "") + jsonString(field.name) + ":" +
-                (field.number ? field.value : jsonString(field.value));
+  if (options.dryRun && record.status == kDone) json["diff"] = result.outcome.diff;
+  if (!result.outcome.rows.empty()) {
+    auto& rows = json["rows"] = nlohmann::ordered_json::array();
+    for (const ResultRow& row : result.outcome.rows) {
+      nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+      for (const ResultField& field : row) {
+        fields[field.name] = field.number ? nlohmann::ordered_json(std::stoull(field.value))
+                                          : nlohmann::ordered_json(field.value);
       }
-      json += "}";
+      rows.push_back(std::move(fields));
     }
-    json += "]";
   }
-  return json + "}";
+  return json;
 }
 
 // Rows of every page as one table: aligned under a heading on a terminal, else one row a line
@@ -245,7 +245,7 @@ void printResults(const PageOptions& options, const PageRecord& record, bool man
     return;
   }
   if (options.dryRun && record.status == kDone) {
-    std::cout << lookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
+    printLookText(result.outcome.diff, result.outcome.imports, stdoutIsTerminal());
     return;
   }
   if (result.outcome.out.empty()) return;
@@ -289,13 +289,14 @@ std::string summaryText(const PageOptions& options, const Counts& counts, std::s
   return text;
 }
 
-std::string summaryJson(const Counts& counts, std::size_t pages) {
-  return "{\"pages\":" + std::to_string(pages) + ",\"changed\":" + std::to_string(counts.changed) +
-         ",\"unchanged\":" + std::to_string(counts.unchanged) +
-         ",\"refused\":" + std::to_string(counts.refused) +
-         ",\"failed\":" + std::to_string(counts.failed) +
-         ",\"not_started\":" + std::to_string(counts.skipped) +
-         ",\"found\":" + std::to_string(counts.found) + "}";
+nlohmann::ordered_json summaryJson(const Counts& counts, std::size_t pages) {
+  return {{"pages", pages},
+          {"changed", counts.changed},
+          {"unchanged", counts.unchanged},
+          {"refused", counts.refused},
+          {"failed", counts.failed},
+          {"not_started", counts.skipped},
+          {"found", counts.found}};
 }
 
 class Run {
@@ -504,21 +505,19 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
   }
   counts.failed += selection.problems.size();
   if (options.json) {
-    std::string json = "{\"command\":" + jsonString(options.command) +
-                       ",\"dry_run\":" + (options.dryRun ? "true" : "false") + ",\"pages\":[";
-    bool first = true;
-    for (const PageRecord& record : records) {
-      json += (first ? "" : ",") + pageJson(record, options.dryRun);
-      first = false;
-    }
+    nlohmann::ordered_json pages = nlohmann::ordered_json::array();
+    for (const PageRecord& record : records) pages.push_back(pageJson(record, options));
     for (const auto& [what, why] : selection.problems) {
-      json += (first ? "" : ",") + std::string("{\"page\":") + jsonString(shownName(what)) +
-              ",\"status\":\"failed\",\"messages\":[" +
-              jsonString("velmo: " + shownName(what) + ": " + why) + "]}";
-      first = false;
+      pages.push_back({{"page", shownName(what)},
+                       {"status", "failed"},
+                       {"messages", {"velmo: " + shownName(what) + ": " + why}}});
     }
-    json += "],\"summary\":" + summaryJson(counts, records.size()) + "}";
-    std::cout << json << '\n';
+    const nlohmann::ordered_json document = {{"command", options.command},
+                                             {"dry_run", options.dryRun},
+                                             {"pages", std::move(pages)},
+                                             {"summary", summaryJson(counts, records.size())}};
+    // Standard output holds the page itself with --output -, so the report goes beside it.
+    (printsPage(options) ? std::cerr : std::cout) << jsonText(document) << '\n';
   } else {
     std::cout.flush();
     for (const PageRecord& record : records) {
@@ -536,7 +535,8 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
 
 void printLook(const std::string& page, const PageOutcome& outcome) {
   (void)page;
-  std::cout << lookText(outcome.diff, outcome.imports, stdoutIsTerminal()) << std::flush;
+  printLookText(outcome.diff, outcome.imports, stdoutIsTerminal());
+  std::cout << std::flush;
 }
 
 }  // namespace velmo::cli

@@ -2,99 +2,141 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <vector>
+
+#include "common/text.h"
 
 namespace velmo::cli {
 namespace {
 
 constexpr std::size_t kContext = 3;
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    const std::size_t lf = text.find('\n', from);
-    const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-    lines.push_back(text.substr(from, end - from));
-    from = end;
+// A text cut into lines (each ends after its LF, the last perhaps without one), held as the
+// offsets where they start: eight bytes a line beside the text itself.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) : text_(text) {
+    for (std::size_t from = 0; from < text.size();) {
+      starts_.push_back(from);
+      const std::size_t lf = text.find('\n', from);
+      from = lf == std::string_view::npos ? text.size() : lf + 1;
+    }
+    starts_.push_back(text.size());
   }
-  return lines;
-}
+  std::size_t size() const { return starts_.size() - 1; }
+  std::string_view operator[](std::size_t i) const {
+    return text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+  }
 
-enum class Op : char { Same = ' ', Remove = '-', Add = '+' };
-
-struct Step {
-  Op op;
-  std::size_t line;  // in `before` for Same and Remove, in `after` for Add
+ private:
+  std::string_view text_;
+  std::vector<std::size_t> starts_;
 };
 
-// Myers' greedy shortest edit script over a[0, n) and b[0, m). A page edit touches a few
-// lines, so the number of differences D stays small and the O((n + m) D) walk is quick.
-std::vector<Step> editScript(const std::vector<std::string_view>& a, std::size_t aFrom,
-                             std::size_t n, const std::vector<std::string_view>& b,
-                             std::size_t bFrom, std::size_t m) {
-  const std::ptrdiff_t max = static_cast<std::ptrdiff_t>(n + m);
-  const std::ptrdiff_t offset = max + 1;
-  std::vector<std::ptrdiff_t> v(static_cast<std::size_t>(2 * max + 3), 0);
-  std::vector<std::vector<std::ptrdiff_t>> trace;
-  const auto equal = [&](std::ptrdiff_t x, std::ptrdiff_t y) {
-    return a[aFrom + static_cast<std::size_t>(x)] == b[bFrom + static_cast<std::size_t>(y)];
+// Marks the lines of `a` removed and the lines of `b` added by a shortest edit script, with
+// Myers' linear-space refinement: the middle snake of each box splits it into two smaller boxes,
+// so memory stays proportional to the number of lines whatever the number of differences.
+class EditScript {
+ public:
+  EditScript(const Lines& a, const Lines& b)
+      : a_(a), b_(b), removed(a.size(), false), added(b.size(), false) {
+    const std::size_t most = (a.size() + b.size() + 1) / 2 + 1;
+    offset_ = static_cast<std::ptrdiff_t>(most) + 1;
+    forward_.assign(2 * most + 3, 0);
+    backward_.assign(2 * most + 3, 0);
+    compare(0, static_cast<std::ptrdiff_t>(a.size()), 0, static_cast<std::ptrdiff_t>(b.size()));
+  }
+
+  const Lines& a_;
+  const Lines& b_;
+  std::vector<bool> removed;
+  std::vector<bool> added;
+
+ private:
+  struct Point {
+    std::ptrdiff_t x, y;
   };
-  std::ptrdiff_t found = -1;
-  for (std::ptrdiff_t d = 0; d <= max && found < 0; ++d) {
-    trace.push_back(v);
-    for (std::ptrdiff_t k = -d; k <= d; k += 2) {
-      std::ptrdiff_t x;
-      if (k == -d || (k != d && v[offset + k - 1] < v[offset + k + 1])) {
-        x = v[offset + k + 1];
-      } else {
-        x = v[offset + k - 1] + 1;
+  struct Snake {
+    Point start, finish;
+    bool editFirst;  // the edit step comes before the diagonal run (found going forward)
+  };
+
+  bool same(std::ptrdiff_t x, std::ptrdiff_t y) const {
+    return a_[static_cast<std::size_t>(x)] == b_[static_cast<std::size_t>(y)];
+  }
+  std::ptrdiff_t& f(std::ptrdiff_t k) { return forward_[static_cast<std::size_t>(offset_ + k)]; }
+  std::ptrdiff_t& r(std::ptrdiff_t c) { return backward_[static_cast<std::size_t>(offset_ + c)]; }
+
+  void compare(std::ptrdiff_t left, std::ptrdiff_t right, std::ptrdiff_t top,
+               std::ptrdiff_t bottom) {
+    // Shared first and last lines need no search, and a side with nothing left is all change.
+    while (left < right && top < bottom && same(left, top)) ++left, ++top;
+    while (left < right && top < bottom && same(right - 1, bottom - 1)) --right, --bottom;
+    if (left == right) {
+      for (std::ptrdiff_t y = top; y < bottom; ++y) added[static_cast<std::size_t>(y)] = true;
+      return;
+    }
+    if (top == bottom) {
+      for (std::ptrdiff_t x = left; x < right; ++x) removed[static_cast<std::size_t>(x)] = true;
+      return;
+    }
+    const Snake snake = middleSnake(left, right, top, bottom);
+    compare(left, snake.start.x, top, snake.start.y);
+    const std::ptrdiff_t dx = snake.finish.x - snake.start.x;
+    const std::ptrdiff_t dy = snake.finish.y - snake.start.y;
+    if (dx > dy) {
+      removed[static_cast<std::size_t>(snake.editFirst ? snake.start.x : snake.finish.x - 1)] =
+          true;
+    } else if (dy > dx) {
+      added[static_cast<std::size_t>(snake.editFirst ? snake.start.y : snake.finish.y - 1)] = true;
+    }
+    compare(snake.finish.x, right, snake.finish.y, bottom);
+  }
+
+  // The furthest-reaching paths from both corners, one difference more each round, until they
+  // overlap; the step where they meet lies on a shortest edit script.
+  Snake middleSnake(std::ptrdiff_t left, std::ptrdiff_t right, std::ptrdiff_t top,
+                    std::ptrdiff_t bottom) {
+    const std::ptrdiff_t width = right - left;
+    const std::ptrdiff_t height = bottom - top;
+    const std::ptrdiff_t delta = width - height;
+    const bool odd = (delta & 1) != 0;
+    const std::ptrdiff_t most = (width + height + 1) / 2;
+    f(1) = left;
+    r(1) = bottom;
+    for (std::ptrdiff_t d = 0; d <= most; ++d) {
+      for (std::ptrdiff_t k = -d; k <= d; k += 2) {
+        const std::ptrdiff_t c = k - delta;
+        std::ptrdiff_t x;
+        const bool down = k == -d || (k != d && f(k - 1) < f(k + 1));
+        const std::ptrdiff_t px = down ? f(k + 1) : f(k - 1);
+        x = down ? px : px + 1;
+        std::ptrdiff_t y = top + (x - left) - k;
+        const std::ptrdiff_t py = (d == 0 || x != px) ? y : y - 1;
+        while (x < right && y < bottom && same(x, y)) ++x, ++y;
+        f(k) = x;
+        if (odd && c >= -(d - 1) && c <= d - 1 && y >= r(c)) return {{px, py}, {x, y}, true};
       }
-      std::ptrdiff_t y = x - k;
-      while (x < static_cast<std::ptrdiff_t>(n) && y < static_cast<std::ptrdiff_t>(m) &&
-             equal(x, y)) {
-        ++x;
-        ++y;
-      }
-      v[offset + k] = x;
-      if (x >= static_cast<std::ptrdiff_t>(n) && y >= static_cast<std::ptrdiff_t>(m)) {
-        found = d;
-        break;
+      for (std::ptrdiff_t c = -d; c <= d; c += 2) {
+        const std::ptrdiff_t k = c + delta;
+        const bool up = c == -d || (c != d && r(c - 1) > r(c + 1));
+        const std::ptrdiff_t py = up ? r(c + 1) : r(c - 1);
+        std::ptrdiff_t y = up ? py : py - 1;
+        std::ptrdiff_t x = left + (y - top) + k;
+        const std::ptrdiff_t px = (d == 0 || y != py) ? x : x + 1;
+        while (x > left && y > top && same(x - 1, y - 1)) --x, --y;
+        r(c) = y;
+        if (!odd && k >= -d && k <= d && x <= f(k)) return {{x, y}, {px, py}, false};
       }
     }
+    return {{left, top}, {right, bottom}, true};  // not reached: the paths always meet
   }
-  // Walk back through the kept frontiers.
-  std::vector<Step> steps;
-  std::ptrdiff_t x = static_cast<std::ptrdiff_t>(n);
-  std::ptrdiff_t y = static_cast<std::ptrdiff_t>(m);
-  for (std::ptrdiff_t d = found; d > 0; --d) {
-    const std::vector<std::ptrdiff_t>& vd = trace[static_cast<std::size_t>(d)];
-    const std::ptrdiff_t k = x - y;
-    const bool down = k == -d || (k != d && vd[offset + k - 1] < vd[offset + k + 1]);
-    const std::ptrdiff_t prevK = down ? k + 1 : k - 1;
-    const std::ptrdiff_t prevX = vd[offset + prevK];
-    const std::ptrdiff_t prevY = prevX - prevK;
-    while (x > prevX && y > prevY) {
-      --x;
-      --y;
-      steps.push_back({Op::Same, aFrom + static_cast<std::size_t>(x)});
-    }
-    if (down) {
-      --y;
-      steps.push_back({Op::Add, bFrom + static_cast<std::size_t>(y)});
-    } else {
-      --x;
-      steps.push_back({Op::Remove, aFrom + static_cast<std::size_t>(x)});
-    }
-  }
-  while (x > 0 && y > 0) {
-    --x;
-    --y;
-    steps.push_back({Op::Same, aFrom + static_cast<std::size_t>(x)});
-  }
-  std::reverse(steps.begin(), steps.end());
-  return steps;
-}
+
+  std::ptrdiff_t offset_ = 0;
+  std::vector<std::ptrdiff_t> forward_;   // by diagonal k: the furthest x going forward
+  std::vector<std::ptrdiff_t> backward_;  // by diagonal c: the furthest y going backward
+};
 
 std::string range(std::size_t start, std::size_t count) {
   // A hunk that holds no line of one side names the line before it.
@@ -102,73 +144,156 @@ std::string range(std::size_t start, std::size_t count) {
   return count == 1 ? std::to_string(first) : std::to_string(first) + "," + std::to_string(count);
 }
 
-void appendLine(std::string& out, char op, std::string_view line) {
-  out += op;
-  out += line;
-  if (line.empty() || line.back() != '\n') out += "\n\\ No newline at end of file\n";
+// The diff is written twice by the same walk: once to count its bytes, once into a string of
+// that size, so that building it never holds two copies of a large diff.
+class DiffText {
+ public:
+  void add(std::string_view piece) {
+    if (counting_) {
+      size_ += piece.size();
+    } else {
+      text_ += piece;
+    }
+  }
+  void line(char op, std::string_view line) {
+    add(std::string_view(&op, 1));
+    add(line);
+    if (line.empty() || line.back() != '\n') add("\n\\ No newline at end of file\n");
+  }
+  void startWriting() {
+    counting_ = false;
+    text_.reserve(size_);
+  }
+  std::string take() { return std::move(text_); }
+
+ private:
+  bool counting_ = true;
+  std::size_t size_ = 0;
+  std::string text_;
+};
+
+// Whether `label` must be quoted for patch and git apply to read it whole.
+bool needsQuotes(std::string_view label) {
+  if (!isValidUtf8(label)) return true;
+  return std::any_of(label.begin(), label.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || c == '"' || c == '\\';
+  });
 }
 
 }  // namespace
 
+std::string diffFileName(std::string_view label) {
+#ifdef _WIN32
+  // patch and git apply read '/' on every system, and git apply takes nothing else.
+  std::string portable(label);
+  std::replace(portable.begin(), portable.end(), '\\', '/');
+  label = portable;
+#endif
+  // git apply takes no "." in a path; "./page.html" is "page.html" to patch as well.
+  while (label.starts_with("./")) {
+    label.remove_prefix(2);
+    while (label.starts_with("/")) label.remove_prefix(1);
+  }
+  // A plain name ends at the tab diff writes before its time stamp, so spaces are safe.
+  if (!needsQuotes(label)) return std::string(label) + "\t";
+  std::string out = "\"";
+  for (const char c : label) {
+    const auto byte = static_cast<unsigned char>(c);
+    static constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\"\\";
+    static constexpr std::string_view kLetters = "abtnvfr\"\\";
+    if (const auto at = kNamed.find(c); at != std::string_view::npos) {
+      out += '\\';
+      out += kLetters[at];
+    } else if (byte < 0x20 || byte >= 0x7F) {
+      char octal[8];
+      std::snprintf(octal, sizeof octal, "\\%03o", byte);
+      out += octal;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 std::string unifiedDiff(std::string_view before, std::string_view after, const std::string& label) {
   if (before == after) return {};
-  const auto a = splitLines(before);
-  const auto b = splitLines(after);
-  // Lines both sides share at the start and the end need no search.
-  std::size_t head = 0;
-  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head &&
-         a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
-    ++tail;
-  }
-  std::vector<Step> steps;
-  for (std::size_t i = 0; i < head; ++i) steps.push_back({Op::Same, i});
-  for (const Step& s :
-       editScript(a, head, a.size() - head - tail, b, head, b.size() - head - tail)) {
-    steps.push_back(s);
-  }
-  for (std::size_t i = a.size() - tail; i < a.size(); ++i) steps.push_back({Op::Same, i});
+  const Lines a(before);
+  const Lines b(after);
+  const EditScript script(a, b);
 
-  std::string out = "--- " + label + "\n+++ " + label + "\n";
-  std::size_t i = 0;
-  // Lines of each side before step i.
-  std::vector<std::size_t> aAt(steps.size() + 1, 0), bAt(steps.size() + 1, 0);
-  for (std::size_t s = 0; s < steps.size(); ++s) {
-    aAt[s + 1] = aAt[s] + (steps[s].op != Op::Add);
-    bAt[s + 1] = bAt[s] + (steps[s].op != Op::Remove);
-  }
-  while (i < steps.size()) {
-    if (steps[i].op == Op::Same) {
-      ++i;
-      continue;
+  // Walk both sides at once: a line that is neither removed nor added is shared. A step is a
+  // line of the diff; hunks gather the changed steps with kContext shared steps around them.
+  struct Cursor {
+    std::size_t x = 0, y = 0;
+  };
+  const auto atEnd = [&](const Cursor& at) { return at.x == a.size() && at.y == b.size(); };
+  const auto changedAt = [&](const Cursor& at) {
+    return (at.x < a.size() && script.removed[at.x]) || (at.y < b.size() && script.added[at.y]);
+  };
+  const auto step = [&](Cursor& at) {
+    if (at.x < a.size() && script.removed[at.x]) {
+      ++at.x;
+    } else if (at.y < b.size() && script.added[at.y]) {
+      ++at.y;
+    } else {
+      ++at.x, ++at.y;
     }
-    // A hunk: kContext lines around a run of changes, joined with the next run when no more
-    // than 2 * kContext unchanged lines stand between them.
-    const std::size_t start = i >= kContext ? i - kContext : 0;
-    std::size_t end = i;
-    for (;;) {
-      while (end < steps.size() && steps[end].op != Op::Same) ++end;
-      std::size_t next = end;
-      while (next < steps.size() && steps[next].op == Op::Same) ++next;
-      if (next == steps.size() || next - end > 2 * kContext) break;
-      end = next;
+  };
+
+  const std::string name = diffFileName(label);
+  DiffText out;
+  const auto write = [&] {
+    out.add("--- " + name + "\n+++ " + name + "\n");
+    Cursor at;
+    // The last kContext shared lines walked, for the context before a hunk.
+    std::vector<Cursor> recent;
+    while (!atEnd(at)) {
+      if (!changedAt(at)) {
+        recent.push_back(at);
+        if (recent.size() > kContext) recent.erase(recent.begin());
+        step(at);
+        continue;
+      }
+      const Cursor start = recent.empty() ? at : recent.front();
+      // The hunk runs on while no more than 2 * kContext shared lines stand between changes.
+      Cursor end = at;
+      for (;;) {
+        while (!atEnd(end) && changedAt(end)) step(end);
+        Cursor next = end;
+        std::size_t shared = 0;
+        while (!atEnd(next) && !changedAt(next) && shared <= 2 * kContext) step(next), ++shared;
+        if (atEnd(next) || shared > 2 * kContext) break;
+        end = next;
+      }
+      Cursor stop = end;
+      for (std::size_t i = 0; i < kContext && !atEnd(stop); ++i) step(stop);
+      out.add("@@ -" + range(start.x, stop.x - start.x) + " +" + range(start.y, stop.y - start.y) +
+              " @@\n");
+      for (Cursor line = start; line.x != stop.x || line.y != stop.y; step(line)) {
+        if (line.x < a.size() && script.removed[line.x]) {
+          out.line('-', a[line.x]);
+        } else if (line.y < b.size() && script.added[line.y]) {
+          out.line('+', b[line.y]);
+        } else {
+          out.line(' ', a[line.x]);
+        }
+      }
+      at = stop;
+      recent.clear();
     }
-    const std::size_t stop = std::min(steps.size(), end + kContext);
-    out += "@@ -" + range(aAt[start], aAt[stop] - aAt[start]) + " +" +
-           range(bAt[start], bAt[stop] - bAt[start]) + " @@\n";
-    for (std::size_t s = start; s < stop; ++s) {
-      const Step& step = steps[s];
-      appendLine(out, static_cast<char>(step.op), step.op == Op::Add ? b[step.line] : a[step.line]);
-    }
-    i = stop;
-  }
-  return out;
+  };
+  write();
+  out.startWriting();
+  write();
+  return out.take();
 }
 
 std::string colourDiff(std::string_view diff) {
   std::string out;
-  for (const std::string_view line : splitLines(diff)) {
+  const Lines lines(diff);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
     const char* colour = nullptr;
     if (line.starts_with("---") || line.starts_with("+++")) {
       colour = "\x1b[1m";

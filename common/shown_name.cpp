@@ -1,99 +1,104 @@
 #include "common/shown_name.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstdint>
+
+#include "common/text.h"
 
 namespace velmo {
 namespace {
 
-// The length of the UTF-8 sequence at `i` that encodes a character which is no control
-// character (C0, DEL, C1); 0 when there is none.
-std::size_t printableSequence(std::string_view s, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = byte(i);
-  if (c >= 0x20 && c < 0x7F) return 1;
-  std::size_t length = 0;
-  char32_t code = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    length = 2;
-    code = c & 0x1F;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    length = 3;
-    code = c & 0x0F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    length = 4;
-    code = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + length > s.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(i + k) & 0x3F);
-  }
-  const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-  const bool invalid = overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF);
-  if (invalid || (code >= 0x80 && code < 0xA0)) return 0;
-  return length;
+#ifdef _WIN32
+constexpr bool kBackslashIsSeparator = true;
+#else
+constexpr bool kBackslashIsSeparator = false;
+#endif
+
+// The length of the UTF-8 sequence starting at name[i], or 0 when none starts there.
+std::size_t sequenceAt(std::string_view name, std::size_t i) {
+  const auto lead = static_cast<std::uint8_t>(name[i]);
+  const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (i + length > name.size()) return 0;
+  return isValidUtf8(name.substr(i, length)) ? length : 0;
 }
 
-bool plain(std::string_view name) {
-  for (std::size_t i = 0; i < name.size();) {
-    const std::size_t n = printableSequence(name, i);
-    if (n == 0) return false;
-    i += n;
+// C0 controls, DEL and the C1 controls (U+0080 to U+009F, which some terminals obey too).
+bool isControl(std::string_view name, std::size_t i, std::size_t length) {
+  const auto lead = static_cast<std::uint8_t>(name[i]);
+  if (length == 1) return lead < 0x20 || lead == 0x7F;
+  return length == 2 && lead == 0xC2 && static_cast<std::uint8_t>(name[i + 1]) < 0xA0;
+}
+
+void appendHex(std::string& out, std::uint8_t byte) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += "\\x";
+  out += kDigits[byte >> 4];
+  out += kDigits[byte & 0xF];
+}
+
+// The control character of `length` bytes at name[i] as an escape.
+void appendControl(std::string& out, std::string_view name, std::size_t i, std::size_t length) {
+  static constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\x1b";
+  static constexpr std::string_view kLetters = "abtnvfre";
+  if (const auto at = kNamed.find(name[i]); length == 1 && at != std::string_view::npos) {
+    out += '\\';
+    out += kLetters[at];
+    return;
   }
-  return true;
+  for (std::size_t k = 0; k < length; ++k) appendHex(out, static_cast<std::uint8_t>(name[i + k]));
 }
 
 }  // namespace
 
 std::string shownName(std::string_view name) {
-  if (plain(name)) return std::string(name);
-  std::string shown;
-  for (std::size_t i = 0; i < name.size();) {
-    if (const std::size_t n = printableSequence(name, i)) {
-      if (name[i] == '\\') {
-        shown += "\\\\";
-      } else {
-        shown.append(name.substr(i, n));
-      }
-      i += n;
-      continue;
-    }
-    const unsigned char c = static_cast<unsigned char>(name[i++]);
-    switch (c) {
-      case '\a':
-        shown += "\\a";
-        break;
-      case '\b':
-        shown += "\\b";
-        break;
-      case '\t':
-        shown += "\\t";
-        break;
-      case '\n':
-        shown += "\\n";
-        break;
-      case '\v':
-        shown += "\\v";
-        break;
-      case '\f':
-        shown += "\\f";
-        break;
-      case '\r':
-        shown += "\\r";
-        break;
-      case 0x1B:
-        shown += "\\e";
-        break;
-      default: {
-        char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02X", c);
-        shown += hex;
-      }
+  if constexpr (kBackslashIsSeparator) {
+    // Paths joined by velmo itself hold '/'; they show as the system writes them.
+    if (name.find('/') != std::string_view::npos) {
+      std::string native(name);
+      for (char& c : native) c = c == '/' ? '\\' : c;
+      return shownName(native);
     }
   }
-  return shown;
+  bool plain = isValidUtf8(name);
+  for (std::size_t i = 0; plain && i < name.size(); i += sequenceAt(name, i)) {
+    plain = !isControl(name, i, sequenceAt(name, i));
+  }
+  if (plain) return std::string(name);
+
+  std::string out;
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t length = sequenceAt(name, i);
+    const auto byte = static_cast<std::uint8_t>(name[i]);
+    if (length == 0) {
+      appendHex(out, byte);
+      ++i;
+    } else if (isControl(name, i, length)) {
+      appendControl(out, name, i, length);
+      i += length;
+    } else if (name[i] == '\\' && !kBackslashIsSeparator) {
+      out += "\\\\";
+      ++i;
+    } else {
+      out.append(name, i, length);
+      i += length;
+    }
+  }
+  return out;
+}
+
+std::string shownText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = std::max<std::size_t>(1, sequenceAt(text, i));
+    if (isControl(text, i, length) && text[i] != '\n' && text[i] != '\t') {
+      appendControl(out, text, i, length);
+    } else {
+      out.append(text, i, length);
+    }
+    i += length;
+  }
+  return out;
 }
 
 }  // namespace velmo

@@ -165,7 +165,8 @@ void Form::runGuarded(const std::function<void()>& handler) {
     handler();
   } catch (const HostError& error) {
     if (!firstFailure_) firstFailure_ = error;
-    msgBox(messages_, error.description(), MsgButtons::Ok, MsgIcon::Critical);
+    messages_.show({error.description(), std::u16string(kAppTitle), MsgButtons::Ok,
+                    MsgIcon::Critical, false, true});
     notifyAll([&](FormObserver& o) { o.handlerFailed(*this, error); });
   }
 }

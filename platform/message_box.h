@@ -21,6 +21,9 @@ struct MessageRequest {
   MsgIcon icon = MsgIcon::None;
   // A confirmation that the command succeeded; a console shows it as normal output.
   bool reportsSuccess = false;
+  // The error that ends a dialog's handler: the caller reports it again as the command's
+  // failure, so a console that ends with that report need not show it twice.
+  bool reportsFailure = false;
 };
 
 class MessageBoxes {
@@ -35,13 +38,13 @@ inline MsgAnswer msgBox(MessageBoxes& boxes, std::u16string text,
                         MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
                         std::u16string title = {}) {
   if (title.empty()) title = kAppTitle;
-  return boxes.show({std::move(text), std::move(title), buttons, icon, false});
+  return boxes.show({std::move(text), std::move(title), buttons, icon, false, false});
 }
 
 // A confirmation that the command succeeded: OK button, no icon.
 inline void msgBoxSuccess(MessageBoxes& boxes, std::u16string text, std::u16string title = {}) {
   if (title.empty()) title = kAppTitle;
-  boxes.show({std::move(text), std::move(title), MsgButtons::Ok, MsgIcon::None, true});
+  boxes.show({std::move(text), std::move(title), MsgButtons::Ok, MsgIcon::None, true, false});
 }
 
 }  // namespace velmo

@@ -235,6 +235,14 @@ std::string_view HtmlPage::fileBytes(std::string& encoded) const {
   return encoded;
 }
 
+std::size_t HtmlPage::fileSize(std::size_t begin, std::size_t end) const {
+  if (codec_.encoding() == codec_.fileEncoding()) return end - begin;
+  return encodeText(codec_.fileEncoding(),
+                    utf8ToUtf16(std::string_view(source_).substr(begin, end - begin)),
+                    htmlCharacterReference)
+      .size();
+}
+
 void HtmlPage::revert() {
   linked_.revert();
   if (sinceSaved_.differs(source_)) {

@@ -58,6 +58,11 @@ class HtmlPage {
                                               std::optional<html::TemplateSyntax> syntax = {});
 
   const std::string& source() const { return source_; }
+  // The page in its file's encoding, as saving writes it; `encoded` holds it when it is not
+  // source() itself (a UTF-16 or ISO-2022-JP page).
+  std::string_view fileBytes(std::string& encoded) const;
+  // How many bytes [begin, end) of source() takes in the file's encoding.
+  std::size_t fileSize(std::size_t begin, std::size_t end) const;
   // How source() bytes read as text and how text is written into them.
   const PageCodec& codec() const { return codec_; }
   const std::filesystem::path& file() const { return file_; }
@@ -158,8 +163,6 @@ class HtmlPage {
                                               std::optional<html::TemplateSyntax> syntax);
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
-  // The page in its file's encoding; `encoded` holds it when it is not source() itself.
-  std::string_view fileBytes(std::string& encoded) const;
 
   std::filesystem::path file_;
   LockedFile own_;  // the page's own file: locked from reading it to the end of the run

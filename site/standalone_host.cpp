@@ -192,6 +192,16 @@ const std::string& StandaloneHost::pageSource() const {
   return page_->source();
 }
 
+std::string_view StandaloneHost::pageFileBytes(std::string& encoded) const {
+  if (!page_) noPage();
+  return page_->fileBytes(encoded);
+}
+
+std::size_t StandaloneHost::pageFileSize(std::size_t begin, std::size_t end) const {
+  if (!page_) noPage();
+  return page_->fileSize(begin, end);
+}
+
 std::u16string StandaloneHost::pageText() const {
   if (!page_) noPage();
   return page_->codec().read(page_->source());

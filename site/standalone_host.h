@@ -91,6 +91,11 @@ class StandaloneHost : public PageHost {
 
   // The page as held in memory: its own bytes (UTF-8 for a UTF-16 or ISO-2022-JP page).
   const std::string& pageSource() const;
+  // The page in its file's encoding, changes included: what committing would write.
+  // `encoded` holds the bytes when they are not pageSource() itself.
+  std::string_view pageFileBytes(std::string& encoded) const;
+  // How many bytes [begin, end) of pageSource() takes in the page's file.
+  std::size_t pageFileSize(std::size_t begin, std::size_t end) const;
   // The page text as it stands now, changes included.
   std::u16string pageText() const;
   // HTML as it reads once written into the page: with the escapes that stand for the characters

@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "common/shown_name.h"
 #include "common/text.h"
 
 namespace velmo {
 namespace {
 
-// CR LF inside a message is one line break on a console.
+// CR LF inside a message is one line break on a console; other control characters (a file
+// name's terminal escapes) are shown, not obeyed.
 std::string consoleText(std::u16string_view text) {
   std::string utf8 = utf16ToUtf8(text);
   std::string out;
@@ -16,7 +18,7 @@ std::string consoleText(std::u16string_view text) {
     if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
     out += utf8[i];
   }
-  return out;
+  return shownText(out);
 }
 
 bool isQuestion(MsgButtons buttons) {

@@ -1,6 +1,9 @@
 // The look before a change: the diff velmo prints must be one that patch applies.
 
+#include <algorithm>
 #include <random>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -25,13 +28,47 @@ std::string patched(const std::string& before, const std::string& diff) {
   return readBytes(file);
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = std::min(text.find('\n', from), text.size() - 1) + 1;
+    lines.push_back(text.substr(from, end - from));
+    from = end;
+  }
+  return lines;
+}
+
+// Lines removed plus lines added by the shortest edit script, from the quadratic table.
+std::size_t shortestEdit(const std::string& before, const std::string& after) {
+  const auto a = linesOf(before);
+  const auto b = linesOf(after);
+  std::vector<std::vector<std::size_t>> common(a.size() + 1,
+                                               std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = a.size(); i-- > 0;) {
+    for (std::size_t j = b.size(); j-- > 0;) {
+      common[i][j] =
+          a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+    }
+  }
+  return a.size() + b.size() - 2 * common[0][0];
+}
+
+std::size_t changedLines(const std::string& diff) {
+  std::size_t changed = 0;
+  for (const std::string& line : linesOf(diff)) {
+    changed +=
+        (line[0] == '-' || line[0] == '+') && !line.starts_with("---") && !line.starts_with("+++");
+  }
+  return changed;
+}
+
 TEST(UnifiedDiff, EqualTextsHaveNoDiff) {
   EXPECT_EQ(cli::unifiedDiff("a\nb\n", "a\nb\n", "p"), "");
 }
 
 TEST(UnifiedDiff, OneChangedLineWithContext) {
   EXPECT_EQ(cli::unifiedDiff("1\n2\n3\n4\n5\n6\n7\n8\n", "1\n2\n3\n4\nfive\n6\n7\n8\n", "p"),
-            "--- p\n+++ p\n@@ -2,7 +2,7 @@\n 2\n 3\n 4\n-5\n+five\n 6\n 7\n 8\n");
+            "--- p\t\n+++ p\t\n@@ -2,7 +2,7 @@\n 2\n 3\n 4\n-5\n+five\n 6\n 7\n 8\n");
 }
 
 TEST(UnifiedDiff, MissingFinalLineBreakAndCrLf) {
@@ -71,7 +108,23 @@ TEST(UnifiedDiff, RandomEditsApply) {
       continue;
     }
     EXPECT_EQ(patched(before, diff), after) << "round " << round;
+    // The script is a shortest one: as many changed lines as the longest common subsequence
+    // leaves.
+    EXPECT_EQ(changedLines(diff), shortestEdit(before, after)) << diff;
   }
+}
+
+TEST(UnifiedDiff, FileNamesReadWholeByPatchAndGitApply) {
+  const struct {
+    std::string label, header;
+  } cases[] = {
+      {"site/index.html", "site/index.html\t"},
+      {"./site/about us/our team.html", "site/about us/our team.html\t"},
+      {"caf\xC3\xA9.html", "caf\xC3\xA9.html\t"},
+      {"caf\xE9.html", "\"caf\\351.html\""},
+      {"a\tb\n\x1b\"q\\.html", "\"a\\tb\\n\\033\\\"q\\\\.html\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cli::diffFileName(c.label), c.header) << c.label;
 }
 
 TEST(UnifiedDiff, ColourMarksLinesByKind) {

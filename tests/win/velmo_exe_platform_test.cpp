@@ -11,6 +11,8 @@
 #include <iterator>
 
 #include "cli/process_platform.h"
+#include "cli/unified_diff.h"
+#include "common/shown_name.h"
 #include "platform/linux/chm_archive.h"
 #include "platform/linux/private_folder.h"
 #include "platform/linux/program_folder.h"
@@ -105,6 +107,14 @@ TEST(VelmoExePlatform, CommandLinePathsAreUtf8BothWays) {
   EXPECT_TRUE(cli::os::globMatches("*.htm?", "Index.html", false));
   EXPECT_FALSE(cli::os::globMatches("*", ".hidden", false));
   EXPECT_FALSE(cli::os::globMatches("part*", "part00/f000", true));
+}
+
+TEST(VelmoExePlatform, NamesShowWithTheSystemsSeparator) {
+  // A folder given with backslashes and the pages found in it joined with '/'.
+  EXPECT_EQ(shownName("Z:\\tmp\\site/sub/page.html"), "Z:\\tmp\\site\\sub\\page.html");
+  EXPECT_EQ(shownName("site/a\x1b[2J.html"), "site\\a\\e[2J.html");
+  // A diff names its file as patch and git apply read it on every system.
+  EXPECT_EQ(cli::diffFileName("site\\about us/page.html"), "site/about us/page.html\t");
 }
 
 }  // namespace
