@@ -17,7 +17,7 @@ namespace velmo::standalone {
 namespace fs = std::filesystem;
 
 std::u16string quotedPath(const fs::path& path) {
-  return u"'" + pathToText(path) + u"'";
+  return u"'" + shownPath(path) + u"'";
 }
 
 std::string readFile(const fs::path& path, std::size_t spare) {

@@ -80,6 +80,9 @@ void moveIntoPlace(TemporaryFile& from, const std::filesystem::path& to,
 // A path as the core sees it, and back.
 std::u16string pathToText(const std::filesystem::path& path);
 std::filesystem::path textToPath(std::u16string_view text);
+// A path as messages show it: a name that is not UTF-8 or holds control characters escaped
+// (shown_name.h), never read as another name.
+std::u16string shownPath(const std::filesystem::path& path);
 // A path in single quotes, as messages name files.
 std::u16string quotedPath(const std::filesystem::path& path);
 

@@ -29,7 +29,7 @@ std::int32_t hresultOfErrno(int err) {
 }
 
 void failOnFile(int err, std::u16string_view action, const std::filesystem::path& path) {
-  throw HostError(hresultOfErrno(err), std::u16string(action) + u" '" + pathToText(path) + u"': " +
+  throw HostError(hresultOfErrno(err), std::u16string(action) + u" '" + shownPath(path) + u"': " +
                                            utf8ToUtf16(std::generic_category().message(err)));
 }
 

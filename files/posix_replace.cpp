@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/shown_name.h"
 #include "common/text.h"
 #include "files/file_error.h"
 #include "files/file_lock.h"
@@ -77,6 +78,10 @@ std::u16string pathToText(const fs::path& path) {
   std::u16string latin1;
   for (unsigned char c : s) latin1.push_back(c);
   return latin1;
+}
+
+std::u16string shownPath(const fs::path& path) {
+  return utf8ToUtf16(shownName(path.native()));
 }
 
 fs::path textToPath(std::u16string_view text) {

@@ -114,6 +114,12 @@ std::u16string pathToText(const fs::path& path) {
   return std::u16string(w.begin(), w.end());
 }
 
+// Windows names are UTF-16 text; a control character in one is escaped where the message is
+// printed.
+std::u16string shownPath(const fs::path& path) {
+  return pathToText(path);
+}
+
 fs::path textToPath(std::u16string_view text) {
   return fs::path(std::wstring(text.begin(), text.end()));
 }

@@ -324,6 +324,7 @@ TEST(HtmlPageSave, WritesOnlyWhenChanged) {
   EXPECT_EQ(site.read("p.html"), "other");
 
   site.write("p.html", text);
+  page.reset();  // its lock goes with it
   page = HtmlPage::load(file, site.root());
   page->document()->selection()->createRange()->pasteHTML(u"<p>x</p>");
   EXPECT_TRUE(page->changed());

@@ -39,7 +39,8 @@ class ChangingHeadHost : public PageHost {
     }
     std::u16string innerHTML() override {
       const std::u16string read = host.head;
-      if (host.editAfterEveryRead || host.editAfterReads.count(++host.reads)) host.head += u"<o>";
+      ++host.reads;
+      if (host.editAfterEveryRead || host.editAfterReads.count(host.reads)) host.head += u"<o>";
       return read;
     }
     void setInnerHTML(const std::u16string& html) override {
