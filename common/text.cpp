@@ -29,7 +29,7 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     if ((b & 0xC0) != 0x80) return 0;
     cp = (cp << 6) | (b & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp < min || cp > 0x10FFFF || isSurrogate(cp)) return 0;
   return len;
 }
 
@@ -70,13 +70,7 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
     if (len == 0) {
       throw std::invalid_argument("invalid UTF-8 at byte offset " + std::to_string(i));
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    appendUtf16(out, cp);
     i += len;
   }
   return out;
@@ -85,30 +79,9 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
 std::string utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+  for (std::size_t i = 0, units = 1; i < text.size(); i += units) {
+    const char32_t cp = codePointAt(text, i, units);
+    appendUtf8(out, isSurrogate(cp) ? kReplacementCharacter : cp);
   }
   return out;
 }

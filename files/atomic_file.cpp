@@ -5,9 +5,9 @@
 #include <system_error>
 
 #include "common/host_error.h"
+#include "common/large_pages.h"
 #include "common/text.h"
 #include "files/file_error.h"
-#include "files/large_pages.h"
 #include "files/link_target.h"
 #include "files/platform_replace.h"
 #include "files/temporary_file.h"

@@ -1,9 +1,12 @@
 #include "html/html_scan.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
+#include "common/code_points.h"
 #include "common/text.h"
+#include "html/character_references.h"
 
 namespace velmo::standalone::html {
 namespace {
@@ -622,33 +625,39 @@ std::optional<std::string> findAttribute(const std::vector<Attribute>& attribute
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+// A named reference at the start of `rest` (what follows the '&'), as a browser reads one in
+// text: the longest name of the table that `rest` begins with. Its length, 0 when there is none.
+std::size_t decodeNamed(std::string_view rest, std::string& out) {
+  std::size_t run = 0;
+  while (run < rest.size() && run < 32 && std::isalnum(static_cast<unsigned char>(rest[run]))) {
+    ++run;
   }
+  const auto byName = [](const NamedReference& r, std::string_view name) { return r.name < name; };
+  for (std::size_t size = run < rest.size() && rest[run] == ';' ? run + 1 : run; size > 0; --size) {
+    const std::string_view name = rest.substr(0, size);
+    const auto it =
+        std::lower_bound(kNamedReferences.begin(), kNamedReferences.end(), name, byName);
+    if (it != kNamedReferences.end() && it->name == name) {
+      out += it->text;
+      return size;
+    }
+  }
+  return 0;
 }
 
 // The reference at `amp`; returns its length, 0 when it is not one we decode.
-std::size_t decodeOne(std::string_view s, std::size_t amp, std::string& out) {
+std::size_t decodeOne(std::string_view s, std::size_t amp, NamedReferences names,
+                      std::string& out) {
   static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {
       {"amp;", "&"},   {"lt;", "<"},   {"gt;", ">"},
       {"quot;", "\""}, {"apos;", "'"}, {"nbsp;", "\xC2\xA0"}};
   const std::string_view rest = s.substr(amp + 1);
   if (rest.empty()) return 0;
   if (rest[0] != '#') {
+    if (names == NamedReferences::All) {
+      const std::size_t used = decodeNamed(rest, out);
+      return used ? used + 1 : 0;
+    }
     for (const auto& [name, text] : kNamed) {
       if (rest.substr(0, name.size()) == name) {
         out += text;
@@ -674,19 +683,19 @@ std::size_t decodeOne(std::string_view s, std::size_t amp, std::string& out) {
     cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 10) + d;
   }
   if (i == digits) return 0;
-  appendUtf8(out, cp);
+  appendUtf8(out, cp == 0 || cp > 0x10FFFF || isSurrogate(cp) ? kReplacementCharacter : cp);
   if (i < rest.size() && rest[i] == ';') ++i;
   return i + 1;
 }
 
 }  // namespace
 
-std::string decodeCharacterReferences(std::string_view text) {
+std::string decodeCharacterReferences(std::string_view text, NamedReferences names) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] == '&') {
-      const std::size_t used = decodeOne(text, i, out);
+      const std::size_t used = decodeOne(text, i, names, out);
       if (used) {
         i += used;
         continue;

@@ -117,8 +117,11 @@ void attributeList(std::string_view text, std::vector<Attribute>& out);
 std::optional<std::string> findAttribute(const std::vector<Attribute>& attributes,
                                          std::string_view lowerName);
 
-// Decodes numeric character references and the few named ones an attribute value usually holds
-// (&amp; &lt; &gt; &quot; &apos; &nbsp;). Unknown references stay as written.
-std::string decodeCharacterReferences(std::string_view text);
+// Decodes numeric character references and named ones: of the names, either the few an
+// attribute value of a page usually holds (&amp; &lt; &gt; &quot; &apos; &nbsp;) or all that a
+// browser knows (character_references.h). Unknown references stay as written.
+enum class NamedReferences { Usual, All };
+std::string decodeCharacterReferences(std::string_view text,
+                                      NamedReferences names = NamedReferences::Usual);
 
 }  // namespace velmo::standalone::html

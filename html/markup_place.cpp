@@ -2,17 +2,15 @@
 
 #include "common/text.h"
 #include "html/html_scan.h"
+#include "html/page_scan_observer.h"
+#include "html/page_scanner.h"
+#include "html/webbot_pairing.h"
 
 namespace velmo::standalone {
 namespace {
 
 using html::TokenKind;
 using Kind = MarkupPlace::Kind;
-
-bool isWebbotComment(std::string_view text) {
-  return text.size() >= 6 && html::equalsLower(text.substr(0, 6), "webbot") &&
-         (text.size() == 6 || html::isSpace(text[6]));
-}
 
 Kind kindOf(const html::Token& t) {
   switch (t.kind) {
@@ -33,16 +31,37 @@ Kind kindOf(const html::Token& t) {
   }
 }
 
-// Finds the places of the offsets in ascending order, stopping once the last is placed.
-class Walk {
+// Places the offsets in ascending order as the scan reads the tokens around them, and is done
+// once the last is placed.
+class PlaceFinder : public ScanObserver {
  public:
-  Walk(std::size_t begin, std::size_t end) : offsets_{begin, end} {}
+  PlaceFinder(std::size_t begin, std::size_t end) : offsets_{begin, end} {}
   bool done() const { return next_ == 2; }
-  std::size_t offset() const { return offsets_[next_]; }
-  void place(MarkupPlace place) { places_[next_++] = std::move(place); }
-  MarkupPlaces result() const { return {places_[0], places_[1]}; }
+  MarkupPlaces result() {
+    while (!done()) place({});
+    return {places_[0], places_[1]};
+  }
+
+  bool wantsEveryToken() const override { return true; }
+
+  void token(const html::Token& t, const ScanState&) override {
+    // Everything up to a token's first byte is between tokens or in character data.
+    placeUpTo(t.begin + 1, {});
+    const Kind kind = kindOf(t);
+    if (kind != Kind::Outside) placeUpTo(t.openAtEof ? t.end + 1 : t.end, {kind, {}});
+  }
+
+  void rawTextElement(const html::Token& startTag, std::size_t innerEnd, std::size_t) override {
+    placeUpTo(innerEnd + 1, {Kind::RawText, std::string(startTag.text)});
+  }
 
  private:
+  // Gives `place` to the offsets below `limit`.
+  void placeUpTo(std::size_t limit, const MarkupPlace& place) {
+    while (!done() && offsets_[next_] < limit) this->place(place);
+  }
+  void place(MarkupPlace place) { places_[next_++] = std::move(place); }
+
   std::size_t offsets_[2];
   MarkupPlace places_[2];
   std::size_t next_ = 0;
@@ -50,34 +69,11 @@ class Walk {
 
 }  // namespace
 
-MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end,
+MarkupPlaces markupPlaces(const std::string& source, std::size_t begin, std::size_t end,
                           html::TemplateSyntax syntax) {
-  Walk walk(begin, end);
-  html::ScanMemo memo;
-  memo.templates.syntax = syntax;
-  std::size_t pos = 0;
-  while (!walk.done()) {
-    const html::Token t = html::nextToken(source, pos, false, &memo);
-    // Everything up to a token's first byte is between tokens or in character data.
-    while (!walk.done() && walk.offset() <= t.begin) walk.place({});
-    if (walk.done() || t.kind == TokenKind::Eof) break;
-    const Kind kind = kindOf(t);
-    const std::size_t insideUpTo = t.openAtEof ? t.end + 1 : t.end;
-    while (!walk.done() && kind != Kind::Outside && walk.offset() < insideUpTo) {
-      walk.place({kind, {}});
-    }
-    pos = t.end > pos ? t.end : pos + 1;
-    if (t.kind != TokenKind::StartTag) continue;
-    const auto mode = html::textModeOf(t.text);
-    if (!mode) continue;
-    const std::size_t contentEnd = html::rawTextEnd(source, t.end, *mode, t.text, &memo);
-    while (!walk.done() && walk.offset() <= contentEnd) {
-      walk.place({Kind::RawText, std::string(t.text)});
-    }
-    pos = contentEnd;
-  }
-  while (!walk.done()) walk.place({});
-  return walk.result();
+  PlaceFinder finder(begin, end);
+  observePage(source, finder, syntax, [&] { return !finder.done(); });
+  return finder.result();
 }
 
 std::u16string describe(const MarkupPlace& place) {

@@ -25,13 +25,14 @@ struct MarkupPlace {
 };
 
 // The places of `begin` and `end` (begin <= end) in the UTF-8 page source, found in one pass of
-// the tokenizer from the page's start. An offset at the very start or end of a raw-text
-// element's content is inside it, since text put there becomes part of it; so is the end of a
-// token that the end of the page leaves open.
+// the page scanner from the page's start, so that an element's content is raw text where the
+// tree rules make it so (not inside <select>, SVG or MathML). An offset at the very start or end of
+// a raw-text element's content is inside it, since text put there becomes part of it; so is the end
+// of a token that the end of the page leaves open.
 struct MarkupPlaces {
   MarkupPlace begin, end;
 };
-MarkupPlaces markupPlaces(std::string_view source, std::size_t begin, std::size_t end,
+MarkupPlaces markupPlaces(const std::string& source, std::size_t begin, std::size_t end,
                           html::TemplateSyntax syntax = html::TemplateSyntax::None);
 
 // "a tag", "a comment", ..., "the text of a <script> element".

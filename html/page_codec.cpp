@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/code_points.h"
 #include "common/text.h"
 #include "html/html_scan.h"
+#include "html/page_scan_observer.h"
+#include "html/page_scanner.h"
 #include "html/text_codec.h"
 
 namespace velmo::standalone {
@@ -44,31 +47,36 @@ struct Piece {
 };
 
 // Splits HTML (as UTF-8) by where the parser will read each character: the content of SCRIPT
-// and STYLE elements apart from everything else.
-std::vector<Piece> piecesOf(std::string_view html) {
-  std::vector<Piece> pieces;
-  std::size_t markupStart = 0, pos = 0;
-  while (pos < html.size()) {
-    const html::Token t = html::nextToken(html, pos);
-    if (t.kind == html::TokenKind::Eof || t.end <= pos) break;
-    pos = t.end;
-    if (t.kind != html::TokenKind::StartTag) continue;
-    const auto mode = html::textModeOf(t.text);
-    if (!mode || *mode == html::TextMode::Rcdata) continue;
-    const std::size_t end = html::rawTextEnd(html, t.end, *mode, t.text);
+// and STYLE elements (where the tree rules make it raw text) apart from everything else.
+class PieceSplitter : public ScanObserver {
+ public:
+  explicit PieceSplitter(std::size_t size) : size_(size) {}
+
+  void rawTextElement(const html::Token& startTag, std::size_t innerEnd, std::size_t) override {
     Context context = Context::Markup;
-    if (*mode == html::TextMode::ScriptData) context = Context::Script;
-    if (html::equalsLower(t.text, "style")) context = Context::Style;
-    if (context == Context::Markup) {
-      pos = end;  // raw text holds no tags
-      continue;
-    }
-    pieces.push_back({markupStart, t.end, Context::Markup});
-    pieces.push_back({t.end, end, context});
-    markupStart = pos = end;
+    if (*html::textModeOf(startTag.text) == html::TextMode::ScriptData) context = Context::Script;
+    if (html::equalsLower(startTag.text, "style")) context = Context::Style;
+    if (context == Context::Markup) return;
+    pieces_.push_back({markupStart_, startTag.end, Context::Markup});
+    pieces_.push_back({startTag.end, innerEnd, context});
+    markupStart_ = innerEnd;
   }
-  pieces.push_back({markupStart, html.size(), Context::Markup});
-  return pieces;
+
+  std::vector<Piece> pieces() && {
+    pieces_.push_back({markupStart_, size_, Context::Markup});
+    return std::move(pieces_);
+  }
+
+ private:
+  std::size_t size_;
+  std::size_t markupStart_ = 0;
+  std::vector<Piece> pieces_;
+};
+
+std::vector<Piece> piecesOf(const std::string& html) {
+  PieceSplitter splitter(html.size());
+  observePage(html, splitter);
+  return std::move(splitter).pieces();
 }
 
 }  // namespace
@@ -79,9 +87,7 @@ std::string htmlCharacterReference(char32_t c) {
 
 std::string javaScriptEscape(char32_t c) {
   if (c < 0x10000) return hex(static_cast<unsigned>(c), "\\u%04X");
-  const char32_t v = c - 0x10000;
-  return hex(static_cast<unsigned>(0xD800 + (v >> 10)), "\\u%04X") +
-         hex(static_cast<unsigned>(0xDC00 + (v & 0x3FF)), "\\u%04X");
+  return hex(highSurrogateOf(c), "\\u%04X") + hex(lowSurrogateOf(c), "\\u%04X");
 }
 
 std::string cssEscape(char32_t c) {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files/large_pages.h"
+#include "common/large_pages.h"
 #include "html/html_scan.h"
 #include "html/landmark_list.h"
 #include "html/landmark_resync.h"

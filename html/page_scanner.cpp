@@ -43,25 +43,31 @@ ScanState PageScanner::initialState(const std::string& src) {
 
 bool PageScanner::step() {
   if (done_) return false;
-  if (plainBody()) state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters, &memo_);
+  if (plainBody() && !everyToken_) {
+    state_.pos = html::skipTags(src_, state_.pos, bodyTagMatters, &memo_);
+  }
   const Token t = html::nextToken(src_, state_.pos, rules_.foreignContent(state_), &memo_);
   if (t.kind == TokenKind::Eof && state_.phase == Phase::InBody) {
     done_ = true;
     return false;
   }
-  if (observer_ && (t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment)) {
-    observer_->comment(t);
-  }
+  if (observer_) tell(t);
   if (plainBody() && skipInBody(t)) {
     state_.pos = t.end;
   } else {
     rules_.process(t, state_);
   }
+  if (everyToken_) observer_->applied(state_);
   return true;
 }
 
 bool PageScanner::plainBody() const {
   return state_.phase == Phase::InBody && !state_.inSelect && state_.foreign == 0;
+}
+
+void PageScanner::tell(const Token& t) {
+  if (t.kind == TokenKind::Comment || t.kind == TokenKind::BogusComment) observer_->comment(t);
+  if (everyToken_) observer_->token(t, state_);
 }
 
 // True when `t` is passed over; comments are looked at for webbots on the way.
@@ -98,8 +104,19 @@ void PageScanner::noteDangling(std::size_t at) {
 
 void PageScanner::setObserver(ScanObserver* observer) {
   observer_ = observer;
+  everyToken_ = observer && observer->wantsEveryToken();
   rules_.setObserver(observer);
   memo_.blocks = observer ? observer->serverBlocks() : nullptr;
+}
+
+void observePage(const std::string& src, ScanObserver& observer, html::TemplateSyntax syntax,
+                 const std::function<bool()>& more) {
+  LandmarkList marks(std::pmr::get_default_resource());
+  PageScanner scanner(src, marks);
+  scanner.setTemplateSyntax(syntax);
+  scanner.setObserver(&observer);
+  while ((!more || more()) && scanner.step()) {
+  }
 }
 
 }  // namespace velmo::standalone

@@ -5,6 +5,7 @@
 // them without making tokens or taking the tree builder's steps.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "html/html_scan.h"
@@ -55,15 +56,24 @@ class PageScanner {
  private:
   bool plainBody() const;
   bool skipInBody(const html::Token& t);
+  void tell(const html::Token& t);
 
   const std::string& src_;
   ScanState state_;
   bool done_ = false;
   ScanObserver* observer_ = nullptr;
+  bool everyToken_ = false;  // the observer wants every token: the body is not skimmed
   // What the scan learnt of the page since the text last changed. Once it has read a "<%" as
   // text for want of a "%>", every landmark after it hangs on the rest of the page.
   html::ScanMemo memo_;
   PageTreeRules rules_;
 };
+
+// Reads `src` from its start, as a page of `syntax`, to its end or until `more()` is false
+// between two tokens, and tells `observer` what the scan meets; the landmarks found are dropped.
+// For questions about a page that the landmarks do not answer.
+void observePage(const std::string& src, ScanObserver& observer,
+                 html::TemplateSyntax syntax = html::TemplateSyntax::None,
+                 const std::function<bool()>& more = nullptr);
 
 }  // namespace velmo::standalone

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "html/page_scan_observer.h"
+#include "html/webbot_pairing.h"
 
 namespace velmo::standalone {
 namespace {
@@ -317,15 +318,19 @@ void PageTreeRules::rawElement(const Token& t, ScanState& st, bool inHead, bool 
   const std::size_t innerEnd = html::rawTextEnd(src_, t.end, mode, t.text, &memo_);
   std::size_t end = src_.size();
   bool closed = false;
+  Token endTag;
   if (innerEnd < src_.size()) {
-    const Token endTag = html::nextToken(src_, innerEnd, false, &memo_);
+    endTag = html::nextToken(src_, innerEnd, false, &memo_);
     if (endTag.kind == TokenKind::EndTag) {
       end = endTag.end;
       closed = true;
     }
   }
+  if (observer_) {
+    observer_->rawTextElement(t, innerEnd, end);
+    if (innerEnd < src_.size() && observer_->wantsEveryToken()) observer_->token(endTag, st);
+  }
   st.pos = end;
-  if (observer_) observer_->rawTextElement(t, innerEnd, end);
   if (!record || !html::equalsLower(t.text, "style")) return;
   Landmark m;
   m.kind = MarkKind::Style;
@@ -351,11 +356,10 @@ void PageTreeRules::link(const Token& t, const ScanState& st, bool inHead) {
   push(std::move(m), st);
 }
 
-// A comment whose text begins with the word "webbot"; its bot name is taken as written.
+// A webbot comment's bot name is taken as written.
 void PageTreeRules::webbotComment(const Token& t, const ScanState& st) {
   const std::string_view text = t.text;
-  if (text.size() < 6 || !html::equalsLower(text.substr(0, 6), "webbot")) return;
-  if (text.size() > 6 && !html::isSpace(text[6])) return;
+  if (!isWebbotComment(text)) return;
   Landmark m;
   m.kind = MarkKind::Webbot;
   m.begin = m.innerBegin = t.begin;

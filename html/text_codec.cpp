@@ -2,41 +2,20 @@
 
 #include <stdexcept>
 
+#include "common/code_points.h"
 #include "common/text.h"
 #include "html/legacy_encodings.h"
 
 namespace velmo::standalone {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-bool isHighSurrogate(char32_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-void appendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out += static_cast<char16_t>(cp);
-  } else {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  }
-}
+constexpr char16_t kReplacement = kReplacementCharacter;
 
 // The code point starting at text[i] and how many code units it takes; an unpaired surrogate
 // is U+FFFD.
-char32_t codePointAt(std::u16string_view text, std::size_t i, std::size_t& units) {
-  const char32_t c = text[i];
-  units = 1;
-  if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-    units = 2;
-    return 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-  }
-  return isHighSurrogate(c) || isLowSurrogate(c) ? kReplacement : c;
+char32_t codePointOrReplacement(std::u16string_view text, std::size_t i, std::size_t& units) {
+  const char32_t c = codePointAt(text, i, units);
+  return isSurrogate(c) ? kReplacement : c;
 }
 
 // Each invalid sequence (its maximal valid beginning) becomes one U+FFFD, as browsers decode.
@@ -83,7 +62,7 @@ std::u16string decodeUtf8Leniently(std::string_view s, std::vector<DecodeMark>* 
       ++i;
     }
     if (ok) {
-      appendCodePoint(out, cp);
+      appendUtf16(out, cp);
     } else {
       out += kReplacement;
     }
@@ -114,7 +93,7 @@ std::u16string decodeUtf16(std::string_view s, bool bigEndian) {
       out += c;
       out += unit(2 * ++k);
     } else {
-      out += isHighSurrogate(c) || isLowSurrogate(c) ? kReplacement : c;
+      out += isSurrogate(c) ? kReplacement : c;
     }
   }
   if (s.size() % 2) out += kReplacement;
@@ -147,7 +126,7 @@ std::string encodeUserDefined(std::u16string_view text, const Escape& escape) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t units = 1;
-    const char32_t cp = codePointAt(text, i, units);
+    const char32_t cp = codePointOrReplacement(text, i, units);
     i += units;
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -167,7 +146,7 @@ std::u16string decodeStepwise(Encoding e, std::string_view bytes, std::vector<De
     if (marks) marks->push_back({i, out.size()});
     const legacy::DecodeStep step = legacy::decodeStep(e, bytes, i);
     if (step.count == 0) out += kReplacement;
-    for (int k = 0; k < step.count; ++k) appendCodePoint(out, step.codePoints[k]);
+    for (int k = 0; k < step.count; ++k) appendUtf16(out, step.codePoints[k]);
     i += step.length;
   }
   return out;
@@ -178,7 +157,7 @@ std::string encodeStepwise(Encoding e, std::u16string_view text, const Escape& e
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     std::size_t units = 1;
-    const char32_t c = codePointAt(text, i, units);
+    const char32_t c = codePointOrReplacement(text, i, units);
     i += units;
     if (c < 0x80) {
       out += static_cast<char>(c);
@@ -195,7 +174,7 @@ std::string encodeIso2022Jp(std::u16string_view text, const Escape& escape) {
   legacy::Iso2022JpEncoder encoder;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t units = 1;
-    const char32_t c = codePointAt(text, i, units);
+    const char32_t c = codePointOrReplacement(text, i, units);
     i += units;
     if (!encoder.put(c, out)) {
       encoder.toAscii(out);

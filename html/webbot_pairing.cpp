@@ -4,7 +4,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "html/html_scan.h"
+
 namespace velmo::standalone {
+
+bool isWebbotComment(std::string_view commentText) {
+  return commentText.size() >= 6 && html::equalsLower(commentText.substr(0, 6), "webbot") &&
+         (commentText.size() == 6 || html::isSpace(commentText[6]));
+}
 
 void pairWebbots(const LandmarkList& marks, std::string_view src,
                  std::pmr::vector<WebbotBlock>& blocks) {

@@ -13,6 +13,10 @@
 
 namespace velmo::standalone {
 
+// Whether a comment's text (as its token gives it) makes it a webbot comment: it begins with the
+// word "webbot", in any case.
+bool isWebbotComment(std::string_view commentText);
+
 // Pairs the webbot landmarks of `marks` (found in `src`) into `blocks`, which is cleared first.
 void pairWebbots(const LandmarkList& marks, std::string_view src,
                  std::pmr::vector<WebbotBlock>& blocks);

@@ -21,7 +21,7 @@ namespace {
 
 // Pasted text at a place inside markup would break the markup (or vanish into a comment or a
 // script), so such a place is refused rather than taken.
-void requireOutsideMarkup(std::string_view page, std::size_t begin, std::size_t end,
+void requireOutsideMarkup(const std::string& page, std::size_t begin, std::size_t end,
                           std::u16string_view source, SelectMode mode,
                           html::TemplateSyntax syntax) {
   using Kind = MarkupPlace::Kind;

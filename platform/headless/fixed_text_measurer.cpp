@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/code_points.h"
+
 namespace velmo {
-namespace {
-
-bool isLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-}  // namespace
 
 TextExtent FixedTextMeasurer::measure(std::u16string_view text, const forms::Font& font) {
   const int advance = static_cast<int>(std::lround(font.points * 10));
@@ -27,7 +22,7 @@ TextExtent FixedTextMeasurer::measure(std::u16string_view text, const forms::Fon
       continue;
     }
     // A surrogate pair is one character on screen.
-    if (!isLowSurrogate(c) || i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF) ++current;
+    if (!isLowSurrogate(c) || i == 0 || !isHighSurrogate(text[i - 1])) ++current;
     widest = std::max(widest, current);
   }
   return {widest * advance, lines * lineHeight};

@@ -1,6 +1,6 @@
 #pragma once
-// A help page's text as paragraphs, and their layout for a terminal. The parser that walks the
-// page (gumbo on Linux, a tag scanner on Windows) tells the collector what it meets.
+// A help page's text as paragraphs, and their layout for a terminal. The page scanner, reading
+// the page (help_text.cpp), tells the collector what it meets.
 
 #include <string>
 #include <string_view>

@@ -1,162 +1,160 @@
 #include "platform/linux/help_text.h"
 
-#include <gumbo.h>
-
-#include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
+#include "common/text.h"
+#include "html/html_scan.h"
+#include "html/page_scan_observer.h"
+#include "html/page_scanner.h"
 #include "platform/linux/help_paragraphs.h"
 
+// Help pages are read by the page scanner, as pages are, on every system.
 namespace velmo::linux_help {
 namespace {
 
-struct GumboDeleter {
-  void operator()(GumboOutput* output) const {
-    gumbo_destroy_output(&kGumboDefaultOptions, output);
-  }
-};
-using ParsedHtml = std::unique_ptr<GumboOutput, GumboDeleter>;
+using standalone::ScanObserver;
+using standalone::ScanState;
+namespace html = standalone::html;
+using html::Token;
+using html::TokenKind;
 
-ParsedHtml parse(std::string_view html) {
-  return ParsedHtml(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+std::string decoded(std::string_view text) {
+  return html::decodeCharacterReferences(text, html::NamedReferences::All);
 }
 
-// Walks the parsed page and tells the collector what it meets.
-class TextCollector {
+std::optional<Block> blockOf(const std::string& tag) {
+  if (tag == "h1") return Block::Heading1;
+  if (tag == "h2" || tag == "h3" || tag == "h4") return Block::Heading2;
+  if (tag == "li") return Block::Item;
+  if (tag == "tr") return Block::Row;
+  if (tag == "p" || tag == "div" || tag == "ul" || tag == "ol" || tag == "table" || tag == "body") {
+    return Block::Paragraph;
+  }
+  return std::nullopt;
+}
+
+// Tells the collector what the body holds; the head, scripts and style sheets are no text. A
+// block ends where its end tag stands or where the next block begins. A tag or an element's text
+// counts once the tree rules have applied it where it stands: in the body.
+class TextCollector : public ScanObserver {
  public:
+  explicit TextCollector(const std::string& src) : src_(src) {}
+
   ParagraphCollector collector;
 
-  // Depth first without recursion: a damaged page may nest elements deeper than the stack.
-  void walk(const GumboNode* root) {
-    struct Open {
-      const GumboVector* children;
-      unsigned next;
-      std::optional<Block> block;
-    };
-    std::vector<Open> open;
-    const auto enter = [&](const GumboNode* node) {
-      if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
-        collector.text(node->v.text.text);
-        return;
+  bool wantsEveryToken() const override { return true; }
+
+  void token(const Token& t, const ScanState& state) override {
+    if (t.kind == TokenKind::Text) {
+      // Text before the body is read again where it begins the body.
+      if (state.phase == ScanState::Phase::InBody) collector.text(decoded(t.text));
+      return;
+    }
+    if (t.kind != TokenKind::StartTag && t.kind != TokenKind::EndTag) return;
+    const std::string name = asciiLowered(t.text);
+    const bool begins = t.kind == TokenKind::StartTag;
+    if (name == "br" || (begins && (name == "td" || name == "th")) || blockOf(name)) {
+      tag_ = {name, begins};
+    }
+  }
+
+  void rawTextElement(const Token& startTag, std::size_t innerEnd, std::size_t) override {
+    if (html::equalsLower(startTag.text, "script") || html::equalsLower(startTag.text, "style")) {
+      return;
+    }
+    const std::string_view content(src_.data() + startTag.end, innerEnd - startTag.end);
+    const bool rcdata = html::textModeOf(startTag.text) == html::TextMode::Rcdata;
+    text_ = rcdata ? decoded(content) : std::string(content);
+  }
+
+  void applied(const ScanState& after) override {
+    if (after.phase == ScanState::Phase::InBody) {
+      if (tag_) tag(tag_->first, tag_->second);
+      if (text_) collector.text(*text_);
+    }
+    tag_.reset();
+    text_.reset();
+  }
+
+ private:
+  void tag(const std::string& name, bool begins) {
+    if (name == "br") {
+      collector.flush();
+      return;
+    }
+    if (begins && (name == "td" || name == "th")) collector.cell();
+    if (const std::optional<Block> block = blockOf(name)) collector.block(*block, begins);
+  }
+
+  const std::string& src_;
+  std::optional<std::pair<std::string, bool>> tag_;  // name, whether it begins
+  std::optional<std::string> text_;                  // a raw-text element's text
+};
+
+// The entries of a contents or index file: each OBJECT of type text/sitemap with its PARAMs,
+// as deep as the lists (UL) around it.
+class SitemapCollector : public ScanObserver {
+ public:
+  explicit SitemapCollector(const std::string& src) : src_(src) {}
+
+  std::vector<SitemapEntry> entries;
+
+  bool wantsEveryToken() const override { return true; }
+
+  void token(const Token& t, const ScanState&) override {
+    if (t.kind != TokenKind::StartTag && t.kind != TokenKind::EndTag) return;
+    const bool end = t.kind == TokenKind::EndTag;
+    const std::string name = asciiLowered(t.text);
+    if (name == "ul") lists_ += end ? -1 : 1;
+    if (name == "object" && !end) {
+      if (attribute(t, "type") == "text/sitemap") {
+        open_ = SitemapEntry{{}, {}, lists_ - 1};
+      } else {
+        open_.reset();
       }
-      if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) return;
-      const GumboTag tag = node->type == GUMBO_NODE_ELEMENT ? node->v.element.tag : GUMBO_TAG_HTML;
-      switch (tag) {
-        case GUMBO_TAG_HEAD:
-        case GUMBO_TAG_SCRIPT:
-        case GUMBO_TAG_STYLE:
-          return;
-        case GUMBO_TAG_BR:
-          collector.flush();
-          return;
-        case GUMBO_TAG_TD:
-        case GUMBO_TAG_TH:
-          collector.cell();
-          break;
-        default:
-          break;
-      }
-      const std::optional<Block> block = blockOf(tag);
-      if (block) collector.block(*block, true);
-      open.push_back({node->type == GUMBO_NODE_DOCUMENT ? &node->v.document.children
-                                                        : &node->v.element.children,
-                      0, block});
-    };
-    enter(root);
-    while (!open.empty()) {
-      Open& top = open.back();
-      if (top.next == top.children->length) {
-        if (top.block) collector.block(*top.block, false);
-        open.pop_back();
-        continue;
-      }
-      enter(static_cast<const GumboNode*>(top.children->data[top.next++]));
+    } else if (name == "object" && open_) {
+      if (!open_->name.empty()) entries.push_back(std::move(*open_));
+      open_.reset();
+    } else if (name == "param" && !end && open_) {
+      const std::optional<std::string> key = attribute(t, "name");
+      const std::optional<std::string> value = attribute(t, "value");
+      if (!key || !value) return;
+      if (*key == "Name" || *key == "name") open_->name = *value;
+      if (*key == "Local" || *key == "local") open_->local = *value;
     }
   }
 
  private:
-  static std::optional<Block> blockOf(GumboTag tag) {
-    switch (tag) {
-      case GUMBO_TAG_H1:
-        return Block::Heading1;
-      case GUMBO_TAG_H2:
-      case GUMBO_TAG_H3:
-      case GUMBO_TAG_H4:
-        return Block::Heading2;
-      case GUMBO_TAG_LI:
-        return Block::Item;
-      case GUMBO_TAG_TR:
-        return Block::Row;
-      case GUMBO_TAG_P:
-      case GUMBO_TAG_DIV:
-      case GUMBO_TAG_UL:
-      case GUMBO_TAG_OL:
-      case GUMBO_TAG_TABLE:
-      case GUMBO_TAG_BODY:
-        return Block::Paragraph;
-      default:
-        return std::nullopt;
+  std::optional<std::string> attribute(const Token& t, std::string_view lowerName) const {
+    for (const html::Attribute& a :
+         html::tagAttributes(std::string_view(src_).substr(t.begin, t.end - t.begin))) {
+      if (html::equalsLower(a.name, lowerName)) return decoded(a.value);
     }
+    return std::nullopt;
   }
+
+  const std::string& src_;
+  int lists_ = 0;
+  std::optional<SitemapEntry> open_;
 };
-
-std::optional<SitemapEntry> sitemapEntry(const GumboElement& element, int depth) {
-  const GumboAttribute* type = gumbo_get_attribute(&element.attributes, "type");
-  if (type == nullptr || std::string_view(type->value) != "text/sitemap") return std::nullopt;
-  SitemapEntry entry{{}, {}, depth};
-  for (unsigned i = 0; i < element.children.length; ++i) {
-    const auto* child = static_cast<const GumboNode*>(element.children.data[i]);
-    if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_PARAM) continue;
-    const GumboAttribute* name = gumbo_get_attribute(&child->v.element.attributes, "name");
-    const GumboAttribute* value = gumbo_get_attribute(&child->v.element.attributes, "value");
-    if (name == nullptr || value == nullptr) continue;
-    const std::string_view key = name->value;
-    if (key == "Name" || key == "name") entry.name = value->value;
-    if (key == "Local" || key == "local") entry.local = value->value;
-  }
-  if (entry.name.empty()) return std::nullopt;
-  return entry;
-}
-
-// In document order, without recursion (see TextCollector::walk).
-void collectSitemap(const GumboNode* root, std::vector<SitemapEntry>& entries) {
-  struct Pending {
-    const GumboNode* node;
-    int depth;
-  };
-  // The outermost list holds the top level.
-  std::vector<Pending> pending{{root, -1}};
-  while (!pending.empty()) {
-    const auto [node, depth] = pending.back();
-    pending.pop_back();
-    if (node->type != GUMBO_NODE_ELEMENT) continue;
-    const GumboElement& element = node->v.element;
-    if (element.tag == GUMBO_TAG_OBJECT) {
-      if (auto entry = sitemapEntry(element, depth)) entries.push_back(std::move(*entry));
-      continue;
-    }
-    const int inner = element.tag == GUMBO_TAG_UL ? depth + 1 : depth;
-    for (unsigned i = element.children.length; i > 0; --i) {
-      pending.push_back({static_cast<const GumboNode*>(element.children.data[i - 1]), inner});
-    }
-  }
-}
 
 }  // namespace
 
 std::string pageText(std::string_view html, std::size_t width) {
-  const ParsedHtml parsed = parse(html);
-  TextCollector walker;
-  walker.walk(parsed->document);
+  const std::string src(html);
+  TextCollector walker(src);
+  standalone::observePage(src, walker);
   walker.collector.flush();
   return layOut(walker.collector.paragraphs(), width);
 }
 
 std::vector<SitemapEntry> sitemapEntries(std::string_view html) {
-  const ParsedHtml parsed = parse(html);
-  std::vector<SitemapEntry> entries;
-  collectSitemap(parsed->root, entries);
-  return entries;
+  const std::string src(html);
+  SitemapCollector collector(src);
+  standalone::observePage(src, collector);
+  return std::move(collector.entries);
 }
 
 }  // namespace velmo::linux_help

@@ -2,19 +2,13 @@
 
 #include <vector>
 
+#include "common/code_points.h"
 #include "common/text.h"
 
 namespace velmo::standalone {
 namespace {
 
 constexpr std::size_t kNone = std::u16string_view::npos;
-
-bool isHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 std::u16string escaped(std::u16string_view text, bool isKey) {
   static constexpr char16_t kHex[] = u"0123456789ABCDEF";
@@ -30,7 +24,7 @@ std::u16string escaped(std::u16string_view text, bool isKey) {
     } else if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
       out += c;
       out += text[++i];
-    } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+    } else if (isSurrogate(c)) {
       // UTF-8 cannot hold a lone surrogate.
       out += u"\\u";
       for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];

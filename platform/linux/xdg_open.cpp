@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/code_points.h"
 #include "common/host_error.h"
 #include "common/text.h"
 
@@ -27,19 +28,7 @@ constexpr std::intptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
 // UTF-8 would turn a NUL into the end of the argument and an unpaired surrogate into U+FFFD:
 // either way xdg-open would open another address than the one asked for.
 bool convertsWhole(std::u16string_view address) {
-  for (std::size_t i = 0; i < address.size(); ++i) {
-    const char16_t c = address[i];
-    if (c == 0) return false;
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 == address.size() || address[i + 1] < 0xDC00 || address[i + 1] > 0xDFFF) {
-        return false;
-      }
-      ++i;
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      return false;
-    }
-  }
-  return true;
+  return address.find(u'\0') == std::u16string_view::npos && isWellFormedUtf16(address);
 }
 
 // The Windows shell opens "www.host/path" as a web address and "ftp.host/path" as an FTP one

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <regex>
 
+#include "common/code_points.h"
 #include "common/text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"
@@ -97,14 +98,9 @@ std::string decode(const std::string& bytes, const char* encoding) {
 }
 
 std::string utf8Of(unsigned long cp) {
-  std::u16string unit;
-  if (cp < 0x10000) {
-    unit.push_back(static_cast<char16_t>(cp));
-  } else {
-    unit.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-    unit.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-  }
-  return utf16ToUtf8(unit);
+  std::string out;
+  appendUtf8(out, static_cast<char32_t>(cp));
+  return out;
 }
 
 // The text as a reader sees it: JavaScript \uXXXX escapes and numeric character references

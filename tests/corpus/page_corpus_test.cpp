@@ -19,6 +19,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "html/markup_place.h"
 #include "html/page_index.h"
 #include "html/page_trace.h"
 #include "site/html_page.h"
@@ -36,6 +37,7 @@ struct GumboView {
   std::optional<HeadSpan> head;
   std::vector<std::pair<std::size_t, std::size_t>> noscript;
   bool headHasNoscript = false;
+  std::vector<std::size_t> rawContent;  // where the content of each STYLE and SCRIPT begins
 };
 
 class GumboReader {
@@ -82,6 +84,7 @@ class GumboReader {
         // A raw-text element that runs to the end of the input ends there.
         const std::size_t last = e.original_end_tag.length ? end : size_;
         out.items.insert({int(kind), begin, last});
+        out.rawContent.push_back(innerBegin);
       }
     } else {
       return;
@@ -120,14 +123,10 @@ std::string blanked(const std::string& page, const std::vector<TraceItem>& trace
   return html;
 }
 
-void compareWithGumbo(const std::string& page,
-                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
-  PageIndex index(page, syntax);
-  const std::vector<TraceItem> trace = tracePage(index);
+// What gumbo reads in the page, with the server blocks of the scan's trace blanked out.
+GumboView readWithGumbo(const std::string& page, const std::vector<TraceItem>& trace) {
   std::size_t blocks = 0;
   const std::string html = blanked(page, trace, blocks);
-  SCOPED_TRACE(blocks ? std::to_string(blocks) + " server blocks blanked for gumbo"
-                      : std::string("plain HTML"));
   // Gumbo reads a byte order mark as text; the page model skips it as a browser does.
   const std::size_t bom = html.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   const std::string body = html.substr(bom);
@@ -137,6 +136,18 @@ void compareWithGumbo(const std::string& page,
   reader.setSize(page.size());
   reader.walk(output->document, g);
   gumbo_destroy_output(&kGumboDefaultOptions, output);
+  return g;
+}
+
+void compareWithGumbo(const std::string& page,
+                      html::TemplateSyntax syntax = html::TemplateSyntax::None) {
+  PageIndex index(page, syntax);
+  const std::vector<TraceItem> trace = tracePage(index);
+  std::size_t blocks = 0;
+  blanked(page, trace, blocks);
+  SCOPED_TRACE(blocks ? std::to_string(blocks) + " server blocks blanked for gumbo"
+                      : std::string("plain HTML"));
+  const GumboView g = readWithGumbo(page, trace);
 
   auto insideNoscript = [&](std::size_t pos) {
     return std::any_of(g.noscript.begin(), g.noscript.end(),
@@ -231,6 +242,42 @@ class Snippet : public ::testing::TestWithParam<const char*> {};
 TEST_P(Snippet, AgreesWithGumbo) {
   compareWithGumbo(GetParam());
 }
+// Where a caret may stand follows the same tree: inside every comment and in the content of every
+// STYLE and SCRIPT element gumbo finds, and nowhere else in raw text.
+TEST_P(Snippet, CaretPlacesAgreeWithGumbo) {
+  const std::string page = GetParam();
+  PageIndex index(page);
+  const GumboView g = readWithGumbo(page, tracePage(index));
+  const auto insideNoscript = [&](std::size_t pos) {
+    return std::any_of(g.noscript.begin(), g.noscript.end(),
+                       [&](const auto& r) { return pos >= r.first && pos < r.second; });
+  };
+  std::set<std::size_t> raw;
+  for (const std::size_t at : g.rawContent) {
+    if (insideNoscript(at)) continue;
+    raw.insert(at);
+    EXPECT_EQ(markupPlaces(page, at, at).begin.kind, MarkupPlace::Kind::RawText) << "at " << at;
+  }
+  for (const Span& s : g.items) {
+    const auto [kind, begin, end] = s;
+    if (kind != int(TraceItem::Kind::Comment) || insideNoscript(begin)) continue;
+    const MarkupPlace::Kind place = markupPlaces(page, begin + 1, begin + 1).begin.kind;
+    EXPECT_TRUE(place == MarkupPlace::Kind::Comment || place == MarkupPlace::Kind::WebbotComment)
+        << "comment at " << begin;
+  }
+  // A STYLE or SCRIPT start tag, itself outside markup, whose content gumbo does not read as
+  // text: neither do we.
+  for (const std::string_view tag : {"<style>", "<script>"}) {
+    for (std::size_t at = page.find(tag); at != std::string::npos; at = page.find(tag, at + 1)) {
+      const std::size_t content = at + tag.size();
+      if (raw.count(content) || insideNoscript(at)) continue;
+      const MarkupPlaces places = markupPlaces(page, at, content);
+      if (places.begin.kind != MarkupPlace::Kind::Outside) continue;
+      EXPECT_NE(places.end.kind, MarkupPlace::Kind::RawText) << tag << " at " << at;
+    }
+  }
+}
+
 TEST_P(Snippet, OperationsKeepOtherBytes) {
   checkOperations(GetParam());
 }

@@ -114,8 +114,37 @@ TEST(PageText, LaysOutBlocksForATerminal) {
       {"<p>aaaa bbbb cccc dddd</p>", "aaaa bbbb\ncccc dddd\n", 10},
       {"<ul><li>aaaa bbbb cccc</li></ul>", "  * aaaa\n    bbbb\n    cccc\n", 10},
       {"<p>&quot;x&quot; &amp; caf&eacute;</p>", "\"x\" & caf\xC3\xA9\n"},
+      // Every reference a browser knows, the legacy ones without ';' taken as it takes them.
+      {"<p>a&mdash;b &eacute &notit; &#x1F600; &bogus;</p>",
+       "a\xE2\x80\x94"
+       "b \xC3\xA9 \xC2\xACit; \xF0\x9F\x98\x80 &bogus;\n"},
+      // The body begins where the tree rules begin it: a block that ends the head counts.
+      {"<html><head><title>T</title></head><h1>Big</h1>x", "Big\n===\n\nx\n"},
+      {"<title>T</title><h2>S</h2>", "S\n-\n"},
+      {"<meta charset=utf-8>Text<p>more", "Text\n\nmore\n"},
+      {"<p>a<script>b</script><style>c</style>d<textarea>&lt;e&gt;</textarea></p>", "ad<e>\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(pageText(c.html, c.width), c.text) << c.html;
+}
+
+TEST(SitemapEntries, ListsNamedTopicsAsDeepAsTheirLists) {
+  const char* const hhc =
+      "<html><head><meta name=GENERATOR content=x></head><body>"
+      "<object type=\"text/site properties\"><param name=\"Name\" value=\"Not a topic\">"
+      "</object><ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Date &amp; "
+      "time\"><param name=\"Local\" value=\"current_date.htm\"></object>"
+      "<ul><li><OBJECT TYPE=\"text/sitemap\"><PARAM NAME=\"name\" VALUE=\"Nested\">"
+      "<PARAM NAME=\"local\" VALUE=\"a.htm\"></OBJECT></ul>"
+      "<li><object type=\"text/sitemap\"><param name=\"Local\" value=\"nameless.htm\"></object>"
+      "</ul></body></html>";
+  const std::vector<SitemapEntry> entries = sitemapEntries(hhc);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "Date & time");
+  EXPECT_EQ(entries[0].local, "current_date.htm");
+  EXPECT_EQ(entries[0].depth, 0);
+  EXPECT_EQ(entries[1].name, "Nested");
+  EXPECT_EQ(entries[1].local, "a.htm");
+  EXPECT_EQ(entries[1].depth, 1);
 }
 
 }  // namespace

@@ -4,22 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include "common/code_points.h"
 #include "html/text_codec.h"
 
 namespace velmo::standalone {
 namespace {
 
 std::u16string utf16Of(char32_t c) {
-  if (c < 0x10000) return std::u16string(1, static_cast<char16_t>(c));
-  c -= 0x10000;
-  return {static_cast<char16_t>(0xD800 + (c >> 10)), static_cast<char16_t>(0xDC00 + (c & 0x3FF))};
+  std::u16string out;
+  appendUtf16(out, c);
+  return out;
 }
 
 // The scalar values outside the controls: the whole BMP and a sample of the planes above.
 std::vector<char32_t> typeableCharacters() {
   std::vector<char32_t> out;
   for (char32_t c = 0x20; c < 0x10000; ++c) {
-    if (c == 0x7F || (c >= 0x80 && c < 0xA0) || (c >= 0xD800 && c <= 0xDFFF)) continue;
+    if (c == 0x7F || (c >= 0x80 && c < 0xA0) || isSurrogate(c)) continue;
     out.push_back(c);
   }
   for (char32_t c = 0x10000; c <= 0x10FFFF; c += 61) out.push_back(c);

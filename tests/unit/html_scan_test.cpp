@@ -135,6 +135,11 @@ TEST(HtmlScan, CharacterReferences) {
   EXPECT_EQ(decodeCharacterReferences("&#233;&#x1F600;&#0;"),
             "\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBD");
   EXPECT_EQ(decodeCharacterReferences("&unknown; & &#;"), "&unknown; & &#;");
+  // Every name a browser knows, on request; the longest one the text begins with wins.
+  EXPECT_EQ(
+      decodeCharacterReferences("&eacute;&notin;&notit;&AMP&eacute &zz;", NamedReferences::All),
+      "\xC3\xA9\xE2\x88\x89\xC2\xACit;&\xC3\xA9 &zz;");
+  EXPECT_EQ(decodeCharacterReferences("&eacute;"), "&eacute;");
 }
 
 }  // namespace

@@ -52,6 +52,21 @@ TEST(MarkupPlace, CaretPlaces) {
       {"<style>p {}^", Kind::RawText, "style"},
       {"<title>Bakery^</title>", Kind::RawText, "title"},
       {"<textarea>^</textarea>", Kind::RawText, "textarea"},
+      {"<style>a</style>^", Kind::Outside},
+      {"<style>a</style^", Kind::RawText, "style"},
+      {"<style>a</style ^", Kind::Tag},
+      // The tree rules decide which element's content is text: not inside <select>, SVG or
+      // MathML (the corpus test holds the scanner to gumbo on these).
+      {"<select><style>^a</style></select>", Kind::Outside},
+      {"<select><script>^a</script></select>", Kind::RawText, "script"},
+      {"<select><textarea>^a</textarea>", Kind::RawText, "textarea"},
+      {"<svg><style>^a</style></svg>", Kind::Outside},
+      {"<svg><foreignObject><style>^a</style>", Kind::RawText, "style"},
+      {"<math><mi><style>^m</style>", Kind::RawText, "style"},
+      {"<svg><![CDATA[a>b^]]></svg>", Kind::Comment},
+      {"<svg></svg><![CDATA[a>b^]]>", Kind::Outside},
+      {"<head><template><style>^s</style></template>", Kind::RawText, "style"},
+      {"\xEF\xBB\xBF^<p>", Kind::Outside},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.page);

@@ -65,6 +65,11 @@ TEST(PageCodec, EscapesFitWhereTheCharacterLands) {
       {u"<title>\u2605</title><textarea>\u2605</textarea>",
        "<title>&#9733;</title><textarea>&#9733;</textarea>"},
       {u"<script>\u2605", "<script>\\u2605"},
+      // Where the tree rules read no style sheet, a reference is what the browser decodes.
+      {u"<select><style>\u2605</style></select><svg><style>\u2605</style></svg>",
+       "<select><style>&#9733;</style></select><svg><style>&#9733;</style></svg>"},
+      {u"<textarea><script>\u2605</script></textarea>",
+       "<textarea><script>&#9733;</script></textarea>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);

@@ -52,6 +52,14 @@ class Recorder : public ScanObserver {
   std::vector<std::pair<std::size_t, std::size_t>> blocks;
 };
 
+// Asks for every token as well.
+class TokenRecorder : public Recorder {
+ public:
+  bool wantsEveryToken() const override { return true; }
+  void token(const html::Token& t, const ScanState&) override { tokens.push_back(t); }
+  std::vector<html::Token> tokens;
+};
+
 Span at(const std::string& page, const std::string& what, const std::string& piece,
         std::size_t from = 0) {
   const std::size_t begin = page.find(piece, from);
@@ -113,6 +121,18 @@ TEST(ScanObserver, LeavesTheLandmarksAsAScanWithoutIt) {
     watched.invalidateFrom(0);
     EXPECT_EQ(landmarksOf(watched), expected) << page;
     EXPECT_EQ(first.seen.size(), second.seen.size());
+
+    // Read token by token, the page gives the same landmarks and the same elements, and the
+    // tokens come in document order (text read again where it begins the body starts later).
+    PageIndex everyToken(page);
+    TokenRecorder all;
+    everyToken.scanObserved(all);
+    EXPECT_EQ(landmarksOf(everyToken), expected) << page;
+    EXPECT_EQ(all.seen, first.seen) << page;
+    ASSERT_FALSE(all.tokens.empty());
+    for (std::size_t i = 1; i < all.tokens.size(); ++i) {
+      EXPECT_LE(all.tokens[i - 1].begin, all.tokens[i].begin) << page;
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include "common/code_points.h"
+
 #include <gtest/gtest.h>
 
 namespace velmo {
@@ -23,6 +25,48 @@ TEST(Utf8, RejectsIllFormedBytes) {
 
 TEST(Utf8, LoneSurrogateBecomesReplacementCharacter) {
   EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+// Every scalar value written as UTF-8 and as UTF-16 by the code-point helpers reads back as
+// itself, in as many bytes and units as the encodings give it.
+TEST(CodePoints, EveryScalarValueRoundTripsThroughBothEncodings) {
+  for (char32_t cp = 0; cp <= 0x10FFFF; cp += cp < 0x30000 ? 1 : 97) {
+    if (isSurrogate(cp)) continue;
+    std::string bytes;
+    appendUtf8(bytes, cp);
+    char32_t read = 0;
+    ASSERT_EQ(decodeUtf8(bytes, 0, read), bytes.size()) << std::hex << cp;
+    ASSERT_EQ(read, cp);
+    ASSERT_EQ(bytes.size(), cp < 0x80 ? 1u : cp < 0x800 ? 2u : cp < 0x10000 ? 3u : 4u);
+    std::u16string units;
+    appendUtf16(units, cp);
+    std::size_t used = 0;
+    ASSERT_EQ(codePointAt(units, 0, used), cp);
+    ASSERT_EQ(used, units.size());
+    ASSERT_EQ(used, cp < 0x10000 ? 1u : 2u);
+    ASSERT_TRUE(isWellFormedUtf16(units));
+  }
+}
+
+TEST(CodePoints, UnpairedSurrogatesReadAsThemselvesAndMakeTextIllFormed) {
+  const struct {
+    std::u16string text;
+    char32_t first;
+    bool wellFormed;
+  } cases[] = {
+      {u"😀", 0x1F600, true},
+      {std::u16string{char16_t(0xD800)}, 0xD800, false},
+      {std::u16string{char16_t(0xDC00), char16_t(0xD800)}, 0xDC00, false},
+      {std::u16string{u'a', char16_t(0xDBFF)}, u'a', false},
+      {u"", 0, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(isWellFormedUtf16(c.text), c.wellFormed);
+    if (c.text.empty()) continue;
+    std::size_t units = 0;
+    EXPECT_EQ(codePointAt(c.text, 0, units), c.first);
+    EXPECT_EQ(units, c.first >= 0x10000 ? 2u : 1u);
+  }
 }
 
 TEST(CaseInsensitiveSearch, FoldsAsciiOnly) {

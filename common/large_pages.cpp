@@ -1,4 +1,4 @@
-#include "files/large_pages.h"
+#include "common/large_pages.h"
 
 #include <cstdint>
 #include <new>
@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace velmo::standalone {
+namespace velmo {
 namespace {
 
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
@@ -39,4 +39,4 @@ void LargePageMemory::do_deallocate(void* p, std::size_t bytes, std::size_t alig
   ::operator delete (p, std::align_val_t{bytes < kLargeBlock ? alignment : kLargePage});
 }
 
-}  // namespace velmo::standalone
+}  // namespace velmo

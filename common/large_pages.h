@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <memory_resource>
 
-namespace velmo::standalone {
+namespace velmo {
 
 // Asks for large pages for the whole 2 MiB stretches inside [data, data + size).
 void preferLargePages(void* data, std::size_t size);
@@ -21,4 +21,4 @@ class LargePageMemory : public std::pmr::memory_resource {
   }
 };
 
-}  // namespace velmo::standalone
+}  // namespace velmo
