@@ -1,6 +1,7 @@
 #pragma once
-// Code points in UTF-8 and UTF-16: reading one, writing one, and the surrogate pairs that carry
-// the code points above U+FFFF in UTF-16. Inline: the text conversions run them per character.
+// Code points in UTF-8 and UTF-16: writing one, reading one from UTF-16 (decodeUtf8 in text.h
+// reads one from UTF-8), and the surrogate pairs that carry the code points above U+FFFF in
+// UTF-16. Inline: the text conversions run them per character.
 
 #include <cstddef>
 #include <string>
@@ -78,9 +79,5 @@ inline void appendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-// Decodes the code point at byte `at`: its length in bytes, or 0 when the bytes there are no
-// well-formed UTF-8.
-std::size_t decodeUtf8(std::string_view bytes, std::size_t at, char32_t& codePoint);
 
 }  // namespace velmo

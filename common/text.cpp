@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "common/code_points.h"
+
 namespace velmo {
 
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {

@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "common/code_points.h"
-
 namespace velmo {
 
 // True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
+
+// Decodes the code point at byte `at`: its length in bytes, or 0 when the bytes there are no
+// well-formed UTF-8.
+std::size_t decodeUtf8(std::string_view bytes, std::size_t at, char32_t& codePoint);
 
 // Converts well-formed UTF-8; throws std::invalid_argument naming the byte offset otherwise.
 std::u16string utf8ToUtf16(std::string_view bytes);
