@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a user meets it: lintian finds no error; no test-only library among its
-# dependencies; unpacked into a scratch root,
-# velmo runs from there, finds its help file and changes a page as the built velmo does; the
-# binary has the hardening of Debian's build flags; the user's guide holds the README's user
-# sections and nothing of building; the manual page names every command and option; bash
-# completes commands and options; and `cmake --install --strip` puts the same files in place.
+# dependencies; unpacked into a scratch root, velmo runs from there, finds its help file and
+# changes a page as the built velmo does; the binary has the hardening of Debian's build flags;
+# the user's guide holds the README's user sections and nothing of building; the manual page
+# names every command and option; bash completes commands and options; and
+# `cmake --install --strip` puts the same files in place.
 #   debian_package_test.sh BUILD-DIR SOURCE-DIR
 set -euo pipefail
 build=$(realpath "$1")
