@@ -35,7 +35,7 @@ TEST(CodePoints, EveryScalarValueRoundTripsThroughBothEncodings) {
     std::string bytes;
     appendUtf8(bytes, cp);
     char32_t read = 0;
-    ASSERT_EQ(decodeUtf8(bytes, 0, read), bytes.size()) << std::hex << cp;
+    ASSERT_EQ(decodeUtf8(bytes, 0, read), bytes.size()) << std::hex << unsigned(cp);
     ASSERT_EQ(read, cp);
     ASSERT_EQ(bytes.size(), cp < 0x80 ? 1u : cp < 0x800 ? 2u : cp < 0x10000 ? 3u : 4u);
     std::u16string units;
