@@ -16,20 +16,14 @@
 #include "files/atomic_file.h"
 #include "site/standalone_host.h"
 #include "slideshow/slide_show.h"
+#include "tests/support/folder_listing.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    names.push_back(fs::relative(entry.path(), folder).generic_string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::namesIn;
 
 // A small file system of its own, for a disk that fills up or turns read-only. Mounting needs
 // root; a test that cannot mount says so and skips.

@@ -22,6 +22,7 @@
 #include "site/html_page.h"
 #include "site/standalone_host.h"
 #include "slideshow/slide_show.h"
+#include "tests/support/folder_listing.h"
 #include "tests/support/program_test.h"
 
 extern char** environ;
@@ -29,6 +30,8 @@ extern char** environ;
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
+
+using testing::namesIn;
 
 using standalone::HtmlPage;
 using standalone::PageSaveOptions;
@@ -150,15 +153,6 @@ std::optional<std::string> velmoRunning(const SiteOnDisk& dir, const fs::path& p
   if (status == 0) return std::nullopt;
   EXPECT_EQ(status, 2);
   return readBytes(errFile);
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    names.push_back(fs::relative(entry.path(), folder).generic_string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 TEST(PageChangedByAnotherProgram, IsNeverOverwrittenWhereverVelmoFindsIt) {

@@ -14,11 +14,14 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/folder_listing.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
+
+using testing::leftovers;
 
 std::string q(const fs::path& path) {
   return shellQuote(path.string());
@@ -28,16 +31,6 @@ std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
-}
-
-// The names velmo leaves beside the files it writes, were it to leave any.
-std::vector<std::string> leftovers(const fs::path& folder) {
-  std::vector<std::string> found;
-  for (const auto& e : fs::directory_iterator(folder)) {
-    const std::string name = e.path().filename().string();
-    if (name.starts_with(".velmo") || name.ends_with(".tmp")) found.push_back(name);
-  }
-  return found;
 }
 
 // ---- Concurrency -------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "page_host/page_host.h"
 #include "platform/linux/settings_store.h"
 #include "site/standalone_host.h"
+#include "tests/support/folder_listing.h"
 #include "tests/support/pages.h"
 #include "tests/support/site_on_disk.h"
 
@@ -20,22 +21,14 @@ namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
+using testing::leftovers;
+
 using standalone::ReplaceSteps;
 using standalone::StandaloneHost;
 using testing::kOneLinePage;
 using testing::readBytes;
 using testing::SiteOnDisk;
 using testing::TempDir;
-
-// The names velmo leaves beside the files it writes, were it to leave any.
-std::vector<std::string> leftovers(const fs::path& folder) {
-  std::vector<std::string> found;
-  for (const auto& e : fs::directory_iterator(folder)) {
-    const std::string name = e.path().filename().string();
-    if (name.starts_with(".velmo") || name.ends_with(".tmp")) found.push_back(name);
-  }
-  return found;
-}
 
 // ---- The check at the rename ---------------------------------------------------------------
 
