@@ -60,9 +60,9 @@ TEST(BehaviourExamples, TheComServerInTheStandInEditorLeavesTheGoldenBytes) {
             user.click(user.control(window, wide(dialog.doItCaption)).hwnd);
             user.waitUntilGone(window);
           },
-          [&] { hr = callThroughCom(*command, example); });
+          [&] { hr = callThroughCom(*command.Get(), example); });
     } else {
-      hr = callThroughCom(*command, example);
+      hr = callThroughCom(*command.Get(), example);
     }
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(page.bytes(), example.expected());
