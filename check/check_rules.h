@@ -34,8 +34,7 @@ inline constexpr Rule kRules[] = {
      "(works on a Windows server, breaks on Linux hosting)",
      true},
     {"webbot-unclosed", Severity::Warning,
-     "A webbot start comment without its end comment: what follows it belongs to the block",
-     false},
+     "A webbot start comment without its end comment: what follows it belongs to the block", false},
     {"webbot-stray-end", Severity::Warning, "A webbot end comment without a start comment", false},
     {"hidden-block", Severity::Error,
      "A block written inside an HTML comment, server code or a template comment, where it never "
@@ -43,8 +42,7 @@ inline constexpr Rule kRules[] = {
      false},
     {"scrollbar-colour", Severity::Error,
      "A scrollbar colour of a STYLE element that is not a colour, which browsers ignore", false},
-    {"unused-slide-picture", Severity::Warning, "A picture in slide_img/ that no page uses",
-     false},
+    {"unused-slide-picture", Severity::Warning, "A picture in slide_img/ that no page uses", false},
 };
 
 // The rule of that name; nullptr when there is none.

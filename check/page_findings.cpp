@@ -137,9 +137,8 @@ class PageChecker {
     hiddenBlocks();
     scrollbarColours();
     slideUses();
-    std::stable_sort(found_.begin(), found_.end(), [](const Finding& a, const Finding& b) {
-      return a.offset < b.offset;
-    });
+    std::stable_sort(found_.begin(), found_.end(),
+                     [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
     found_.erase(std::unique(found_.begin(), found_.end(),
                              [](const Finding& a, const Finding& b) {
                                return a.offset == b.offset && a.rule == b.rule;
@@ -229,7 +228,8 @@ class PageChecker {
   // The picture of a favourites link, which its script writes: <img border="0" src="...">.
   void favouritesPicture(std::size_t begin, std::size_t end) {
     const std::string_view block(src_.data(), end);
-    for (std::size_t at = block.find("<img ", begin); at != npos; at = block.find("<img ", at + 1)) {
+    for (std::size_t at = block.find("<img ", begin); at != npos;
+         at = block.find("<img ", at + 1)) {
       const std::size_t value = block.find("src=\"", at);
       if (value == npos) return;
       const std::size_t close = block.find('"', value + 5);
@@ -302,10 +302,8 @@ class PageChecker {
     bool slideScript = false;
     for (const MarkupSeen::RawText& element : seen_.rawTexts) {
       if (!html::equalsLower(element.name, "script") || !inHead(element, head)) continue;
-      const std::string_view tag(src_.data() + element.tagBegin,
-                                 element.tagEnd - element.tagBegin);
-      const std::string_view whole(src_.data() + element.tagBegin,
-                                   element.end - element.tagBegin);
+      const std::string_view tag(src_.data() + element.tagBegin, element.tagEnd - element.tagBegin);
+      const std::string_view whole(src_.data() + element.tagBegin, element.end - element.tagBegin);
       const Mend removal{element.tagBegin, afterLineBreak(src_, element.end), {}};
       if (findIgnoreAsciiCase(codec_.read(tag), slideName) != npos) {
         if (slideScript) {
@@ -367,8 +365,8 @@ class PageChecker {
     }
     for (const auto& [begin, end] : servers) {
       const bool server = src[begin] == '<' && (src[begin + 1] == '%' || src[begin + 1] == '?');
-      const bool comment = server ? src.compare(begin, 4, "<%--") == 0
-                                  : html::isTemplateComment(src, begin);
+      const bool comment =
+          server ? src.compare(begin, 4, "<%--") == 0 : html::isTemplateComment(src, begin);
       const std::string_view where = server ? (comment ? "a server comment" : "server code")
                                             : (comment ? "a template comment" : "template code");
       for (const Signature& signature : signatures()) {
@@ -384,14 +382,13 @@ class PageChecker {
   void scrollbarColours() {
     for (const MarkupSeen::RawText& element : seen_.rawTexts) {
       if (!html::equalsLower(element.name, "style")) continue;
-      const std::string_view sheet(src_.data() + element.tagEnd,
-                                   element.innerEnd - element.tagEnd);
+      const std::string_view sheet(src_.data() + element.tagEnd, element.innerEnd - element.tagEnd);
       if (asciiLowered(sheet).find("scrollbar") == npos) continue;
       for (const auto& rule : standalone::css::parseRules(sheet)) {
         for (const auto& part : standalone::css::detail::scanBlock(sheet, rule.block).parts) {
           if (!part.declaration) continue;
-          const std::string name = asciiLowered(
-              sheet.substr(part.name.begin, part.name.end - part.name.begin));
+          const std::string name =
+              asciiLowered(sheet.substr(part.name.begin, part.name.end - part.name.begin));
           const bool scrollbar =
               std::any_of(kScrollbarEntries.begin(), kScrollbarEntries.end(),
                           [&](const ScrollbarEntry& e) { return utf16ToUtf8(e.property) == name; });
@@ -402,8 +399,8 @@ class PageChecker {
           const bool hashless =
               value.size() == 6 && std::all_of(value.begin(), value.end(), isHexDigit);
           add("scrollbar-colour", element.tagEnd + part.value.begin,
-              "'" + text(value) + "' is not a colour" +
-                  (hashless ? " without its '#'" : "") + ": browsers ignore " + name);
+              "'" + text(value) + "' is not a colour" + (hashless ? " without its '#'" : "") +
+                  ": browsers ignore " + name);
         }
       }
     }

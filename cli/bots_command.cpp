@@ -15,7 +15,8 @@ namespace velmo::cli {
 namespace {
 
 void listBlocks(standalone::StandaloneHost& host, PageRun& run) {
-  standalone::LineCounter lines(host.pageSource(), host.pageCodec().encoding() == standalone::Encoding::Utf8);
+  standalone::LineCounter lines(host.pageSource(),
+                                host.pageCodec().encoding() == standalone::Encoding::Utf8);
   for (const auto& block : host.webbotBlocks()) {
     run.rows().push_back(
         {{"line", std::to_string(lines.at(block.begin).line), true},

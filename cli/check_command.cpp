@@ -99,8 +99,8 @@ class CheckRun {
     const check::Rule& rule = *check::ruleNamed("unused-slide-picture");
     for (const std::u16string& name : site.files->unusedSlidePictures()) {
       const fs::path picture = standalone::textToPath(kSlideFolder) / standalone::textToPath(name);
-      if (site.ignores->ignores(rule.name, siteRelative(site.files->root() / picture,
-                                                        site.files->root()))) {
+      if (site.ignores->ignores(rule.name,
+                                siteRelative(site.files->root() / picture, site.files->root()))) {
         continue;
       }
       out.push_back({os::textOf(os::pathOf(wholeSite_) / picture),

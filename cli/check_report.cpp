@@ -45,8 +45,8 @@ std::string findingLine(const std::string& shownPage, const ResultRow& row) {
   std::string line = shownPage + ":";
   const std::string at = field(row, "line");
   if (!at.empty()) line += at + ":" + field(row, "column") + ":";
-  line += " " + field(row, "severity") + ": " + field(row, "message") + " [" + field(row, "rule") +
-          "]";
+  line +=
+      " " + field(row, "severity") + ": " + field(row, "message") + " [" + field(row, "rule") + "]";
   const std::string fix = field(row, "fix");
   if (!fix.empty()) line += " (" + fix + ")";
   return line;

@@ -25,7 +25,7 @@ class LineCounter {
   std::string_view source_;
   bool utf8_;
   std::size_t counted_ = 0;  // source before this offset is counted
-  std::size_t line_ = 1;    // where `counted_` stands
+  std::size_t line_ = 1;     // where `counted_` stands
   std::size_t column_ = 1;
 };
 
