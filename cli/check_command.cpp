@@ -144,14 +144,6 @@ class CheckRun {
   std::atomic<std::size_t> left_{0};
 };
 
-std::string rulesHelp() {
-  std::string names;
-  for (const check::Rule& rule : check::kRules) {
-    names += (names.empty() ? "" : ", ") + std::string(rule.name);
-  }
-  return names;
-}
-
 }  // namespace
 
 void addCheckCommand(CLI::App& app, int& exitStatus) {
@@ -181,8 +173,8 @@ void addCheckCommand(CLI::App& app, int& exitStatus) {
   sarif->excludes(command->get_option("--json"));
   command
       ->add_option("--ignore", options->ignore,
-                   "Leave out the findings of RULE (give it once for each): " + rulesHelp() +
-                       ". A site's .velmoignore file lists more")
+                   "Leave out the findings of RULE (give it once for each); a site's "
+                   ".velmoignore file lists more")
       ->type_name("RULE")
       ->allow_extra_args(false)
       ->check(CLI::IsMember([] {
