@@ -94,7 +94,9 @@ TEST(VelmoCheck, FindsEachRotOnceAndNoLookAlike) {
   const CheckSite site;
   const ProgramResult result = site.velmo("check site");
   EXPECT_EQ(result.status, 1) << result.err;
-  EXPECT_EQ(result.out, R"(site/index.html:7:1: warning: the same script stands in the HEAD a second time: it runs twice [duplicate-head-script]
+  EXPECT_EQ(
+      result.out,
+      R"(site/index.html:7:1: warning: the same script stands in the HEAD a second time: it runs twice [duplicate-head-script]
 site/index.html:10:36: error: '#12345G' is not a colour: browsers ignore scrollbar-face-color [scrollbar-colour]
 site/index.html:34:1: warning: the date block is pasted a second time, byte for byte [duplicate-block]
 site/index.html:67:40: warning: the favourites picture 'images/Logo.gif' names 'images/logo.gif' in another case [reference-case]
