@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/bots_command.h"
+#include "cli/check_command.h"
 #include "cli/dialog_commands.h"
 #include "cli/favourites_command.h"
 #include "cli/offers_command.h"
@@ -65,6 +66,7 @@ int run(int argc, char** argv) {
     velmo::cli::addSlideCommand(app, exitStatus);
     velmo::cli::addOffersCommand(app, exitStatus);
     velmo::cli::addBotsCommand(app, exitStatus);
+    velmo::cli::addCheckCommand(app, exitStatus);
     if (reportUnknownCommand(app, argc, argv)) return velmo::cli::kFailed;
 
     try {

@@ -27,8 +27,9 @@ constexpr const char* kPageExtensions[] = {
 constexpr const char* kListedPages = "(--page/--pages)";
 
 // The commands that work on pages.
-constexpr const char* kPageCommands[] = {"botfound",   "erase-bot", "script-head", "date",
-                                         "favourites", "style",     "slide",       "bots"};
+constexpr const char* kPageCommands[] = {"botfound", "erase-bot",  "script-head",
+                                         "date",     "favourites", "style",
+                                         "slide",    "bots",       "check"};
 
 bool matches(const std::string& glob, const std::string& relative) {
   // A glob without a slash names a file or folder wherever it stands; with one, a path from the

@@ -6,9 +6,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "cli/import_once.h"
 #include "cli/page_run.h"
@@ -39,6 +41,21 @@ struct ManyPages {
   unsigned jobs = 0;  // 0: one per core
 };
 
+// How a command whose pages give rows of its own form (velmo check) reports them; each part
+// may be left empty.
+struct RowReport {
+  // Each row of a page as one line of standard output, instead of the table of rows.
+  std::function<std::string(const std::string& shownPage, const ResultRow& row)> rowLine;
+  // Rows of the run beyond its pages (files that are no pages), made once every page is done:
+  // each with the path of the file they speak of, printed and reported after the pages.
+  std::function<std::vector<std::pair<std::string, std::vector<ResultRow>>>()> afterPages;
+  // The document printed instead of the --json document, made from it.
+  std::function<nlohmann::ordered_json(const nlohmann::ordered_json&)> reshapeJson;
+  // The summary line over many pages ("velmo: 10 pages: ..."), given the pages, the rows and the
+  // pages that failed.
+  std::function<std::string(std::size_t pages, std::size_t rows, std::size_t failed)> summary;
+};
+
 struct PageOptions {
   std::string command;  // the command's name
   std::string page;
@@ -57,6 +74,7 @@ struct PageOptions {
   bool replace = false;
   bool once = false;
   ManyPages many;
+  const RowReport* report = nullptr;  // none: rows as a table (bots)
 };
 
 // Adds PAGE (positional), --site, --output, --write-read-only, the options that choose many

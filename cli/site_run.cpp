@@ -232,8 +232,14 @@ void printResults(const PageOptions& options, const PageRecord& record, bool man
   if (options.json || !record.result) return;
   const PageResult& result = *record.result;
   if (!result.outcome.rows.empty()) {
-    rows.add(record);
-    return;
+    if (!options.report || !options.report->rowLine) {
+      rows.add(record);
+      return;
+    }
+    for (const ResultRow& row : result.outcome.rows) {
+      std::cout << options.report->rowLine(shownName(record.page.path), row) << '\n';
+    }
+    if (!options.dryRun) return;
   }
   if (record.found) {
     // Over many pages botfound names the pages that hold the block, as grep -l does.
@@ -495,13 +501,25 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
     Run run(options, work, selection.sites, records, batch);
     run.go(bar, rows, many, jobsFor(options));
   }
+  const std::size_t pageCount = records.size();
+  if (options.report && options.report->afterPages && !os::outputGone()) {
+    for (auto& [path, found] : options.report->afterPages()) {
+      PageRecord& record = records.emplace_back();
+      record.page.path = path;
+      record.status = kDone;
+      record.rowCount = found.size();
+      record.result = std::make_unique<PageResult>();
+      record.result->outcome.rows = std::move(found);
+      printResults(options, record, many, rows);
+    }
+  }
   rows.finish();
 
   Counts counts;
   std::size_t rowCount = 0;
-  for (const PageRecord& record : records) {
-    count(record, counts);
-    rowCount += record.rowCount;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i < pageCount) count(records[i], counts);
+    rowCount += records[i].rowCount;
   }
   counts.failed += selection.problems.size();
   if (options.json) {
@@ -512,10 +530,13 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
                        {"status", "failed"},
                        {"messages", {"velmo: " + shownName(what) + ": " + why}}});
     }
-    const nlohmann::ordered_json document = {{"command", options.command},
-                                             {"dry_run", options.dryRun},
-                                             {"pages", std::move(pages)},
-                                             {"summary", summaryJson(counts, records.size())}};
+    nlohmann::ordered_json document = {{"command", options.command},
+                                       {"dry_run", options.dryRun},
+                                       {"pages", std::move(pages)},
+                                       {"summary", summaryJson(counts, pageCount)}};
+    if (options.report && options.report->reshapeJson) {
+      document = options.report->reshapeJson(document);
+    }
     // Standard output holds the page itself with --output -, so the report goes beside it.
     (printsPage(options) ? std::cerr : std::cout) << jsonText(document) << '\n';
   } else {
@@ -526,7 +547,12 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
     for (const auto& [what, why] : selection.problems) {
       std::cerr << "velmo: " << shownName(what) << ": " << why << '\n';
     }
-    if (many) std::cerr << summaryText(options, counts, records.size(), rowCount) << '\n';
+    if (many) {
+      std::cerr << (options.report && options.report->summary
+                        ? options.report->summary(pageCount, rowCount, counts.failed)
+                        : summaryText(options, counts, pageCount, rowCount))
+                << '\n';
+    }
   }
   if (counts.failed) return kFailed;
   if (counts.refused) return kRefused;

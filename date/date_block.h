@@ -6,6 +6,9 @@
 
 namespace velmo {
 
+// The bot name of the block's webbot comments.
+inline constexpr char16_t kDateBotName[] = u"V_Date";
+
 // The 21 lines joined with CR LF, without a line break after the last one.
 std::u16string dateBlock();
 

@@ -18,6 +18,8 @@ struct FavouritesChoices {
 };
 
 inline constexpr char16_t kFavouritesMessageTitle[] = u"Add to favorite";
+// The bot name of the block's webbot comments.
+inline constexpr char16_t kFavouritesBotName[] = u"AddToFavor_VL";
 
 // The first failing check's message, in the order source text, other URL, other title.
 std::optional<std::u16string> favouritesCheck(const FavouritesChoices& choices);

@@ -78,14 +78,18 @@ std::size_t phpStringEnd(std::string_view s, std::size_t i) {
 
 // PHP code from `i`: "?>" ends it except in a string or a /* */ comment; a line comment ends at
 // the end of its line or at a "?>", as PHP reads it. Without a "?>" the code runs to the end.
-Block phpCode(std::string_view s, std::size_t i) {
+// `onString(begin, end)` is told of each quoted string.
+template <typename OnString>
+Block phpCode(std::string_view s, std::size_t i, OnString&& onString) {
   const std::size_t n = s.size();
   while (i < n) {
     const char c = s[i];
     const char next = i + 1 < n ? s[i + 1] : '\0';
     if (c == '?' && next == '>') return {i + 2, false};
     if (c == '\'' || c == '"' || c == '`') {
+      const std::size_t from = i;
       i = phpStringEnd(s, i);
+      onString(from, i);
     } else if (c == '/' && next == '*') {
       const std::size_t close = s.find("*/", i + 2);
       i = close == npos ? n : close + 2;
@@ -102,13 +106,18 @@ Block phpCode(std::string_view s, std::size_t i) {
 
 // "<?php" and white space (or the end), "<?=", or "<?" and white space. Any other "<?" is an
 // XML declaration or processing instruction, which HTML reads as a bogus comment.
-Block phpBlock(std::string_view s, std::size_t lt) {
+// Where the code of a PHP block at `lt` starts; npos when the "<?" opens none.
+std::size_t phpCodeStart(std::string_view s, std::size_t lt) {
   const std::size_t i = lt + 2;
-  if (i < s.size() && (s[i] == '=' || isSpace(s[i]))) return phpCode(s, i);
-  if (startsWithLower(s, i, "php") && (i + 3 == s.size() || isSpace(s[i + 3]))) {
-    return phpCode(s, i + 3);
-  }
-  return {};
+  if (i < s.size() && (s[i] == '=' || isSpace(s[i]))) return i;
+  if (startsWithLower(s, i, "php") && (i + 3 == s.size() || isSpace(s[i + 3]))) return i + 3;
+  return npos;
+}
+
+Block phpBlock(std::string_view s, std::size_t lt) {
+  const std::size_t code = phpCodeStart(s, lt);
+  if (code == npos) return {};
+  return phpCode(s, code, [](std::size_t, std::size_t) {});
 }
 
 // A template language's block at `at`; an opener without its closer is noted as a "<%" is.
@@ -484,6 +493,27 @@ std::optional<std::size_t> serverBlockEnd(std::string_view s, std::size_t lt, Sc
   const std::size_t end = serverBlock(s, lt, memo).end;
   if (end == npos) return std::nullopt;
   return end;
+}
+
+bool inServerString(std::string_view s, std::size_t begin, std::size_t end, std::size_t at) {
+  if (at <= begin || at >= end || end > s.size()) return false;
+  if (s.compare(begin, 4, "<%--") == 0) return false;
+  if (s.compare(begin, 2, "<%") == 0) {
+    // ASP and JSP code: what a "..." string holds is written out.
+    bool inString = false;
+    for (std::size_t i = begin + 2; i < at; ++i) {
+      if (s[i] == '"') inString = !inString;
+    }
+    return inString;
+  }
+  if (s.compare(begin, 2, "<?") != 0) return inTemplateString(s, begin, at);
+  const std::size_t code = phpCodeStart(s, begin);
+  if (code == npos) return false;
+  bool inString = false;
+  phpCode(s.substr(0, end), code, [&](std::size_t from, std::size_t to) {
+    if (from < at && at < to) inString = true;
+  });
+  return inString;
 }
 
 namespace {

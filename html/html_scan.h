@@ -78,6 +78,14 @@ Token nextToken(std::string_view src, std::size_t pos, bool foreignContent = fal
 std::optional<std::size_t> serverBlockEnd(std::string_view src, std::size_t lt,
                                           ScanMemo* memo = nullptr);
 
+// Whether `at` lies in a quoted string of the code of the server or template block [begin, end)
+// of `src`: what such a string holds is written into the page the browser gets, while anything
+// else in the block (code, a comment) never reaches it. PHP strings are read as the scan reads
+// them ('...', "..." and `...` with backslash escapes, outside comments); ASP and JSP code has
+// "..." strings; template tags have '...' and "..." (template_syntax.h). A comment block
+// (<%-- --%>, {# #}, {* *}, {{! }}, <!--- --->) holds no string.
+bool inServerString(std::string_view src, std::size_t begin, std::size_t end, std::size_t at);
+
 // Passes over text and complete start and end tags from `pos` in the data state, stopping at the
 // first '<' that begins anything else (a comment, a doctype, a tag cut off by the end of the
 // input) or a tag for which `stop(name, isEndTag)` is true; the source size when there is none.

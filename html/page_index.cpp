@@ -81,6 +81,11 @@ const std::pmr::vector<WebbotBlock>& PageIndex::webbotBlocks() {
   return blocks_;
 }
 
+const std::pmr::vector<std::size_t>& PageIndex::webbotMarks() {
+  scanAll();
+  return marks_.webbots();
+}
+
 std::optional<std::size_t> PageIndex::webbotBlockAt(std::size_t begin) {
   const auto& blocks = webbotBlocks();
   auto it = std::lower_bound(

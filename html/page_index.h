@@ -50,6 +50,8 @@ class PageIndex {
 
   // Webbot blocks in the order of their start comments (webbot_pairing.h).
   const std::pmr::vector<WebbotBlock>& webbotBlocks();
+  // Every webbot landmark of the page, in document order (scans the whole page).
+  const std::pmr::vector<std::size_t>& webbotMarks();
   // Index of the block whose start comment begins at `begin`.
   std::optional<std::size_t> webbotBlockAt(std::size_t begin);
 

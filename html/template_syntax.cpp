@@ -235,6 +235,26 @@ TemplateSyntax templateSyntaxOfFile(std::string_view fileName) {
   return TemplateSyntax::None;
 }
 
+bool isTemplateComment(std::string_view src, std::size_t begin) {
+  const std::string_view at = src.substr(begin);
+  return at.starts_with("{#") || at.starts_with("{*") || at.starts_with("{{!") ||
+         at.starts_with("<!---");
+}
+
+bool inTemplateString(std::string_view src, std::size_t begin, std::size_t at) {
+  if (isTemplateComment(src, begin)) return false;
+  for (std::size_t i = begin + 1; i < at && i < src.size();) {
+    if (src[i] != '"' && src[i] != '\'') {
+      ++i;
+      continue;
+    }
+    const std::size_t end = stringEnd(src, i, true);
+    if (end == npos || at < end) return true;
+    i = end;
+  }
+  return false;
+}
+
 bool isColdFusionTagName(std::string_view name) {
   return name.size() > 2 && asciiLower(name[0]) == 'c' && asciiLower(name[1]) == 'f' &&
          isAsciiLetter(name[2]);

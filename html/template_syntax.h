@@ -71,6 +71,13 @@ struct TemplateReading {
 std::optional<std::size_t> templateBlockEnd(std::string_view src, std::size_t at,
                                             TemplateReading& reading, bool& unclosed);
 
+// Whether the template block that starts at `begin` is a comment: {# #}, {* *}, {{! }},
+// {{!-- --}} or <!--- --->.
+bool isTemplateComment(std::string_view src, std::size_t begin);
+// Whether `at`, inside the template block that starts at `begin`, lies in a quoted string of the
+// block's code ('...' or "...", with backslash escapes); never in a comment.
+bool inTemplateString(std::string_view src, std::size_t begin, std::size_t at);
+
 // Whether a tag name is a ColdFusion tag's ("cf" and a letter).
 bool isColdFusionTagName(std::string_view name);
 

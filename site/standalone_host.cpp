@@ -192,6 +192,26 @@ const std::string& StandaloneHost::pageSource() const {
   return page_->source();
 }
 
+PageIndex& StandaloneHost::pageIndex() {
+  if (!page_) noPage();
+  return page_->index();
+}
+
+html::TemplateSyntax StandaloneHost::pageTemplateSyntax() const {
+  if (!page_) noPage();
+  return page_->templateSyntax();
+}
+
+const PageCodec& StandaloneHost::pageCodec() const {
+  if (!page_) noPage();
+  return page_->codec();
+}
+
+void StandaloneHost::replaceSource(std::size_t begin, std::size_t end, std::string_view bytes) {
+  if (!page_) noPage();
+  page_->replace(begin, end, bytes);
+}
+
 std::string_view StandaloneHost::pageFileBytes(std::string& encoded) const {
   if (!page_) noPage();
   return page_->fileBytes(encoded);

@@ -17,6 +17,8 @@
 namespace velmo::standalone {
 
 class HtmlPage;
+class PageCodec;
+class PageIndex;
 class Site;
 class WriteBatch;
 
@@ -91,6 +93,16 @@ class StandaloneHost : public PageHost {
 
   // The page as held in memory: its own bytes (UTF-8 for a UTF-16 or ISO-2022-JP page).
   const std::string& pageSource() const;
+  // The landmarks of pageSource(), for questions about its markup that the host's objects do
+  // not answer (velmo check); kept in step with every edit.
+  PageIndex& pageIndex();
+  // The page's template language (none for a plain page).
+  html::TemplateSyntax pageTemplateSyntax() const;
+  // pageSource() read as text, and text as it is written into it.
+  const PageCodec& pageCodec() const;
+  // [begin, end) of pageSource() becomes `bytes` (in the page's held encoding): an edit of the
+  // page like any other, written by commit() and dropped by rollback().
+  void replaceSource(std::size_t begin, std::size_t end, std::string_view bytes);
   // The page in its file's encoding, changes included: what committing would write.
   // `encoded` holds the bytes when they are not pageSource() itself.
   std::string_view pageFileBytes(std::string& encoded) const;
