@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "files/save_journal.h"
+#include "files/posix_save_journal.h"
 #include "tests/support/golden.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
