@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/headless_chromium.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo {
 namespace {
@@ -71,7 +72,7 @@ class FavouritesInBrowser : public ::testing::Test {
     return dom.out;
   }
 
-  testing::TempDir dir_;
+  testing::SiteOnDisk dir_;
 };
 
 TEST_F(FavouritesInBrowser, OtherBrowsersSeeTheMessageOrNothing) {

@@ -8,8 +8,9 @@
 #include <thread>
 
 #include "tests/support/headless_chromium.h"
+#include "tests/support/pages.h"
 #include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo {
 namespace {
@@ -17,11 +18,8 @@ namespace {
 using testing::readBytes;
 using testing::runProgram;
 using testing::shellQuote;
-using testing::TempDir;
 
-const std::string kPage =
-    "<html>\r\n<head>\r\n<title>Slides</title>\r\n</head>\r\n<body>\r\n<h1>Slides</h1>\r\n"
-    "</body>\r\n</html>\r\n";
+const std::string kSlidesPage = testing::pageWith("<h1>Slides</h1>", "Slides");
 
 // Goes first in the HEAD, before the slide show script, so that any script error is caught.
 const std::string kErrorTrap =
@@ -64,7 +62,7 @@ class SlideInBrowser : public ::testing::Test {
 
   // What the check script saw on the page velmo wrote.
   std::string checked() {
-    const auto page = dir_.write("site/index.html", kPage);
+    const auto page = dir_.write("site/index.html", kSlidesPage);
     std::string pictures;
     for (const char* name : {"sunrise.jpg", "harbour.jpg", "hills.gif"}) {
       pictures += " " + shellQuote(std::string(VELMO_SOURCE_DIR "/examples/pictures/") + name);
@@ -96,7 +94,7 @@ class SlideInBrowser : public ::testing::Test {
     return seen;
   }
 
-  TempDir dir_;
+  testing::SiteOnDisk dir_;
 };
 
 TEST_F(SlideInBrowser, StepsThroughThePicturesAndStopsAtBothEnds) {

@@ -17,7 +17,7 @@
 #include <regex>
 
 #include "common/text.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/site_on_disk.h"
 #include "tests/support/velmo_program.h"
 
 namespace velmo {
@@ -184,7 +184,7 @@ class OldSite : public ::testing::TestWithParam<OldPage> {
     return after.substr(at, insertEnd - at);
   }
 
-  testing::TempDir dir_;
+  testing::SiteOnDisk dir_;
 };
 
 TEST_P(OldSite, FindsAndErasesTheTimestampBlockOutsideServerCode) {

@@ -1,11 +1,11 @@
 #pragma once
-// A page and its site folder on disk, opened in a stand-alone host.
+// A page of a site on disk, opened in a stand-alone host.
 
 #include <gtest/gtest.h>
 
 #include "common/text.h"
 #include "site/standalone_host.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo::testing {
 
@@ -14,7 +14,7 @@ class PageFixture : public ::testing::Test {
   // Writes `html` as site/page.html and opens it with site/ as the web.
   void open(const std::string& html) {
     page_ = dir_.write("site/page.html", html);
-    host_.openPage(page_, dir_ / "site");
+    host_.openPage(page_, dir_.site());
   }
   // The page text as it stands in the host, changes included.
   std::string text() const { return utf16ToUtf8(host_.pageText()); }
@@ -24,7 +24,7 @@ class PageFixture : public ::testing::Test {
     return readBytes(page_);
   }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
   standalone::StandaloneHost host_;
   std::filesystem::path page_;
 };

@@ -8,7 +8,7 @@
 #include "page_host/head_script.h"
 #include "site/standalone_host.h"
 #include "tests/support/golden.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo {
 namespace {
@@ -36,7 +36,7 @@ class CommandClassOnPage : public ::testing::Test {
     return readBytes(page_);
   }
 
-  TempDir dir_;
+  testing::SiteOnDisk dir_;
   StandaloneHost host_;
   std::filesystem::path page_;
 };

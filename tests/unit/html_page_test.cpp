@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "tests/unit/page_test_support.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo::standalone {
 namespace {
 
-using velmo::testing::TempSite;
+using velmo::testing::SiteOnDisk;
 
 std::unique_ptr<HtmlPage> pageOf(const std::string& bytes) {
   return HtmlPage::fromSource(bytes, "site/page.html", "site");
@@ -19,9 +19,9 @@ std::unique_ptr<Element> headOf(Document& doc) {
 }
 
 TEST(HtmlPageLoad, KeepsByteOrderMarkAndFindsHeadAfterIt) {
-  TempSite site;
+  SiteOnDisk site;
   const std::string bytes = "\xEF\xBB\xBF<html><head><title>t</title></head><body></body></html>";
-  auto page = HtmlPage::load(site.write("p.html", bytes), site.root());
+  auto page = HtmlPage::load(site.write("site/p.html", bytes), site.site());
   EXPECT_EQ(page->source(), bytes);
   auto doc = page->document();
   EXPECT_EQ(headOf(*doc)->innerHTML(), u"<title>t</title>");
@@ -32,10 +32,10 @@ TEST(HtmlPageLoad, KeepsByteOrderMarkAndFindsHeadAfterIt) {
 // Bytes that are not UTF-8 are an undeclared windows-1252 page, as browsers read it: edited
 // like any other, every byte outside the edit kept.
 TEST(HtmlPageLoad, InvalidUtf8IsAWindows1252PageEditedInPlace) {
-  TempSite site;
+  SiteOnDisk site;
   const std::string bytes = "<html><head></head><body>caf\xE9</body></html>";
-  const auto file = site.write("latin1.html", bytes);
-  auto page = HtmlPage::load(file, site.root());
+  const auto file = site.write("site/latin1.html", bytes);
+  auto page = HtmlPage::load(file, site.site());
   EXPECT_EQ(page->codec().encoding(), Encoding::Windows1252);
   EXPECT_EQ(page->source(), bytes);
   auto doc = page->document();
@@ -46,9 +46,9 @@ TEST(HtmlPageLoad, InvalidUtf8IsAWindows1252PageEditedInPlace) {
 }
 
 TEST(HtmlPageLoad, MissingFileNamesIt) {
-  TempSite site;
+  SiteOnDisk site;
   try {
-    HtmlPage::load(site.path("absent.html"), site.root());
+    HtmlPage::load(site.inSite("absent.html"), site.site());
     FAIL();
   } catch (const HostError& e) {
     EXPECT_NE(e.description().find(u"absent.html"), std::u16string::npos);
@@ -310,22 +310,22 @@ TEST(HtmlPagePaste, PageWithoutBodyEndTakesItAtTheEnd) {
 }
 
 TEST(HtmlPageSave, WritesOnlyWhenChanged) {
-  TempSite site;
+  SiteOnDisk site;
   const std::string text = "<html>\r\n<body>\r\n</body>\r\n</html>";
-  const auto file = site.write("p.html", text);
-  auto page = HtmlPage::load(file, site.root());
+  const auto file = site.write("site/p.html", text);
+  auto page = HtmlPage::load(file, site.site());
   // A save without edits leaves the file alone, even when it changed behind the page's back;
   // a save with edits refuses to overwrite that other version.
-  site.write("p.html", "other");
+  site.write("site/p.html", "other");
   page->save();
   EXPECT_EQ(site.read("p.html"), "other");
   page->document()->selection()->createRange()->pasteHTML(u"<p>x</p>");
   EXPECT_THROW(page->save(), HostError);
   EXPECT_EQ(site.read("p.html"), "other");
 
-  site.write("p.html", text);
+  site.write("site/p.html", text);
   page.reset();  // its lock goes with it
-  page = HtmlPage::load(file, site.root());
+  page = HtmlPage::load(file, site.site());
   page->document()->selection()->createRange()->pasteHTML(u"<p>x</p>");
   EXPECT_TRUE(page->changed());
   page->save();
@@ -334,12 +334,12 @@ TEST(HtmlPageSave, WritesOnlyWhenChanged) {
 }
 
 TEST(HtmlPageSave, AnotherTargetIsAlwaysWrittenAndLeavesThePageChanged) {
-  TempSite site;
-  auto page = HtmlPage::load(site.write("p.html", "<p>a"), site.root());
-  page->save(site.path("copy.html"));
+  SiteOnDisk site;
+  auto page = HtmlPage::load(site.write("site/p.html", "<p>a"), site.site());
+  page->save(site.inSite("copy.html"));
   EXPECT_EQ(site.read("copy.html"), "<p>a");
   page->document()->selection()->createRange()->pasteHTML(u"b");
-  page->save(site.path("copy.html"));
+  page->save(site.inSite("copy.html"));
   EXPECT_EQ(site.read("copy.html"), "<p>ab");
   EXPECT_EQ(site.read("p.html"), "<p>a");
   EXPECT_TRUE(page->changed());

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "site/html_page.h"
-#include "tests/unit/page_test_support.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo::standalone {
 namespace {
 
-using velmo::testing::TempSite;
+using velmo::testing::SiteOnDisk;
 
 // The page text outside [from, to) of `before` must be unchanged in `after`.
 void expectOnlyInside(const std::string& before, const std::string& after, std::size_t from,
@@ -20,15 +20,15 @@ void expectOnlyInside(const std::string& before, const std::string& after, std::
 class PageStyles : public ::testing::Test {
  protected:
   std::unique_ptr<HtmlPage> open(const std::string& html) {
-    return HtmlPage::load(site_.write("sub/page.html", html), site_.root());
+    return HtmlPage::load(site_.write("site/sub/page.html", html), site_.site());
   }
-  TempSite site_;
+  SiteOnDisk site_;
 };
 
 // One sheet object reads its rules once per state of the sheet: a change of the same length,
 // which leaves the text where it was, must still be seen, in the page and in a linked file.
 TEST_F(PageStyles, RulesReadAfterAChangeOfTheSameLength) {
-  site_.write("sub/a.css", "a { color: red }\nb { color: red }\n");
+  site_.write("site/sub/a.css", "a { color: red }\nb { color: red }\n");
   auto page = open(
       "<head><style>a { color: red }\nb { color: red }</style>"
       "<link rel=stylesheet href=a.css></head>");
@@ -55,8 +55,8 @@ TEST_F(PageStyles, RulesReadAfterAChangeOfTheSameLength) {
 }
 
 TEST_F(PageStyles, SheetsInDocumentOrder) {
-  site_.write("sub/a.css", "a { color: red }\n");
-  site_.write("root.css", "r { }\nq { }\n");
+  site_.write("site/sub/a.css", "a { color: red }\n");
+  site_.write("site/root.css", "r { }\nq { }\n");
   auto page = open(
       "<head><style>h{}</style>\n<link rel=\"Alternate StyleSheet\" href=\"a.css\">"
       "<link rel=icon href=x.ico><!--<style>c{}</style>--></head>"
@@ -116,7 +116,7 @@ TEST_F(PageStyles, LinkedSheetInsideTheSiteIsEditedInItsFile) {
   const std::string css =
       "\xEF\xBB\xBF"
       "body { color: red; }\r\n";
-  site_.write("css/site.css", css);
+  site_.write("site/css/site.css", css);
   const std::string html = "<head><link rel=stylesheet href=\"../css/site.css\"></head>";
   auto page = open(html);
   auto sheet = page->document()->styleSheets()->item(0);
@@ -136,7 +136,7 @@ TEST_F(PageStyles, LinkedSheetInsideTheSiteIsEditedInItsFile) {
 }
 
 TEST_F(PageStyles, RevertDropsLinkedSheetEdits) {
-  site_.write("sub/a.css", "a { }\n");
+  site_.write("site/sub/a.css", "a { }\n");
   auto page = open("<link rel=stylesheet href=a.css>");
   page->document()->styleSheets()->item(0)->addRule(u"b", u"", -1);
   page->revert();
@@ -147,9 +147,9 @@ TEST_F(PageStyles, RevertDropsLinkedSheetEdits) {
 }
 
 TEST_F(PageStyles, SheetsThatCannotBeChanged) {
-  TempSite outside;
-  outside.write("out.css", "body { color: red }\n");
-  const std::string outsideHref = (outside.root() / "out.css").generic_string();
+  SiteOnDisk outside;
+  outside.write("site/out.css", "body { color: red }\n");
+  const std::string outsideHref = (outside.site() / "out.css").generic_string();
   auto page = open("<link rel=stylesheet href=\"file://" + outsideHref + "\">" +
                    "<link rel=stylesheet href=missing.css>" +
                    "<link rel=stylesheet href=\"https://example.invalid/x.css\">");
@@ -177,7 +177,7 @@ TEST_F(PageStyles, SheetsThatCannotBeChanged) {
 // A sheet in the page's encoding (UTF-8) with a byte invalid in it: read as U+FFFD, and edited
 // without touching the byte.
 TEST_F(PageStyles, LinkedSheetThatIsNotUtf8IsEditedAroundTheBadByte) {
-  site_.write("sub/bad.css", "a { content: '\xE9' }");
+  site_.write("site/sub/bad.css", "a { content: '\xE9' }");
   auto page = open("<link rel=stylesheet href=bad.css>");
   auto style = page->document()->styleSheets()->item(0)->rules()->item(0)->style();
   EXPECT_EQ(style->getAttribute(u"content", 0), u"'\uFFFD'");

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "common/host_error.h"
 #include "files/atomic_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace velmo::standalone {
 namespace {
@@ -18,11 +18,6 @@ namespace fs = std::filesystem;
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("velmo-settings-" + std::to_string(std::random_device{}()));
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path file() const { return dir_ / "velmo" / "velmoed.ini"; }
   std::string fileText() const { return readFile(file()); }
   void writeText(const std::string& text) const {
@@ -30,7 +25,8 @@ class SettingsStoreTest : public ::testing::Test {
     std::ofstream(file(), std::ios::binary) << text;
   }
 
-  fs::path dir_;
+  testing::TempDir scratch_;
+  fs::path dir_ = scratch_.path();
 };
 
 TEST_F(SettingsStoreTest, SavesIntoAnIniFilePerApplication) {

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "files/atomic_file.h"
+#include "tests/support/site_on_disk.h"
 
 namespace velmo::standalone {
 namespace {
@@ -22,11 +22,6 @@ using Snapshot = std::map<std::string, std::string>;  // relative path -> conten
 class SiteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    base_ = fs::temp_directory_path() / ("velmo-site-" + std::string(info->name()) + "-" +
-                                         std::to_string(std::random_device{}()));
-    site_ = base_ / "site";
-    outside_ = base_ / "pictures";
     fs::create_directories(site_ / "images");
     fs::create_directories(outside_);
     write(site_ / "index.htm", "<html></html>");
@@ -35,7 +30,6 @@ class SiteTest : public ::testing::Test {
     write(outside_ / "a.gif", "GIF89a new a");
     write(outside_ / "b.gif", "GIF89a new b");
   }
-  void TearDown() override { fs::remove_all(base_); }
 
   static void write(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -70,7 +64,9 @@ class SiteTest : public ::testing::Test {
 
   std::u16string outside(const char* name) const { return pathToText(outside_ / name); }
 
-  fs::path base_, site_, outside_;
+  testing::SiteOnDisk dir_;
+  fs::path site_ = dir_.site();
+  fs::path outside_ = dir_ / "pictures";
 };
 
 template <typename F>
@@ -89,7 +85,7 @@ bool mentions(const HostError& e, std::u16string_view text) {
 }
 
 TEST_F(SiteTest, MissingFolderIsAnError) {
-  const HostError e = errorOf([&] { Site site(base_ / "nothing"); });
+  const HostError e = errorOf([&] { Site site(dir_ / "nothing"); });
   EXPECT_EQ(e.hresult(), hr::kPathNotFound);
   EXPECT_TRUE(mentions(e, u"nothing"));
 }
@@ -265,7 +261,7 @@ TEST_F(SiteTest, AFailedImportLeavesEarlierImportsOfTheTransaction) {
 TEST_F(SiteTest, UrlIsFileSchemeOverTheAbsoluteDiskPath) {
   // A relative root with a trailing separator still gives absolute paths.
   const fs::path cwd = fs::current_path();
-  fs::current_path(base_);
+  fs::current_path(dir_.path());
   Site site(fs::path("site") / "");
   fs::current_path(cwd);
 

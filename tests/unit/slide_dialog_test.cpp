@@ -17,16 +17,15 @@ namespace velmo {
 namespace {
 
 using forms::UserAction;
+using testing::kOneLinePage;
 using testing::readBytes;
-
-const std::string kPage = "<html><head><title>t</title></head><body><p>x</p></body></html>";
 
 // Names and paths as the test writes them: {name, path}.
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 class SlideDialog : public testing::PageFixture {
  protected:
-  void SetUp() override { open(kPage); }
+  void SetUp() override { open(kOneLinePage); }
 
   // "Add Picture..." with the file dialog answering `path` (empty: the user cancels).
   UserAction add(const std::string& path) {
@@ -97,7 +96,7 @@ TEST_F(SlideDialog, FewerThanTwoPicturesIsRefusedAndTheDialogKeepsItsList) {
     EXPECT_EQ(shown.buttons, MsgButtons::Ok);
     EXPECT_EQ(shown.icon, MsgIcon::None);
     EXPECT_FALSE(report().closedByForm);
-    EXPECT_EQ(text(), kPage);
+    EXPECT_EQ(text(), kOneLinePage);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "site/slide_img"));
   }
   // Still open with its list: one more picture and "Do it" goes through.
@@ -158,7 +157,7 @@ TEST_F(SlideDialog, ListOperationsKeepNamesAndPathsPairedAndClearTheSelection) {
     EXPECT_EQ(dialog().control(u"lstPic").listIndex(), c.selected);
     EXPECT_TRUE(ui_.messages.shown.empty());
   }
-  EXPECT_EQ(text(), kPage);
+  EXPECT_EQ(text(), kOneLinePage);
 }
 
 TEST_F(SlideDialog, TheSeventySecondPictureIsRefusedAndTheListStaysAsItWas) {
@@ -209,7 +208,7 @@ TEST_F(SlideDialog, AFailingImportStopsTheRunKeepsTheDialogOpenAndTellsTheUser) 
   EXPECT_EQ(shown.icon, MsgIcon::Critical);
   ASSERT_TRUE(report().failure.has_value());
   EXPECT_FALSE(report().closedByForm);
-  EXPECT_EQ(text(), kPage) << "no script and no table before every picture is in";
+  EXPECT_EQ(text(), kOneLinePage) << "no script and no table before every picture is in";
   // The run stopped at the failing picture: the one before it is in, the one after is not.
   host_.commit();
   EXPECT_EQ(readBytes(dir_ / "site/slide_img/one.gif"), "GIF89a1");
@@ -230,7 +229,7 @@ TEST_F(SlideDialog, CancelAndTheCloseBoxLeaveThePageAndSiteAndTheNextShowStartsE
     auto actions = std::vector<UserAction>{addFile("one.gif"), addFile("two.gif")};
     actions.insert(actions.end(), ending.begin(), ending.end());
     slide(actions);
-    EXPECT_EQ(text(), kPage);
+    EXPECT_EQ(text(), kOneLinePage);
     EXPECT_FALSE(dialog().isLoaded());
     slide({});
     EXPECT_TRUE(entries().empty());

@@ -6,14 +6,13 @@
 
 #include <utility>
 
+#include "tests/support/pages.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage =
-    "<html><head><title>t</title></head><body>"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+using velmo::testing::kOneLineDatePage;
 
 // botfound for the page's one block on `command`: the call's HRESULT, with `found` set.
 HRESULT findDateBlock(_clstestt* command, VARIANT_BOOL& found) {
@@ -30,7 +29,7 @@ HRESULT createCommand(ComPtr<_clstestt>& command) {
 const std::pair<const char*, DWORD> kModels[] = {{"single-threaded", COINIT_APARTMENTTHREADED},
                                                  {"multithreaded", COINIT_MULTITHREADED}};
 
-class Apartments : public testing::Test {
+class Apartments : public ::testing::Test {
  protected:
   void SetUp() override {
     editor_ = createByProgId(L"FrontPage.Application");
@@ -56,7 +55,7 @@ class Apartments : public testing::Test {
   }
 
   ServerModule server_;
-  TempPage page_{kPage};
+  TempPage page_{kOneLineDatePage};
   ComPtr<IDispatch> editor_;
 };
 
@@ -83,7 +82,7 @@ TEST_F(Apartments, AFirstUseFromAThreadThatEndsLeavesTheEditorUsable) {
     expectFoundHere(what);
     expectFoundHere("a second call");
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 // The library found the editor on the test's thread; an object made in a second apartment uses
@@ -167,7 +166,7 @@ TEST_F(Apartments, AMarshalledCallBringsBackItsResultAndErrorDescription) {
     EXPECT_EQ(late.description, u"The script code contains a NUL character");
     EXPECT_EQ(afterSuccess, u"");
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 }  // namespace

@@ -12,15 +12,14 @@
 #include <thread>
 
 #include "com/error_barrier.h"
+#include "tests/support/pages.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage =
-    "<html><head><title>t</title></head><body>"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+using velmo::testing::kOneLineDatePage;
 
 struct Member {
   bool class1;  // a member of Class1, else of clstestt
@@ -251,7 +250,7 @@ class WindowWatch {
   std::thread watcher_;
 };
 
-class ArgumentShapes : public testing::Test {
+class ArgumentShapes : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_));
@@ -291,7 +290,7 @@ class ArgumentShapes : public testing::Test {
     return hr;
   }
 
-  TempPage page_{kPage};
+  TempPage page_{kOneLineDatePage};
   ComPtr<IDispatch> editor_;
   ComPtr<_clstestt> command_;
   ComPtr<IDispatch> data_;

@@ -6,9 +6,12 @@
 
 #include <string>
 
+#include "tests/support/pages.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
+
+using velmo::testing::kOneLineHelloPage;
 
 // The stand-in editor with `page` open, and a fresh clstestt object to call on it.
 inline void openWithCommand(const TempPage& page, ComPtr<IDispatch>& editor,
@@ -20,11 +23,8 @@ inline void openWithCommand(const TempPage& page, ComPtr<IDispatch>& editor,
             S_OK);
 }
 
-class CommandOnPage : public testing::Test {
+class CommandOnPage : public ::testing::Test {
  protected:
-  static constexpr char kPage[] =
-      "<html><head><title>T</title></head><body><p>Hello</p></body></html>";
-
   void SetUp() override {
     ASSERT_EQ(
         CoCreateInstance(CLSID_clstestt, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&command_)),
@@ -32,7 +32,7 @@ class CommandOnPage : public testing::Test {
     page_.select(u"CaretAfter", u"<p>Hello</p>");
   }
 
-  PageInEditor page_{kPage};
+  PageInEditor page_{kOneLineHelloPage};
   ComPtr<_clstestt> command_;
 };
 

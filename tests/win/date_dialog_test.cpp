@@ -2,8 +2,8 @@
 // window comes up, a user on a helper thread works it, and the page in the stand-in editor
 // changes (or does not).
 
-#include "date/date_block.h"
 #include "platform/windows/renderer/metrics.h"
+#include "tests/support/golden.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
 
@@ -29,8 +29,8 @@ class DateDialog : public CommandOnPage {
     return hr;
   }
   static std::string withBlockAfterHello() {
-    std::string page = kPage;
-    page.insert(page.find("</p>") + 4, utf16ToUtf8(dateBlock()));
+    std::string page = kOneLineHelloPage;
+    page.insert(page.find("</p>") + 4, velmo::testing::golden("date-block.txt"));
     return page;
   }
 };
@@ -66,7 +66,7 @@ TEST_F(DateDialog, ShowsTheLayoutInPixels) {
     EXPECT_TRUE(EqualRect(&seen[i].rect, &expected[i].rect));
     EXPECT_TRUE(seen[i].enabled && seen[i].visible);
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineHelloPage);
 }
 
 TEST_F(DateDialog, DoItPastesOneBlockAndCloses) {
@@ -94,7 +94,7 @@ TEST_F(DateDialog, CancelEscapeAndTheCloseBoxLeaveThePageAlone) {
                 user.waitUntilGone(dialog);
               }),
               S_OK);
-    EXPECT_EQ(page_.bytes(), kPage);
+    EXPECT_EQ(page_.bytes(), kOneLineHelloPage);
   }
 }
 
@@ -151,8 +151,8 @@ TEST_F(DateDialog, EachUseShowsTheDialogAgainAndPastesAnotherBlock) {
               }),
               S_OK);
   }
-  std::string twice = kPage;
-  const std::string block = utf16ToUtf8(dateBlock());
+  std::string twice = kOneLineHelloPage;
+  const std::string block = velmo::testing::golden("date-block.txt");
   twice.insert(twice.find("</p>") + 4, block + block);
   EXPECT_EQ(page_.bytes(), twice);
 }

@@ -101,7 +101,7 @@ TEST_F(Dialogs, FavouritesStartsFromItsDefaultsOnEveryShow) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0], defaults);
   EXPECT_EQ(seen[1], defaults);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineHelloPage);
 }
 
 TEST_F(Dialogs, FavouritesTabOrderFollowsTheLayout) {
@@ -315,7 +315,7 @@ TEST_F(Dialogs, StyleTakesAChosenColourAndSavesTheScheme) {
                    L"ac", RRF_RT_REG_SZ, nullptr, saved, &bytes),
       ERROR_SUCCESS);
   EXPECT_STREQ(saved, L"ABCDEF");
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineHelloPage);
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\velmoed");
 }
 
@@ -376,7 +376,7 @@ COLORREF swatchColour(HWND swatch) {
 }
 
 // The style command on a page whose first sheet has a `body` rule with two of the colours.
-class StyleOnStyledPage : public testing::Test {
+class StyleOnStyledPage : public ::testing::Test {
  protected:
   static constexpr char kStyled[] =
       "<html><head><title>T</title><style>body { color: red; scrollbar-base-color: #ffcc00; "

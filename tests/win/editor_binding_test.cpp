@@ -14,11 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPage =
+const std::string kStyledPage =
     "<html>\r\n<head>\r\n<title>Binding</title>\r\n<style>\r\nbody { color: red; }\r\n</style>\r\n"
     "</head>\r\n<body>\r\n<h1>Title</h1>\r\n<p>Text</p>\r\n</body>\r\n</html>\r\n";
 
-class EditorBindingTest : public testing::Test {
+class EditorBindingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     editor_ = createByProgId(L"FrontPage.Application");
@@ -33,7 +33,7 @@ class EditorBindingTest : public testing::Test {
     ASSERT_TRUE(LateBound(editor_).call(how, {Variant::text(text)}).toBool());
   }
 
-  TempPage page_{kPage};
+  TempPage page_{kStyledPage};
   ComPtr<IDispatch> editor_;
   EditorBinding binding_;
 };
@@ -43,7 +43,7 @@ TEST_F(EditorBindingTest, PastesAtTheSelectionOrTheCaret) {
   pasteAtSelection(binding_, u"<p>after</p>");
   select(u"SelectText", u"<p>Text</p>");
   pasteAtSelection(binding_, u"<p>replaced</p>");
-  std::string expected = kPage;
+  std::string expected = kStyledPage;
   expected.replace(expected.find("<p>Text</p>"), 11, "<p>replaced</p>");
   expected.insert(expected.find("</h1>") + 5, "<p>after</p>");
   EXPECT_EQ(page_.bytes(), expected);
@@ -54,7 +54,7 @@ TEST_F(EditorBindingTest, NamedHeadScriptGoesInOnce) {
   addHeadScript(binding_, script, u"ONCE_VL");
   addHeadScript(binding_, script, u"once_vl");
   EXPECT_TRUE(headHasName(binding_, u"ONCE_VL"));
-  std::string expected = kPage;
+  std::string expected = kStyledPage;
   expected.insert(expected.find("</head>"), "<script name=\"ONCE_VL\">x();</script>\r\n");
   EXPECT_EQ(page_.bytes(), expected);
 }

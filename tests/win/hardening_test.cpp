@@ -8,14 +8,13 @@
 #include <thread>
 
 #include "com/com_object.h"
+#include "tests/support/pages.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage =
-    "<html><head><title>t</title></head><body>"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+using velmo::testing::kOneLineDatePage;
 
 std::u16string textOfPath(const std::wstring& path) {
   return std::u16string(path.begin(), path.end());
@@ -30,7 +29,7 @@ HRESULT findDateBlock(_clstestt* command, VARIANT_BOOL& found) {
 }
 
 // A command object over the stand-in editor with the page open.
-class Hardening : public testing::Test {
+class Hardening : public ::testing::Test {
  protected:
   void SetUp() override {
     editor_ = createByProgId(L"FrontPage.Application");
@@ -56,7 +55,7 @@ class Hardening : public testing::Test {
   }
 
   ServerModule server_;
-  TempPage page_{kPage};
+  TempPage page_{kOneLineDatePage};
   ComPtr<IDispatch> editor_;
   ComPtr<_clstestt> command_;
 };
@@ -98,7 +97,7 @@ TEST_F(Hardening, NullPointersGiveEPointer) {
   BSTR empty = nullptr;
   EXPECT_EQ(command_->botfound(&empty, &found), S_OK);
   EXPECT_EQ(found, VARIANT_FALSE);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 // Invoke with one argument of `value`'s type for a text parameter.
@@ -139,7 +138,7 @@ TEST_F(Hardening, ArgumentsThatAreNoTextGiveTypeMismatch) {
   EXPECT_EQ(command_->Invoke(idOf(L"botfound"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
                              &none, result.put(), nullptr, &argError),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 // An argument object whose default value (DISPID_VALUE) is what `read` gives; it counts the
@@ -208,7 +207,7 @@ TEST_F(Hardening, AnObjectArgumentStandsForItsDefaultValueOneLevelDeep) {
       EXPECT_EQ(argError, 0u);
     }
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 // The caller's last reference goes while its own call still runs: the object lives to the end
@@ -295,7 +294,7 @@ TEST_F(Hardening, CallsAfterTheEditorHasGoneAwayReportWhy) {
     EXPECT_NE(takeErrorDescription(), u"");
   }
   EXPECT_EQ(found, VARIANT_FALSE);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 // An editor whose program has ended: COM answers every call with RPC_E_DISCONNECTED.
@@ -473,7 +472,7 @@ TEST_F(Hardening, AnEditorBehindADisconnectedProxyIsReportedAndLetGo) {
       EXPECT_EQ(takeErrorDescription(), u"The editor (FrontPage.Application) has gone away");
     }
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineDatePage);
 }
 
 }  // namespace

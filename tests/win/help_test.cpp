@@ -16,7 +16,7 @@
 namespace velmo::win::test {
 namespace {
 
-class Help : public testing::Test {
+class Help : public ::testing::Test {
  protected:
   std::unique_ptr<CHTMLHelp> wrapper(const std::wstring& file) {
     return std::make_unique<CHTMLHelp>(help_, files_, messages_, asText(file));

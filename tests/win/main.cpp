@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
   const int result = RUN_ALL_TESTS();
   CoUninitialize();

@@ -23,7 +23,7 @@ ComPtr<_clstestt> newCommand() {
 
 // The test's thread holds the stand-in editor with the page open, and serves the calls of the
 // other threads to it.
-class ManyThreads : public testing::Test {
+class ManyThreads : public ::testing::Test {
  protected:
   PageInEditor page_{"<html><head><title>t</title></head><body><p>x</p></body></html>"};
 };

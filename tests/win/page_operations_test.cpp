@@ -3,13 +3,14 @@
 
 #include <VelmoCls_h.h>
 
+#include "tests/support/golden.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage =
+const std::string kBotsPage =
     "<html>\r\n<head>\r\n<title>Test</title>\r\n</head>\r\n<body>\r\n"
     "<!--webbot bot=\"HitCounter\" startspan i-image=\"1\" --><b>0</b>"
     "<!--webbot bot=\"HitCounter\" endspan -->\r\n"
@@ -24,7 +25,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-class PageOperations : public testing::Test {
+class PageOperations : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_)); }
   void TearDown() override {
@@ -57,7 +58,7 @@ class PageOperations : public testing::Test {
     return hr;
   }
 
-  TempPage page_{kPage};
+  TempPage page_{kBotsPage};
   ComPtr<IDispatch> editor_;
   ComPtr<_clstestt> command_;
 };
@@ -68,7 +69,7 @@ TEST_F(PageOperations, BotfoundComparesNamesExactly) {
       {u"HitCounter ", false}, {u"Hit", false},      {u"", false},           {u"Missing", false},
   };
   for (auto [name, expected] : cases) EXPECT_EQ(botfound(name), expected) << narrow(name);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kBotsPage);
 }
 
 TEST_F(PageOperations, EraseBotRemovesTheFirstOfTwoBlocksEachTime) {
@@ -79,7 +80,7 @@ TEST_F(PageOperations, EraseBotRemovesTheFirstOfTwoBlocksEachTime) {
       "<!--webbot bot=\"Timestamp\" startspan s-type=\"REGENERATED\" -->second"
       "<!--webbot bot=\"Timestamp\" endspan -->";
   ASSERT_EQ(eraseBot(u"Timestamp"), S_OK);
-  const std::string once = replaced(kPage, first, "");
+  const std::string once = replaced(kBotsPage, first, "");
   EXPECT_EQ(page_.bytes(), once);
   ASSERT_EQ(eraseBot(u"Timestamp"), S_OK);
   EXPECT_EQ(page_.bytes(), replaced(once, second, ""));
@@ -91,22 +92,21 @@ TEST_F(PageOperations, EraseBotWithoutAMatchChangesNothing) {
   for (std::u16string_view name : {u"timestamp", u"Missing", u""}) {
     EXPECT_EQ(eraseBot(name), S_OK);
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kBotsPage);
 }
 
 TEST_F(PageOperations, ScriptHead2AppendsTheExactBlockEveryCall) {
-  const std::string block = "<script language = \"javascript\">\r\nalert(1);\r\n</script>\r\n\r\n";
-  ASSERT_EQ(scriptHead2(u"alert(1);"), S_OK);
-  EXPECT_EQ(page_.bytes(), replaced(kPage, "</head>", block + "</head>"));
-  ASSERT_EQ(scriptHead2(u"alert(1);"), S_OK);
-  EXPECT_EQ(page_.bytes(), replaced(kPage, "</head>", block + block + "</head>"));
+  const std::string block = velmo::testing::golden("script-head2-alert.txt");
+  ASSERT_EQ(scriptHead2(u"alert(\"hi\");"), S_OK);
+  EXPECT_EQ(page_.bytes(), replaced(kBotsPage, "</head>", block + "</head>"));
+  ASSERT_EQ(scriptHead2(u"alert(\"hi\");"), S_OK);
+  EXPECT_EQ(page_.bytes(), replaced(kBotsPage, "</head>", block + block + "</head>"));
 }
 
 TEST_F(PageOperations, ScriptHead2WithEmptyCode) {
   ASSERT_EQ(scriptHead2(u""), S_OK);
-  EXPECT_EQ(page_.bytes(),
-            replaced(kPage, "</head>",
-                     "<script language = \"javascript\">\r\n\r\n</script>\r\n\r\n</head>"));
+  EXPECT_EQ(page_.bytes(), replaced(kBotsPage, "</head>",
+                                    velmo::testing::golden("script-head2-empty.txt") + "</head>"));
 }
 
 // What script clients send: a string by value, a string by reference, and a variable (a
@@ -167,7 +167,7 @@ TEST_F(PageOperations, WithNoPageOpenTheHostErrorReachesTheCaller) {
   const CallResult late = tryCall(command_.Get(), u"eraseBot", {Variant::text(u"HitCounter")});
   EXPECT_EQ(late.hr, kNoPage);
   EXPECT_EQ(late.description, kDescription);
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kBotsPage);
 }
 
 }  // namespace

@@ -10,18 +10,17 @@
 #include <thread>
 
 #include "common/text.h"
+#include "tests/support/pages.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
-const std::string kPage =
-    "<html><head><meta charset=\"utf-8\"><title>t</title></head><body>"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan --></body></html>";
+using velmo::testing::kOneLineUtf8DatePage;
 
 std::string withScript(const std::string& code) {
-  std::string page = kPage;
+  std::string page = kOneLineUtf8DatePage;
   const std::string block =
       "<script language = \"javascript\">\r\n" + code + "\r\n</script>\r\n\r\n";
   page.insert(page.find("</head>"), block);
@@ -55,7 +54,7 @@ const std::vector<OddText>& oddNames() {
   return names;
 }
 
-class OddStrings : public testing::Test {
+class OddStrings : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(openWithCommand(page_, editor_, command_)); }
   void TearDown() override {
@@ -71,8 +70,8 @@ class OddStrings : public testing::Test {
                   &CloseHandle);
       ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
       DWORD written = 0;
-      ASSERT_TRUE(
-          WriteFile(file.get(), kPage.data(), static_cast<DWORD>(kPage.size()), &written, nullptr));
+      ASSERT_TRUE(WriteFile(file.get(), kOneLineUtf8DatePage.data(),
+                            static_cast<DWORD>(kOneLineUtf8DatePage.size()), &written, nullptr));
     }
     LateBound(editor_).call(u"OpenPage", {Variant::text(asText(page_.path()))});
     ASSERT_EQ(
@@ -86,7 +85,7 @@ class OddStrings : public testing::Test {
     return LateBound(editor_).call(u"PageText").toText();
   }
 
-  TempPage page_{kPage};
+  TempPage page_{kOneLineUtf8DatePage};
   ComPtr<IDispatch> editor_;
   ComPtr<_clstestt> command_;
 };
@@ -109,7 +108,7 @@ TEST_F(OddStrings, BotNamesThatCannotMatchFindNothingAndEraseNothing) {
     EXPECT_EQ(late.hr, S_OK) << narrow(late.description);
     EXPECT_EQ(V_BOOL(&late.value), VARIANT_FALSE);
   }
-  EXPECT_EQ(page_.bytes(), kPage);
+  EXPECT_EQ(page_.bytes(), kOneLineUtf8DatePage);
   const CallResult exact = tryCall(command_.Get(), u"botfound", {Variant::text(u"V_Date")});
   EXPECT_EQ(V_BOOL(&exact.value), VARIANT_TRUE);
 }
@@ -126,8 +125,8 @@ TEST_F(OddStrings, ScriptCodeWithANulIsRefusedAndThePageKept) {
     EXPECT_EQ(late.hr, E_INVALIDARG);
     EXPECT_EQ(late.description, u"The script code contains a NUL character");
   }
-  EXPECT_EQ(page_.bytes(), kPage);
-  EXPECT_EQ(reopenedPageText(), utf8ToUtf16(kPage));
+  EXPECT_EQ(page_.bytes(), kOneLineUtf8DatePage);
+  EXPECT_EQ(reopenedPageText(), utf8ToUtf16(kOneLineUtf8DatePage));
 }
 
 // What the page holds after scriptHead2 with each code: unpaired surrogates are written as
@@ -218,7 +217,7 @@ class SecondThread : public OddStrings {
     Tally tally;
     findRepeatedly(command_.Get(), 1, tally);
     EXPECT_EQ(tally.failures, std::vector<std::string>{});
-    EXPECT_EQ(page_.bytes(), kPage);
+    EXPECT_EQ(page_.bytes(), kOneLineUtf8DatePage);
   }
 };
 

@@ -5,14 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "cli/progress_bar.h"
-#include "tests/support/site_fixture.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
-
-using testing::kDateBlock;
-using testing::pageWith;
-using testing::shellQuote;
 
 const std::string kEscapes = "\x1b]2;t\a\x1b[2J.html";
 
@@ -47,7 +43,7 @@ class OutputChannels : public ::testing::Test {
                                "; }");
   }
 
-  testing::TempDir dir_;
+  SiteOnDisk dir_;
 };
 
 TEST_F(OutputChannels, TextNamesEveryPageOneSafeWayAndSizesInThePagesBytes) {

@@ -5,17 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/site_fixture.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
-
-using testing::kDateBlock;
-using testing::pageWith;
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
 
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
 
@@ -29,7 +22,7 @@ class Replace : public ::testing::Test {
   }
   static std::string q(const std::filesystem::path& path) { return shellQuote(path.string()); }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
 };
 
 TEST_F(Replace, DateReplacesTheFirstBlockInPlace) {

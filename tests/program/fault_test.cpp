@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,39 +12,18 @@
 #include <cerrno>
 #include <cstring>
 
-#include "command_class/clstestt.h"
 #include "common/host_error.h"
 #include "files/atomic_file.h"
 #include "site/standalone_host.h"
 #include "slideshow/slide_show.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
-
-extern char** environ;
+#include "tests/support/folder_listing.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::kVelmo;
-using testing::readBytes;
-using testing::runVelmo;
-using testing::shellQuote;
-using testing::TempDir;
-
-const std::string kPage =
-    "<html>\r\n<head>\r\n<title>Faults</title>\r\n</head>\r\n<body>\r\n"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan -->\r\n"
-    "</body>\r\n</html>\r\n";
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    names.push_back(fs::relative(entry.path(), folder).generic_string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::namesIn;
 
 // A small file system of its own, for a disk that fills up or turns read-only. Mounting needs
 // root; a test that cannot mount says so and skips.
@@ -105,10 +80,10 @@ TEST(Faults, ReadOnlyPageFolder) {
   Tmpfs disk(dir / "ro", "size=1m");
   SKIP_UNLESS_MOUNTED(disk);
   const fs::path page = dir / "ro/index.html";
-  dir.write("ro/index.html", kPage);
+  dir.write("ro/index.html", kDatePage);
   ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
 
-  expectEveryWriteRefused(page, kPage, "Read-only file system");
+  expectEveryWriteRefused(page, kDatePage, "Read-only file system");
   // Reading still works.
   const auto found = runVelmo("botfound " + shellQuote(page.string()) + " V_Date");
   EXPECT_EQ(found.status, 0);
@@ -120,123 +95,11 @@ TEST(Faults, FullDisk) {
   Tmpfs disk(dir / "full", "size=64k");
   SKIP_UNLESS_MOUNTED(disk);
   // The page fits once, not twice: the temporary copy runs out of room part-way through.
-  const std::string page = kPage.substr(0, kPage.find("</body>")) + std::string(40000, 'x') +
-                           kPage.substr(kPage.find("</body>"));
+  const std::string page = kDatePage.substr(0, kDatePage.find("</body>")) +
+                           std::string(40000, 'x') + kDatePage.substr(kDatePage.find("</body>"));
   const fs::path file = dir.write("full/index.html", page);
 
   expectEveryWriteRefused(file, page, "No space left on device");
-}
-
-// The page's folder and an open host, as a command has them between reading and writing.
-class PageChangedMeanwhile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    page_ = dir_.write("site/index.html", kPage);
-    host_.openPage(page_, dir_ / "site");
-  }
-  // Another program's save: a new file renamed over the page.
-  void replacePage(const std::string& bytes) {
-    dir_.write("site/other.tmp", bytes);
-    fs::rename(dir_ / "site/other.tmp", page_);
-  }
-
-  TempDir dir_;
-  standalone::StandaloneHost host_;
-  fs::path page_;
-};
-
-TEST_F(PageChangedMeanwhile, ReplacedPageIsNotOverwritten) {
-  clstestt(host_).scriptHead2(u"alert(1);");
-  replacePage("<p>their version</p>");
-  try {
-    host_.commit();
-    FAIL() << "commit overwrote a page replaced meanwhile";
-  } catch (const HostError& e) {
-    EXPECT_NE(e.description().find(standalone::pathToText(page_)), std::u16string::npos);
-    EXPECT_NE(e.description().find(u"replaced"), std::u16string::npos);
-  }
-  EXPECT_EQ(readBytes(page_), "<p>their version</p>");
-}
-
-TEST_F(PageChangedMeanwhile, RemovedPageIsNotWrittenAgain) {
-  clstestt(host_).eraseBot(u"V_Date");
-  fs::remove(page_);
-  EXPECT_THROW(host_.commit(), HostError);
-  EXPECT_FALSE(fs::exists(page_));
-}
-
-TEST_F(PageChangedMeanwhile, SiteFilesStayAsTheyWereToo) {
-  const auto a = dir_.write("disk/a.gif", "GIF89aA");
-  const auto b = dir_.write("disk/b.gif", "GIF89aB");
-  makeSlideShow(host_,
-                {{u"a.gif", standalone::pathToText(a)}, {u"b.gif", standalone::pathToText(b)}});
-  replacePage(kPage);
-  EXPECT_THROW(host_.commit(), HostError);
-  host_.rollback();
-  EXPECT_EQ(namesIn(dir_ / "site"), std::vector<std::string>{"index.html"});
-}
-
-// velmo script-head with its code on a pipe: the test waits until velmo has read the page, then
-// changes the page, then sends the code. inotify tells when the page has been read, so nothing
-// depends on timing.
-struct Outcome {
-  int status = -1;
-  std::string err;
-};
-
-Outcome scriptHeadWhile(const fs::path& page, const TempDir& dir,
-                        const std::function<void()>& meanwhile) {
-  const int watch = ::inotify_init1(IN_CLOEXEC);
-  EXPECT_GE(watch, 0);
-  EXPECT_GE(::inotify_add_watch(watch, page.c_str(), IN_CLOSE_NOWRITE), 0);
-  int input[2];
-  EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
-  const std::string errFile = (dir / "stderr").string();
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  std::string a0 = kVelmo, a1 = "script-head", a2 = page.string(), a3 = "-";
-  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), nullptr};
-  pid_t pid = -1;
-  EXPECT_EQ(::posix_spawn(&pid, kVelmo.c_str(), &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(input[0]);
-
-  pollfd ready{watch, POLLIN, 0};
-  EXPECT_EQ(::poll(&ready, 1, 20000), 1) << "velmo never read the page";
-  meanwhile();
-  const std::string code = "alert(1);";
-  EXPECT_EQ(::write(input[1], code.data(), code.size()), static_cast<ssize_t>(code.size()));
-  ::close(input[1]);
-  ::close(watch);
-
-  int raw = 0;
-  ::waitpid(pid, &raw, 0);
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(errFile)};
-}
-
-TEST(Faults, PageReplacedOrRemovedWhileVelmoRuns) {
-  TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
-
-  const Outcome replaced = scriptHeadWhile(page, dir, [&] {
-    dir.write("site/new.tmp", "<p>their version</p>");
-    fs::rename(dir / "site/new.tmp", page);
-  });
-  EXPECT_EQ(replaced.status, 2);
-  EXPECT_NE(replaced.err.find(page.string()), std::string::npos) << replaced.err;
-  EXPECT_NE(replaced.err.find("replaced by another program"), std::string::npos) << replaced.err;
-  EXPECT_EQ(readBytes(page), "<p>their version</p>");
-
-  dir.write("site/index.html", kPage);
-  const Outcome removed = scriptHeadWhile(page, dir, [&] { fs::remove(page); });
-  EXPECT_EQ(removed.status, 2);
-  EXPECT_NE(removed.err.find("was removed"), std::string::npos) << removed.err;
-  EXPECT_FALSE(fs::exists(page));
-  EXPECT_EQ(namesIn(dir / "site"), std::vector<std::string>{});
 }
 
 // A slide show whose second picture cannot be read: the error names it, and neither the page
@@ -254,7 +117,7 @@ class SlideShowPicture : public ::testing::TestWithParam<UnreadablePicture> {};
 
 TEST_P(SlideShowPicture, CannotBeReadAndNothingChanges) {
   TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path page = dir.write("site/index.html", kDatePage);
   dir.write("site/images/logo.gif", "L");
   const fs::path good = dir.write("disk/good.gif", "GIF89aG");
   const fs::path bad = GetParam().make(dir);
@@ -272,7 +135,7 @@ TEST_P(SlideShowPicture, CannotBeReadAndNothingChanges) {
   }
   host.rollback();
   host.closePage();
-  EXPECT_EQ(readBytes(page), kPage);
+  EXPECT_EQ(readBytes(page), kDatePage);
   EXPECT_EQ(namesIn(dir / "site"), before);
 }
 
@@ -295,7 +158,7 @@ const UnreadablePicture kUnreadable[] = {
 // The same through velmo slide: exit status 2 and the message on standard error.
 TEST_P(SlideShowPicture, VelmoSlideExitsWithTwoAndChangesNothing) {
   TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path page = dir.write("site/index.html", kDatePage);
   const fs::path good = dir.write("disk/good.gif", "GIF89aG");
   const fs::path bad = GetParam().make(dir);
   const auto before = namesIn(dir / "site");
@@ -303,7 +166,7 @@ TEST_P(SlideShowPicture, VelmoSlideExitsWithTwoAndChangesNothing) {
                             " " + shellQuote(bad.string()));
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find(bad.string()), std::string::npos) << run.err;
-  EXPECT_EQ(readBytes(page), kPage);
+  EXPECT_EQ(readBytes(page), kDatePage);
   EXPECT_EQ(namesIn(dir / "site"), before);
 }
 

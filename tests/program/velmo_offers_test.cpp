@@ -4,22 +4,11 @@
 
 #include <filesystem>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
+#include "tests/support/program_test.h"
 #include "tests/support/stand_in_xdg_open.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
-
-using testing::golden;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-using testing::kVelmo;
 
 class VelmoOffers : public ::testing::Test {
  protected:
@@ -32,7 +21,7 @@ class VelmoOffers : public ::testing::Test {
   }
   std::string opened() const { return readBytes(dir_ / "bin/opened"); }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
 };
 
 TEST_F(VelmoOffers, PrintsTheIntroductionAndEveryOffer) {

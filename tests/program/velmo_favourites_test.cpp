@@ -3,22 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::golden;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-using testing::kVelmo;
-const std::string kPage = "<html>\r\n<body>\r\n<p>Hello</p>\r\n</body>\r\n</html>\r\n";
 const std::string kQuestion =
     "Add to Favorite: The image logo.gif already exist in the image folder, click YES to use it, "
     "click NO to Cancel";
@@ -35,8 +24,8 @@ class VelmoFavourites : public ::testing::Test {
   }
   std::string page() const { return readBytes(dir_ / "site/index.html"); }
 
-  TempDir dir_;
-  std::filesystem::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  std::filesystem::path page_ = dir_.write("site/index.html", kHeadlessPage);
   std::filesystem::path logo_ = dir_.write("site/images/logo.gif", "the web's logo");
 };
 
@@ -53,7 +42,7 @@ TEST_F(VelmoFavourites, PastesTheGoldenBlocks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    dir_.write("site/index.html", kPage);
+    dir_.write("site/index.html", kHeadlessPage);
     auto run = favourites(c.args);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
@@ -89,7 +78,7 @@ TEST_F(VelmoFavourites, AnotherPictureOfTheSameNameIsUsedOnlyOnYes) {
     EXPECT_EQ(run.status, 1);
     // No leaves the dialog without a source: the user cancels instead of pressing "Do it!".
     EXPECT_EQ(run.err, kQuestion + " -> No\nvelmo: the dialog was cancelled\n");
-    EXPECT_EQ(page(), kPage);
+    EXPECT_EQ(page(), kHeadlessPage);
   }
 
   auto run = favourites("--image pictures/logo.gif --yes");
@@ -113,7 +102,7 @@ TEST_F(VelmoFavourites, AFailedCheckExitsWithItsMessage) {
     auto run = favourites(c.args);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Add to favorite: " + c.message + "\nvelmo: the dialog was cancelled\n");
-    EXPECT_EQ(page(), kPage);
+    EXPECT_EQ(page(), kHeadlessPage);
   }
 }
 
@@ -121,7 +110,7 @@ TEST_F(VelmoFavourites, OnlyAnExistingFileCanBePicked) {
   auto run = favourites("--image pictures/none.gif");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("pictures/none.gif"), std::string::npos) << run.err;
-  EXPECT_EQ(page(), kPage);
+  EXPECT_EQ(page(), kHeadlessPage);
 }
 
 TEST_F(VelmoFavourites, WithoutAnImagesFolderBrowseFailsAndNothingChanges) {
@@ -133,7 +122,7 @@ TEST_F(VelmoFavourites, WithoutAnImagesFolderBrowseFailsAndNothingChanges) {
   EXPECT_EQ(run.err.find("Add to favorite:"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("velmo: site/index.html: There is no folder 'images'"), std::string::npos)
       << run.err;
-  EXPECT_EQ(page(), kPage);
+  EXPECT_EQ(page(), kHeadlessPage);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "site/images"));
 }
 

@@ -13,21 +13,14 @@
 #include <vector>
 
 #include "files/picture_file.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
-const std::string kPage =
+const std::string kStyledPage =
     "<html>\r\n<head>\r\n<style>\r\nbody { color: navy }\r\n</style>\r\n</head>\r\n<body>\r\n"
     "<p>Hello</p>\r\n</body>\r\n</html>\r\n";
 const std::string kScheme =
@@ -70,8 +63,8 @@ class VelmoImports : public ::testing::Test {
     return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
   }
 
-  TempDir dir_;
-  fs::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  fs::path page_ = dir_.write("site/index.html", kStyledPage);
 };
 
 TEST(PictureFile, IsKnownByItsFirstBytes) {
@@ -148,7 +141,7 @@ TEST_F(VelmoImports, TheCopyHasTheSourcesModeUnderTheUmask) {
     EXPECT_EQ(modeOf(copy), c.copy) << std::oct << c.source << " umask " << c.umask;
     EXPECT_EQ(readBytes(copy), readBytes(kPictures + "sunrise.jpg"));
     fs::remove_all(dir_ / "site/slide_img");
-    dir_.write("site/index.html", kPage);
+    dir_.write("site/index.html", kStyledPage);
   }
 }
 
@@ -230,7 +223,7 @@ TEST_F(VelmoImports, ARefusedSaveLeavesTheSavedSchemeAsItWas) {
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(readBytes(ini()), kScheme);
-  EXPECT_EQ(readBytes(page_), kPage);
+  EXPECT_EQ(readBytes(page_), kStyledPage);
 }
 
 TEST_F(VelmoImports, ConcurrentSavesKeepEveryKeyOfOneScheme) {
@@ -238,7 +231,7 @@ TEST_F(VelmoImports, ConcurrentSavesKeepEveryKeyOfOneScheme) {
   std::string script;
   for (int i = 10; i < 40; ++i) {
     const std::string page = "site/p" + std::to_string(i) + ".html";
-    dir_.write(page, kPage);
+    dir_.write(page, kStyledPage);
     const std::string colour = "0000" + std::to_string(i);
     script += shellQuote(testing::kVelmo) + " style " + page;
     for (const char* field : {"--base", "--arrow", "--highlight", "--3dlight", "--face", "--track",

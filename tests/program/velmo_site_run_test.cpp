@@ -5,25 +5,21 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/site_fixture.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
-
-using testing::kDateBlock;
-using testing::pageWith;
-using testing::shellQuote;
 
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
 
 class SiteRun : public ::testing::Test {
  protected:
-  testing::SiteFixture site_;
+  testing::SampleSite site_;
 };
 
 TEST_F(SiteRun, AFailingPageInTheMiddleStopsNoOther) {
   const auto readOnly = site_.site() / "about.htm";
-  site_.dir().write("site/about.htm", pageWith(kDateBlock));
+  site_.write("site/about.htm", pageWith(kDateBlock));
   ::chmod(readOnly.c_str(), 0444);
   const auto run = site_.velmo("erase-bot . V_Date --jobs 1");
   EXPECT_EQ(run.status, 2);
@@ -41,7 +37,7 @@ TEST_F(SiteRun, AFailingPageInTheMiddleStopsNoOther) {
 
 TEST_F(SiteRun, StopOnErrorStartsNoPageAfterAFailure) {
   const auto readOnly = site_.site() / "about.htm";
-  site_.dir().write("site/about.htm", pageWith(kDateBlock));
+  site_.write("site/about.htm", pageWith(kDateBlock));
   ::chmod(readOnly.c_str(), 0444);
   const auto run = site_.velmo("erase-bot . V_Date --jobs 1 --stop-on-error");
   EXPECT_EQ(run.status, 2);
@@ -72,13 +68,13 @@ TEST_F(SiteRun, AllDoneExitsWithZeroAndConfirmsNothingPerPage) {
 
 TEST_F(SiteRun, ManyThreadsGiveWhatOneGives) {
   for (int i = 0; i < 40; ++i) {
-    site_.dir().write("site/many/p" + std::to_string(i) + ".html",
-                      pageWith(i % 3 ? kDateBlock : "<p>none</p>"));
+    site_.write("site/many/p" + std::to_string(i) + ".html",
+                pageWith(i % 3 ? kDateBlock : "<p>none</p>"));
   }
-  testing::SiteFixture serial;
+  testing::SampleSite serial;
   for (int i = 0; i < 40; ++i) {
-    serial.dir().write("site/many/p" + std::to_string(i) + ".html",
-                       pageWith(i % 3 ? kDateBlock : "<p>none</p>"));
+    serial.write("site/many/p" + std::to_string(i) + ".html",
+                 pageWith(i % 3 ? kDateBlock : "<p>none</p>"));
   }
   const auto parallel = site_.velmo("date . --replace --jobs 8");
   const auto one = serial.velmo("date . --replace --jobs 1");
@@ -99,12 +95,12 @@ TEST_F(SiteRun, PagesSharingAStyleSheetTakeTurnsOnIt) {
     return "<html><head><link rel=\"stylesheet\" href=\"" + sheet +
            "\"><style>p { }</style></head><body><p>x</p></body></html>";
   };
-  site_.dir().write("site/styled/p0.html", styled("first.css"));
+  site_.write("site/styled/p0.html", styled("first.css"));
   for (int i = 1; i < 24; ++i) {
-    site_.dir().write("site/styled/p" + std::to_string(i) + ".html", styled("site.css"));
+    site_.write("site/styled/p" + std::to_string(i) + ".html", styled("site.css"));
   }
-  site_.dir().write("site/styled/first.css", "body { color: red; }\n");
-  site_.dir().write("site/styled/site.css", "body { color: red; }\n");
+  site_.write("site/styled/first.css", "body { color: red; }\n");
+  site_.write("site/styled/site.css", "body { color: red; }\n");
   const auto run = site_.velmo("style styled --face 00FF00 --jobs 8");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "velmo: 24 pages: 2 changed, 22 unchanged, 0 refused, 0 failed\n");
@@ -150,7 +146,7 @@ TEST_F(SiteRun, JsonGivesEveryPageAndTheSummary) {
             "('./shop/cart.asp', 'unchanged', True), ('./shop/list.php', 'unchanged', False)] 2 "
             "4\n");
   // A single page too, and text that is not UTF-8 stays valid JSON.
-  site_.dir().write("site/latin.html", pageWith("caf\xE9 " + kDateBlock));
+  site_.write("site/latin.html", pageWith("caf\xE9 " + kDateBlock));
   const auto one = site_.shell(shellQuote(testing::kVelmo) +
                                " erase-bot latin.html V_Date --dry-run --json | python3 -c "
                                "'import json,sys; d=json.load(sys.stdin); "

@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/site_fixture.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::kDateBlock;
-using testing::pageWith;
-
 class PageSelection : public ::testing::Test {
  protected:
-  testing::SiteFixture site_;
+  testing::SampleSite site_;
 };
 
 TEST_F(PageSelection, AFolderMeansItsPagesByExtensionInPathOrder) {

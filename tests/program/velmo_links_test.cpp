@@ -8,24 +8,13 @@
 #include <string>
 
 #include "files/posix_save_journal.h"
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::golden;
-using testing::readBytes;
-using testing::runVelmo;
-using testing::shellQuote;
-using testing::TempDir;
-
-const std::string kPage =
-    "<html>\r\n<head>\r\n<title>Links</title>\r\n</head>\r\n<body>\r\n<p>text</p>\r\n"
-    "</body>\r\n</html>\r\n";
+const std::string kLinkedPage = pageWith("<p>text</p>", "Links");
 const std::string kEdited = "<html>\r\n<head>\r\n<title>Links</title>\r\n" +
                             golden("script-head2-alert.txt") +
                             "</head>\r\n<body>\r\n<p>text</p>\r\n</body>\r\n</html>\r\n";
@@ -38,7 +27,7 @@ int scriptHead(const fs::path& page) {
 
 TEST(VelmoLinks, ASymbolicLinkStaysALinkAndItsPageTakesTheEdit) {
   TempDir dir;
-  const fs::path real = dir.write("pages/index.html", kPage);
+  const fs::path real = dir.write("pages/index.html", kLinkedPage);
   fs::create_directories(dir / "site");
   fs::create_symlink("../pages/index.html", dir / "site/index.html");
 
@@ -51,7 +40,7 @@ TEST(VelmoLinks, ASymbolicLinkStaysALinkAndItsPageTakesTheEdit) {
 
 TEST(VelmoLinks, EveryNameOfAHardLinkedPageShowsTheEdit) {
   TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path page = dir.write("site/index.html", kLinkedPage);
   fs::create_hard_link(page, dir / "backup.html");
 
   ASSERT_EQ(scriptHead(page), 0);
@@ -63,7 +52,7 @@ TEST(VelmoLinks, EveryNameOfAHardLinkedPageShowsTheEdit) {
 
 TEST(VelmoLinks, APageKeepsItsMode) {
   TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path page = dir.write("site/index.html", kLinkedPage);
   fs::permissions(page, fs::perms(0640));
 
   ASSERT_EQ(scriptHead(page), 0);
@@ -76,10 +65,10 @@ TEST(VelmoLinks, APageKeepsItsMode) {
 // holds a mix of both texts, the journal the whole new one.
 TEST(VelmoLinks, TheRunAfterOneKilledWhileWritingInPlaceSeesTheNewTextWhole) {
   TempDir dir;
-  const fs::path page = dir.write("site/index.html", kPage);
+  const fs::path page = dir.write("site/index.html", kLinkedPage);
   fs::create_hard_link(page, dir / "backup.html");
   standalone::writeJournal(page, kEdited);
-  std::string half = kPage;
+  std::string half = kLinkedPage;
   half.replace(0, kEdited.size() / 2, kEdited.substr(0, kEdited.size() / 2));
   dir.write("site/index.html", half);
 

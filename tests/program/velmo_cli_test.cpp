@@ -2,23 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::golden;
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
-
-const std::string kPage =
-    "<html>\r\n<head>\r\n<title>Caf\xC3\xA9</title>\r\n</head>\r\n<body>\r\n"
-    "<!--webbot bot=\"V_Date\" startspan -->d<!--webbot bot=\"V_Date\" endspan -->\r\n"
-    "</body>\r\n</html>\r\n";
+// A page whose title is not ASCII, with a date block.
+const std::string kCafePage = pageWith(kDateBlock, "Caf\xC3\xA9");
 
 class VelmoCli : public ::testing::Test {
  protected:
@@ -27,8 +17,8 @@ class VelmoCli : public ::testing::Test {
   }
   std::string page() const { return shellQuote(page_.string()); }
 
-  TempDir dir_;
-  std::filesystem::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  std::filesystem::path page_ = dir_.write("site/index.html", kCafePage);
 };
 
 TEST_F(VelmoCli, BotfoundPrintsTrueOrFalse) {
@@ -38,7 +28,7 @@ TEST_F(VelmoCli, BotfoundPrintsTrueOrFalse) {
   auto missing = velmo("botfound " + page() + " v_date");
   EXPECT_EQ(missing.status, 0);
   EXPECT_EQ(missing.out, "false\n");
-  EXPECT_EQ(readBytes(page_), kPage);
+  EXPECT_EQ(readBytes(page_), kCafePage);
 }
 
 TEST_F(VelmoCli, EraseBotRewritesOnlyTheBlock) {
@@ -56,7 +46,7 @@ TEST_F(VelmoCli, ScriptHeadTakesCodeFromTheArgumentOrStandardInput) {
   ASSERT_EQ(velmo("script-head " + page() + " 'alert(\"hi\");'").status, 0);
   EXPECT_EQ(readBytes(page_), expected);
 
-  dir_.write("site/index.html", kPage);
+  dir_.write("site/index.html", kCafePage);
   ASSERT_EQ(velmo("script-head " + page() + " -", "alert(\"hi\");").status, 0);
   EXPECT_EQ(readBytes(page_), expected);
 }
@@ -65,7 +55,7 @@ TEST_F(VelmoCli, OutputLeavesThePageAlone) {
   const auto output = dir_ / "out.html";
   ASSERT_EQ(velmo("erase-bot " + page() + " V_Date --output " + shellQuote(output.string())).status,
             0);
-  EXPECT_EQ(readBytes(page_), kPage);
+  EXPECT_EQ(readBytes(page_), kCafePage);
   EXPECT_EQ(readBytes(output).find("webbot"), std::string::npos);
 }
 
@@ -86,7 +76,7 @@ TEST_F(VelmoCli, FailuresExitWithTwoNameTheFileAndChangeNothing) {
   auto usage = velmo("botfound " + page());
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(velmo("frobnicate").status, 2);
-  EXPECT_EQ(readBytes(page_), kPage);
+  EXPECT_EQ(readBytes(page_), kCafePage);
 }
 
 TEST_F(VelmoCli, HelpAndVersionSucceed) {

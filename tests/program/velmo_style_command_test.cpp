@@ -5,21 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::golden;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-using testing::kVelmo;
 const std::string kApplied = "Velmopro: ScrollBar Color has been applied successfully\n";
 // A page whose HEAD has one style sheet with one rule, for body.
 std::string withBodyRule(const std::string& declarations) {
@@ -41,7 +31,7 @@ class VelmoStyle : public ::testing::Test {
   }
   std::string page() const { return readBytes(dir_ / "site/index.html"); }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
   std::filesystem::path config_ = dir_ / "config";
 };
 

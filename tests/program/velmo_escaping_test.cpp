@@ -3,19 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
-
-const std::string kPage =
+const std::string kMarkupPage =
     "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>t</title>\r\n"
     "<script>var a = 1;</script>\r\n</head>\r\n<body>\r\n"
     "<!--webbot bot=\"V_Date\" startspan Tag =\"p\" clientside -->x"
@@ -37,8 +30,8 @@ class VelmoEscaping : public ::testing::Test {
   std::string pageArg() const { return shellQuote(page_.string()); }
   std::string page() const { return readBytes(page_); }
 
-  TempDir dir_;
-  std::filesystem::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  std::filesystem::path page_ = dir_.write("site/index.html", kMarkupPage);
 };
 
 TEST_F(VelmoEscaping, FavouritesTextsStayInsideTheirStrings) {
@@ -116,7 +109,7 @@ TEST_F(VelmoEscaping, SelectionInsideMarkupIsRefused) {
     auto run = velmo("date " + pageArg() + " " + c.option);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "velmo: " + page_.string() + ": " + c.message + "\n");
-    EXPECT_EQ(page(), kPage);
+    EXPECT_EQ(page(), kMarkupPage);
   }
 }
 
@@ -134,7 +127,7 @@ TEST_F(VelmoEscaping, SelectionOutsideMarkupIsTaken) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.option);
-    dir_.write("site/index.html", kPage);
+    dir_.write("site/index.html", kMarkupPage);
     auto run = velmo("date " + pageArg() + " " + c.option);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(page().find(c.before + block), std::string::npos) << page();
@@ -155,7 +148,7 @@ TEST_F(VelmoEscaping, EmptySelectionTextsAreRefused) {
     auto run = velmo("date " + pageArg() + " " + c.option);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, c.message + std::string("Run with --help for more information.\n"));
-    EXPECT_EQ(page(), kPage);
+    EXPECT_EQ(page(), kMarkupPage);
   }
 }
 

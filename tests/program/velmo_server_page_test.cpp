@@ -3,18 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
-
-using testing::golden;
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
 
 class VelmoServerPage : public ::testing::Test {
  protected:
@@ -28,7 +20,7 @@ class VelmoServerPage : public ::testing::Test {
     return readBytes(page);
   }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
 };
 
 // What a page becomes when `added` is written at the first occurrence of `before`.

@@ -9,21 +9,13 @@
 
 #include <filesystem>
 
+#include "tests/support/program_test.h"
 #include "tests/support/stand_in_xdg_open.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
 
 namespace velmo {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::kVelmo;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-const std::string kPage = "<html><head><title>t</title></head><body><p>x</p></body></html>";
 const fs::path kHelpFile = VELMO_BINARY_DIR "/bin/helptest.chm";
 
 std::string velmoIn(const TempDir& dir, const std::string& args) {
@@ -32,7 +24,7 @@ std::string velmoIn(const TempDir& dir, const std::string& args) {
 
 TEST(CleanFailure, ScriptCodeFromAStandardInputThatFails) {
   TempDir dir;
-  const auto page = dir.write("page.html", kPage);
+  const auto page = dir.write("page.html", kOneLinePage);
   const struct {
     const char* redirect;
     const char* message;
@@ -50,7 +42,7 @@ TEST(CleanFailure, ScriptCodeFromAStandardInputThatFails) {
         runProgram("sh -c " + shellQuote(velmoIn(dir, "script-head page.html -") + c.redirect));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, std::string(c.message) + "\n");
-    EXPECT_EQ(readBytes(page), kPage);
+    EXPECT_EQ(readBytes(page), kOneLinePage);
   }
   // Exactly the limit is taken.
   const auto run = runProgram(velmoIn(dir, "script-head page.html -"), std::string(1 << 20, 'a'));
@@ -59,7 +51,7 @@ TEST(CleanFailure, ScriptCodeFromAStandardInputThatFails) {
 
 TEST(CleanFailure, APageTooBigForTheMemoryNamesThePage) {
   TempDir dir;
-  const auto small = dir.write("small.html", kPage);
+  const auto small = dir.write("small.html", kOneLinePage);
   const auto big =
       dir.write("big.html", "<html><body>" + std::string(100 << 20, 'x') + "</body></html>");
   const std::string limit = "ulimit -v 80000; ";
@@ -126,7 +118,7 @@ class HelpInTheBrowser : public ::testing::Test {
                       " XDG_CACHE_HOME=" + shellQuote((dir_ / "cache").string()) + " " +
                       shellQuote(kVelmo) + " " + args);
   }
-  TempDir dir_;
+  SiteOnDisk dir_;
   fs::path opener_ = testing::writeStandInXdgOpen(dir_, "bin");
   fs::path folder_ = dir_ / "cache" / "velmo" / "help";
 };

@@ -2,25 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using testing::golden;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-using testing::kVelmo;
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
-const std::string kPage =
-    "<html>\r\n<head>\r\n<title>t</title>\r\n</head>\r\n<body>\r\n"
-    "<p>Hello</p>\r\n</body>\r\n</html>\r\n";
 
 class VelmoSlide : public ::testing::Test {
  protected:
@@ -31,12 +18,12 @@ class VelmoSlide : public ::testing::Test {
   std::string page() const { return shellQuote(page_.string()); }
   // Nothing of the page or the site has changed.
   void expectUntouched() {
-    EXPECT_EQ(readBytes(page_), kPage);
+    EXPECT_EQ(readBytes(page_), kHelloPage);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "site/slide_img"));
   }
 
-  TempDir dir_;
-  std::filesystem::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  std::filesystem::path page_ = dir_.write("site/index.html", kHelloPage);
 };
 
 TEST_F(VelmoSlide, ImportsThePicturesAndWritesScriptAndTable) {
@@ -54,7 +41,7 @@ TEST_F(VelmoSlide, ImportsThePicturesAndWritesScriptAndTable) {
 }
 
 TEST_F(VelmoSlide, TheSiteOptionNamesTheRootThatGetsTheFolder) {
-  const auto inner = dir_.write("site/shop/cakes.html", kPage);
+  const auto inner = dir_.write("site/shop/cakes.html", kHelloPage);
   auto run = velmo(shellQuote(inner.string()) + " --site " + shellQuote((dir_ / "site").string()) +
                    " " + picture("hills.gif") + " " + picture("sunrise.jpg"));
   EXPECT_EQ(run.status, 0) << run.err;

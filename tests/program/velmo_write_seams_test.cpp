@@ -15,16 +15,12 @@
 #include <map>
 #include <thread>
 
-#include "tests/support/site_fixture.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::pageWith;
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
 
 const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
 

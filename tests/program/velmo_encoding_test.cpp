@@ -5,17 +5,12 @@
 
 #include "common/text.h"
 #include "html/text_codec.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
 using standalone::Encoding;
-using testing::readBytes;
-using testing::shellQuote;
-using testing::TempDir;
 
 const std::string kWindows1252 =
     "<html>\r\n<head>\r\n"
@@ -66,7 +61,7 @@ class VelmoEncoding : public ::testing::Test {
     return changeBetween(page, readBytes(page_));
   }
 
-  TempDir dir_;
+  SiteOnDisk dir_;
   std::filesystem::path page_ = dir_.write("site/index.html", kWindows1252);
 };
 

@@ -2,22 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/golden.h"
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/velmo_program.h"
+#include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
-
-using testing::golden;
-using testing::readBytes;
-using testing::runProgram;
-using testing::shellQuote;
-using testing::TempDir;
-
-using testing::kVelmo;
-const std::string kPage = "<html>\r\n<body>\r\n<p>Hello</p>\r\n</body>\r\n</html>\r\n";
 
 class VelmoDialogs : public ::testing::Test {
  protected:
@@ -26,8 +14,8 @@ class VelmoDialogs : public ::testing::Test {
   }
   std::string page() const { return shellQuote(page_.string()); }
 
-  TempDir dir_;
-  std::filesystem::path page_ = dir_.write("site/index.html", kPage);
+  SiteOnDisk dir_;
+  std::filesystem::path page_ = dir_.write("site/index.html", kHeadlessPage);
 };
 
 TEST_F(VelmoDialogs, DatePastesTheBlockAtTheSelection) {
