@@ -8,13 +8,13 @@
 #include "cli/import_once.h"
 #include "cli/ini_settings.h"
 #include "forms/scripted_presenter.h"
-#include "forms/ui_environment.h"
 #include "platform/headless/console_message_boxes.h"
 #include "platform/headless/desktop_services.h"
 #include "platform/headless/fixed_text_measurer.h"
 #include "platform/headless/scripted_dialogs.h"
 #include "platform/linux/chm_help_viewer.h"
 #include "platform/linux/xdg_open.h"
+#include "platform/ui_environment.h"
 
 namespace velmo::cli {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "forms/ui_environment.h"
 #include "page_host/page_host.h"
+#include "platform/ui_environment.h"
 
 namespace velmo {
 

@@ -3,8 +3,8 @@
 // command that needs it. The command class and velmo both reach the dialogs through these, so a
 // dialog is made the same way whoever shows it.
 
-#include "forms/ui_environment.h"
 #include "page_host/page_host.h"
+#include "platform/ui_environment.h"
 
 namespace velmo {
 

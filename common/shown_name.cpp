@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 
 #include "common/text.h"
 
 namespace velmo {
 namespace {
 
-#ifdef _WIN32
-constexpr bool kBackslashIsSeparator = true;
-#else
-constexpr bool kBackslashIsSeparator = false;
-#endif
+constexpr bool kBackslashIsSeparator = std::filesystem::path::preferred_separator == '\\';
 
 // The length of the UTF-8 sequence starting at name[i], or 0 when none starts there.
 std::size_t sequenceAt(std::string_view name, std::size_t i) {

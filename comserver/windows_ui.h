@@ -5,7 +5,7 @@
 // dialog command: the clstestt objects called on one thread share its dialog instances, and
 // nothing of a dialog is shared between threads. A thread's environment ends with the thread.
 
-#include "forms/ui_environment.h"
+#include "platform/ui_environment.h"
 
 namespace velmo::win {
 

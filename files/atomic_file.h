@@ -63,8 +63,8 @@ struct ReplaceSteps {
 // over the target, so that a reader sees either the old or the new file and never a part.
 // A symbolic link (or a chain of them) is followed and the file it leads to is written, so that
 // the link stays; a dangling link gets the file it names created. A file with other names (hard
-// links) is written in place through a journal instead (see save_journal.h), so that every name
-// sees the change. An existing target keeps its permission bits and, where allowed, its owner
+// links) is written in place through a journal instead (see posix_save_journal.h), so that every
+// name sees the change. An existing target keeps its permission bits and, where allowed, its owner
 // and group. HostError naming `target` on any failure; the target is then left as it was and
 // the temporary file is removed. The temporary file is a TemporaryFile (temporary_file.h).
 void writeFileAtomically(const std::filesystem::path& target, std::string_view content,

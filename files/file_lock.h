@@ -21,6 +21,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "files/native_file.h"
+
 namespace velmo::standalone {
 
 class FileLocks;
@@ -41,24 +43,14 @@ class FileLock {
   static FileLock acquireFolder(const std::filesystem::path& path, int seconds);
   // Takes over `fd`, an open descriptor (a handle on Windows) of a file that nobody else can
   // have locked yet (a new file about to be renamed into place), and locks it.
-#ifdef _WIN32
-  using NativeFile = void*;
-#else
-  using NativeFile = int;
-#endif
+  using NativeFile = standalone::NativeFile;
   static FileLock adopt(NativeFile fd, FileLocks* shared = nullptr);
 
-  bool held() const {
-    return held_ != nullptr;
-  }
+  bool held() const { return held_ != nullptr; }
 
   struct Held;
 
  private:
-#ifdef _WIN32
-  static FileLock lockByName(NativeFile handle, const std::filesystem::path& path, int seconds,
-                             bool folder);
-#endif
   std::shared_ptr<Held> held_;
 };
 

@@ -1,7 +1,6 @@
 #include "files/posix_file.h"
 #include "files/write_batch.h"
 
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -60,4 +59,3 @@ void flushFolder(const std::filesystem::path& folder) {
 }
 
 }  // namespace velmo::standalone
-#endif

@@ -1,7 +1,6 @@
 #pragma once
 // File descriptors and the plain reads and writes the atomic file code shares (POSIX only).
 
-#ifndef _WIN32
 #include <unistd.h>
 
 #include <filesystem>
@@ -49,4 +48,3 @@ int writeAll(int fd, std::string_view content);
 int readAll(int fd, std::string& content);
 
 }  // namespace velmo::standalone
-#endif

@@ -12,7 +12,7 @@
 #include "files/link_target.h"
 #include "files/platform_replace.h"
 #include "files/posix_file.h"
-#include "files/save_journal.h"
+#include "files/posix_save_journal.h"
 #include "files/write_target.h"
 
 namespace velmo::standalone {

@@ -16,17 +16,14 @@
 #include <filesystem>
 #include <string_view>
 
+#include "files/native_file.h"
+
 namespace velmo::standalone {
 
 class TemporaryFile {
  public:
-#ifdef _WIN32
-  using NativeFile = void*;
-  static constexpr NativeFile kNoFile = nullptr;
-#else
-  using NativeFile = int;
-  static constexpr NativeFile kNoFile = -1;
-#endif
+  using NativeFile = standalone::NativeFile;
+  static constexpr NativeFile kNoFile = kNoNativeFile;
 
   // A new file in `folder`, open for writing; on POSIX with the permission bits `mode` under the
   // umask. HostError "Cannot write 'SHOWN': REASON" naming `shownAs` when none can be made.
@@ -41,12 +38,8 @@ class TemporaryFile {
   // Removes the file unless it was renamed into place.
   ~TemporaryFile();
 
-  const std::filesystem::path& path() const {
-    return path_;
-  }
-  explicit operator bool() const {
-    return !path_.empty();
-  }
+  const std::filesystem::path& path() const { return path_; }
+  explicit operator bool() const { return !path_.empty(); }
 
   // Each returns 0, or the errno of the failure.
   int write(std::string_view content);
@@ -55,9 +48,7 @@ class TemporaryFile {
   // Closes the open file; the file itself stays, still temporary.
   int close();
   // The open file, which the caller may use (permissions, a lock) but not close.
-  NativeFile native() const {
-    return file_;
-  }
+  NativeFile native() const { return file_; }
   // Renames it over `target`, in the same folder, in one step; from then on it is `target` and
   // no longer temporary. The open file is closed first.
   int renameOver(const std::filesystem::path& target);

@@ -5,10 +5,7 @@
 // ignored when the program started (nohup) stays ignored.
 
 #include <filesystem>
-
-#ifndef _WIN32
-#include <signal.h>
-#endif
+#include <memory>
 
 namespace velmo::standalone {
 
@@ -31,9 +28,9 @@ class SignalsHeld {
   SignalsHeld& operator=(const SignalsHeld&) = delete;
 
  private:
-#ifndef _WIN32
-  sigset_t before_;
-#endif
+  // What the system needs to end the hold (the signal mask before it, on POSIX).
+  struct Before;
+  std::unique_ptr<Before> before_;
 };
 
 }  // namespace velmo::standalone

@@ -62,22 +62,11 @@ FileLock::NativeFile openToLock(const std::filesystem::path& path, bool folder) 
                      folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-}  // namespace
-
-FileLock FileLock::acquire(const std::filesystem::path& path, FileLocks* shared) {
-  return acquireWithin(path, -1, shared);
-}
-
-FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds) {
-  return lockByName(openToLock(path, true), path, seconds, true);
-}
-
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks*) {
-  return lockByName(openToLock(path, false), path, seconds, false);
-}
-
-FileLock FileLock::lockByName(NativeFile handle, const std::filesystem::path& path, int seconds,
-                              bool folder) {
+// The named mutex of the file or folder `handle` is open on, waited for; none when it cannot be
+// named. HostError when `seconds` pass first.
+std::shared_ptr<FileLock::Held> lockByName(FileLock::NativeFile handle,
+                                           const std::filesystem::path& path, int seconds,
+                                           bool folder) {
   const UniqueHandle file(static_cast<HANDLE>(handle));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file || !GetFileInformationByHandle(file.get(), &info) ||
@@ -96,9 +85,26 @@ FileLock FileLock::lockByName(NativeFile handle, const std::filesystem::path& pa
     throw HostError(hr::kFail, u"Cannot change '" + pathToText(path) +
                                    u"': another run is changing it; it was left as it is");
   }
+  auto held = std::make_shared<FileLock::Held>();
+  held->mutex = std::move(mutex);
+  return held;
+}
+
+}  // namespace
+
+FileLock FileLock::acquire(const std::filesystem::path& path, FileLocks* shared) {
+  return acquireWithin(path, -1, shared);
+}
+
+FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds) {
   FileLock lock;
-  lock.held_ = std::make_shared<Held>();
-  lock.held_->mutex = std::move(mutex);
+  lock.held_ = lockByName(openToLock(path, true), path, seconds, true);
+  return lock;
+}
+
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks*) {
+  FileLock lock;
+  lock.held_ = lockByName(openToLock(path, false), path, seconds, false);
   return lock;
 }
 

@@ -22,8 +22,8 @@
 #include "forms/control.h"
 #include "forms/design.h"
 #include "forms/form_presenter.h"
+#include "forms/message_box.h"
 #include "forms/user_control.h"
-#include "platform/message_box.h"
 
 namespace velmo::forms {
 

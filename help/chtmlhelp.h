@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "forms/message_box.h"
 #include "platform/desktop.h"
 #include "platform/html_help.h"
-#include "platform/message_box.h"
 
 namespace velmo {
 

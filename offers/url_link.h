@@ -15,9 +15,9 @@
 
 #include "common/host_error.h"
 #include "forms/control.h"
+#include "forms/message_box.h"
 #include "forms/user_control.h"
 #include "platform/desktop.h"
-#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/property_bag.h"
 #include "platform/text_measurer.h"

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "forms/form_presenter.h"
+#include "forms/message_box.h"
 #include "platform/common_dialogs.h"
 #include "platform/desktop.h"
 #include "platform/html_help.h"
-#include "platform/message_box.h"
 #include "platform/settings_store.h"
 #include "platform/text_measurer.h"
 

@@ -152,15 +152,14 @@ fs::path SiteState::importFile(const fs::path& folder, std::u16string_view diskP
   if (name.empty() || name == "." || name == ".." || isTemporaryName(name)) {
     throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) + u": not a file name");
   }
-#ifndef _WIN32
   // A browser reads a backslash in an address as a folder separator, so the page could never
-  // refer to the copy by the name it has here.
-  if (name.native().find('\\') != std::string::npos) {
+  // refer to the copy by the name it has here. (Where the backslash separates folders, as on
+  // Windows, a file name never holds one.)
+  if (name.native().find('\\') != fs::path::string_type::npos) {
     throw HostError(hr::kInvalidArg, u"Cannot import " + inQuotes(diskPath) +
                                          u": a picture name with a backslash cannot be used in "
                                          u"a web page address; rename the file");
   }
-#endif
   const fs::path target = folder / name;
   std::error_code ec;
   if (fs::is_directory(target, ec)) {

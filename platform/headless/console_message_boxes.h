@@ -5,7 +5,7 @@
 #include <istream>
 #include <ostream>
 
-#include "platform/message_box.h"
+#include "forms/message_box.h"
 
 namespace velmo {
 

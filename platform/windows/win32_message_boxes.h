@@ -2,7 +2,7 @@
 // Message boxes with MessageBoxW, owned by the thread's active window so that they are modal to
 // the dialog (or the editor) the user is working in.
 
-#include "platform/message_box.h"
+#include "forms/message_box.h"
 
 namespace velmo::win {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "files/save_journal.h"
+#include "files/posix_save_journal.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {

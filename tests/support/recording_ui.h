@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "forms/scripted_presenter.h"
-#include "forms/ui_environment.h"
 #include "platform/headless/desktop_services.h"
 #include "platform/headless/fixed_text_measurer.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_dialogs.h"
+#include "platform/ui_environment.h"
 
 namespace velmo::testing {
 

@@ -14,7 +14,7 @@
 
 #include "common/host_error.h"
 #include "files/atomic_file.h"
-#include "files/save_journal.h"
+#include "files/posix_save_journal.h"
 #include "files/temporary_file.h"
 #include "site/html_page.h"
 #include "tests/support/scoped_env.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "forms/form.h"
-#include "platform/message_box.h"
+#include "forms/message_box.h"
 #include "platform/windows/renderer/colours.h"
 #include "platform/windows/renderer/fonts.h"
 #include "platform/windows/renderer/gdi.h"

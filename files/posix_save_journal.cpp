@@ -1,6 +1,5 @@
-#include "files/save_journal.h"
+#include "files/posix_save_journal.h"
 
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -304,4 +303,3 @@ void finishInterruptedSave(const fs::path& file) {
 }
 
 }  // namespace velmo::standalone
-#endif

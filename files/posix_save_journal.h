@@ -11,7 +11,6 @@
 // another file that was given the inode of a removed one. (POSIX only; on Windows a save
 // replaces the file and so parts it from its other names.)
 
-#ifndef _WIN32
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -45,4 +44,3 @@ void writeJournal(const std::filesystem::path& file, std::string_view content);
 void finishInterruptedSave(const std::filesystem::path& file);
 
 }  // namespace velmo::standalone
-#endif

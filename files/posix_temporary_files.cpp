@@ -115,11 +115,15 @@ bool isRegisteredTemporary(const std::filesystem::path& path) {
   return false;
 }
 
-SignalsHeld::SignalsHeld() {
+struct SignalsHeld::Before {
+  sigset_t mask;
+};
+
+SignalsHeld::SignalsHeld() : before_(std::make_unique<Before>()) {
   sigset_t held;
   sigemptyset(&held);
   for (int signal : kSignals) sigaddset(&held, signal);
-  ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+  ::pthread_sigmask(SIG_BLOCK, &held, &before_->mask);
   creating.fetch_add(1);
   if (stopping.load()) {
     // The handler may have looked already: nothing more is created, and the stop ends the run.
@@ -130,7 +134,7 @@ SignalsHeld::SignalsHeld() {
 
 SignalsHeld::~SignalsHeld() {
   creating.fetch_sub(1);
-  ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+  ::pthread_sigmask(SIG_SETMASK, &before_->mask, nullptr);
 }
 
 }  // namespace velmo::standalone
