@@ -69,6 +69,8 @@ bool isRegisteredTemporary(const std::filesystem::path& path) {
 // for the exclusive one would wait for ever.
 static thread_local int holdDepth = 0;
 
+void SignalsHeld::forThisThread() {}
+
 SignalsHeld::SignalsHeld() {
   if (holdDepth++ == 0) creating().lock_shared();
 }
