@@ -138,6 +138,30 @@ std::string PageCodec::writeHtml(std::u16string_view text, std::size_t begin,
   return out;
 }
 
+namespace {
+
+// The last fresh start of the decoder at or before `unit`, and the first at or after it; a
+// start inside a run of ASCII bytes is where the unit falls.
+DecodeMark freshStartAtOrBefore(const std::vector<DecodeMark>& marks, std::size_t unit) {
+  const DecodeMark m =
+      *std::prev(std::upper_bound(marks.begin(), marks.end(), unit,
+                                  [](std::size_t u, const DecodeMark& m) { return u < m.unit; }));
+  if (m.asciiRun) return {m.byte + (unit - m.unit), unit};
+  return m;
+}
+
+DecodeMark freshStartAtOrAfter(const std::vector<DecodeMark>& marks, std::size_t unit) {
+  const auto at = std::lower_bound(marks.begin(), marks.end(), unit,
+                                   [](const DecodeMark& m, std::size_t u) { return m.unit < u; });
+  if (at != marks.begin() && at->unit != unit && std::prev(at)->asciiRun) {
+    const DecodeMark& run = *std::prev(at);
+    return {run.byte + (unit - run.unit), unit};
+  }
+  return *at;
+}
+
+}  // namespace
+
 PageCodec::Splice PageCodec::spliceHtml(std::string_view old, std::u16string_view html) const {
   std::vector<DecodeMark> marks;
   const std::u16string was = decodeText(memory_, old, &marks);
@@ -149,13 +173,8 @@ PageCodec::Splice PageCodec::spliceHtml(std::string_view old, std::u16string_vie
     ++suffix;
   }
   // Cut where the decoder starts afresh, so that the kept bytes read as they did.
-  const auto after =
-      std::upper_bound(marks.begin(), marks.end(), prefix,
-                       [](std::size_t unit, const DecodeMark& m) { return unit < m.unit; });
-  const DecodeMark first = *std::prev(after);
-  const DecodeMark last =
-      *std::lower_bound(marks.begin(), marks.end(), was.size() - suffix,
-                        [](const DecodeMark& m, std::size_t unit) { return m.unit < unit; });
+  const DecodeMark first = freshStartAtOrBefore(marks, prefix);
+  const DecodeMark last = freshStartAtOrAfter(marks, was.size() - suffix);
   const std::size_t newEnd = html.size() - (was.size() - last.unit);
   return {first.byte, last.byte, writeHtml(html, first.unit, newEnd)};
 }

@@ -39,19 +39,31 @@ char32_t codePointAt(std::u16string_view text, std::size_t i, std::size_t& units
   return isHighSurrogate(c) || isLowSurrogate(c) ? kReplacement : c;
 }
 
+// The run of ASCII bytes from `i` as text, behind one mark; returns where the run ends. Pages
+// are mostly ASCII, so this is most of a decode.
+std::size_t appendAsciiRun(std::string_view s, std::size_t i, std::u16string& out,
+                           std::vector<DecodeMark>* marks) {
+  std::size_t end = i + 1;
+  while (end < s.size() && static_cast<unsigned char>(s[end]) < 0x80) ++end;
+  if (marks) marks->push_back({i, out.size(), true});
+  const std::size_t at = out.size();
+  out.resize(at + (end - i));
+  for (char16_t* to = out.data() + at; i < end; ++i) *to++ = static_cast<unsigned char>(s[i]);
+  return end;
+}
+
 // Each invalid sequence (its maximal valid beginning) becomes one U+FFFD, as browsers decode.
 std::u16string decodeUtf8Leniently(std::string_view s, std::vector<DecodeMark>* marks = nullptr) {
   std::u16string out;
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    if (marks) marks->push_back({i, out.size()});
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
+      i = appendAsciiRun(s, i, out, marks);
       continue;
     }
+    if (marks) marks->push_back({i, out.size()});
     int need = 0;
     char32_t cp = 0;
     unsigned char low = 0x80, high = 0xBF;
@@ -164,6 +176,11 @@ std::u16string decodeStepwise(Encoding e, std::string_view bytes, std::vector<De
   std::u16string out;
   out.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
+    // Every encoding decoded step by step reads an ASCII byte met afresh as itself.
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      i = appendAsciiRun(bytes, i, out, marks);
+      continue;
+    }
     if (marks) marks->push_back({i, out.size()});
     const legacy::DecodeStep step = legacy::decodeStep(e, bytes, i);
     if (step.count == 0) out += kReplacement;

@@ -13,10 +13,13 @@
 namespace velmo::standalone {
 
 // Where the decoder stands in its initial state: `byte` in the bytes, `unit` in the text. The
-// bytes before a mark decode alone to the text before it.
+// bytes before a mark decode alone to the text before it. A mark that begins a run of ASCII
+// bytes (`asciiRun`) stands for every byte of the run up to the next mark: each is a fresh
+// start that reads as one unit, so those marks are not kept one by one.
 struct DecodeMark {
   std::size_t byte;
   std::size_t unit;
+  bool asciiRun = false;
 };
 
 // A byte sequence the encoding does not define becomes U+FFFD, as a browser shows it. With
