@@ -324,10 +324,11 @@ class Run {
     std::vector<std::thread> pool;
     {
       const os::PageThreadSignals held;  // the new threads start with them held
-      for (std::size_t t = 0; t < threads; ++t) pool.emplace_back([this] {
-        standalone::SignalsHeld::forThisThread();
-        work();
-      });
+      for (std::size_t t = 0; t < threads; ++t)
+        pool.emplace_back([this] {
+          standalone::SignalsHeld::forThisThread();
+          work();
+        });
     }
     for (;;) {
       std::string current;

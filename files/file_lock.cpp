@@ -103,8 +103,8 @@ int FileLock::descriptor() const {
   return held_ && S_ISREG(held_->mode) ? held_->fd.get() : -1;
 }
 
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
-                                 FileLocks* shared, LockedFacts* learned) {
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks* shared,
+                                 LockedFacts* learned) {
   for (;;) {
     // Non-blocking: a FIFO by the page's name must not hang the open.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));

@@ -287,7 +287,8 @@ bool journalLeftAtStart(std::uint64_t device, std::uint64_t inode) {
     std::set<fs::path> names;
     std::error_code ec;
     try {
-      for (fs::directory_iterator it(journalFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+      for (fs::directory_iterator it(journalFolder(), ec), end; !ec && it != end;
+           it.increment(ec)) {
         names.insert(it->path().filename());
       }
     } catch (const HostError&) {

@@ -59,10 +59,9 @@ void WriteBatch::flushWave(const std::vector<Waiting*>& wave) {
       continue;
     }
     const auto done = flushed.find(waiting->device);
-    waiting->result = done != flushed.end()
-                          ? done->second
-                          : flushed[waiting->device] =
-                                flushFileSystem(waiting->file, waiting->device);
+    waiting->result = done != flushed.end() ? done->second
+                                            : flushed[waiting->device] =
+                                                  flushFileSystem(waiting->file, waiting->device);
   }
   if (afterWave_) afterWave_();
 }

@@ -29,8 +29,7 @@ struct LockedFacts;
 // separator), or when its folder is missing or cannot be written in. `known` (may be null): what
 // a lock on `path` learned of it: a plain file by that name, whose folder is then looked at by
 // the replace itself, before any file changes.
-WriteTarget checkWriteTarget(const std::filesystem::path& path,
-                             const LockedFacts* known = nullptr);
+WriteTarget checkWriteTarget(const std::filesystem::path& path, const LockedFacts* known = nullptr);
 
 // Writes `content` into a stream target; HostError naming it when that fails.
 void writeIntoStream(const WriteTarget& target, std::string_view content);
