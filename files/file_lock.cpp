@@ -25,7 +25,8 @@ using FileId = std::pair<dev_t, ino_t>;
 // One locked file, shared by every FileLock on it and unlocked (closed) with the last of them.
 struct FileLock::Held {
   UniqueFd fd;
-  mode_t mode = 0;
+  // Opened for reading (a lock taken by name); a new file's adopted lock is write-only.
+  bool readable = false;
 };
 
 struct FileLocks::Registry {
@@ -50,10 +51,10 @@ std::shared_ptr<FileLock::Held> heldIn(FileLocks* shared, const FileId& id) {
 }
 
 std::shared_ptr<FileLock::Held> hold(UniqueFd fd, FileLocks* shared, const FileId& id,
-                                     mode_t mode = 0) {
+                                     bool readable = false) {
   auto held = std::make_shared<FileLock::Held>();
   held->fd = std::move(fd);
-  held->mode = mode;
+  held->readable = readable;
   if (shared) {
     auto& registry = shared->registry();
     std::lock_guard guard(registry.mutex);
@@ -100,7 +101,7 @@ FileStamp stampOfStat(const struct stat& st) {
 }
 
 int FileLock::descriptor() const {
-  return held_ && S_ISREG(held_->mode) ? held_->fd.get() : -1;
+  return held_ && held_->readable ? held_->fd.get() : -1;
 }
 
 FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks* shared,
@@ -120,7 +121,7 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
         throw HostError(hr::kFail, u"Cannot change '" + pathToText(path) +
                                        u"': another run is changing it; it was left as it is");
       }
-      lock.held_ = hold(std::move(fd), shared, id, locked.st_mode);
+      lock.held_ = hold(std::move(fd), shared, id, true);
     }
     // One look at the name tells whether it still leads to the locked file, whether it is a
     // link, and what the file is now.
@@ -148,7 +149,7 @@ FileLock FileLock::adopt(int fd, FileLocks* shared) {
   struct stat st {};
   if (!owned || ::fstat(fd, &st) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return {};
   FileLock lock;
-  lock.held_ = hold(std::move(owned), shared, FileId{st.st_dev, st.st_ino}, st.st_mode);
+  lock.held_ = hold(std::move(owned), shared, FileId{st.st_dev, st.st_ino});
   return lock;
 }
 
