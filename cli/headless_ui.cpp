@@ -33,7 +33,10 @@ void addDialogOptions(CLI::App& command, DialogOptions& options) {
 }
 
 std::u16string helpFilePath() {
-  return helpFileIn(linux_help::dataFolderFor(linux_help::programFolder(), kHelpFileName), u'/');
+  // Found once: every page of a run has a dialog host of its own.
+  static const std::u16string path =
+      helpFileIn(linux_help::dataFolderFor(linux_help::programFolder(), kHelpFileName), u'/');
+  return path;
 }
 
 HeadlessUi::HeadlessUi(PageRun* run, QuestionPolicy policy, bool helpAsText)

@@ -18,6 +18,7 @@
 #include "common/shown_name.h"
 #include "common/text.h"
 #include "files/atomic_file.h"
+#include "files/temporary_files.h"
 #include "files/write_batch.h"
 
 namespace velmo::cli {
@@ -45,8 +46,10 @@ struct Counts {
   std::size_t changed = 0, unchanged = 0, refused = 0, failed = 0, skipped = 0, found = 0;
 };
 
+// Asked once: the results of every page are printed by the same run.
 bool stdoutIsTerminal() {
-  return os::isTerminal(1);
+  static const bool terminal = os::isTerminal(1);
+  return terminal;
 }
 
 void runRecord(const PageOptions& options, const PageWork& work,
@@ -327,7 +330,11 @@ class Run {
     std::vector<std::thread> pool;
     {
       const os::PageThreadSignals held;  // the new threads start with them held
-      for (std::size_t t = 0; t < threads; ++t) pool.emplace_back([this] { work(); });
+      for (std::size_t t = 0; t < threads; ++t)
+        pool.emplace_back([this] {
+          standalone::SignalsHeld::forThisThread();
+          work();
+        });
     }
     for (;;) {
       std::string current;

@@ -8,6 +8,7 @@
 #include "common/large_pages.h"
 #include "common/text.h"
 #include "files/file_error.h"
+#include "files/file_lock.h"
 #include "files/link_target.h"
 #include "files/platform_replace.h"
 #include "files/temporary_file.h"
@@ -53,8 +54,9 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
   beforeWritingIn(steps.batch, folder);
   TemporaryFile temp = TemporaryFile::createIn(folder, shownAs);
   int err = temp.write(content);
-  if (!err) err = carryOverAttributes(target, temp);
-  if (!err) err = temp.flush();
+  if (!err) err = carryOverAttributes(target, temp, steps.known);
+  // Durable before the rename makes it visible: flushed with the run's other new files.
+  if (!err) err = steps.batch ? steps.batch->flushInWave(temp, folder) : temp.flush();
   if (err) failOnFile(err, u"Cannot write", shownAs);
   FileLock lock;
   if (steps.lockOfNewFile) lock = lockNewFile(temp, steps.locks);
@@ -67,6 +69,15 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
 
 void writeFileAtomically(const fs::path& target, std::string_view content,
                          const ReplaceSteps& steps) {
+  if (steps.known && steps.known->known) {
+    // The name is no link: it is the file.
+    if (steps.known->links > 1) {
+      saveWithOtherNames(target, content, target, steps);
+    } else {
+      writeAndReplace(target, content, target, steps);
+    }
+    return;
+  }
   const fs::path file = followLinks(target);
   if (hasOtherNames(file)) {
     saveWithOtherNames(file, content, target, steps);

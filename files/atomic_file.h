@@ -35,8 +35,19 @@ struct FileStamp {
 // Nothing when there is no file by that name.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
+// False when no save of the file seen as `seen` with `links` names can have been cut short, so
+// that recoverInterruptedSave has nothing to look for: a file with one name and no journal left
+// for it when this process started (always false on Windows).
+bool interruptedSaveMayBeLeft(const FileStamp& seen, std::uint64_t links);
+
+// The `size` bytes of the plain file open as `fd` (POSIX), read as readFile reads a file by
+// name, with `spare` bytes of room; HostError naming `path` when they cannot be read.
+std::string readOpenFile(int fd, std::size_t size, std::size_t spare,
+                         const std::filesystem::path& path);
+
 class FileLock;
 class FileLocks;
+struct LockedFacts;
 class TemporaryFile;
 class WriteBatch;
 
@@ -57,6 +68,9 @@ struct ReplaceSteps {
   // The run's batch (write_batch.h): the folder's rename made durable once at its end and its
   // folder swept once; without one, each write does both.
   WriteBatch* batch = nullptr;
+  // What the lock on the target learned of it (file_lock.h): the target is then not looked at
+  // again for its links, names or attributes.
+  const LockedFacts* known = nullptr;
 };
 
 // Writes `content` to a temporary file in the target's folder, flushes it to disk and renames it

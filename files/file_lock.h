@@ -18,14 +18,28 @@
 // will not rename a new file over one that a handle holds open, so no handle may stay open on
 // the page while it is replaced.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
+#include "files/atomic_file.h"
 #include "files/native_file.h"
 
 namespace velmo::standalone {
 
 class FileLocks;
+
+// What locking a file by its name learned of it on the way, so that nobody asks again: the stamp
+// of the file, its permission bits, owner, group and number of names. Known only where the lock
+// looks at the file (POSIX) and when the name itself is no link.
+struct LockedFacts {
+  bool known = false;
+  FileStamp stamp;
+  unsigned mode = 0;
+  std::uint32_t owner = 0;
+  std::uint32_t group = 0;
+  std::uint64_t links = 1;
+};
 
 class FileLock {
  public:
@@ -36,8 +50,9 @@ class FileLock {
   // The same, waiting at most `seconds`: for a second file locked while one is held, where two
   // runs taking the same two files in opposite order would otherwise wait for each other for
   // ever. HostError naming the file when the time is up.
+  // `learned` (may be null) receives what was seen of the file.
   static FileLock acquireWithin(const std::filesystem::path& path, int seconds,
-                                FileLocks* shared = nullptr);
+                                FileLocks* shared = nullptr, LockedFacts* learned = nullptr);
   // The same for the folder `path` names: the lock of a file that does not exist yet, so that
   // two runs that would create it take turns.
   static FileLock acquireFolder(const std::filesystem::path& path, int seconds);
@@ -47,6 +62,9 @@ class FileLock {
   static FileLock adopt(NativeFile fd, FileLocks* shared = nullptr);
 
   bool held() const { return held_ != nullptr; }
+  // The open descriptor of the locked file, for reading it; -1 when there is none (no lock, a
+  // folder's lock, Windows).
+  int descriptor() const;
 
   struct Held;
 

@@ -17,7 +17,14 @@ LockedFile LockedFile::open(const fs::path& path, std::u16string_view what, int 
   // one reads its result. Stamped before reading: a file replaced in between then counts as
   // changed, never the other way round. A save cut short is finished before, or it would count
   // as a change.
-  file.lock_ = FileLock::acquireWithin(path, seconds, shared);
+  LockedFacts facts;
+  file.lock_ = FileLock::acquireWithin(path, seconds, shared, &facts);
+  if (facts.known && !interruptedSaveMayBeLeft(facts.stamp, facts.links)) {
+    // The lock's look at the file is the stamp: nothing to finish, nothing to ask again.
+    file.stamp_ = facts.stamp;
+    file.facts_ = facts;
+    return file;
+  }
   if (!file.lock_.held()) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(path, ec))) {
@@ -41,6 +48,11 @@ LockedFile LockedFile::unlocked(const fs::path& path, std::u16string_view what) 
 }
 
 std::string LockedFile::read(std::size_t spare) const {
+  // Read through the lock's own descriptor, as much as was stamped.
+  if (facts_.known && lock_.descriptor() >= 0) {
+    return readOpenFile(lock_.descriptor(), static_cast<std::size_t>(facts_.stamp.size), spare,
+                        path_);
+  }
   return readFile(path_, spare);
 }
 
@@ -60,11 +72,13 @@ void LockedFile::replace(std::string_view content, ReplaceSteps steps) {
   };
   steps.lockOfNewFile = &lock_;
   steps.locks = shared_;
+  steps.known = facts();
   writeFileAtomically(path_, content, steps);
   restamp();
 }
 
 void LockedFile::restamp() {
+  facts_.known = false;
   stamp_ = stampOf(path_);
 }
 

@@ -33,6 +33,10 @@ class LockedFile {
 
   const std::filesystem::path& path() const { return path_; }
   bool exists() const { return stamp_.has_value(); }
+  // The size it had when stamped (0 when there is none).
+  std::uint64_t stampedSize() const { return stamp_ ? stamp_->size : 0; }
+  // What the lock learned of the file while it is still the one read; null when not known.
+  const LockedFacts* facts() const { return facts_.known ? &facts_ : nullptr; }
 
   // The whole file (readFile), `spare` bytes of room behind it.
   std::string read(std::size_t spare = 0) const;
@@ -55,6 +59,7 @@ class LockedFile {
   FileLocks* shared_ = nullptr;
   FileLock lock_;
   std::optional<FileStamp> stamp_;
+  LockedFacts facts_;
 };
 
 }  // namespace velmo::standalone

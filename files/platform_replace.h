@@ -21,9 +21,10 @@ void writeAndReplace(const std::filesystem::path& target, std::string_view conte
 
 // Gives the new file what the file it replaces has and a save keeps: on POSIX its owner and
 // group (where allowed) and its permission bits, else the bits a new file gets under the umask;
-// on Windows nothing (the read-only attribute is kept by TemporaryFile::renameOver). 0 or an
-// errno.
-int carryOverAttributes(const std::filesystem::path& target, TemporaryFile& file);
+// on Windows nothing (the read-only attribute is kept by TemporaryFile::renameOver). `known`
+// (may be null): what was seen of the target already. 0 or an errno.
+int carryOverAttributes(const std::filesystem::path& target, TemporaryFile& file,
+                        const LockedFacts* known = nullptr);
 
 // A lock on the new file, taken before it gets the target's name so that it stays locked across
 // the rename (POSIX); on Windows the lock belongs to the name and this holds nothing.
@@ -44,6 +45,8 @@ void saveWithOtherNames(const std::filesystem::path& file, std::string_view cont
 int folderRefusesNewFiles(const std::filesystem::path& folder);
 
 // False when the file may not be written by this user although its permissions let others.
-bool writableByThisUser(const std::filesystem::path& file);
+// `known` (may be null): what was seen of it already; the file's owner writing it needs no
+// further look.
+bool writableByThisUser(const std::filesystem::path& file, const LockedFacts* known = nullptr);
 
 }  // namespace velmo::standalone

@@ -1,6 +1,7 @@
 #pragma once
 // File descriptors and the plain reads and writes the atomic file code shares (POSIX only).
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,7 +9,12 @@
 #include <string_view>
 #include <utility>
 
+#include "files/atomic_file.h"
+
 namespace velmo::standalone {
+
+// What stat(2) says of a file, as a stamp.
+FileStamp stampOfStat(const struct stat& st);
 
 // An open file descriptor, closed when it goes.
 class UniqueFd {
@@ -42,7 +48,8 @@ class UniqueFd {
 };
 
 // Writes all of `content` at the descriptor's position; 0, or the errno of the failure.
-int writeAll(int fd, std::string_view content);
+// `start`: the position, when the caller knows it.
+int writeAll(int fd, std::string_view content, off_t start = -1);
 
 // The rest of the file from the descriptor's position; 0, or the errno of the failure.
 int readAll(int fd, std::string& content);

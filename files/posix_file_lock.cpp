@@ -25,6 +25,8 @@ using FileId = std::pair<dev_t, ino_t>;
 // One locked file, shared by every FileLock on it and unlocked (closed) with the last of them.
 struct FileLock::Held {
   UniqueFd fd;
+  // Opened for reading (a lock taken by name); a new file's adopted lock is write-only.
+  bool readable = false;
 };
 
 struct FileLocks::Registry {
@@ -48,9 +50,11 @@ std::shared_ptr<FileLock::Held> heldIn(FileLocks* shared, const FileId& id) {
   return held;
 }
 
-std::shared_ptr<FileLock::Held> hold(UniqueFd fd, FileLocks* shared, const FileId& id) {
+std::shared_ptr<FileLock::Held> hold(UniqueFd fd, FileLocks* shared, const FileId& id,
+                                     bool readable = false) {
   auto held = std::make_shared<FileLock::Held>();
   held->fd = std::move(fd);
+  held->readable = readable;
   if (shared) {
     auto& registry = shared->registry();
     std::lock_guard guard(registry.mutex);
@@ -78,8 +82,30 @@ FileLock FileLock::acquire(const std::filesystem::path& path, FileLocks* shared)
   return acquireWithin(path, -1, shared);
 }
 
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
-                                 FileLocks* shared) {
+namespace {
+
+std::int64_t nanoseconds(const timespec& t) {
+  return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
+FileStamp stampOfStat(const struct stat& st) {
+  FileStamp s;
+  s.device = static_cast<std::uint64_t>(st.st_dev);
+  s.inode = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.modified = nanoseconds(st.st_mtim);
+  s.changed = nanoseconds(st.st_ctim);
+  return s;
+}
+
+int FileLock::descriptor() const {
+  return held_ && held_->readable ? held_->fd.get() : -1;
+}
+
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks* shared,
+                                 LockedFacts* learned) {
   for (;;) {
     // Non-blocking: a FIFO by the page's name must not hang the open.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -95,11 +121,25 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
         throw HostError(hr::kFail, u"Cannot change '" + pathToText(path) +
                                        u"': another run is changing it; it was left as it is");
       }
-      lock.held_ = hold(std::move(fd), shared, id);
+      lock.held_ = hold(std::move(fd), shared, id, true);
     }
+    // One look at the name tells whether it still leads to the locked file, whether it is a
+    // link, and what the file is now.
     struct stat named {};
-    if (::stat(path.c_str(), &named) != 0) return {};
-    if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) return lock;
+    if (::lstat(path.c_str(), &named) != 0) return {};
+    const bool link = S_ISLNK(named.st_mode);
+    if (link && ::stat(path.c_str(), &named) != 0) return {};
+    if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
+      if (learned && !link) {
+        learned->known = true;
+        learned->stamp = stampOfStat(named);
+        learned->mode = named.st_mode & 07777;
+        learned->owner = named.st_uid;
+        learned->group = named.st_gid;
+        learned->links = named.st_nlink;
+      }
+      return lock;
+    }
     // Replaced while we waited (the run before us saved it): lock the new file.
   }
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/large_pages.h"
 #include "common/shown_name.h"
 #include "common/text.h"
 #include "files/file_error.h"
@@ -40,9 +41,19 @@ mode_t processUmask() {
 
 }  // namespace
 
-int carryOverAttributes(const fs::path& target, TemporaryFile& file) {
+int carryOverAttributes(const fs::path& target, TemporaryFile& file, const LockedFacts* known) {
   struct stat st {};
-  if (::stat(target.c_str(), &st) != 0) {
+  if (known && known->known) {
+    st.st_uid = known->owner;
+    st.st_gid = known->group;
+    st.st_mode = known->mode;
+    // A new file is this process's already; only a file of someone else's needs its owner back.
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
+    if (st.st_uid == user && st.st_gid == group) {
+      return ::fchmod(file.native(), st.st_mode & 07777) == 0 ? 0 : errno;
+    }
+  } else if (::stat(target.c_str(), &st) != 0) {
     return ::fchmod(file.native(), 0666 & ~processUmask()) == 0 ? 0 : errno;
   }
   // Owner first: a change of owner may clear set-id bits of the mode.
@@ -91,13 +102,31 @@ fs::path textToPath(std::u16string_view text) {
 std::optional<FileStamp> stampOf(const fs::path& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  FileStamp s;
-  s.device = static_cast<std::uint64_t>(st.st_dev);
-  s.inode = static_cast<std::uint64_t>(st.st_ino);
-  s.size = static_cast<std::uint64_t>(st.st_size);
-  s.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
-  s.changed = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
-  return s;
+  return stampOfStat(st);
+}
+
+bool interruptedSaveMayBeLeft(const FileStamp& seen, std::uint64_t links) {
+  return links > 1 || journalLeftAtStart(seen.device, seen.inode);
+}
+
+std::string readOpenFile(int fd, std::size_t size, std::size_t spare, const fs::path& path) {
+  std::string content;
+  content.reserve(size + spare);
+  if (content.capacity() >= (std::size_t{8} << 20)) {
+    preferLargePages(content.data(), content.capacity());
+  }
+  content.resize(size);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::pread(fd, content.data() + got, size - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failOnFile(errno, u"Cannot read", path);
+    // Shorter than it was when stamped: the check before any save sees the change.
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  content.resize(got);
+  return content;
 }
 
 void recoverInterruptedSave(const fs::path& path) {
@@ -126,7 +155,13 @@ int folderRefusesNewFiles(const fs::path& folder) {
 
 // Writable for someone, but not for this user: replacing it would still be allowed by its
 // folder, and would overrule the file's owner.
-bool writableByThisUser(const fs::path& file) {
+bool writableByThisUser(const fs::path& file, const LockedFacts* known) {
+  static const uid_t user = ::geteuid();
+  if (known && known->known) {
+    // Root may write any file; an owner as its owner bits say.
+    if (user == 0) return true;
+    if (known->owner == user) return (known->mode & 0200) != 0;
+  }
   return !(::access(file.c_str(), W_OK) != 0 && errno == EACCES);
 }
 

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -279,20 +280,30 @@ void saveInPlace(const fs::path& file, std::string_view content, const fs::path&
   ::unlink(journal.c_str());
 }
 
+bool journalLeftAtStart(std::uint64_t device, std::uint64_t inode) {
+  // Listed once: a run over many pages asks for every page.
+  static const std::set<fs::path> atStart = [] {
+    std::set<fs::path> names;
+    std::error_code ec;
+    try {
+      for (fs::directory_iterator it(journalFolder(), ec), end; !ec && it != end;
+           it.increment(ec)) {
+        names.insert(it->path().filename());
+      }
+    } catch (const HostError&) {
+    }
+    return names;
+  }();
+  return !atStart.empty() && atStart.contains(journalNamed(device, inode).filename());
+}
+
 void finishInterruptedSave(const fs::path& file) {
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
   // A journal exists only while a save of a file with other names runs or was cut short: a
-  // file with one name is looked for only when a journal was left before this process started.
-  static const bool anyAtStart = [] {
-    std::error_code ec;
-    try {
-      return !fs::is_empty(journalFolder(), ec) && !ec;
-    } catch (const HostError&) {
-      return false;
-    }
-  }();
-  if (st.st_nlink > 1 || anyAtStart) {
+  // file with one name is looked for only when a journal was left for it before this process
+  // started.
+  if (st.st_nlink > 1 || journalLeftAtStart(st.st_dev, st.st_ino)) {
     try {
       finishFrom(file, journalNamed(st.st_dev, st.st_ino), true);
     } catch (const HostError&) {

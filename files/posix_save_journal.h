@@ -11,6 +11,7 @@
 // another file that was given the inode of a removed one. (POSIX only; on Windows a save
 // replaces the file and so parts it from its other names.)
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -42,5 +43,9 @@ void writeJournal(const std::filesystem::path& file, std::string_view content);
 // removed). Journals that earlier versions kept beside a name (`.NAME.velmo-journal`) are
 // honoured the same way. HostError when a journal that must be applied cannot be.
 void finishInterruptedSave(const std::filesystem::path& file);
+
+// True when the journal folder held a journal for the file (device, inode) when this process
+// first looked (listed once per process).
+bool journalLeftAtStart(std::uint64_t device, std::uint64_t inode);
 
 }  // namespace velmo::standalone

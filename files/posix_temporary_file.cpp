@@ -29,7 +29,10 @@ TemporaryFile TemporaryFile::createIn(const fs::path& folder, const fs::path& sh
 }
 
 int TemporaryFile::write(std::string_view content) {
-  return file_ < 0 ? EBADF : writeAll(file_, content);
+  if (file_ < 0) return EBADF;
+  const int err = writeAll(file_, content, static_cast<off_t>(written_));
+  if (!err) written_ += content.size();
+  return err;
 }
 
 int TemporaryFile::flush() {

@@ -119,11 +119,30 @@ struct SignalsHeld::Before {
   sigset_t mask;
 };
 
-SignalsHeld::SignalsHeld() : before_(std::make_unique<Before>()) {
+namespace {
+thread_local bool heldForThread = false;
+
+sigset_t stopSignals() {
   sigset_t held;
   sigemptyset(&held);
   for (int signal : kSignals) sigaddset(&held, signal);
-  ::pthread_sigmask(SIG_BLOCK, &held, &before_->mask);
+  return held;
+}
+}  // namespace
+
+void SignalsHeld::forThisThread() {
+  const sigset_t held = stopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &held, nullptr);
+  heldForThread = true;
+}
+
+SignalsHeld::SignalsHeld() {
+  // A page thread holds them already: two calls fewer for every file it makes.
+  if (!heldForThread) {
+    before_ = std::make_unique<Before>();
+    const sigset_t held = stopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &held, &before_->mask);
+  }
   creating.fetch_add(1);
   if (stopping.load()) {
     // The handler may have looked already: nothing more is created, and the stop ends the run.
@@ -134,7 +153,7 @@ SignalsHeld::SignalsHeld() : before_(std::make_unique<Before>()) {
 
 SignalsHeld::~SignalsHeld() {
   creating.fetch_sub(1);
-  ::pthread_sigmask(SIG_SETMASK, &before_->mask, nullptr);
+  if (before_) ::pthread_sigmask(SIG_SETMASK, &before_->mask, nullptr);
 }
 
 }  // namespace velmo::standalone

@@ -75,13 +75,16 @@ void sweepStaleTemporaries(const fs::path& folder) noexcept {
 }
 
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : path_(std::exchange(other.path_, {})), file_(std::exchange(other.file_, kNoFile)) {}
+    : path_(std::exchange(other.path_, {})),
+      file_(std::exchange(other.file_, kNoFile)),
+      written_(std::exchange(other.written_, 0)) {}
 
 TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
   if (this != &other) {
     remove();
     path_ = std::exchange(other.path_, {});
     file_ = std::exchange(other.file_, kNoFile);
+    written_ = std::exchange(other.written_, 0);
   }
   return *this;
 }

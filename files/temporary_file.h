@@ -13,6 +13,7 @@
 // What differs by system (creating, writing, flushing, renaming) is in posix_temporary_file.cpp
 // and windows_temporary_file.cpp; the naming and the sweep are in temporary_file.cpp.
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -63,6 +64,7 @@ class TemporaryFile {
 
   std::filesystem::path path_;
   NativeFile file_ = kNoFile;
+  std::uint64_t written_ = 0;  // where the next write goes
 };
 
 // A new name of the scheme, in `folder`: ".velmo-" and 16 hex digits.

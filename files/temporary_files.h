@@ -22,6 +22,10 @@ bool isRegisteredTemporary(const std::filesystem::path& path);
 // process is about to), so no file is created after the handler looked.
 class SignalsHeld {
  public:
+  // For a thread that holds them for its whole life (a page thread, started with them held):
+  // holds them here too and tells every later SignalsHeld on it that they are held already.
+  static void forThisThread();
+
   SignalsHeld();
   ~SignalsHeld();
   SignalsHeld(const SignalsHeld&) = delete;

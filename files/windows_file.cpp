@@ -63,4 +63,15 @@ int writeAll(HANDLE file, std::string_view content) {
 // Renames are written through as they are made (MOVEFILE_WRITE_THROUGH).
 void flushFolder(const std::filesystem::path&) {}
 
+// Windows flushes file by file.
+std::uint64_t fileSystemOf(const std::filesystem::path&) {
+  return 0;
+}
+
+int flushFileSystem(HANDLE file, std::uint64_t) {
+  return FlushFileBuffers(file) ? 0 : lastErrno();
+}
+
+void flushFileSystemOf(const std::filesystem::path&) {}
+
 }  // namespace velmo::standalone

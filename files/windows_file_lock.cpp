@@ -102,7 +102,13 @@ FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds)
   return lock;
 }
 
-FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks*) {
+// The lock is a mutex, not the file: nothing is learned of the file and nothing read through it.
+int FileLock::descriptor() const {
+  return -1;
+}
+
+FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks*,
+                                 LockedFacts*) {
   FileLock lock;
   lock.held_ = lockByName(openToLock(path, false), path, seconds, false);
   return lock;

@@ -87,7 +87,7 @@ int moveFileOver(const fs::path& from, const fs::path& to) {
   return errnoOfWindowsError(error);
 }
 
-int carryOverAttributes(const fs::path&, TemporaryFile&) {
+int carryOverAttributes(const fs::path&, TemporaryFile&, const LockedFacts*) {
   return 0;
 }
 
@@ -160,8 +160,17 @@ int folderRefusesNewFiles(const fs::path&) {
 
 // The read-only attribute (the permission bits as the library shows them) is what protects a
 // file here.
-bool writableByThisUser(const fs::path&) {
+bool writableByThisUser(const fs::path&, const LockedFacts*) {
   return true;
+}
+
+bool interruptedSaveMayBeLeft(const FileStamp&, std::uint64_t) {
+  return false;
+}
+
+// Never called: a lock on Windows holds no descriptor of the file to read.
+std::string readOpenFile(int, std::size_t, std::size_t spare, const fs::path& path) {
+  return readFile(path, spare);
 }
 
 }  // namespace velmo::standalone

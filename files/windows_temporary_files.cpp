@@ -71,6 +71,8 @@ static thread_local int holdDepth = 0;
 
 struct SignalsHeld::Before {};
 
+void SignalsHeld::forThisThread() {}
+
 SignalsHeld::SignalsHeld() {
   if (holdDepth++ == 0) creating().lock_shared();
 }

@@ -8,6 +8,7 @@
 
 #include "files/atomic_file.h"
 #include "files/file_error.h"
+#include "files/file_lock.h"
 #include "files/link_target.h"
 #include "files/platform_replace.h"
 
@@ -41,7 +42,12 @@ int descriptorNamed(const fs::path& path) {
 
 }  // namespace
 
-WriteTarget checkWriteTarget(const fs::path& path) {
+WriteTarget checkWriteTarget(const fs::path& path, const LockedFacts* known) {
+  if (known && known->known) {
+    // A plain file by a name that is no link: only its folder may refuse, which making the new
+    // file beside it, the first step of its replace, finds out with the same message.
+    return WriteTarget{path, false, -1};
+  }
   WriteTarget target{path, false, descriptorNamed(path)};
   if (target.descriptor >= 0) {
     target.stream = true;
@@ -72,15 +78,21 @@ WriteTarget checkWriteTarget(const fs::path& path) {
   return target;
 }
 
-void checkNotReadOnly(const fs::path& path, std::u16string_view what, bool allowed) {
+void checkNotReadOnly(const fs::path& path, std::u16string_view what, bool allowed,
+                      const LockedFacts* known) {
   if (allowed) return;
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  if (!fs::is_regular_file(status)) return;
-  using fs::perms;
-  bool readOnly = (status.permissions() &
-                   (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
-  if (!readOnly && !writableByThisUser(path)) readOnly = true;
+  bool readOnly = false;
+  if (known && known->known) {
+    readOnly = (known->mode & 0222) == 0 || !writableByThisUser(path, known);
+  } else {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::is_regular_file(status)) return;
+    using fs::perms;
+    readOnly = (status.permissions() &
+                (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+    if (!readOnly && !writableByThisUser(path)) readOnly = true;
+  }
   if (readOnly) {
     throw ReadOnlyFile(hr::kAccessDenied, u"The " + std::u16string(what) + u" " + quotedPath(path) +
                                               u" is read-only (write-protected); it was left "

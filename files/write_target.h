@@ -23,9 +23,13 @@ struct WriteTarget {
   int descriptor = -1;
 };
 
+struct LockedFacts;
+
 // What writing to `path` would mean. HostError naming the path when it is a folder (or ends in a
-// separator), or when its folder is missing or cannot be written in.
-WriteTarget checkWriteTarget(const std::filesystem::path& path);
+// separator), or when its folder is missing or cannot be written in. `known` (may be null): what
+// a lock on `path` learned of it: a plain file by that name, whose folder is then looked at by
+// the replace itself, before any file changes.
+WriteTarget checkWriteTarget(const std::filesystem::path& path, const LockedFacts* known = nullptr);
 
 // Writes `content` into a stream target; HostError naming it when that fails.
 void writeIntoStream(const WriteTarget& target, std::string_view content);
@@ -33,6 +37,7 @@ void writeIntoStream(const WriteTarget& target, std::string_view content);
 // ReadOnlyFile naming `path` when the regular file it leads to is write-protected (no write
 // permission bit, or no write access for this user), unless `allowed`. `what` says what it is:
 // "page", "style sheet".
-void checkNotReadOnly(const std::filesystem::path& path, std::u16string_view what, bool allowed);
+void checkNotReadOnly(const std::filesystem::path& path, std::u16string_view what, bool allowed,
+                      const LockedFacts* known = nullptr);
 
 }  // namespace velmo::standalone

@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool samePath(const fs::path& a, const fs::path& b) {
+  if (a == b) return true;
   std::error_code ec;
   if (fs::equivalent(a, b, ec)) return true;
   const fs::path ca = fs::weakly_canonical(a, ec);
@@ -73,9 +74,7 @@ std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& s
                                          FileLocks* shared,
                                          std::optional<html::TemplateSyntax> syntax) {
   LockedFile own = LockedFile::open(file, u"page", -1, shared);
-  std::error_code ec;
-  const auto size = fs::file_size(file, ec);
-  auto page = fromSource(own.read(ec ? 0 : spareFor(size)), file, siteRoot, syntax);
+  auto page = fromBytes(own.read(spareFor(own.stampedSize())), file, siteRoot, syntax);
   page->own_ = std::move(own);
   page->linked_.shareLocks(shared);
   return page;
@@ -84,6 +83,14 @@ std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& s
 std::unique_ptr<HtmlPage> HtmlPage::fromSource(std::string bytes, const fs::path& file,
                                                const fs::path& siteRoot,
                                                std::optional<html::TemplateSyntax> syntax) {
+  auto page = fromBytes(std::move(bytes), file, siteRoot, syntax);
+  page->own_ = LockedFile::unlocked(file, u"page");
+  return page;
+}
+
+std::unique_ptr<HtmlPage> HtmlPage::fromBytes(std::string bytes, const fs::path& file,
+                                              const fs::path& siteRoot,
+                                              std::optional<html::TemplateSyntax> syntax) {
   const DetectedEncoding detected = detectPageEncoding(bytes);
   if (detected.declared) return inEncoding(std::move(bytes), file, siteRoot, detected, syntax);
   // Nothing declared in the first 1024 bytes: a <meta> met while reading the HEAD decides, as it
@@ -124,7 +131,6 @@ std::unique_ptr<HtmlPage> HtmlPage::inEncoding(std::string bytes, const fs::path
   if (!syntax) syntax = html::templateSyntaxOfFile(utf16ToUtf8(pathToText(file.filename())));
   auto page = std::make_unique<HtmlPage>(Private{}, file, root, std::move(bytes), codec,
                                          std::move(bom), *syntax);
-  page->own_ = LockedFile::unlocked(file, u"page");
   return page;
 }
 
@@ -188,17 +194,20 @@ void HtmlPage::save(const fs::path& target, const PageSaveOptions& options) {
   // Every check that can refuse, before the first file changes.
   WriteTarget out;
   if (pageWrite) {
-    out = checkWriteTarget(ownFile ? file_ : target);
-    if (!out.stream) checkNotReadOnly(out.path, u"page", options.writeReadOnly);
+    const LockedFacts* known = ownFile ? own_.facts() : nullptr;
+    out = checkWriteTarget(ownFile ? file_ : target, known);
+    if (!out.stream) checkNotReadOnly(out.path, u"page", options.writeReadOnly, known);
   }
-  if (ownFile) checkFileUnchanged();
+  // The page's own replace looks again as the very last step before its rename; a look now
+  // matters only when other files would change first, or nothing else would look.
+  const bool othersChange = files.changes();
+  if (ownFile && (othersChange || !pageWrite)) checkFileUnchanged();
   files.check();
 
   const auto alongside = [&] {
-    // Under the lock, with the new page durable: looked at before anything changes, and again
-    // (by the page's own replace) as the very last step before the rename; a change meanwhile
-    // puts the other files back.
-    if (ownFile) checkFileUnchanged();
+    // Under the lock, with the new page durable: looked at before anything changes; a change
+    // meanwhile puts the other files back.
+    if (ownFile && othersChange) checkFileUnchanged();
     files.commitParts();
   };
   try {

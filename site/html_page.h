@@ -156,6 +156,10 @@ class HtmlPage {
   // The default caret, and in `refusal` why a paste there is refused (empty when it is not).
   std::size_t findDefaultCaret(std::u16string& refusal);
   void placeDefaultCaret();
+  // fromSource() without a stamp of the file (load stamps it as it locks it).
+  static std::unique_ptr<HtmlPage> fromBytes(std::string bytes, const std::filesystem::path& file,
+                                             const std::filesystem::path& siteRoot,
+                                             std::optional<html::TemplateSyntax> syntax);
   // fromSource() once the encoding is known.
   static std::unique_ptr<HtmlPage> inEncoding(std::string bytes, const std::filesystem::path& file,
                                               const std::filesystem::path& siteRoot,

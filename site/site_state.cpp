@@ -8,6 +8,7 @@
 #include "files/file_undo.h"
 #include "files/picture_file.h"
 #include "files/staged_import.h"
+#include "files/write_batch.h"
 
 namespace velmo::standalone {
 namespace fs = std::filesystem;
@@ -57,10 +58,12 @@ SiteState::SiteState(const fs::path& root, bool planOnly, WriteBatch* batch)
   std::error_code ec;
   root_ = fs::absolute(root, ec).lexically_normal();
   if (!root_.has_filename() && root_.has_relative_path()) root_ = root_.parent_path();
+  if (!ec && batch_ && batch_->folderFound(root_)) return;
   if (ec || !fs::is_directory(root_, ec)) {
     throw HostError(hr::kPathNotFound,
                     u"The site folder " + inQuotes(pathToText(root)) + u" does not exist");
   }
+  if (batch_) batch_->noteFolderFound(root_);
 }
 
 std::u16string SiteState::describe(const fs::path& folder) const {

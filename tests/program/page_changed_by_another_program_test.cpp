@@ -122,7 +122,8 @@ std::optional<std::string> velmoRunning(const SiteOnDisk& dir, const fs::path& p
                                         const std::function<void()>& other) {
   const int watch = ::inotify_init1(IN_CLOEXEC);
   EXPECT_GE(watch, 0);
-  EXPECT_GE(::inotify_add_watch(watch, page.c_str(), IN_CLOSE_NOWRITE), 0);
+  // Read through the descriptor its lock holds open: the read itself is the sign.
+  EXPECT_GE(::inotify_add_watch(watch, page.c_str(), IN_ACCESS), 0);
   int input[2];
   EXPECT_EQ(::pipe2(input, O_CLOEXEC), 0);
   const std::string errFile = (dir / "stderr").string();

@@ -3,13 +3,21 @@
 // page's transaction.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/host_error.h"
 #include "files/atomic_file.h"
+#include "files/write_batch.h"
 #include "page_host/page_host.h"
 #include "platform/linux/settings_store.h"
 #include "site/standalone_host.h"
@@ -121,6 +129,69 @@ TEST(SavedSettings, AreWrittenWithThePageAndPutBackWhenItFails) {
       EXPECT_NE(readBytes(dir / "config/velmo/velmoed.ini").find("bc=112233"), std::string::npos);
     }
     EXPECT_TRUE(leftovers(dir / "site").empty());
+  }
+}
+
+// ---- Durability in waves -----------------------------------------------------------------
+
+// A run killed after a wave's flush and before its renames: each page is the old text or the
+// new, never a part, and what the run left is swept by the next one's first write there.
+TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
+  constexpr int kPages = 24;
+  for (const int killAtWave : {1, 2, 3}) {
+    SiteOnDisk dir;
+    const auto page = [&](int i) { return dir.path() / ("page" + std::to_string(i) + ".html"); };
+    const auto text = [](const char* age, int i) {
+      return std::string(age) + std::to_string(i) + std::string(20000, 'x') + "\n";
+    };
+    for (int i = 0; i < kPages; ++i) std::ofstream(page(i), std::ios::binary) << text("old", i);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      standalone::WriteBatch batch;
+      int waves = 0;
+      batch.afterEachWave([&] {
+        if (++waves == killAtWave) ::raise(SIGKILL);
+      });
+      std::vector<std::thread> writers;
+      for (int i = 0; i < kPages; ++i) {
+        writers.emplace_back([&, i] {
+          ReplaceSteps steps;
+          steps.batch = &batch;
+          standalone::writeFileAtomically(page(i), text("new", i), steps);
+        });
+      }
+      for (auto& writer : writers) writer.join();
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    // The first wave is always flushed, and so always cut short.
+    if (killAtWave == 1) {
+      EXPECT_TRUE(killed);
+    }
+    for (int i = 0; i < kPages; ++i) {
+      const std::string now = readBytes(page(i));
+      EXPECT_TRUE(now == text("old", i) || now == text("new", i)) << "page " << i;
+      if (killAtWave == 1) {
+        EXPECT_EQ(now, text("old", i)) << "page " << i;
+      }
+    }
+    if (killed) {
+      EXPECT_FALSE(leftovers(dir.path()).empty()) << "the wave cut short left its files";
+    }
+    // The next run, a minute or more later: the killed run's files are stale by then.
+    const auto past = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const std::string& name : leftovers(dir.path())) {
+      fs::last_write_time(dir.path() / name, past);
+    }
+    standalone::WriteBatch next;
+    ReplaceSteps steps;
+    steps.batch = &next;
+    standalone::writeFileAtomically(page(0), text("again", 0), steps);
+    EXPECT_EQ(readBytes(page(0)), text("again", 0));
+    EXPECT_TRUE(leftovers(dir.path()).empty());
   }
 }
 
