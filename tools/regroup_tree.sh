@@ -15,6 +15,15 @@
 # is skipped with a notice. It refuses to run twice (core/common/ exists once it has run).
 set -euo pipefail
 
+# The rewriting below edits files under tools/, this one among them: run from a copy, so that
+# bash never reads a script that changes under it.
+if [ -z "${REGROUP_FROM_COPY:-}" ]; then
+  copy=$(mktemp)
+  cp "$0" "$copy"
+  REGROUP_FROM_COPY=$copy exec bash "$copy" "$@"
+fi
+trap 'rm -f "$REGROUP_FROM_COPY"' EXIT
+
 [ -f CMakeLists.txt ] && [ -f cmake/VelmoLayers.cmake ] && git rev-parse --git-dir >/dev/null 2>&1 ||
   { echo "reorg: run this at the top of a velmo checkout" >&2; exit 2; }
 if [ -e core/common ] || [ -e features ] || [ -e file_host ]; then
@@ -27,7 +36,7 @@ if ! git diff --quiet || ! git diff --cached --quiet; then
 fi
 
 moves=$(mktemp)
-trap 'rm -f "$moves"' EXIT
+trap 'rm -f "$moves" "$REGROUP_FROM_COPY"' EXIT
 
 notice() { echo "reorg: $*" >&2; }
 
@@ -129,7 +138,7 @@ for entry in */; do
 done
 
 work=$(mktemp -d)
-trap 'rm -rf "$work" "$moves"' EXIT
+trap 'rm -rf "$work" "$moves" "$REGROUP_FROM_COPY"' EXIT
 cat >"$work/layout.md" <<'REORG_LAYOUT_MD'
 ## Layout
 
