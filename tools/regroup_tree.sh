@@ -478,7 +478,7 @@ if os.path.isdir("desktop"):
           "# folder and the shell's \"open\". What differs by system is in linux/ and windows/, each of\n"
           "# which takes this part in whole.\n"
           "add_library(velmo_desktop OBJECT\n" + "".join(f"  {s}\n" for s in sources) + ")\n"
-          "velmo_layer(velmo_desktop FOLDERS desktop USES velmo_ui velmo_files velmo_settings)\n"
+          "velmo_layer(velmo_desktop FOLDERS desktop USES velmo_ui velmo_files velmo_html velmo_settings)\n"
           "if(WIN32)\n  add_subdirectory(windows)\nelse()\n  add_subdirectory(linux)\nendif()\n")
     gone = set(sources) | {"ini_text.cpp", "settings_store.cpp"}
 
@@ -490,8 +490,8 @@ if os.path.isdir("desktop"):
         text = re.sub(r"(FOLDERS desktop/(?:linux|windows))(?: desktop/linux)?(\s+USES )",
                       r"\1\2velmo_desktop ", text)
         text = text.replace(
-            "# The platform on Linux: help from the CHM archive shown as text or in the desktop's browser,\n"
-            "# the program's own folder, and the settings kept in an INI file.",
+            "# The platform on Linux: help from the CHM archive shown as text (read by the page scanner) or in\n"
+            "# the desktop's browser, the program's own folder, and the settings kept in an INI file.",
             "# The Linux half of the desktop: help from the CHM archive shown as text or in the desktop's\n"
             "# browser, and the program's own folder.")
         text = re.sub(r"# The platform of velmo\.exe:.*?%LOCALAPPDATA%.velmo\.",
