@@ -169,9 +169,9 @@ features/date/ favourites/ offers/ slideshow/ style/
 features/command_class/                   -> features/date/ favourites/ offers/ slideshow/ style/
 file_host/files/                          -> core/common/
 file_host/settings/                       -> file_host/files/
-file_host/html/                           -> file_host/files/
+file_host/html/                           -> core/common/
 file_host/css/                            -> core/common/
-file_host/                                -> core/page_host/, file_host/html/, file_host/css/
+file_host/                                -> core/page_host/, file_host/files/, file_host/html/, file_host/css/
 desktop/                                  -> core/platform/, file_host/settings/
 desktop/linux/                            -> desktop/
 desktop/windows/                          -> desktop/
@@ -209,10 +209,10 @@ the dialog model.
 | `file_host/` | page host over files | the page host over an HTML file, its linked sheets and a site folder on disk: the page model, linked sheets, the site folder |
 | `file_host/files/` | page host over files | files on disk as a stack: the temporary file, the atomic replace on it, the locked file on that, the transaction over several files (see What velmo promises); links, journals, staged imports, the run's batch of writes (`write_batch.h`), the picture check of imports; what differs by system is in `posix_*` and `windows_*` files (`platform_replace.h` and `native_file.h` are their seams), and the build takes one set |
 | `file_host/settings/` | page host over files | the INI file of saved settings (`settings_store.h`), read and changed line by line (`ini_text.h`), its saves a part of the page's transaction |
-| `file_host/html/` | page host over files | pages as bytes: encodings and their one converter seam, encoding detection, where a caret may stand, and the page index in parts: the landmark data (`page_landmarks.h`) and list, the tokenizer (`html_scan`) with the one table of raw-text elements, the scanner and its observer, the tree-building rules, the resync after edits, webbot pairing (server blocks kept opaque throughout), the template languages and their blocks (`template_syntax`) |
+| `file_host/html/` | page host over files | pages as bytes: encodings and their one converter seam, encoding detection, where a caret may stand, and the page index in parts: the landmark data (`page_landmarks.h`) and list, the tokenizer (`html_scan`) with the one table of raw-text elements and HTML's named character references (generated from Python's `html.entities`), the scanner and its observer (the one reader of every HTML question: where a caret stands, which text a script or style sheet holds, a help page's text), the tree-building rules, the resync after edits, webbot pairing (server blocks kept opaque throughout), the template languages and their blocks (`template_syntax`; whether an offset lies in a string of a server or template block, `inServerString`), lines and columns as a reader counts them (`page_lines.h`) |
 | `file_host/css/` | page host over files | the CSS engine: tokenizer, rule blocks, declarations and their importance |
 | `desktop/` | desktop | what velmo and velmo.exe share of the desktop: the help viewer (a help archive checked before it is read, its layout and tables, help as paragraphs of text, pages in a private cache folder), the program's folder, the shell's "open"; the interfaces each system's half implements |
-| `desktop/linux/` | desktop | the Linux half: the help file through libchm, help text through gumbo, `xdg-open`, the program's folder and the cache under the user's folders |
+| `desktop/linux/` | desktop | the Linux half: the help file through libchm, `xdg-open`, the program's folder and the cache under the user's folders |
 | `desktop/windows/` | desktop | the Windows half of velmo.exe's desktop: the help file through ITStorage, help text from a small tag scanner, the shell's "open", the program's folder and the help cache under `%LOCALAPPDATA%` |
 | `windows/platform/` | platform | the Windows services: message boxes, common dialogs, shell, HTML Help, registry settings |
 | `windows/renderer/` | platform | the Windows renderer of the dialogs: forms as real windows, the modal loop, GDI fonts, colours and text measuring |
