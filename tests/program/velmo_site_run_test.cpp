@@ -14,13 +14,17 @@ const std::string kPictures = VELMO_SOURCE_DIR "/examples/pictures/";
 
 class SiteRun : public ::testing::Test {
  protected:
+  // about.htm, first in path order, holds a block but cannot be written.
+  void aboutWriteProtected() {
+    site_.write("site/about.htm", pageWith(kDateBlock));
+    ::chmod((site_.site() / "about.htm").c_str(), 0444);
+  }
+
   testing::SampleSite site_;
 };
 
 TEST_F(SiteRun, AFailingPageInTheMiddleStopsNoOther) {
-  const auto readOnly = site_.site() / "about.htm";
-  site_.write("site/about.htm", pageWith(kDateBlock));
-  ::chmod(readOnly.c_str(), 0444);
+  aboutWriteProtected();
   const auto run = site_.velmo("erase-bot . V_Date --jobs 1");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(site_.read("index.html"), pageWith(""));
@@ -36,9 +40,7 @@ TEST_F(SiteRun, AFailingPageInTheMiddleStopsNoOther) {
 }
 
 TEST_F(SiteRun, StopOnErrorStartsNoPageAfterAFailure) {
-  const auto readOnly = site_.site() / "about.htm";
-  site_.write("site/about.htm", pageWith(kDateBlock));
-  ::chmod(readOnly.c_str(), 0444);
+  aboutWriteProtected();
   const auto run = site_.velmo("erase-bot . V_Date --jobs 1 --stop-on-error");
   EXPECT_EQ(run.status, 2);
   // about.htm comes first in path order.
