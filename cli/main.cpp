@@ -7,19 +7,19 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/bots_command.h"
-#include "cli/check_command.h"
-#include "cli/dialog_commands.h"
-#include "cli/favourites_command.h"
-#include "cli/offers_command.h"
-#include "cli/page_commands.h"
-#include "cli/page_selection.h"
-#include "cli/page_session.h"
-#include "cli/process_platform.h"
-#include "cli/slide_command.h"
-#include "cli/standard_input.h"
-#include "cli/style_command.h"
-#include "common/text.h"
+#include "cli/commands/bots_command.h"
+#include "cli/commands/check_command.h"
+#include "cli/commands/dialog_commands.h"
+#include "cli/commands/favourites_command.h"
+#include "cli/commands/offers_command.h"
+#include "cli/commands/page_commands.h"
+#include "cli/commands/slide_command.h"
+#include "cli/commands/style_command.h"
+#include "cli/run/page_selection.h"
+#include "cli/run/page_session.h"
+#include "cli/run/process_platform.h"
+#include "cli/run/standard_input.h"
+#include "core/common/text.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #
 #   velmo_layer(<target> FOLDERS <folder>... [USES <layer>...] [LIBRARIES <other>...])
 #
-# A folder owns the headers directly in it, so platform/ (the seams) and platform/linux/ (one
-# implementation of them) can belong to different layers.
+# A folder owns the headers directly in it, so file_host/ (the host) and file_host/files/ (the
+# files below it) can belong to different layers.
 
 function(velmo_layer target)
   cmake_parse_arguments(ARG "" "" "FOLDERS;USES;LIBRARIES" ${ARGN})

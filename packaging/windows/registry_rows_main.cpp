@@ -16,8 +16,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "com/registry_table.h"
 #include "packaging/windows/registry_snapshot.h"
+#include "windows/com/registry_table.h"
 
 namespace velmo::win::packaging {
 namespace {

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "common/text.h"
-#include "html/page_index.h"
-#include "site/html_page.h"
+#include "core/common/text.h"
+#include "file_host/html/page_index.h"
+#include "file_host/html_page.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 // A page like bench/make_page.py's: a head with a style sheet of 400 rules, then paragraphs with
@@ -128,6 +128,6 @@ void BM_ScanWholePage(benchmark::State& state) {
 BENCHMARK(BM_ScanWholePage)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host
 
 BENCHMARK_MAIN();

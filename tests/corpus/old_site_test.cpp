@@ -16,8 +16,8 @@
 #include <algorithm>
 #include <regex>
 
-#include "common/code_points.h"
-#include "common/text.h"
+#include "core/common/code_points.h"
+#include "core/common/text.h"
 #include "tests/support/site_on_disk.h"
 #include "tests/support/velmo_program.h"
 

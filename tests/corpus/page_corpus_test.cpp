@@ -19,14 +19,14 @@
 #include <string_view>
 #include <tuple>
 
-#include "html/markup_place.h"
-#include "html/page_index.h"
-#include "html/page_trace.h"
-#include "site/html_page.h"
+#include "file_host/html/markup_place.h"
+#include "file_host/html/page_index.h"
+#include "file_host/html/page_trace.h"
+#include "file_host/html_page.h"
 #include "tests/fuzz/page_check.h"
 #include "tests/support/installed_pages.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 namespace fs = std::filesystem;
 
@@ -425,4 +425,4 @@ INSTANTIATE_TEST_SUITE_P(FuzzCases, KeptPage,
                                                         "/tests/fuzz/corpus/page")));
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

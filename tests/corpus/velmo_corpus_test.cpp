@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/text.h"
+#include "core/common/text.h"
 #include "tests/support/installed_pages.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/linux/chm_archive.h"
-#include "platform/linux/help_text.h"
+#include "desktop/chm_archive.h"
+#include "desktop/help_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace velmo::linux_help;
+  using namespace velmo::desktop;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
     auto archive = ChmArchive::fromBytes(bytes, "fuzz.chm");

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "css/css_text.h"
+#include "file_host/css/css_text.h"
 
-namespace css = velmo::standalone::css;
+namespace css = velmo::file_host::css;
 
 namespace {
 

@@ -2,27 +2,27 @@
 
 #include <sstream>
 
-#include "common/host_error.h"
-#include "common/text.h"
-#include "html/encoding_sniff.h"
-#include "html/markup_place.h"
-#include "html/page_index.h"
-#include "site/html_page.h"
+#include "core/common/host_error.h"
+#include "core/common/text.h"
+#include "file_host/html/encoding_sniff.h"
+#include "file_host/html/markup_place.h"
+#include "file_host/html/page_index.h"
+#include "file_host/html_page.h"
 
 namespace velmo::testing {
 namespace {
 
-using standalone::HtmlPage;
-using standalone::PageIndex;
+using file_host::HtmlPage;
+using file_host::PageIndex;
 
 // Where a paste with no selection goes in `text`: before the first </body> (or </html>), else at
 // the end of the markup; nothing when that end lies inside markup the page leaves open.
-std::optional<std::size_t> pastePlace(const std::string& text, standalone::html::TemplateSyntax t) {
+std::optional<std::size_t> pastePlace(const std::string& text, file_host::html::TemplateSyntax t) {
   PageIndex index(text, t);
   if (const auto bodyEnd = index.bodyEndTag()) return *bodyEnd;
   const std::size_t end = index.endOfMarkup();
-  if (standalone::markupPlaces(text, end, end, t).begin.kind !=
-      standalone::MarkupPlace::Kind::Outside) {
+  if (file_host::markupPlaces(text, end, end, t).begin.kind !=
+      file_host::MarkupPlace::Kind::Outside) {
     return std::nullopt;
   }
   return end;
@@ -208,7 +208,7 @@ void run(HtmlPage& page, Checker& c, std::size_t seed) {
     if (sheets->length() > 0) {
       const std::string before = page.source();
       const auto& m = page.index().mark(*page.index().sheet(0));
-      const bool style = m.kind == standalone::MarkKind::Style;
+      const bool style = m.kind == file_host::MarkKind::Style;
       const std::size_t from = m.innerBegin, to = m.innerEnd;
       try {
         sheets->item(0)->addRule(u"body", u"color: red", -1);
@@ -236,10 +236,10 @@ std::vector<std::string> checkPageOperations(std::string_view bytes, std::string
   } catch (const HostError&) {
     // The encoding it is read in, a <meta> in the HEAD after the first 1024 bytes included.
     const std::string source(bytes);
-    const auto read = standalone::encodingAfterHead(standalone::detectPageEncoding(bytes), source,
-                                                    PageIndex(source).head().end);
+    const auto read = file_host::encodingAfterHead(file_host::detectPageEncoding(bytes), source,
+                                                   PageIndex(source).head().end);
     const auto kind = encodingInfo(read.encoding).kind;
-    if (kind == standalone::EncodingKind::AsciiCompatible) {
+    if (kind == file_host::EncodingKind::AsciiCompatible) {
       return {"load: refused a page whose bytes are kept as they are"};
     }
     return {};

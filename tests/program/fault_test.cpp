@@ -12,10 +12,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/host_error.h"
-#include "files/atomic_file.h"
-#include "site/standalone_host.h"
-#include "slideshow/slide_show.h"
+#include "core/common/host_error.h"
+#include "features/slideshow/slide_show.h"
+#include "file_host/file_host.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/folder_listing.h"
 #include "tests/support/program_test.h"
 
@@ -123,14 +123,14 @@ TEST_P(SlideShowPicture, CannotBeReadAndNothingChanges) {
   const fs::path bad = GetParam().make(dir);
   const auto before = namesIn(dir / "site");
 
-  standalone::StandaloneHost host;
+  file_host::FileHost host;
   host.openPage(page, dir / "site");
   try {
-    makeSlideShow(host, {{u"good.gif", standalone::pathToText(good)},
-                         {u"bad.gif", standalone::pathToText(bad)}});
+    makeSlideShow(host, {{u"good.gif", file_host::pathToText(good)},
+                         {u"bad.gif", file_host::pathToText(bad)}});
     FAIL() << "the slide show took a picture that cannot be read";
   } catch (const HostError& e) {
-    EXPECT_NE(e.description().find(standalone::pathToText(bad)), std::u16string::npos)
+    EXPECT_NE(e.description().find(file_host::pathToText(bad)), std::u16string::npos)
         << utf16ToUtf8(e.description());
   }
   host.rollback();

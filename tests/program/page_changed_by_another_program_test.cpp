@@ -17,11 +17,11 @@
 #include <optional>
 #include <vector>
 
-#include "common/host_error.h"
-#include "files/transaction.h"
-#include "site/html_page.h"
-#include "site/standalone_host.h"
-#include "slideshow/slide_show.h"
+#include "core/common/host_error.h"
+#include "features/slideshow/slide_show.h"
+#include "file_host/file_host.h"
+#include "file_host/files/transaction.h"
+#include "file_host/html_page.h"
 #include "tests/support/folder_listing.h"
 #include "tests/support/program_test.h"
 
@@ -33,9 +33,9 @@ namespace fs = std::filesystem;
 
 using testing::namesIn;
 
-using standalone::HtmlPage;
-using standalone::PageSaveOptions;
-using standalone::pathToText;
+using file_host::HtmlPage;
+using file_host::PageSaveOptions;
+using file_host::pathToText;
 
 // What another program may do to the page.
 struct OtherProgram {
@@ -89,13 +89,13 @@ std::optional<std::string> pageSaveAtTheRename(const SiteOnDisk& dir, const fs::
                                                const std::function<void()>& other) {
   auto loaded = HtmlPage::load(page, dir.site());
   loaded->replace(0, 0, "<!-- mine -->");
-  struct AtTheRename : standalone::TransactionPart {
+  struct AtTheRename : file_host::TransactionPart {
     std::function<void()> act;
     bool changes() const override { return true; }
-    void commit(standalone::FileUndo&, const standalone::CommitOptions&) override { act(); }
+    void commit(file_host::FileUndo&, const file_host::CommitOptions&) override { act(); }
   } atRename;
   atRename.act = other;
-  standalone::Transaction others(standalone::CommitOptions{});
+  file_host::Transaction others(file_host::CommitOptions{});
   others.join(atRename);
   PageSaveOptions options;
   options.others = &others;
@@ -105,7 +105,7 @@ std::optional<std::string> pageSaveAtTheRename(const SiteOnDisk& dir, const fs::
 // The host's commit of a slide show, its pictures staged for import into the site.
 std::optional<std::string> hostCommit(const SiteOnDisk& dir, const fs::path& page,
                                       const std::function<void()>& other) {
-  standalone::StandaloneHost host;
+  file_host::FileHost host;
   host.openPage(page, dir.site());
   const auto a = dir.write("disk/a.gif", "GIF89aA");
   const auto b = dir.write("disk/b.gif", "GIF89aB");

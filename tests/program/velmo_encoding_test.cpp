@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
-#include "html/text_codec.h"
+#include "core/common/text.h"
+#include "file_host/html/text_codec.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {
 namespace {
 
-using standalone::Encoding;
+using file_host::Encoding;
 
 const std::string kWindows1252 =
     "<html>\r\n<head>\r\n"
@@ -129,11 +129,11 @@ TEST_F(VelmoEncoding, Utf16PageStaysUtf16WithItsByteOrderMark) {
       u"<html><head><title>Caf\u00E9 \u2605</title></head><body><p>x</p></body></html>\r\n";
   for (const Encoding e : {Encoding::Utf16Le, Encoding::Utf16Be}) {
     const std::string bom = e == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
-    dir_.write("site/index.html", bom + standalone::encodeText(e, text, nullptr));
+    dir_.write("site/index.html", bom + file_host::encodeText(e, text, nullptr));
     ASSERT_EQ(velmo("script-head", "'alert(\"\xE2\x98\xBA\")'").status, 0);
     const std::string after = readBytes(page_);
     ASSERT_EQ(after.substr(0, 2), bom);
-    const std::u16string read = standalone::decodeText(e, after.substr(2));
+    const std::u16string read = file_host::decodeText(e, after.substr(2));
     EXPECT_NE(read.find(u"<title>Caf\u00E9 \u2605</title><script language = \"javascript\">\r\n"
                         u"alert(\"\u263A\")\r\n</script>"),
               std::u16string::npos)

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "files/picture_file.h"
+#include "file_host/files/picture_file.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {
@@ -84,7 +84,7 @@ TEST(PictureFile, IsKnownByItsFirstBytes) {
       {"\x89PNG\r\n\x1a\n", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(standalone::isGifOrJpeg(c.content), c.picture) << c.content;
+    EXPECT_EQ(file_host::isGifOrJpeg(c.content), c.picture) << c.content;
   }
 }
 

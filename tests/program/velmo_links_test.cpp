@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "files/posix_save_journal.h"
+#include "file_host/files/posix_save_journal.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {
@@ -67,7 +67,7 @@ TEST(VelmoLinks, TheRunAfterOneKilledWhileWritingInPlaceSeesTheNewTextWhole) {
   TempDir dir;
   const fs::path page = dir.write("site/index.html", kLinkedPage);
   fs::create_hard_link(page, dir / "backup.html");
-  standalone::writeJournal(page, kEdited);
+  file_host::writeJournal(page, kEdited);
   std::string half = kLinkedPage;
   half.replace(0, kEdited.size() / 2, kEdited.substr(0, kEdited.size() / 2));
   dir.write("site/index.html", half);
@@ -78,7 +78,7 @@ TEST(VelmoLinks, TheRunAfterOneKilledWhileWritingInPlaceSeesTheNewTextWhole) {
 
   EXPECT_EQ(readBytes(page), kEdited);
   EXPECT_EQ(readBytes(dir / "backup.html"), kEdited);
-  EXPECT_FALSE(fs::exists(standalone::journalPathFor(page)));
+  EXPECT_FALSE(fs::exists(file_host::journalPathFor(page)));
 
   // And the next edit goes on top of it.
   std::string twice = kEdited;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/progress_bar.h"
+#include "cli/output/progress_bar.h"
 #include "tests/support/program_test.h"
 
 namespace velmo {

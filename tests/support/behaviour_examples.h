@@ -1,8 +1,8 @@
 #pragma once
 // The behaviour examples: a page, a caret, a command, and the exact bytes the command adds, kept
 // as golden files under tests/golden/. Every front end runs every example and must leave the
-// same page: the core (the command class on the stand-alone host), velmo, velmo.exe, and the COM
-// server called in the stand-in editor. Each front end says how it gives the command; the table
+// same page: the core (the command class on the page host over files), velmo, velmo.exe, and the
+// COM server called in the stand-in editor. Each front end says how it gives the command; the table
 // is the reference for all four.
 
 #include <string>

@@ -1,10 +1,10 @@
 #pragma once
-// A page of a site on disk, opened in a stand-alone host.
+// A page of a site on disk, opened in a page host over files.
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
-#include "site/standalone_host.h"
+#include "core/common/text.h"
+#include "file_host/file_host.h"
 #include "tests/support/site_on_disk.h"
 
 namespace velmo::testing {
@@ -25,7 +25,7 @@ class PageFixture : public ::testing::Test {
   }
 
   SiteOnDisk dir_;
-  standalone::StandaloneHost host_;
+  file_host::FileHost host_;
   std::filesystem::path page_;
 };
 

@@ -9,12 +9,12 @@
 #include <optional>
 #include <vector>
 
-#include "forms/scripted_presenter.h"
-#include "platform/headless/desktop_services.h"
-#include "platform/headless/fixed_text_measurer.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_dialogs.h"
-#include "platform/ui_environment.h"
+#include "core/forms/scripted_presenter.h"
+#include "core/platform/headless/desktop_services.h"
+#include "core/platform/headless/fixed_text_measurer.h"
+#include "core/platform/headless/memory_settings_store.h"
+#include "core/platform/headless/scripted_dialogs.h"
+#include "core/platform/ui_environment.h"
 
 namespace velmo::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "page_host/page_host.h"
+#include "core/page_host/page_host.h"
 
 namespace velmo::testing {
 

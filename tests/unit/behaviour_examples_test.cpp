@@ -1,10 +1,10 @@
-// The behaviour examples through the core: the command class on the stand-alone host, a scripted
-// user confirming each dialog, the page committed to disk.
+// The behaviour examples through the core: the command class on the page host over files, a
+// scripted user confirming each dialog, the page committed to disk.
 
 #include <gtest/gtest.h>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
+#include "core/common/text.h"
+#include "features/command_class/clstestt.h"
 #include "tests/support/behaviour_examples.h"
 #include "tests/support/page_fixture.h"
 #include "tests/support/recording_ui.h"
@@ -22,8 +22,7 @@ TEST_F(BehaviourExamples, TheCoreLeavesTheGoldenBytes) {
     SCOPED_TRACE(example.name);
     open(example.page);
     if (example.caretAfter) {
-      ASSERT_TRUE(
-          host_.select(utf8ToUtf16(example.caretAfter), standalone::SelectMode::CaretAfter));
+      ASSERT_TRUE(host_.select(utf8ToUtf16(example.caretAfter), file_host::SelectMode::CaretAfter));
     }
     testing::RecordingUi ui;
     if (example.dialog) {

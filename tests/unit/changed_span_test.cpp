@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "html/changed_span.h"
+#include "file_host/html/changed_span.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 // Applies `count` random edits, checking after each that the recorded stretch restores the
@@ -51,4 +51,4 @@ TEST(ChangedSpan, OneEditKeepsOnlyWhatItReplaced) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "check/page_findings.h"
-#include "check/site_files.h"
-#include "html/page_lines.h"
-#include "site/standalone_host.h"
+#include "cli/check/page_findings.h"
+#include "cli/check/site_files.h"
+#include "file_host/file_host.h"
+#include "file_host/html/page_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo::testing {
@@ -23,7 +23,7 @@ std::vector<std::string> found(const std::string& content, const std::string& na
   dir.write("site/images/logo.gif", "GIF89a");
   const std::string page = "<html><head></head><body>" + content + "</body></html>";
   const auto file = dir.write("site/" + name, page);
-  standalone::StandaloneHost host;
+  file_host::FileHost host;
   host.openPage(file, dir / "site", false);
   check::SiteFiles files(dir / "site");
   std::vector<std::string> out;
@@ -112,8 +112,8 @@ TEST(CheckRules, SiteFilesSpellAReferenceAsTheOneFileItMatches) {
 TEST(CheckRules, LinesAndColumnsAsAReaderCountsThem) {
   // CR LF, a lone LF and a lone CR each end a line; columns count characters.
   const std::string text = "a\r\nb\nc\rd\xC3\xA9x";
-  standalone::LineCounter utf8(text, true);
-  const std::pair<std::size_t, standalone::PagePosition> expected[] = {
+  file_host::LineCounter utf8(text, true);
+  const std::pair<std::size_t, file_host::PagePosition> expected[] = {
       {0, {1, 1}}, {3, {2, 1}}, {5, {3, 1}}, {7, {4, 1}}, {10, {4, 3}}, {1, {1, 2}}};
   for (const auto& [offset, position] : expected) {
     const auto at = utf8.at(offset);
@@ -121,7 +121,7 @@ TEST(CheckRules, LinesAndColumnsAsAReaderCountsThem) {
     EXPECT_EQ(at.column, position.column) << offset;
   }
   // In a legacy encoding each byte is a character.
-  EXPECT_EQ(standalone::LineCounter(text, false).at(10).column, 4u);
+  EXPECT_EQ(file_host::LineCounter(text, false).at(10).column, 4u);
 }
 
 }  // namespace

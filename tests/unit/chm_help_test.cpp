@@ -1,16 +1,16 @@
-// The built help file and the Linux help viewer: context ids 2 to 5 open their dialog's topic,
+// The built help file and the desktop's help viewer: context ids 2 to 5 open their dialog's topic,
 // and the viewer shows pages, contents and index as text or hands a page to the browser.
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "platform/linux/chm_archive.h"
-#include "platform/linux/chm_help_viewer.h"
-#include "platform/linux/help_text.h"
+#include "desktop/chm_archive.h"
+#include "desktop/chm_help_viewer.h"
+#include "desktop/help_text.h"
 #include "tests/support/temp_dir.h"
 
-namespace velmo::linux_help {
+namespace velmo::desktop {
 namespace {
 
 const std::filesystem::path kHelpFile = VELMO_BINARY_DIR "/bin/helptest.chm";
@@ -148,4 +148,4 @@ TEST(SitemapEntries, ListsNamedTopicsAsDeepAsTheirLists) {
 }
 
 }  // namespace
-}  // namespace velmo::linux_help
+}  // namespace velmo::desktop

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "help/chtmlhelp.h"
-#include "help/dialog_help.h"
-#include "platform/headless/desktop_services.h"
+#include "core/help/chtmlhelp.h"
+#include "core/help/dialog_help.h"
+#include "core/platform/headless/desktop_services.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 

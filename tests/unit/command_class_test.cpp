@@ -1,19 +1,19 @@
 // The command class's page operations and the named HEAD script helpers, run against the
-// stand-alone host over real files.
+// page host over files over real files.
 
 #include <gtest/gtest.h>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
-#include "page_host/head_script.h"
-#include "site/standalone_host.h"
+#include "core/common/text.h"
+#include "core/page_host/head_script.h"
+#include "features/command_class/clstestt.h"
+#include "file_host/file_host.h"
 #include "tests/support/golden.h"
 #include "tests/support/site_on_disk.h"
 
 namespace velmo {
 namespace {
 
-using standalone::StandaloneHost;
+using file_host::FileHost;
 using testing::golden;
 using testing::readBytes;
 using testing::TempDir;
@@ -37,7 +37,7 @@ class CommandClassOnPage : public ::testing::Test {
   }
 
   testing::SiteOnDisk dir_;
-  StandaloneHost host_;
+  FileHost host_;
   std::filesystem::path page_;
 };
 
@@ -133,7 +133,7 @@ TEST_F(CommandClassOnPage, AddHeadScriptAppendsOnlyOnce) {
 }
 
 TEST_F(CommandClassOnPage, WithoutAPageEveryOperationReportsTheHostError) {
-  StandaloneHost empty;
+  FileHost empty;
   clstestt cls(empty);
   EXPECT_THROW(cls.botfound(u"x"), HostError);
   EXPECT_THROW(cls.eraseBot(u"x"), HostError);

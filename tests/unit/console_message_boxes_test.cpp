@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "platform/headless/console_message_boxes.h"
+#include "core/platform/headless/console_message_boxes.h"
 
 namespace velmo {
 namespace {

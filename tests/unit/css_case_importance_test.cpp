@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "css/css_text.h"
+#include "file_host/css/css_text.h"
 
-namespace velmo::standalone::css {
+namespace velmo::file_host::css {
 namespace {
 
 enum class Op { Get, Set, Remove };
@@ -103,4 +103,4 @@ TEST(CssCaseAndImportance, Table) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone::css
+}  // namespace velmo::file_host::css

@@ -1,11 +1,11 @@
-#include "css/css_text.h"
+#include "file_host/css/css_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace velmo::standalone::css {
+namespace velmo::file_host::css {
 namespace {
 
 std::string applied(std::string_view sheet, const Edit& edit) {
@@ -258,4 +258,4 @@ TEST(CssEdits, ToleratesRulesFromAnotherText) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone::css
+}  // namespace velmo::file_host::css

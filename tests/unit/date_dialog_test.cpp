@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
-#include "date/date_block.h"
-#include "date/frm_date.h"
+#include "core/common/text.h"
+#include "features/command_class/clstestt.h"
+#include "features/date/date_block.h"
+#include "features/date/frm_date.h"
 #include "tests/support/golden.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/selection_page_host.h"

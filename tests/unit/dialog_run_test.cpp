@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "cli/dialog_run.h"
+#include "cli/run/dialog_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmo::cli {
@@ -50,7 +50,7 @@ TEST(DialogRun, EachOutcomeEndsThePageRunWithItsExitStatus) {
     options.page = page.string();
     ::testing::internal::CaptureStderr();
     const int status =
-        runOnPage(options, [&](standalone::StandaloneHost&, PageRun&) { requireConfirmed(run); });
+        runOnPage(options, [&](file_host::FileHost&, PageRun&) { requireConfirmed(run); });
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, c.status);
     const std::string expected =

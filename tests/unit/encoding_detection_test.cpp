@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "html/encoding_sniff.h"
+#include "file_host/html/encoding_sniff.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 TEST(EncodingDetection, PageAsABrowserReadsIt) {
@@ -97,4 +97,4 @@ TEST(EncodingDetection, LabelsAsBrowsersKnowThem) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

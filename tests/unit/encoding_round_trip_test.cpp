@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "common/code_points.h"
-#include "html/text_codec.h"
+#include "core/common/code_points.h"
+#include "file_host/html/text_codec.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 std::u16string utf16Of(char32_t c) {
@@ -105,4 +105,4 @@ TEST(EncodingRoundTrip, BrowsersTablesAndTheCharactersTheyWouldMisread) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
-#include "favourites/frm_add_to_favor2.h"
-#include "favourites/frm_add_to_favor2_layout.h"
-#include "files/atomic_file.h"
+#include "core/common/text.h"
+#include "features/command_class/clstestt.h"
+#include "features/favourites/frm_add_to_favor2.h"
+#include "features/favourites/frm_add_to_favor2_layout.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 #include "tests/support/recording_ui.h"
@@ -259,7 +259,7 @@ class FavouritesBrowse : public testing::PageFixture {
   // open-file dialog is cancelled), and leaves the dialog open. Returns txtType's text.
   std::u16string browse(const std::optional<std::filesystem::path>& chosen,
                         std::vector<UserAction> before = {}) {
-    if (chosen) ui_.openFile.answer(standalone::pathToText(*chosen));
+    if (chosen) ui_.openFile.answer(file_host::pathToText(*chosen));
     before.push_back(UserAction::click(u"opType1"));
     before.push_back(UserAction::click(u"cmdBrowse"));
     ui_.presenter.plan(kForm, std::move(before));

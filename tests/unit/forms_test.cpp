@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "forms/form.h"
-#include "forms/scripted_presenter.h"
+#include "core/forms/form.h"
+#include "core/forms/scripted_presenter.h"
 #include "tests/support/recording_ui.h"
 
 namespace velmo::forms {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
-#include "favourites/favourites_block.h"
-#include "slideshow/slide_show.h"
-#include "style/scrollbar_style.h"
+#include "core/common/text.h"
+#include "features/favourites/favourites_block.h"
+#include "features/slideshow/slide_show.h"
+#include "features/style/scrollbar_style.h"
 #include "tests/support/golden.h"
 
 namespace velmo {

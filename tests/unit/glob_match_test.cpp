@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/glob_match.h"
+#include "cli/run/glob_match.h"
 
 namespace velmo::cli {
 namespace {

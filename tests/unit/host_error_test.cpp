@@ -1,6 +1,6 @@
 // Every failure becomes one HostError, whichever exception carried it.
 
-#include "common/host_error.h"
+#include "core/common/host_error.h"
 
 #include <gtest/gtest.h>
 

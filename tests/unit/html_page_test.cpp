@@ -1,11 +1,11 @@
-#include "site/html_page.h"
+#include "file_host/html_page.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "core/common/text.h"
 #include "tests/support/site_on_disk.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 using velmo::testing::SiteOnDisk;
@@ -358,4 +358,4 @@ TEST(HtmlPageSave, RevertDropsEveryEdit) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -1,8 +1,8 @@
-#include "html/html_scan.h"
+#include "file_host/html/html_scan.h"
 
 #include <gtest/gtest.h>
 
-namespace velmo::standalone::html {
+namespace velmo::file_host::html {
 namespace {
 
 struct TokenCase {
@@ -143,4 +143,4 @@ TEST(HtmlScan, CharacterReferences) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone::html
+}  // namespace velmo::file_host::html

@@ -7,15 +7,15 @@
 #include <map>
 #include <set>
 
-#include "command_class/dialogs.h"
-#include "common/text.h"
-#include "date/frm_date.h"
-#include "favourites/frm_add_to_favor2.h"
-#include "forms/form.h"
-#include "offers/frm_ads.h"
-#include "offers/frm_ads_layout.h"
-#include "slideshow/frm_slide.h"
-#include "style/frm_style_test.h"
+#include "core/common/text.h"
+#include "core/forms/form.h"
+#include "features/command_class/dialogs.h"
+#include "features/date/frm_date.h"
+#include "features/favourites/frm_add_to_favor2.h"
+#include "features/offers/frm_ads.h"
+#include "features/offers/frm_ads_layout.h"
+#include "features/slideshow/frm_slide.h"
+#include "features/style/frm_style_test.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/selection_page_host.h"
 

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "common/host_error.h"
-#include "files/atomic_file.h"
-#include "files/posix_save_journal.h"
-#include "files/temporary_file.h"
-#include "site/html_page.h"
+#include "core/common/host_error.h"
+#include "file_host/files/atomic_file.h"
+#include "file_host/files/posix_save_journal.h"
+#include "file_host/files/temporary_file.h"
+#include "file_host/html_page.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 namespace fs = std::filesystem;
 
@@ -394,4 +394,4 @@ TEST(PageStamp, APageWhoseSaveWasCutShortLoadsWithTheNewTextAndSaves) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -1,8 +1,8 @@
-#include "html/markup_place.h"
+#include "file_host/html/markup_place.h"
 
 #include <gtest/gtest.h>
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 using Kind = MarkupPlace::Kind;
@@ -104,4 +104,4 @@ TEST(MarkupPlace, Descriptions) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "command_class/clstestt.h"
-#include "offers/frm_ads.h"
-#include "offers/frm_ads_layout.h"
+#include "features/command_class/clstestt.h"
+#include "features/offers/frm_ads.h"
+#include "features/offers/frm_ads_layout.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/selection_page_host.h"
 

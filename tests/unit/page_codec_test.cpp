@@ -1,12 +1,12 @@
 // Text read out of and written into pages in legacy encodings.
 
-#include "html/page_codec.h"
+#include "file_host/html/page_codec.h"
 
 #include <gtest/gtest.h>
 
-#include "html/text_codec.h"
+#include "file_host/html/text_codec.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 std::string noEscape(char32_t) {
@@ -125,4 +125,4 @@ TEST(PageCodec, TranscodedFilesLimitWhatIsWrittenIn) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -8,16 +8,16 @@
 #include <tuple>
 #include <vector>
 
-#include "common/text.h"
-#include "html/html_scan.h"
-#include "html/landmark_list.h"
-#include "html/page_index.h"
-#include "html/page_scan_observer.h"
-#include "html/page_trace.h"
-#include "html/raw_text_elements.h"
-#include "site/html_page.h"
+#include "core/common/text.h"
+#include "file_host/html/html_scan.h"
+#include "file_host/html/landmark_list.h"
+#include "file_host/html/page_index.h"
+#include "file_host/html/page_scan_observer.h"
+#include "file_host/html/page_trace.h"
+#include "file_host/html/raw_text_elements.h"
+#include "file_host/html_page.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 // Everything a scan records, as text: the landmarks and where the scan stood after each.
@@ -268,4 +268,4 @@ TEST(InitialCaret, FoundBeforeTheFirstEditWhenACommandPastes) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

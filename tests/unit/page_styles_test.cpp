@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "site/html_page.h"
+#include "file_host/html_page.h"
 #include "tests/support/site_on_disk.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 using velmo::testing::SiteOnDisk;
@@ -196,4 +196,4 @@ TEST_F(PageStyles, SheetObjectFollowsEditsBeforeIt) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "command_class/clstestt.h"
+#include "features/command_class/clstestt.h"
 
 namespace velmo {
 namespace {

@@ -1,11 +1,11 @@
 // Escaping typed text for the places it takes in generated blocks: ordinary text keeps its exact
 // bytes, and nothing typed can end the string, the script element or the comment around it.
 
-#include "common/script_text.h"
+#include "core/common/script_text.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace velmo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "style/scrollbar_style.h"
+#include "features/style/scrollbar_style.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "html/html_scan.h"
-#include "html/page_index.h"
+#include "file_host/html/html_scan.h"
+#include "file_host/html/page_index.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 using html::TokenKind;
@@ -319,4 +319,4 @@ TEST(ServerBlocks, AnIndexKeptThroughEditsAgreesWithAFreshOne) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

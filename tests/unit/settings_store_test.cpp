@@ -1,4 +1,4 @@
-#include "platform/linux/settings_store.h"
+#include "file_host/settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "common/host_error.h"
-#include "files/atomic_file.h"
+#include "core/common/host_error.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/temp_dir.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 namespace fs = std::filesystem;
 
@@ -151,4 +151,4 @@ TEST(SettingsStoreDefault, FollowsXdgConfigHomeThenHome) {
 #endif
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -1,11 +1,11 @@
 // How a file name shows in messages, tables and JSON: readable, never a terminal command, and
 // readable back to its bytes.
 
-#include "common/shown_name.h"
+#include "core/common/shown_name.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace velmo {
 namespace {

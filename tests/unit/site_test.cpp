@@ -1,4 +1,4 @@
-#include "site/site.h"
+#include "file_host/site.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "files/atomic_file.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/site_on_disk.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 namespace fs = std::filesystem;
 
@@ -295,4 +295,4 @@ TEST_F(SiteTest, ObjectsOutlivingTheSiteFailCleanly) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "command_class/clstestt.h"
-#include "files/atomic_file.h"
-#include "slideshow/frm_slide.h"
-#include "slideshow/frm_slide_layout.h"
+#include "features/command_class/clstestt.h"
+#include "features/slideshow/frm_slide.h"
+#include "features/slideshow/frm_slide_layout.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 #include "tests/support/recording_ui.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "files/atomic_file.h"
-#include "slideshow/slide_show.h"
+#include "features/slideshow/slide_show.h"
+#include "file_host/files/atomic_file.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 
@@ -17,7 +17,7 @@ class SlideShowPage : public testing::PageFixture {
   SlidePicture picture(const std::string& folder, const std::string& name,
                        const std::string& bytes) {
     const auto path = dir_.write("disk/" + folder + "/" + name, bytes);
-    return {utf8ToUtf16(name), standalone::pathToText(path)};
+    return {utf8ToUtf16(name), file_host::pathToText(path)};
   }
 };
 
@@ -57,7 +57,7 @@ TEST_F(SlideShowPage, FolderNameIsCaseSensitive) {
 TEST_F(SlideShowPage, SecondShowKeepsTheFirstScript) {
   open("<html><head></head><body>[1][2]</body></html>");
   makeSlideShow(host_, {picture("a", "one.gif", "GIF89a1"), picture("a", "two.gif", "GIF89a2")});
-  ASSERT_TRUE(host_.select(u"[2]", standalone::SelectMode::CaretAfter));
+  ASSERT_TRUE(host_.select(u"[2]", file_host::SelectMode::CaretAfter));
   makeSlideShow(host_, {picture("b", "three.gif", "GIF89a3"), picture("b", "four.gif", "GIF89a4")});
   const std::string page = committed();
   EXPECT_NE(page.find("slide_img/one.gif"), std::string::npos);
@@ -70,7 +70,7 @@ TEST_F(SlideShowPage, SecondShowKeepsTheFirstScript) {
 TEST_F(SlideShowPage, UnreadablePictureStopsTheRunAndRollbackRestoresTheSite) {
   const std::string html = "<html><head></head><body></body></html>";
   open(html);
-  const auto missing = standalone::pathToText(dir_ / "disk/missing.gif");
+  const auto missing = file_host::pathToText(dir_ / "disk/missing.gif");
   EXPECT_THROW(
       makeSlideShow(host_, {picture("a", "one.gif", "GIF89a1"), {u"missing.gif", missing}}),
       HostError);

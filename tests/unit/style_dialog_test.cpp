@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
-#include "style/frm_style_test.h"
-#include "style/frm_style_test_layout.h"
+#include "core/common/text.h"
+#include "features/command_class/clstestt.h"
+#include "features/style/frm_style_test.h"
+#include "features/style/frm_style_test_layout.h"
 #include "tests/support/golden.h"
 #include "tests/support/page_fixture.h"
 #include "tests/support/recording_ui.h"

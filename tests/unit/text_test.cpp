@@ -1,6 +1,6 @@
-#include "common/text.h"
+#include "core/common/text.h"
 
-#include "common/code_points.h"
+#include "core/common/code_points.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/unified_diff.h"
+#include "cli/output/unified_diff.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 

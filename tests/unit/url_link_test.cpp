@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
-#include "offers/url_link.h"
-#include "offers/url_link_design.h"
-#include "platform/memory_property_bag.h"
+#include "core/common/text.h"
+#include "core/platform/memory_property_bag.h"
+#include "features/offers/url_link.h"
+#include "features/offers/url_link_design.h"
 #include "tests/support/recording_ui.h"
 
 namespace velmo {

@@ -10,12 +10,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "command_class/clstestt.h"
-#include "common/text.h"
-#include "date/date_block.h"
-#include "favourites/favourites_block.h"
-#include "html/html_scan.h"
-#include "slideshow/slide_show.h"
+#include "core/common/text.h"
+#include "features/command_class/clstestt.h"
+#include "features/date/date_block.h"
+#include "features/favourites/favourites_block.h"
+#include "features/slideshow/slide_show.h"
+#include "file_host/html/html_scan.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/velmo_program.h"
@@ -235,7 +235,7 @@ TEST(VelmoCheck, ServerStringsAreTheOnlyPlaceInsideCodeThatReachesThePage) {
   };
   for (const auto& c : cases) {
     const std::size_t at = c.page.find('X');
-    EXPECT_EQ(standalone::html::inServerString(c.page, 0, c.page.size(), at), c.inString) << c.page;
+    EXPECT_EQ(file_host::html::inServerString(c.page, 0, c.page.size(), at), c.inString) << c.page;
   }
 }
 

@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "common/host_error.h"
-#include "files/atomic_file.h"
-#include "files/write_batch.h"
-#include "page_host/page_host.h"
-#include "platform/linux/settings_store.h"
-#include "site/standalone_host.h"
+#include "core/common/host_error.h"
+#include "core/page_host/page_host.h"
+#include "file_host/file_host.h"
+#include "file_host/files/atomic_file.h"
+#include "file_host/files/write_batch.h"
+#include "file_host/settings/settings_store.h"
 #include "tests/support/folder_listing.h"
 #include "tests/support/pages.h"
 #include "tests/support/site_on_disk.h"
@@ -31,8 +31,8 @@ namespace fs = std::filesystem;
 
 using testing::leftovers;
 
-using standalone::ReplaceSteps;
-using standalone::StandaloneHost;
+using file_host::FileHost;
+using file_host::ReplaceSteps;
 using testing::kOneLinePage;
 using testing::readBytes;
 using testing::SiteOnDisk;
@@ -50,7 +50,7 @@ TEST(ReplaceSteps, AStepThatThrowsLeavesTheTargetAndNoTemporaryFile) {
     newContentWasDurable = leftovers(dir.path()).size() == 1;
     throw HostError(hr::kFail, u"no");
   };
-  EXPECT_THROW(standalone::writeFileAtomically(file, "new", steps), HostError);
+  EXPECT_THROW(file_host::writeFileAtomically(file, "new", steps), HostError);
   EXPECT_TRUE(newContentWasDurable);
   EXPECT_EQ(readBytes(file), "old");
   EXPECT_TRUE(leftovers(dir.path()).empty());
@@ -63,14 +63,14 @@ class SiteWithPicture : public ::testing::Test {
   void SetUp() override {
     host_.openPage(page_);
     auto images = host_.activeWeb()->rootFolder()->folders()->item(u"images");
-    images->files()->add(standalone::pathToText(dir_ / "outside/a.gif"), true);
+    images->files()->add(file_host::pathToText(dir_ / "outside/a.gif"), true);
   }
 
   SiteOnDisk dir_;
   fs::path page_ = dir_.write("site/index.html", kOneLinePage);
   fs::path picture_ = dir_.write("site/images/a.gif", "GIF89a old picture");
   fs::path newPicture_ = dir_.write("outside/a.gif", "GIF89a new picture");
-  StandaloneHost host_;
+  FileHost host_;
 };
 
 TEST_F(SiteWithPicture, AnOutputThatCannotBeWrittenLeavesTheSiteAsItWas) {
@@ -85,7 +85,7 @@ TEST_F(SiteWithPicture, AnOutputThatCannotBeWrittenLeavesTheSiteAsItWas) {
 TEST_F(SiteWithPicture, APageFailingAfterTheSiteMovedPutsTheSiteFilesBack) {
   // (Imports take pictures only, so the stand-in for another program's page is one.)
   const fs::path theirs = dir_.write("outside/index.html", "GIF89a their page");
-  host_.activeWeb()->rootFolder()->files()->add(standalone::pathToText(theirs), true);
+  host_.activeWeb()->rootFolder()->files()->add(file_host::pathToText(theirs), true);
   host_.activeDocument()->selection()->createRange()->pasteHTML(u"<p>mine</p>");
   EXPECT_THROW(host_.commit(), HostError);
   host_.rollback();
@@ -108,17 +108,17 @@ TEST(SavedSettings, AreWrittenWithThePageAndPutBackWhenItFails) {
     SCOPED_TRACE(pageFails ? "the page fails" : "the page is written");
     TempDir dir;
     const fs::path page = dir.write("site/index.html", kOneLinePage);
-    StandaloneHost host;
+    FileHost host;
     host.openPage(page);
     auto change =
-        std::make_unique<standalone::SettingsChange>(standalone::IniSettingsStore(dir / "config"));
+        std::make_unique<file_host::SettingsChange>(file_host::IniSettingsStore(dir / "config"));
     change->add(u"velmoed", {u"color", u"bc", u"112233"});
     host.join(std::move(change));
     host.activeDocument()->selection()->createRange()->pasteHTML(u"<p>mine</p>");
     if (pageFails) {
       // An import over the page itself: the page is found changed after the other parts moved.
       const fs::path theirs = dir.write("outside/index.html", "GIF89a their page");
-      host.activeWeb()->rootFolder()->files()->add(standalone::pathToText(theirs), true);
+      host.activeWeb()->rootFolder()->files()->add(file_host::pathToText(theirs), true);
       EXPECT_THROW(host.commit(), HostError);
       host.rollback();
       EXPECT_EQ(readBytes(page), kOneLinePage);
@@ -148,7 +148,7 @@ TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      standalone::WriteBatch batch;
+      file_host::WriteBatch batch;
       int waves = 0;
       batch.afterEachWave([&] {
         if (++waves == killAtWave) ::raise(SIGKILL);
@@ -158,7 +158,7 @@ TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
         writers.emplace_back([&, i] {
           ReplaceSteps steps;
           steps.batch = &batch;
-          standalone::writeFileAtomically(page(i), text("new", i), steps);
+          file_host::writeFileAtomically(page(i), text("new", i), steps);
         });
       }
       for (auto& writer : writers) writer.join();
@@ -186,10 +186,10 @@ TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
     for (const std::string& name : leftovers(dir.path())) {
       fs::last_write_time(dir.path() / name, past);
     }
-    standalone::WriteBatch next;
+    file_host::WriteBatch next;
     ReplaceSteps steps;
     steps.batch = &next;
-    standalone::writeFileAtomically(page(0), text("again", 0), steps);
+    file_host::writeFileAtomically(page(0), text("again", 0), steps);
     EXPECT_EQ(readBytes(page(0)), text("again", 0));
     EXPECT_TRUE(leftovers(dir.path()).empty());
   }

@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/host_error.h"
-#include "platform/linux/xdg_open.h"
+#include "core/common/host_error.h"
+#include "desktop/xdg_open.h"
 #include "tests/support/stand_in_xdg_open.h"
 
 namespace velmo {
 namespace {
 
-using linux_desktop::XdgOpenShell;
+using desktop::XdgOpenShell;
 
 class XdgOpen : public ::testing::Test {
  protected:

@@ -11,10 +11,10 @@
 #include <optional>
 #include <thread>
 
-#include "com/error_barrier.h"
 #include "tests/support/pages.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"
+#include "windows/com/error_barrier.h"
 
 namespace velmo::win::test {
 namespace {

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "common/text.h"
-#include "files/windows_file.h"
+#include "core/common/text.h"
+#include "file_host/files/windows_file.h"
 #include "tests/support/behaviour_examples.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
@@ -99,10 +99,10 @@ ExeRun runVelmoExe(const std::vector<std::string>& arguments, const std::string&
   const std::filesystem::path outName = std::filesystem::path(scratch.folder()) / L"output";
   std::ofstream(inName, std::ios::binary) << input;
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  const standalone::UniqueHandle in(CreateFileW(inName.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                &inherited, OPEN_EXISTING, 0, nullptr));
-  const standalone::UniqueHandle out(CreateFileW(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                                 &inherited, CREATE_ALWAYS, 0, nullptr));
+  const file_host::UniqueHandle in(CreateFileW(inName.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                               &inherited, OPEN_EXISTING, 0, nullptr));
+  const file_host::UniqueHandle out(CreateFileW(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                &inherited, CREATE_ALWAYS, 0, nullptr));
   EXPECT_TRUE(in && out);
 
   const std::wstring program = besideTests(L"velmo.exe");
@@ -121,7 +121,7 @@ ExeRun runVelmoExe(const std::vector<std::string>& arguments, const std::string&
     ADD_FAILURE() << "velmo.exe did not start: " << GetLastError();
     return run;
   }
-  const standalone::UniqueHandle running(process.hProcess), thread(process.hThread);
+  const file_host::UniqueHandle running(process.hProcess), thread(process.hThread);
   EXPECT_EQ(WaitForSingleObject(running.get(), 60000), WAIT_OBJECT_0);
   GetExitCodeProcess(running.get(), &run.status);
   std::ifstream written(outName, std::ios::binary);

@@ -2,10 +2,10 @@
 // window comes up, a user on a helper thread works it, and the page in the stand-in editor
 // changes (or does not).
 
-#include "platform/windows/renderer/metrics.h"
 #include "tests/support/golden.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/ui_driver.h"
+#include "windows/renderer/metrics.h"
 
 namespace velmo::win::test {
 namespace {

@@ -10,16 +10,16 @@
 #include <fstream>
 #include <optional>
 
-#include "favourites/frm_add_to_favor2_layout.h"
-#include "offers/frm_ads_layout.h"
-#include "platform/windows/renderer/control_windows.h"
-#include "platform/windows/renderer/metrics.h"
-#include "slideshow/frm_slide_layout.h"
-#include "style/frm_style_test_layout.h"
-#include "style/scrollbar_style.h"
+#include "features/favourites/frm_add_to_favor2_layout.h"
+#include "features/offers/frm_ads_layout.h"
+#include "features/slideshow/frm_slide_layout.h"
+#include "features/style/frm_style_test_layout.h"
+#include "features/style/scrollbar_style.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/help_page_recorder.h"
 #include "tests/win/ui_driver.h"
+#include "windows/renderer/control_windows.h"
+#include "windows/renderer/metrics.h"
 
 namespace velmo::win::test {
 namespace {

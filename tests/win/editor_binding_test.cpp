@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "comserver/editor_binding.h"
-#include "page_host/head_script.h"
-#include "page_host/page_access.h"
+#include "core/page_host/head_script.h"
+#include "core/page_host/page_access.h"
 #include "tests/win/win_test_support.h"
+#include "windows/editor_binding/editor_binding.h"
 
 namespace velmo::win::test {
 namespace {

@@ -7,9 +7,9 @@
 #include <functional>
 #include <thread>
 
-#include "com/com_object.h"
 #include "tests/support/pages.h"
 #include "tests/win/win_test_support.h"
+#include "windows/com/com_object.h"
 
 namespace velmo::win::test {
 namespace {

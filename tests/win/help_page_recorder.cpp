@@ -3,7 +3,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "com/class_factory.h"
+#include "windows/com/class_factory.h"
 
 namespace velmo::win::test {
 namespace {

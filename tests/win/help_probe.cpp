@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "com/registry_table.h"
+#include "windows/com/registry_table.h"
 
 namespace {
 

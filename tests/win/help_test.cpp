@@ -4,14 +4,14 @@
 
 #include <filesystem>
 
-#include "help/chtmlhelp.h"
-#include "platform/windows/hhctrl_html_help.h"
-#include "platform/windows/win32_desktop.h"
-#include "platform/windows/win32_message_boxes.h"
-#include "platform/windows/window_handle.h"
+#include "core/help/chtmlhelp.h"
 #include "tests/win/help_page_recorder.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
+#include "windows/platform/hhctrl_html_help.h"
+#include "windows/platform/win32_desktop.h"
+#include "windows/platform/win32_message_boxes.h"
+#include "windows/platform/window_handle.h"
 
 namespace velmo::win::test {
 namespace {

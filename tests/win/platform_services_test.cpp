@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/windows/registry_settings_store.h"
-#include "platform/windows/renderer/fonts.h"
-#include "platform/windows/renderer/gdi_text_measurer.h"
-#include "platform/windows/renderer/metrics.h"
-#include "platform/windows/win32_common_dialogs.h"
-#include "platform/windows/win32_desktop.h"
-#include "platform/windows/win32_message_boxes.h"
 #include "tests/win/ui_driver.h"
 #include "tests/win/win_test_support.h"
+#include "windows/platform/registry_settings_store.h"
+#include "windows/platform/win32_common_dialogs.h"
+#include "windows/platform/win32_desktop.h"
+#include "windows/platform/win32_message_boxes.h"
+#include "windows/renderer/fonts.h"
+#include "windows/renderer/gdi_text_measurer.h"
+#include "windows/renderer/metrics.h"
 
 namespace velmo::win::test {
 namespace {

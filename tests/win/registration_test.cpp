@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "com/registry_table.h"
 #include "tests/win/win_test_support.h"
+#include "windows/com/registry_table.h"
 
 namespace velmo::win::test {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <stdexcept>
 
-#include "com/error_barrier.h"
 #include "tests/win/win_test_support.h"
+#include "windows/com/error_barrier.h"
 
 namespace velmo::win::test {
 namespace {

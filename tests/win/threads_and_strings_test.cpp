@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "common/text.h"
+#include "core/common/text.h"
 #include "tests/support/pages.h"
 #include "tests/win/command_on_page.h"
 #include "tests/win/win_test_support.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "common/text.h"
+#include "core/common/text.h"
 
 namespace velmo::win::test {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "forms/form.h"
-#include "forms/user_control.h"
-#include "platform/windows/renderer/form_window.h"
-#include "platform/windows/renderer/window_classes.h"
+#include "core/forms/form.h"
+#include "core/forms/user_control.h"
+#include "windows/renderer/form_window.h"
+#include "windows/renderer/window_classes.h"
 
 namespace velmo {
 namespace {

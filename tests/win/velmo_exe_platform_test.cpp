@@ -10,20 +10,20 @@
 #include <fstream>
 #include <iterator>
 
-#include "cli/process_platform.h"
-#include "cli/unified_diff.h"
-#include "common/shown_name.h"
-#include "platform/linux/chm_archive.h"
-#include "platform/linux/private_folder.h"
-#include "platform/linux/program_folder.h"
+#include "cli/output/unified_diff.h"
+#include "cli/run/process_platform.h"
+#include "core/common/shown_name.h"
+#include "desktop/chm_archive.h"
+#include "desktop/private_folder.h"
+#include "desktop/program_folder.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
 namespace {
 
 namespace fs = std::filesystem;
-using linux_help::ChmArchive;
-using linux_help::HelpFileError;
+using desktop::ChmArchive;
+using desktop::HelpFileError;
 
 std::string bytesOf(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -69,23 +69,23 @@ TEST(VelmoExePlatform, DamagedOrMissingHelpFileIsToldNotRead) {
 TEST(VelmoExePlatform, HelpCacheIsMadeAndWrittenButNotThroughALink) {
   const fs::path root = fs::temp_directory_path() / L"velmo cache \u2615";
   fs::remove_all(root);
-  const linux_help::PrivateFolder folder(root / "velmo" / "help", 2);
+  const desktop::PrivateFolder folder(root / "velmo" / "help", 2);
   const fs::path page = folder.write("helptest/current_date.htm", "<p>x</p>");
   EXPECT_EQ(bytesOf(page), "<p>x</p>");
   EXPECT_EQ(folder.write("helptest/current_date.htm", "<p>y</p>"), page);
   EXPECT_EQ(bytesOf(page), "<p>y</p>");
-  EXPECT_THROW(folder.write("../outside.htm", "z"), linux_help::PrivateFolderError);
+  EXPECT_THROW(folder.write("../outside.htm", "z"), desktop::PrivateFolderError);
   EXPECT_FALSE(fs::exists(root / "velmo" / "outside.htm"));
   // A file where the folder should be is refused, never written through.
   std::ofstream(root / "velmo" / "help" / "taken") << "file";
-  EXPECT_THROW(folder.write("taken/page.htm", "z"), linux_help::PrivateFolderError);
+  EXPECT_THROW(folder.write("taken/page.htm", "z"), desktop::PrivateFolderError);
   fs::remove_all(root);
-  EXPECT_NE(linux_help::PrivateFolder::userHelpCache().wstring().find(L"velmo\\help"),
+  EXPECT_NE(desktop::PrivateFolder::userHelpCache().wstring().find(L"velmo\\help"),
             std::wstring::npos);
 }
 
 TEST(VelmoExePlatform, ProgramFolderHoldsTheHelpFile) {
-  EXPECT_TRUE(fs::exists(fs::path(linux_help::programFolder()) / L"helptest.chm"));
+  EXPECT_TRUE(fs::exists(fs::path(desktop::programFolder()) / L"helptest.chm"));
 }
 
 TEST(VelmoExePlatform, CommandLinePathsAreUtf8BothWays) {

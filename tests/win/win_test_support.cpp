@@ -10,8 +10,8 @@
 #include <random>
 #include <thread>
 
-#include "com/registry_table.h"
-#include "common/text.h"
+#include "core/common/text.h"
+#include "windows/com/registry_table.h"
 
 namespace velmo::win::test {
 

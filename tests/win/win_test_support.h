@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "com/com_values.h"
-#include "com/late_bound.h"
+#include "windows/com/com_values.h"
+#include "windows/com/late_bound.h"
 
 namespace velmo::win::test {
 

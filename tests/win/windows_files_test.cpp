@@ -12,15 +12,15 @@
 #include <string>
 #include <thread>
 
-#include "common/host_error.h"
-#include "files/atomic_file.h"
-#include "files/file_lock.h"
-#include "files/staged_import.h"
-#include "files/temporary_file.h"
-#include "files/windows_file.h"
-#include "files/write_target.h"
+#include "core/common/host_error.h"
+#include "file_host/files/atomic_file.h"
+#include "file_host/files/file_lock.h"
+#include "file_host/files/staged_import.h"
+#include "file_host/files/temporary_file.h"
+#include "file_host/files/windows_file.h"
+#include "file_host/files/write_target.h"
 
-namespace velmo::standalone {
+namespace velmo::file_host {
 namespace {
 
 namespace fs = std::filesystem;
@@ -209,4 +209,4 @@ TEST(WindowsFiles, StagingFilesAreNewFilesThatGoAgain) {
 }
 
 }  // namespace
-}  // namespace velmo::standalone
+}  // namespace velmo::file_host
