@@ -5,13 +5,10 @@
 // plant a name that makes velmo write elsewhere.
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-#ifndef _WIN32
-#include "file_host/files/posix_file.h"
-#endif
 
 namespace velmo::desktop {
 
@@ -26,6 +23,7 @@ class PrivateFolder {
   // last `ownLevels` parts of the path must be real folders (no symbolic links) owned by this
   // user; their mode is narrowed to 0700. PrivateFolderError otherwise.
   PrivateFolder(const std::filesystem::path& folder, int ownLevels);
+  ~PrivateFolder();
 
   // The help cache of this user: $XDG_CACHE_HOME/velmo/help, else ~/.cache/velmo/help.
   static std::filesystem::path userHelpCache();
@@ -37,10 +35,12 @@ class PrivateFolder {
   std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
 
  private:
+  // What the system's half holds open of the folder while it lives (on Linux the descriptor
+  // every write starts from, so that no link put in a path above can lead it elsewhere).
+  struct Opened;
+
   std::filesystem::path path_;
-#ifndef _WIN32
-  file_host::UniqueFd fd_;
-#endif
+  std::unique_ptr<Opened> opened_;
 };
 
 }  // namespace velmo::desktop

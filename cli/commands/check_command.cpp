@@ -37,11 +37,7 @@ struct CheckOptions {
 
 // A path below the site's folder as the ignore file names it: '/' between folders.
 std::string siteRelative(const fs::path& file, const fs::path& site) {
-  std::string relative = os::textOf(file.lexically_relative(site));
-#ifdef _WIN32
-  std::replace(relative.begin(), relative.end(), '\\', '/');
-#endif
-  return relative;
+  return os::withSlashes(os::textOf(file.lexically_relative(site)));
 }
 
 // What the pages of one run share, per site: its files and its ignore list.

@@ -1,6 +1,7 @@
 #include "cli/output/check_report.h"
 
 #include "cli/check/check_rules.h"
+#include "cli/run/process_platform.h"
 
 namespace velmo::cli {
 namespace {
@@ -17,14 +18,8 @@ std::string field(const ResultRow& row, std::string_view name) {
 std::string uriOf(const std::string& shown) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string uri;
-  for (const char c : shown) {
+  for (const char c : os::withSlashes(shown)) {
     const auto byte = static_cast<unsigned char>(c);
-#ifdef _WIN32
-    if (c == '\\') {
-      uri += '/';
-      continue;
-    }
-#endif
     const bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                             (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' ||
                             c == '~' || c == '/';

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/run/process_platform.h"
 #include "core/common/text.h"
 
 namespace velmo::cli {
@@ -184,12 +185,9 @@ bool needsQuotes(std::string_view label) {
 }  // namespace
 
 std::string diffFileName(std::string_view label) {
-#ifdef _WIN32
   // patch and git apply read '/' on every system, and git apply takes nothing else.
-  std::string portable(label);
-  std::replace(portable.begin(), portable.end(), '\\', '/');
+  const std::string portable = os::withSlashes(std::string(label));
   label = portable;
-#endif
   // git apply takes no "." in a path; "./page.html" is "page.html" to patch as well.
   while (label.starts_with("./")) {
     label.remove_prefix(2);

@@ -49,6 +49,10 @@ std::string textOf(const std::filesystem::path& path) {
   return path.string();
 }
 
+std::string withSlashes(std::string text) {
+  return text;
+}
+
 std::size_t raiseOpenFileLimit() {
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1024;

@@ -32,6 +32,10 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size);
 // A path given on the command line (UTF-8), and a path for messages and listings (UTF-8).
 std::filesystem::path pathOf(const std::string& text);
 std::string textOf(const std::filesystem::path& path);
+// Such a text with '/' between folders, as patch, git apply, URIs and the ignore file read it:
+// Windows' backslashes become '/'; on POSIX, where a backslash is a letter of a name, the text
+// is unchanged.
+std::string withSlashes(std::string text);
 
 // Raises the limit of open files to the most the system allows this process (the soft limit up
 // to the hard one) and returns it; a large number where there is no such limit.

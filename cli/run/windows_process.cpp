@@ -4,6 +4,7 @@
 // windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -126,6 +127,11 @@ std::filesystem::path pathOf(const std::string& text) {
 std::string textOf(const std::filesystem::path& path) {
   const std::wstring& wide = path.native();
   return utf8Of(wide.c_str(), wide.size());
+}
+
+std::string withSlashes(std::string text) {
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
 }
 
 // Windows limits handles per process far beyond what pages hold open.

@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "file_host/files/posix_file.h"
+
 namespace velmo::desktop {
 namespace fs = std::filesystem;
 namespace {
@@ -57,6 +59,12 @@ std::string temporaryName() {
 
 }  // namespace
 
+struct PrivateFolder::Opened {
+  file_host::UniqueFd fd;
+};
+
+PrivateFolder::~PrivateFolder() = default;
+
 fs::path PrivateFolder::userHelpCache() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
   // XDG_CACHE_HOME is ignored when it is a relative path, as the XDG rules say.
@@ -93,7 +101,7 @@ PrivateFolder::PrivateFolder(const fs::path& folder, int ownLevels)
     shown /= parts[i];
     fd = openOwnFolder(fd.get(), parts[i], shown);
   }
-  fd_ = std::move(fd);
+  opened_ = std::make_unique<Opened>(std::move(fd));
 }
 
 fs::path PrivateFolder::write(std::string_view relative, std::string_view bytes) const {
@@ -102,7 +110,7 @@ fs::path PrivateFolder::write(std::string_view relative, std::string_view bytes)
   for (const auto& part : parts) {
     if (part == "." || part == "..") throw failure(path_, "cannot hold " + std::string(relative));
   }
-  file_host::UniqueFd folder(::dup(fd_.get()));
+  file_host::UniqueFd folder(::dup(opened_->fd.get()));
   fs::path shown = path_;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     shown /= parts[i];

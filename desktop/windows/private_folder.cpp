@@ -42,6 +42,11 @@ void ownFolder(const fs::path& folder) {
 
 // %LOCALAPPDATA% lies in the user's profile, which only the user (and the administrators) can
 // reach, as ~/.cache is on Linux.
+// The folder's protection is its place in the user's profile: nothing is held open.
+struct PrivateFolder::Opened {};
+
+PrivateFolder::~PrivateFolder() = default;
+
 fs::path PrivateFolder::userHelpCache() {
   const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
   if (local == nullptr || *local == L'\0') {

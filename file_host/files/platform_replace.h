@@ -1,7 +1,7 @@
 #pragma once
 // What differs by system in writing files beside others and putting them in place (for
-// atomic_file.cpp, staged_import.cpp and write_target.cpp): posix_replace.cpp or
-// windows_replace.cpp, chosen by the build. The steps themselves are written once, on
+// atomic_file.cpp, staged_import.cpp, write_target.cpp and the settings store): posix_replace.cpp
+// or windows_replace.cpp, chosen by the build. The steps themselves are written once, on
 // TemporaryFile (temporary_file.h).
 
 #include <filesystem>

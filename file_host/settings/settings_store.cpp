@@ -1,17 +1,13 @@
 #include "file_host/settings/settings_store.h"
 
-#include <cstdlib>
 #include <system_error>
-
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 #include "core/common/host_error.h"
 #include "core/common/text.h"
 #include "file_host/files/atomic_file.h"
 #include "file_host/files/file_undo.h"
+#include "file_host/files/platform_replace.h"
+#include "file_host/settings/config_folder.h"
 #include "file_host/settings/ini_text.h"
 
 namespace velmo::file_host {
@@ -63,10 +59,8 @@ void checkFolderCanBeMade(const fs::path& file) {
   std::error_code why;
   if (!fs::is_directory(folder, ec)) {
     why = std::make_error_code(std::errc::not_a_directory);
-#ifndef _WIN32
-  } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    why = std::error_code(errno, std::generic_category());
-#endif
+  } else if (const int refused = folderRefusesNewFiles(folder)) {
+    why = std::error_code(refused, std::generic_category());
   } else {
     return;
   }
@@ -97,17 +91,7 @@ LockedFile writeSettings(const fs::path& file,
 IniSettingsStore::IniSettingsStore(fs::path configDir) : configDir_(std::move(configDir)) {}
 
 fs::path IniSettingsStore::defaultConfigDir() {
-#ifdef _WIN32
-  if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData && *appData) return fs::path(appData);
-#else
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && fs::path(xdg).is_absolute()) {
-    return fs::path(xdg);
-  }
-  if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".config";
-  if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && *user->pw_dir) {
-    return fs::path(user->pw_dir) / ".config";
-  }
-#endif
+  if (std::optional<fs::path> folder = userConfigFolder()) return *folder;
   throw HostError(hr::kPathNotFound, u"There is no home folder to keep the settings in");
 }
 
