@@ -1,5 +1,5 @@
 // The command class's page operations and the named HEAD script helpers, run against the
-// page host over files over real files.
+// page host over files, on real files.
 
 #include <gtest/gtest.h>
 

@@ -1,21 +1,24 @@
 // The Windows halves of velmo.exe's platform: the help file read through ITStorage, the help
-// cache folder, and the command line's paths and globs.
+// cache folder, the settings folder, and the command line's paths and globs.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "cli/output/unified_diff.h"
 #include "cli/run/process_platform.h"
+#include "core/common/host_error.h"
 #include "core/common/shown_name.h"
 #include "desktop/chm_archive.h"
 #include "desktop/private_folder.h"
 #include "desktop/program_folder.h"
+#include "file_host/settings/settings_store.h"
 #include "tests/win/win_test_support.h"
 
 namespace velmo::win::test {
@@ -110,8 +113,21 @@ TEST(VelmoExePlatform, NamesShowWithTheSystemsSeparator) {
   // A folder given with backslashes and the pages found in it joined with '/'.
   EXPECT_EQ(shownName("Z:\\tmp\\site/sub/page.html"), "Z:\\tmp\\site\\sub\\page.html");
   EXPECT_EQ(shownName("site/a\x1b[2J.html"), "site\\a\\e[2J.html");
-  // A diff names its file as patch and git apply read it on every system.
+  // A diff names its file as patch and git apply read it on every system; the ignore file and
+  // SARIF's addresses take '/' too.
   EXPECT_EQ(cli::diffFileName("site\\about us/page.html"), "site/about us/page.html\t");
+  EXPECT_EQ(cli::os::withSlashes("site\\sub\\page.html"), "site/sub/page.html");
+}
+
+TEST(VelmoExePlatform, SettingsLiveInTheRoamingApplicationData) {
+  const wchar_t* before = _wgetenv(L"APPDATA");
+  const std::wstring saved = before ? before : L"";
+  _wputenv_s(L"APPDATA", L"C:\\Users\\u\\AppData\\Roaming");
+  EXPECT_EQ(file_host::IniSettingsStore::defaultConfigDir(),
+            fs::path(L"C:\\Users\\u\\AppData\\Roaming"));
+  _wputenv_s(L"APPDATA", L"");
+  EXPECT_THROW(file_host::IniSettingsStore::defaultConfigDir(), HostError);
+  _wputenv_s(L"APPDATA", saved.c_str());
 }
 
 }  // namespace
