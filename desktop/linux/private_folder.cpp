@@ -101,7 +101,7 @@ PrivateFolder::PrivateFolder(const fs::path& folder, int ownLevels)
     shown /= parts[i];
     fd = openOwnFolder(fd.get(), parts[i], shown);
   }
-  opened_ = std::make_unique<Opened>(std::move(fd));
+  opened_ = std::make_unique<Opened>(Opened{std::move(fd)});
 }
 
 fs::path PrivateFolder::write(std::string_view relative, std::string_view bytes) const {
