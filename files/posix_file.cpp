@@ -11,8 +11,9 @@
 namespace velmo::standalone {
 
 int writeAll(int fd, std::string_view content, off_t knownStart) {
-  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
-  // start of a big page while the rest is still being copied and fsync has little left to do.
+  // Written in slices, each but the last sent on its way to the disk at once, so that the disk
+  // writes the start of a big page while the rest is still being copied and the flush that
+  // follows has little left to do.
   constexpr std::size_t kSlice = std::size_t{8} << 20;
   const off_t start = knownStart >= 0 ? knownStart : ::lseek(fd, 0, SEEK_CUR);
   std::size_t offset = 0;
@@ -24,7 +25,7 @@ int writeAll(int fd, std::string_view content, off_t knownStart) {
       return errno;
     }
 #ifdef __linux__
-    if (start >= 0) {
+    if (start >= 0 && offset + static_cast<std::size_t>(n) < content.size()) {
       ::sync_file_range(fd, start + static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
     }
 #endif
