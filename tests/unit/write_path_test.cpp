@@ -3,7 +3,9 @@
 // page's transaction.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 
 #include "common/host_error.h"
 #include "files/atomic_file.h"
+#include "files/locked_file.h"
 #include "files/write_batch.h"
 #include "page_host/page_host.h"
 #include "platform/linux/settings_store.h"
@@ -54,6 +57,30 @@ TEST(ReplaceSteps, AStepThatThrowsLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_TRUE(newContentWasDurable);
   EXPECT_EQ(readBytes(file), "old");
   EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+// ---- A save through the lock -----------------------------------------------------------------
+
+// Whether the new file is made with the target's bits or given them afterwards depends on the
+// bits and the umask: every way keeps them, keeps the file locked across the rename (against
+// others, shared with this run) and stamps the new file as the one to compare with.
+TEST(LockedSave, KeepsThePermissionBitsTheLockAndTheStamp) {
+  TempDir dir;
+  for (const unsigned mode : {0644u, 0600u, 0640u, 0755u, 0664u, 0666u, 02750u}) {
+    SCOPED_TRACE(mode);
+    const fs::path file = dir.write("page.html", "old");
+    fs::permissions(file, fs::perms(mode));
+    standalone::FileLocks shared;
+    auto page = standalone::LockedFile::open(file, u"page", -1, &shared);
+    page.replace("new");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(mode));
+    const int other = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+    EXPECT_NO_THROW(standalone::LockedFile::open(file, u"page", 0, &shared));
+    EXPECT_NO_THROW(page.replace("newer"));
+    EXPECT_EQ(readBytes(file), "newer");
+  }
 }
 
 // ---- Transaction order ---------------------------------------------------------------------
