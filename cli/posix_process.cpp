@@ -1,5 +1,6 @@
 #include "cli/process_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -9,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
+#include <system_error>
 
 namespace velmo::cli::os {
 
@@ -66,10 +69,68 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::string& path) {
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return std::pair<std::uint64_t, std::uint64_t>(st.st_dev, st.st_ino);
+  return FileIdentity(st.st_dev, st.st_ino);
+}
+
+std::vector<FolderEntry> listFolder(const std::string& folder, std::string& problem) {
+  std::vector<FolderEntry> entries;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) {
+    problem = std::generic_category().message(errno);
+    return entries;
+  }
+  const int fd = ::dirfd(dir.get());
+  struct stat self {};
+  const bool seen = ::fstat(fd, &self) == 0;
+  // The listing's file numbers are the files' own where "." carries the folder's (not so on
+  // some layered file systems); then a plain file is known without a look at it.
+  bool numbersAreFiles = false;
+  std::vector<ino_t> numbers;
+  for (;;) {
+    errno = 0;
+    const dirent* listed = ::readdir(dir.get());
+    if (!listed) {
+      if (errno) problem = std::generic_category().message(errno);
+      break;
+    }
+    const std::string_view name = listed->d_name;
+    if (name == "." || name == "..") {
+      if (name == ".") numbersAreFiles = seen && listed->d_ino == self.st_ino;
+      continue;
+    }
+    FolderEntry entry;
+    entry.name = name;
+    struct stat st {};
+    if (listed->d_type == DT_DIR) {
+      entry.folder = true;
+    } else if (listed->d_type == DT_REG) {
+      entry.file = true;
+    } else if (listed->d_type == DT_UNKNOWN &&
+               ::fstatat(fd, listed->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               !S_ISLNK(st.st_mode)) {
+      entry.folder = S_ISDIR(st.st_mode);
+      entry.file = S_ISREG(st.st_mode);
+    } else if ((listed->d_type == DT_LNK || listed->d_type == DT_UNKNOWN) &&
+               ::fstatat(fd, listed->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+      entry.file = true;
+      entry.identity = FileIdentity(st.st_dev, st.st_ino);
+    }
+    numbers.push_back(listed->d_ino);
+    entries.push_back(std::move(entry));
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    FolderEntry& entry = entries[i];
+    if (!entry.file || entry.identity) continue;
+    if (numbersAreFiles) {
+      entry.identity = FileIdentity(self.st_dev, numbers[i]);
+    } else if (struct stat st{}; ::fstatat(fd, entry.name.c_str(), &st, 0) == 0) {
+      entry.identity = FileIdentity(st.st_dev, st.st_ino);
+    }
+  }
+  return entries;
 }
 
 // SIGPIPE ends velmo on a write to a pipe nobody reads.

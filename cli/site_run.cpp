@@ -402,6 +402,7 @@ class Run {
       PageRecord result;
       result.page = records_[i].page;
       runRecord(options_, work_, sites_, shared_, result);
+      bool wakeOthers;
       {
         std::lock_guard lock(mutex_);
         if (leads) {
@@ -418,8 +419,12 @@ class Run {
         --running_;
         ++done_;
         if (records_[i].status == kFailed && options_.many.stopOnError) stop_ = true;
+        // Pages waiting for their site's gate, and the end of the run, are told at once; the
+        // printing thread otherwise looks every tenth of a second rather than being woken
+        // for every page.
+        wakeOthers = leads || stop_ || running_ == 0;
       }
-      wake_.notify_all();
+      if (wakeOthers) wake_.notify_all();
     }
   }
 

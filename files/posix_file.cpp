@@ -4,9 +4,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 namespace velmo::standalone {
 
@@ -87,6 +92,27 @@ void flushFolder(const std::filesystem::path& folder) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+// The standard library's wait spins and yields before it sleeps, a handful of system calls for
+// a wait that is sure to be long (a flush); the futex itself is one.
+void waitWhileEqual(std::atomic<std::uint32_t>& value, std::uint32_t seen) {
+#ifdef __linux__
+  static_assert(sizeof(value) == sizeof(std::uint32_t));
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&value), FUTEX_WAIT_PRIVATE, seen, nullptr,
+            nullptr, 0);
+#else
+  value.wait(seen, std::memory_order_acquire);
+#endif
+}
+
+void wakeAll(std::atomic<std::uint32_t>& value) {
+#ifdef __linux__
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&value), FUTEX_WAKE_PRIVATE, INT_MAX,
+            nullptr, nullptr, 0);
+#else
+  value.notify_all();
+#endif
 }
 
 }  // namespace velmo::standalone

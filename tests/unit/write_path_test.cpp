@@ -2,8 +2,8 @@
 // temporary file, site files change only with the page, and the saved settings are a part of the
 // page's transaction.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
