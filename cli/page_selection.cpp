@@ -240,10 +240,14 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                    "Over many pages: start no other page once a page failed");
   command
       .add_option("--jobs", many.jobs,
-                  "Over many pages: work on N pages at once (default: twice the cores, at "
-                  "least 8)")
+                  changesPages
+                      ? "Over many pages: work on N pages at once (default: 64, holding at "
+                        "most 256 MiB of pages)"
+                      : "Over many pages: work on N pages at once (default: twice "
+                        "the cores, at least 8)")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
+  many.changesPages = changesPages;
   if (changesPages) {
     command.add_flag("--dry-run", options.dryRun,
                      "Change nothing: print what would change as a unified diff, and the site "

@@ -14,6 +14,7 @@
 
 #include "cli/import_once.h"
 #include "cli/page_run.h"
+#include "files/page_memory.h"
 #include "files/write_batch.h"
 #include "site/standalone_host.h"
 
@@ -38,7 +39,8 @@ struct ManyPages {
   std::vector<std::string> include;
   std::vector<std::string> exclude;
   bool stopOnError = false;
-  unsigned jobs = 0;  // 0: one per core
+  unsigned jobs = 0;          // 0: as many as suit the command (jobsFor)
+  bool changesPages = false;  // the command writes pages (unless it is a dry run)
 };
 
 // How a command whose pages give rows of its own form (velmo check) reports them; each part
@@ -110,6 +112,7 @@ struct RunShared {
   bool captured = false;  // one of many pages: output kept apart, no questions on a terminal
   const ImportedOnce* imported = nullptr;
   standalone::WriteBatch* batch = nullptr;
+  standalone::PageMemory* memory = nullptr;
 };
 
 // The transaction on the one page options.page: exit status as for a single page.

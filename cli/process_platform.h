@@ -37,6 +37,11 @@ std::string textOf(const std::filesystem::path& path);
 // to the hard one) and returns it; a large number where there is no such limit.
 std::size_t raiseOpenFileLimit();
 
+// Memory that page threads free is kept in the process for the next page, instead of being
+// given back to the system and asked for again (a system call or two for every page); nothing
+// where the allocator needs no telling.
+void keepFreedMemoryForReuse();
+
 // True when the name leads to a folder.
 bool isFolder(const std::string& path);
 // Which file the name leads to (a device and a file number); nothing when it leads nowhere.

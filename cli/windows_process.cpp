@@ -133,6 +133,8 @@ std::size_t raiseOpenFileLimit() {
   return std::size_t{1} << 20;
 }
 
+void keepFreedMemoryForReuse() {}
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(wideOf(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
