@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include "common/host_error.h"
 #include "files/atomic_file.h"
 #include "files/locked_file.h"
+#include "files/temporary_file.h"
 #include "files/write_batch.h"
 #include "page_host/page_host.h"
 #include "platform/linux/settings_store.h"
@@ -220,6 +222,41 @@ TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
     EXPECT_EQ(readBytes(page(0)), text("again", 0));
     EXPECT_TRUE(leftovers(dir.path()).empty());
   }
+}
+
+// Many writers at once, each with a pause of its own: every file waits for the end of a flush
+// that came after it joined a wave (never returning on an earlier wave's end), flushes never
+// overlap, and nobody waits for ever.
+TEST(FlushWaves, EachFileWaitsForAFlushAfterItJoinedAndFlushesTakeTurns) {
+  TempDir dir;
+  standalone::WriteBatch batch;
+  std::atomic<int> flushed{0};
+  std::atomic<int> flushing{0};
+  std::atomic<bool> overlapped{false};
+  batch.afterEachWave([&] {
+    if (flushing++ != 0) overlapped = true;
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    --flushing;
+    ++flushed;
+  });
+  std::atomic<int> early{0};
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 24; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < 15; ++i) {
+        auto file = standalone::TemporaryFile::createIn(dir.path(), dir.path() / "page.html");
+        ASSERT_EQ(file.write("x"), 0);
+        std::this_thread::sleep_for(std::chrono::microseconds((w * 7 + i * 13) % 200));
+        const int before = flushed;
+        ASSERT_EQ(batch.flushInWave(file, dir.path()), 0);
+        if (flushed <= before) ++early;
+      }
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(early, 0);
+  EXPECT_FALSE(overlapped);
+  EXPECT_LT(flushed, 24 * 15) << "files that waited together were flushed together";
 }
 
 }  // namespace
