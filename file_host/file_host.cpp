@@ -73,7 +73,7 @@ void FileHost::openPage(const fs::path& page, const fs::path& site, bool pastes,
   if (ec) throw HostError(hr::kPathNotFound, u"Cannot find '" + pathToText(page) + u"'");
   const fs::path sitePath = fs::absolute(site.empty() ? pagePath.parent_path() : site, ec);
   auto newSite = std::make_unique<Site>(sitePath, lookOnly_, batch_);
-  auto newPage = HtmlPage::load(pagePath, sitePath, &locks_, syntax);
+  auto newPage = HtmlPage::load(pagePath, sitePath, &locks_, syntax, memory_);
   if (pastes) newPage->expectPaste();
   closePage();
   page_ = std::move(newPage);

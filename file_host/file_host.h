@@ -20,6 +20,7 @@ class HtmlPage;
 class PageCodec;
 class PageIndex;
 class Site;
+class PageMemory;
 class WriteBatch;
 
 // Where a selection stands relative to a piece of page source.
@@ -36,9 +37,11 @@ class FileHost : public PageHost {
 
   // How the pages opened from now on are written. A look (`lookOnly`, --dry-run) plans the
   // site's folders and imports without making them and is never committed; `batch` is the
-  // run's batch of writes (write_batch.h).
+  // run's batch of writes (write_batch.h); `memory` the budget its pages are held in
+  // (page_memory.h).
   void setLookOnly(bool lookOnly) { lookOnly_ = lookOnly; }
   void setWriteBatch(WriteBatch* batch) { batch_ = batch; }
+  void setPageMemory(PageMemory* memory) { memory_ = memory; }
 
   // Another file of the command, committed with the page and the site (the saved settings);
   // dropped with the page or a rollback.
@@ -128,6 +131,7 @@ class FileHost : public PageHost {
   std::vector<std::unique_ptr<TransactionPart>> joined_;
   bool lookOnly_ = false;
   WriteBatch* batch_ = nullptr;
+  PageMemory* memory_ = nullptr;
   std::filesystem::path pagePath_;
   std::filesystem::path sitePath_;
 };

@@ -72,9 +72,12 @@ HtmlPage::HtmlPage(Private, fs::path file, fs::path siteRoot, std::string source
 
 std::unique_ptr<HtmlPage> HtmlPage::load(const fs::path& file, const fs::path& siteRoot,
                                          FileLocks* shared,
-                                         std::optional<html::TemplateSyntax> syntax) {
+                                         std::optional<html::TemplateSyntax> syntax,
+                                         PageMemory* memory) {
   LockedFile own = LockedFile::open(file, u"page", -1, shared);
+  PageMemory::Held held = memory ? memory->hold(own.stampedSize()) : PageMemory::Held();
   auto page = fromBytes(own.read(spareFor(own.stampedSize())), file, siteRoot, syntax);
+  page->memory_ = std::move(held);
   page->own_ = std::move(own);
   page->linked_.shareLocks(shared);
   return page;

@@ -19,6 +19,7 @@
 #include "file_host/files/atomic_file.h"
 #include "file_host/files/file_lock.h"
 #include "file_host/files/locked_file.h"
+#include "file_host/files/page_memory.h"
 #include "file_host/files/transaction.h"
 #include "file_host/html/changed_span.h"
 #include "file_host/html/encoding_sniff.h"
@@ -47,11 +48,13 @@ class HtmlPage {
   // byte order mark stays part of the text. The page's template language is `syntax`, or when
   // none is given the one its file name says (html::templateSyntaxOfFile).
   // The page's file, and each linked sheet, stays locked (locked_file.h) while the page lives;
-  // locks taken through `shared` are shared with the other files opened through it.
+  // locks taken through `shared` are shared with the other files opened through it. With
+  // `memory`, the page's bytes are held in that budget while the page lives (page_memory.h).
   static std::unique_ptr<HtmlPage> load(const std::filesystem::path& file,
                                         const std::filesystem::path& siteRoot,
                                         FileLocks* shared = nullptr,
-                                        std::optional<html::TemplateSyntax> syntax = {});
+                                        std::optional<html::TemplateSyntax> syntax = {},
+                                        PageMemory* memory = nullptr);
   // A page made from bytes, as if read from `file`; the same checks as load.
   static std::unique_ptr<HtmlPage> fromSource(std::string bytes, const std::filesystem::path& file,
                                               const std::filesystem::path& siteRoot,
@@ -168,6 +171,7 @@ class HtmlPage {
   // replace() without finding the initial caret first.
   void apply(std::size_t begin, std::size_t end, std::string_view text);
 
+  PageMemory::Held memory_;  // first, so that it is given back once everything else is gone
   std::filesystem::path file_;
   LockedFile own_;  // the page's own file: locked from reading it to the end of the run
   std::filesystem::path siteRoot_;

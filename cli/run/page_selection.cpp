@@ -76,45 +76,45 @@ class Selector {
     return out_.sites.size() - 1;
   }
 
-  void take(const std::string& path, std::size_t site) {
+  // `identity`: which file it is, when the folder's listing told it.
+  void take(const std::string& path, std::size_t site,
+            std::optional<os::FileIdentity> identity = std::nullopt) {
     // A page reached twice would be changed twice by threads working side by side.
-    const auto identity = os::fileIdentity(path);
+    if (!identity) identity = os::fileIdentity(path);
     if (identity && !seen_.insert(*identity).second) return;
     out_.pages.push_back({path, site});
   }
 
+  struct Found {
+    std::string relative;
+    std::optional<os::FileIdentity> identity;
+  };
+
   void walk(const std::string& folder) {
     const std::size_t site = siteIndex(options_.site.empty() ? folder : options_.site);
-    std::vector<std::string> found;
+    std::vector<Found> found;
     walkInto(folder, "", found);
-    std::sort(found.begin(), found.end());
-    for (const std::string& relative : found) take(joined(folder, relative), site);
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.relative < b.relative; });
+    for (const Found& page : found) take(joined(folder, page.relative), site, page.identity);
   }
 
-  void walkInto(const std::string& root, const std::string& relative,
-                std::vector<std::string>& found) {
-    const fs::path folder =
-        relative.empty() ? os::pathOf(root) : os::pathOf(root) / os::pathOf(relative);
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec) {
-      out_.problems.push_back({os::textOf(folder), ec.message()});
-      return;
-    }
-    for (fs::directory_iterator end; it != end; it.increment(ec)) {
-      const std::string name = os::textOf(it->path().filename());
-      const std::string path = relative.empty() ? name : relative + "/" + name;
-      std::error_code typeError;
+  void walkInto(const std::string& root, const std::string& relative, std::vector<Found>& found) {
+    const std::string folder =
+        os::textOf(relative.empty() ? os::pathOf(root) : os::pathOf(root) / os::pathOf(relative));
+    std::string problem;
+    for (os::FolderEntry& entry : os::listFolder(folder, problem)) {
+      const std::string path = relative.empty() ? entry.name : relative + "/" + entry.name;
       // Linked folders are not followed: a link back up would walk for ever.
-      if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
-        if (!isHidden(name) && !isEditorData(name) && filter_.entersFolder(path)) {
+      if (entry.folder) {
+        if (!isHidden(entry.name) && !isEditorData(entry.name) && filter_.entersFolder(path)) {
           walkInto(root, path, found);
         }
-      } else if (it->is_regular_file(typeError) && !isHidden(name) && filter_.takesFile(path)) {
-        found.push_back(path);
+      } else if (entry.file && !isHidden(entry.name) && filter_.takesFile(path)) {
+        found.push_back({path, entry.identity});
       }
     }
-    if (ec) out_.problems.push_back({os::textOf(folder), ec.message()});
+    if (!problem.empty()) out_.problems.push_back({folder, problem});
   }
 
   const PageOptions& options_;
@@ -240,10 +240,14 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
                    "Over many pages: start no other page once a page failed");
   command
       .add_option("--jobs", many.jobs,
-                  "Over many pages: work on N pages at once (default: twice the cores, at "
-                  "least 8)")
+                  changesPages
+                      ? "Over many pages: work on N pages at once (default: 64, holding at "
+                        "most 256 MiB of pages)"
+                      : "Over many pages: work on N pages at once (default: twice "
+                        "the cores, at least 8)")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
+  many.changesPages = changesPages;
   if (changesPages) {
     command.add_flag("--dry-run", options.dryRun,
                      "Change nothing: print what would change as a unified diff, and the site "

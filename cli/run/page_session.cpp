@@ -102,6 +102,7 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
   file_host::FileHost host;
   host.setLookOnly(options.dryRun);
   host.setWriteBatch(shared.batch);
+  host.setPageMemory(shared.memory);
   PageRun run(host, shared.captured, shared.imported);
   const auto report = [&](int status) {
     outcome.out = run.outText();

@@ -15,6 +15,7 @@
 #include "cli/run/import_once.h"
 #include "cli/run/page_run.h"
 #include "file_host/file_host.h"
+#include "file_host/files/page_memory.h"
 #include "file_host/files/write_batch.h"
 
 namespace velmo::cli {
@@ -38,7 +39,8 @@ struct ManyPages {
   std::vector<std::string> include;
   std::vector<std::string> exclude;
   bool stopOnError = false;
-  unsigned jobs = 0;  // 0: one per core
+  unsigned jobs = 0;          // 0: as many as suit the command (jobsFor)
+  bool changesPages = false;  // the command writes pages (unless it is a dry run)
 };
 
 // How a command whose pages give rows of its own form (velmo check) reports them; each part
@@ -110,6 +112,7 @@ struct RunShared {
   bool captured = false;  // one of many pages: output kept apart, no questions on a terminal
   const ImportedOnce* imported = nullptr;
   file_host::WriteBatch* batch = nullptr;
+  file_host::PageMemory* memory = nullptr;
 };
 
 // The transaction on the one page options.page: exit status as for a single page.

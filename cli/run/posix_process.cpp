@@ -1,6 +1,10 @@
 #include "cli/run/process_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -9,6 +13,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
+#include <system_error>
 
 namespace velmo::cli::os {
 
@@ -65,15 +71,82 @@ std::size_t raiseOpenFileLimit() {
                                          : static_cast<std::size_t>(limit.rlim_cur);
 }
 
+void keepFreedMemoryForReuse() {
+#ifdef __GLIBC__
+  // Each thread's arena grows in large steps and keeps what is freed at its top: a run's pages
+  // free about as much as the next ones take, and each step of growth is a system call.
+  ::mallopt(M_TOP_PAD, 4 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
+
 bool isFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::string& path) {
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return std::pair<std::uint64_t, std::uint64_t>(st.st_dev, st.st_ino);
+  return FileIdentity(st.st_dev, st.st_ino);
+}
+
+std::vector<FolderEntry> listFolder(const std::string& folder, std::string& problem) {
+  std::vector<FolderEntry> entries;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) {
+    problem = std::generic_category().message(errno);
+    return entries;
+  }
+  const int fd = ::dirfd(dir.get());
+  struct stat self {};
+  const bool seen = ::fstat(fd, &self) == 0;
+  // The listing's file numbers are the files' own where "." carries the folder's (not so on
+  // some layered file systems); then a plain file is known without a look at it.
+  bool numbersAreFiles = false;
+  std::vector<ino_t> numbers;
+  for (;;) {
+    errno = 0;
+    const dirent* listed = ::readdir(dir.get());
+    if (!listed) {
+      if (errno) problem = std::generic_category().message(errno);
+      break;
+    }
+    const std::string_view name = listed->d_name;
+    if (name == "." || name == "..") {
+      if (name == ".") numbersAreFiles = seen && listed->d_ino == self.st_ino;
+      continue;
+    }
+    FolderEntry entry;
+    entry.name = name;
+    struct stat st {};
+    if (listed->d_type == DT_DIR) {
+      entry.folder = true;
+    } else if (listed->d_type == DT_REG) {
+      entry.file = true;
+    } else if (listed->d_type == DT_UNKNOWN &&
+               ::fstatat(fd, listed->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               !S_ISLNK(st.st_mode)) {
+      entry.folder = S_ISDIR(st.st_mode);
+      entry.file = S_ISREG(st.st_mode);
+    } else if ((listed->d_type == DT_LNK || listed->d_type == DT_UNKNOWN) &&
+               ::fstatat(fd, listed->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+      entry.file = true;
+      entry.identity = FileIdentity(st.st_dev, st.st_ino);
+    }
+    numbers.push_back(listed->d_ino);
+    entries.push_back(std::move(entry));
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    FolderEntry& entry = entries[i];
+    if (!entry.file || entry.identity) continue;
+    if (numbersAreFiles) {
+      entry.identity = FileIdentity(self.st_dev, numbers[i]);
+    } else if (struct stat st{}; ::fstatat(fd, entry.name.c_str(), &st, 0) == 0) {
+      entry.identity = FileIdentity(st.st_dev, st.st_ino);
+    }
+  }
+  return entries;
 }
 
 // SIGPIPE ends velmo on a write to a pipe nobody reads.

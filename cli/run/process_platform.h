@@ -41,10 +41,29 @@ std::string withSlashes(std::string text);
 // to the hard one) and returns it; a large number where there is no such limit.
 std::size_t raiseOpenFileLimit();
 
+// Memory that page threads free is kept in the process for the next page, instead of being
+// given back to the system and asked for again (a system call or two for every page); nothing
+// where the allocator needs no telling.
+void keepFreedMemoryForReuse();
+
 // True when the name leads to a folder.
 bool isFolder(const std::string& path);
 // Which file the name leads to (a device and a file number); nothing when it leads nowhere.
-std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::string& path);
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+std::optional<FileIdentity> fileIdentity(const std::string& path);
+
+// An entry of a folder as the folder's listing tells it, so that a walk over a site need not
+// look at each file by name: whether it is a folder (a link to one is not, so that a walk never
+// follows one) or leads to a plain file, and, where the listing tells it, which file that is.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool file = false;
+  std::optional<FileIdentity> identity;
+};
+// The entries of `folder` but "." and ".."; `problem` receives the reason when the folder, or
+// the rest of it, cannot be listed.
+std::vector<FolderEntry> listFolder(const std::string& folder, std::string& problem);
 
 // True once the reader of standard output has gone (a pipe to `head` that ended) where the
 // system does not end velmo for it, as the broken pipe's signal does on Linux: velmo then starts

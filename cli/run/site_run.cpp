@@ -18,6 +18,7 @@
 #include "core/common/shown_name.h"
 #include "core/common/text.h"
 #include "file_host/files/atomic_file.h"
+#include "file_host/files/page_memory.h"
 #include "file_host/files/temporary_files.h"
 #include "file_host/files/write_batch.h"
 
@@ -311,11 +312,12 @@ nlohmann::ordered_json summaryJson(const Counts& counts, std::size_t pages) {
 class Run {
  public:
   Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
-      std::vector<PageRecord>& records, file_host::WriteBatch& batch)
+      std::vector<PageRecord>& records, file_host::WriteBatch& batch, file_host::PageMemory& memory)
       : options_(options), work_(work), sites_(sites), records_(records), gates_(sites.size()) {
     shared_.captured = true;
     shared_.imported = &imported_;
     shared_.batch = &batch;
+    shared_.memory = &memory;
     // A look imports nothing, so no page need wait for another.
     if (options_.dryRun) {
       for (auto& gate : gates_) gate.open = true;
@@ -402,6 +404,7 @@ class Run {
       PageRecord result;
       result.page = records_[i].page;
       runRecord(options_, work_, sites_, shared_, result);
+      bool wakeOthers;
       {
         std::lock_guard lock(mutex_);
         if (leads) {
@@ -418,8 +421,12 @@ class Run {
         --running_;
         ++done_;
         if (records_[i].status == kFailed && options_.many.stopOnError) stop_ = true;
+        // Pages waiting for their site's gate, and the end of the run, are told at once; the
+        // printing thread otherwise looks every tenth of a second rather than being woken
+        // for every page.
+        wakeOthers = leads || stop_ || running_ == 0;
       }
-      wake_.notify_all();
+      if (wakeOthers) wake_.notify_all();
     }
   }
 
@@ -470,14 +477,22 @@ class Run {
   bool stop_ = false;
 };
 
-// Pages worked on at once: more than cores, since a page that changes waits for the disk (its
-// new text is flushed before the rename) and the waits overlap; never more than the open-file
-// limit allows, as each page holds a few files open (the page, its lock, sheets, the new text).
+// Pages worked on at once. A command that changes pages works on many: each page waits for the
+// flush of its new text before its rename, and the pages that wait together are flushed
+// together (write_batch.h), so the more wait, the fewer flushes; the bytes they hold are
+// bounded by kPageMemoryBudget. Others, which only read, on a few more than the cores. Never
+// more than the open-file limit allows, as each page holds a few files open (the page, its
+// lock, sheets, the new text).
+constexpr unsigned kPagesAtOnceWhenWriting = 64;
+constexpr std::uint64_t kPageMemoryBudget = std::uint64_t{256} << 20;
+
 std::size_t jobsFor(const PageOptions& options) {
   constexpr std::size_t kFilesPerPage = 8;
   constexpr std::size_t kFilesBesidePages = 64;
-  const std::size_t wanted =
-      options.many.jobs ? options.many.jobs : std::max(8u, 2 * std::thread::hardware_concurrency());
+  const bool writes = options.many.changesPages && !options.dryRun;
+  const std::size_t wanted = options.many.jobs ? options.many.jobs
+                             : writes          ? kPagesAtOnceWhenWriting
+                                      : std::max(8u, 2 * std::thread::hardware_concurrency());
   const std::size_t files = os::raiseOpenFileLimit();
   const std::size_t allowed =
       files > kFilesBesidePages ? (files - kFilesBesidePages) / kFilesPerPage : 1;
@@ -504,8 +519,10 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
     // Every page is renamed into place atomically as it is done; its folder is made durable
     // once, when every page of the run is done.
     file_host::WriteBatch batch;
+    file_host::PageMemory memory(kPageMemoryBudget);
+    os::keepFreedMemoryForReuse();
     ProgressBar bar(records.size());
-    Run run(options, work, selection.sites, records, batch);
+    Run run(options, work, selection.sites, records, batch, memory);
     run.go(bar, rows, many, jobsFor(options));
   }
   const std::size_t pageCount = records.size();

@@ -139,12 +139,14 @@ std::size_t raiseOpenFileLimit() {
   return std::size_t{1} << 20;
 }
 
+void keepFreedMemoryForReuse() {}
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(wideOf(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::string& path) {
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
   const OpenHandle file{CreateFileW(wideOf(path).c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
@@ -152,8 +154,26 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdentity(const std::s
   if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
     return std::nullopt;
   }
-  return std::pair<std::uint64_t, std::uint64_t>(
-      info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow);
+  return FileIdentity(info.dwVolumeSerialNumber,
+                      std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow);
+}
+
+// The listing tells no file numbers: each file is looked at when it is taken (fileIdentity).
+std::vector<FolderEntry> listFolder(const std::string& folder, std::string& problem) {
+  namespace fs = std::filesystem;
+  std::vector<FolderEntry> entries;
+  std::error_code ec;
+  fs::directory_iterator it(pathOf(folder), ec);
+  for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    FolderEntry entry;
+    entry.name = textOf(it->path().filename());
+    entry.folder = it->is_directory(typeError) && !it->is_symlink(typeError);
+    entry.file = !entry.folder && it->is_regular_file(typeError);
+    entries.push_back(std::move(entry));
+  }
+  if (ec) problem = ec.message();
+  return entries;
 }
 
 bool outputGone() {

@@ -52,14 +52,14 @@ void writeAndReplace(const fs::path& target, std::string_view content, const fs:
                      const ReplaceSteps& steps) {
   const fs::path folder = target.parent_path();
   beforeWritingIn(steps.batch, folder);
-  TemporaryFile temp = TemporaryFile::createIn(folder, shownAs);
+  TemporaryFile temp = TemporaryFile::createIn(folder, shownAs, creationModeFor(steps.known));
   int err = temp.write(content);
   if (!err) err = carryOverAttributes(target, temp, steps.known);
   // Durable before the rename makes it visible: flushed with the run's other new files.
   if (!err) err = steps.batch ? steps.batch->flushInWave(temp, folder) : temp.flush();
   if (err) failOnFile(err, u"Cannot write", shownAs);
   FileLock lock;
-  if (steps.lockOfNewFile) lock = lockNewFile(temp, steps.locks);
+  if (steps.lockOfNewFile) lock = lockNewFile(temp);
   // Throwing from it removes the new file with `temp`.
   if (steps.beforeReplace) steps.beforeReplace();
   if (const int renamed = temp.renameOver(target)) failOnFile(renamed, u"Cannot write", shownAs);

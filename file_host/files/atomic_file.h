@@ -63,8 +63,6 @@ struct ReplaceSteps {
   // stays locked across the rename. (On Windows the lock belongs to the name, which keeps it
   // across the rename, and is left as it is.)
   FileLock* lockOfNewFile = nullptr;
-  // The set the lock of the new file joins (file_lock.h).
-  FileLocks* locks = nullptr;
   // The run's batch (write_batch.h): the folder's rename made durable once at its end and its
   // folder swept once; without one, each write does both.
   WriteBatch* batch = nullptr;

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "file_host/files/atomic_file.h"
 #include "file_host/files/native_file.h"
@@ -59,7 +60,11 @@ class FileLock {
   // Takes over `fd`, an open descriptor (a handle on Windows) of a file that nobody else can
   // have locked yet (a new file about to be renamed into place), and locks it.
   using NativeFile = file_host::NativeFile;
-  static FileLock adopt(NativeFile fd, FileLocks* shared = nullptr);
+  static FileLock adopt(NativeFile fd);
+  // The stamp of the locked file as its own descriptor sees it, once an adopted file has been
+  // renamed into place; from then on the lock is shared in `shared` (may be null) under the
+  // file's identity. Nothing where the lock holds no file (none held, Windows).
+  std::optional<FileStamp> stampAfterRename(FileLocks* shared);
 
   bool held() const { return held_ != nullptr; }
   // The open descriptor of the locked file, for reading it; -1 when there is none (no lock, a

@@ -71,7 +71,6 @@ void LockedFile::replace(std::string_view content, ReplaceSteps steps) {
     checkUnchanged();
   };
   steps.lockOfNewFile = &lock_;
-  steps.locks = shared_;
   steps.known = facts();
   writeFileAtomically(path_, content, steps);
   restamp();
@@ -79,7 +78,10 @@ void LockedFile::replace(std::string_view content, ReplaceSteps steps) {
 
 void LockedFile::restamp() {
   facts_.known = false;
-  stamp_ = stampOf(path_);
+  // Through the lock's own descriptor where it has one: the file as it now is, with no second
+  // look by name.
+  stamp_ = lock_.stampAfterRename(shared_);
+  if (!stamp_) stamp_ = stampOf(path_);
 }
 
 }  // namespace velmo::file_host

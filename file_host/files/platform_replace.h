@@ -22,13 +22,20 @@ void writeAndReplace(const std::filesystem::path& target, std::string_view conte
 // Gives the new file what the file it replaces has and a save keeps: on POSIX its owner and
 // group (where allowed) and its permission bits, else the bits a new file gets under the umask;
 // on Windows nothing (the read-only attribute is kept by TemporaryFile::renameOver). `known`
-// (may be null): what was seen of the target already. 0 or an errno.
+// (may be null): what was seen of the target already; `file` was made with
+// creationModeFor(known). 0 or an errno.
 int carryOverAttributes(const std::filesystem::path& target, TemporaryFile& file,
                         const LockedFacts* known = nullptr);
 
+// The permission bits to make the new file for a target with: on POSIX the target's own when it
+// belongs to this user and the umask leaves them whole, so that carryOverAttributes has nothing
+// left to do; else 0600, private until its bits are set.
+unsigned creationModeFor(const LockedFacts* known);
+
 // A lock on the new file, taken before it gets the target's name so that it stays locked across
-// the rename (POSIX); on Windows the lock belongs to the name and this holds nothing.
-FileLock lockNewFile(TemporaryFile& file, FileLocks* shared);
+// the rename (POSIX: the file's own descriptor, which the lock then owns and keeps open); on
+// Windows the lock belongs to the name and this holds nothing.
+FileLock lockNewFile(TemporaryFile& file);
 
 // The permission bits a copy of `source` is created with (the umask then applies), as cp gives
 // a new copy; 0 on Windows. HostError naming `source` when it cannot be looked at.

@@ -4,15 +4,21 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 namespace velmo::file_host {
 
 int writeAll(int fd, std::string_view content, off_t knownStart) {
-  // Written in slices, each sent on its way to the disk at once, so that the disk writes the
-  // start of a big page while the rest is still being copied and fsync has little left to do.
+  // Written in slices, each but the last sent on its way to the disk at once, so that the disk
+  // writes the start of a big page while the rest is still being copied and the flush that
+  // follows has little left to do.
   constexpr std::size_t kSlice = std::size_t{8} << 20;
   const off_t start = knownStart >= 0 ? knownStart : ::lseek(fd, 0, SEEK_CUR);
   std::size_t offset = 0;
@@ -24,7 +30,7 @@ int writeAll(int fd, std::string_view content, off_t knownStart) {
       return errno;
     }
 #ifdef __linux__
-    if (start >= 0) {
+    if (start >= 0 && offset + static_cast<std::size_t>(n) < content.size()) {
       ::sync_file_range(fd, start + static_cast<off_t>(offset), n, SYNC_FILE_RANGE_WRITE);
     }
 #endif
@@ -86,6 +92,27 @@ void flushFolder(const std::filesystem::path& folder) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+// The standard library's wait spins and yields before it sleeps, a handful of system calls for
+// a wait that is sure to be long (a flush); the futex itself is one.
+void waitWhileEqual(std::atomic<std::uint32_t>& value, std::uint32_t seen) {
+#ifdef __linux__
+  static_assert(sizeof(value) == sizeof(std::uint32_t));
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&value), FUTEX_WAIT_PRIVATE, seen, nullptr,
+            nullptr, 0);
+#else
+  value.wait(seen, std::memory_order_acquire);
+#endif
+}
+
+void wakeAll(std::atomic<std::uint32_t>& value) {
+#ifdef __linux__
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&value), FUTEX_WAKE_PRIVATE, INT_MAX,
+            nullptr, nullptr, 0);
+#else
+  value.notify_all();
+#endif
 }
 
 }  // namespace velmo::file_host

@@ -27,6 +27,8 @@ struct FileLock::Held {
   UniqueFd fd;
   // Opened for reading (a lock taken by name); a new file's adopted lock is write-only.
   bool readable = false;
+  // In a FileLocks registry.
+  bool shared = false;
 };
 
 struct FileLocks::Registry {
@@ -55,6 +57,7 @@ std::shared_ptr<FileLock::Held> hold(UniqueFd fd, FileLocks* shared, const FileI
   auto held = std::make_shared<FileLock::Held>();
   held->fd = std::move(fd);
   held->readable = readable;
+  held->shared = shared != nullptr;
   if (shared) {
     auto& registry = shared->registry();
     std::lock_guard guard(registry.mutex);
@@ -104,16 +107,46 @@ int FileLock::descriptor() const {
   return held_ && held_->readable ? held_->fd.get() : -1;
 }
 
+namespace {
+
+constexpr int kOpenToLock = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+void learn(const struct stat& st, LockedFacts* learned) {
+  if (!learned) return;
+  learned->known = true;
+  learned->stamp = stampOfStat(st);
+  learned->mode = st.st_mode & 07777;
+  learned->owner = st.st_uid;
+  learned->group = st.st_gid;
+  learned->links = st.st_nlink;
+}
+
+}  // namespace
+
 FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds, FileLocks* shared,
                                  LockedFacts* learned) {
   for (;;) {
-    // Non-blocking: a FIFO by the page's name must not hang the open.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // Non-blocking: a FIFO by the page's name must not hang the open. Not through a link, so
+    // that the usual file is opened, locked and looked at in three calls; a link takes the
+    // longer way below and learns nothing.
+    UniqueFd fd(::open(path.c_str(), kOpenToLock | O_NOFOLLOW));
+    const bool link = !fd && errno == ELOOP;
+    if (link) fd = UniqueFd(::open(path.c_str(), kOpenToLock));
     if (!fd) return {};
     struct stat locked {};
+    FileLock lock;
+    if (!link && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      // Nobody held it, this run included (its own lock would have been in the way). A file
+      // replaced since the open has lost its name; one moved away is caught by the check before
+      // any save, since its stamp no longer matches the name.
+      if (::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return {};
+      if (locked.st_nlink == 0) continue;
+      lock.held_ = hold(std::move(fd), shared, FileId{locked.st_dev, locked.st_ino}, true);
+      learn(locked, learned);
+      return lock;
+    }
     if (::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) return {};
     const FileId id{locked.st_dev, locked.st_ino};
-    FileLock lock;
     lock.held_ = heldIn(shared, id);
     if (!lock.held_) {
       if (const int err = lockWaiting(fd.get(), seconds)) {
@@ -127,30 +160,34 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
     // link, and what the file is now.
     struct stat named {};
     if (::lstat(path.c_str(), &named) != 0) return {};
-    const bool link = S_ISLNK(named.st_mode);
-    if (link && ::stat(path.c_str(), &named) != 0) return {};
+    const bool namedByLink = S_ISLNK(named.st_mode);
+    if (namedByLink && ::stat(path.c_str(), &named) != 0) return {};
     if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
-      if (learned && !link) {
-        learned->known = true;
-        learned->stamp = stampOfStat(named);
-        learned->mode = named.st_mode & 07777;
-        learned->owner = named.st_uid;
-        learned->group = named.st_gid;
-        learned->links = named.st_nlink;
-      }
+      if (!namedByLink) learn(named, learned);
       return lock;
     }
     // Replaced while we waited (the run before us saved it): lock the new file.
   }
 }
 
-FileLock FileLock::adopt(int fd, FileLocks* shared) {
+FileLock FileLock::adopt(int fd) {
   UniqueFd owned(fd);
-  struct stat st {};
-  if (!owned || ::fstat(fd, &st) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return {};
+  if (!owned || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return {};
   FileLock lock;
-  lock.held_ = hold(std::move(owned), shared, FileId{st.st_dev, st.st_ino});
+  lock.held_ = hold(std::move(owned), nullptr, {});
   return lock;
+}
+
+std::optional<FileStamp> FileLock::stampAfterRename(FileLocks* shared) {
+  struct stat st {};
+  if (!held_ || ::fstat(held_->fd.get(), &st) != 0) return std::nullopt;
+  if (shared && !held_->shared) {
+    auto& registry = shared->registry();
+    std::lock_guard guard(registry.mutex);
+    registry.held[FileId{st.st_dev, st.st_ino}] = held_;
+    held_->shared = true;
+  }
+  return stampOfStat(st);
 }
 
 FileLock FileLock::acquireFolder(const std::filesystem::path& path, int seconds) {

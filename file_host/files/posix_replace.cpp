@@ -23,7 +23,7 @@ namespace {
 
 // The umask, read without setting it: setting it for a moment, as umask() has to, would give
 // files that other threads create in that moment the wrong permissions.
-mode_t processUmask() {
+mode_t readUmask() {
   if (FILE* status = std::fopen("/proc/self/status", "re")) {
     char line[256];
     unsigned mask = 0;
@@ -39,7 +39,31 @@ mode_t processUmask() {
   return mask;
 }
 
+// Read once: nothing in this program sets it.
+mode_t processUmask() {
+  static const mode_t mask = readUmask();
+  return mask;
+}
+
+bool ownedByThisUser(const LockedFacts* known) {
+  static const uid_t user = ::geteuid();
+  static const gid_t group = ::getegid();
+  return known && known->known && known->owner == user && known->group == group;
+}
+
+// A new file made with `mode` has exactly these bits: no set-id or sticky bit, nothing the umask
+// takes away.
+bool keptWholeAtCreation(unsigned mode) {
+  return (mode & ~0777u) == 0 && (mode & processUmask()) == 0;
+}
+
 }  // namespace
+
+unsigned creationModeFor(const LockedFacts* known) {
+  if (!ownedByThisUser(known)) return 0600;
+  const unsigned mode = known->mode & 07777;
+  return keptWholeAtCreation(mode) ? mode : 0600;
+}
 
 int carryOverAttributes(const fs::path& target, TemporaryFile& file, const LockedFacts* known) {
   struct stat st {};
@@ -48,10 +72,10 @@ int carryOverAttributes(const fs::path& target, TemporaryFile& file, const Locke
     st.st_gid = known->group;
     st.st_mode = known->mode;
     // A new file is this process's already; only a file of someone else's needs its owner back.
-    static const uid_t user = ::geteuid();
-    static const gid_t group = ::getegid();
-    if (st.st_uid == user && st.st_gid == group) {
-      return ::fchmod(file.native(), st.st_mode & 07777) == 0 ? 0 : errno;
+    if (ownedByThisUser(known)) {
+      const unsigned mode = known->mode & 07777;
+      if (keptWholeAtCreation(mode)) return 0;  // made with them (creationModeFor)
+      return ::fchmod(file.native(), mode) == 0 ? 0 : errno;
     }
   } else if (::stat(target.c_str(), &st) != 0) {
     return ::fchmod(file.native(), 0666 & ~processUmask()) == 0 ? 0 : errno;
@@ -61,8 +85,8 @@ int carryOverAttributes(const fs::path& target, TemporaryFile& file, const Locke
   return ::fchmod(file.native(), st.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-FileLock lockNewFile(TemporaryFile& file, FileLocks* shared) {
-  return FileLock::adopt(::dup(file.native()), shared);
+FileLock lockNewFile(TemporaryFile& file) {
+  return FileLock::adopt(file.handOver());
 }
 
 unsigned copyModeOf(const fs::path& source) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "file_host/files/native_file.h"
 
@@ -50,6 +51,9 @@ class TemporaryFile {
   int close();
   // The open file, which the caller may use (permissions, a lock) but not close.
   NativeFile native() const { return file_; }
+  // The open file, handed to the caller, who closes it (POSIX: a lock kept open across the
+  // rename); the file itself stays temporary until it is renamed or removed.
+  NativeFile handOver() { return std::exchange(file_, kNoFile); }
   // Renames it over `target`, in the same folder, in one step; from then on it is `target` and
   // no longer temporary. The open file is closed first.
   int renameOver(const std::filesystem::path& target);

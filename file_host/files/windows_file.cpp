@@ -74,4 +74,12 @@ int flushFileSystem(HANDLE file, std::uint64_t) {
 
 void flushFileSystemOf(const std::filesystem::path&) {}
 
+void waitWhileEqual(std::atomic<std::uint32_t>& value, std::uint32_t seen) {
+  value.wait(seen, std::memory_order_acquire);
+}
+
+void wakeAll(std::atomic<std::uint32_t>& value) {
+  value.notify_all();
+}
+
 }  // namespace velmo::file_host

@@ -115,9 +115,13 @@ FileLock FileLock::acquireWithin(const std::filesystem::path& path, int seconds,
 }
 
 // The lock of the name already covers the file renamed into place under it.
-FileLock FileLock::adopt(NativeFile handle, FileLocks*) {
+FileLock FileLock::adopt(NativeFile handle) {
   const UniqueHandle owned(static_cast<HANDLE>(handle));
   return {};
+}
+
+std::optional<FileStamp> FileLock::stampAfterRename(FileLocks*) {
+  return std::nullopt;
 }
 
 }  // namespace velmo::file_host

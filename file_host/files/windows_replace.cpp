@@ -91,7 +91,11 @@ int carryOverAttributes(const fs::path&, TemporaryFile&, const LockedFacts*) {
   return 0;
 }
 
-FileLock lockNewFile(TemporaryFile&, FileLocks*) {
+unsigned creationModeFor(const LockedFacts*) {
+  return 0600;
+}
+
+FileLock lockNewFile(TemporaryFile&) {
   return {};
 }
 

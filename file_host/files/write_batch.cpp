@@ -27,28 +27,40 @@ std::uint64_t WriteBatch::deviceOf(const fs::path& folder) {
 
 int WriteBatch::flushInWave(TemporaryFile& file, const fs::path& folder) {
   Waiting me{file.native(), deviceOf(folder)};
-  std::unique_lock lock(waveMutex_);
-  next_.push_back(&me);
-  const std::uint64_t mine = nextWave_;
-  // A writer that finds no wave under way flushes the one it is in; the others wait for it, and
-  // those that came meanwhile gather for the next.
-  while (flushedWave_ < mine) {
-    if (flushing_) {
-      waveDone_.wait(lock);
-      continue;
-    }
-    flushing_ = true;
-    std::vector<Waiting*> wave;
-    wave.swap(next_);
-    const std::uint64_t flushing = nextWave_++;
-    lock.unlock();
-    flushWave(wave);
-    lock.lock();
-    flushedWave_ = flushing;
-    flushing_ = false;
-    waveDone_.notify_all();
+  std::uint32_t wave;
+  bool leads;
+  {
+    std::lock_guard lock(waveMutex_);
+    wave = nextWave_;
+    leads = next_.empty();
+    next_.push_back(&me);
   }
+  if (!leads) {
+    waitUntilFlushed(wave);
+    return me.result;
+  }
+  // The first file of a wave flushes it once the wave before is flushed, with every file that
+  // came meanwhile; those that come later gather for the next.
+  waitUntilFlushed(wave - 1);
+  std::vector<Waiting*> flushing;
+  {
+    std::lock_guard lock(waveMutex_);
+    flushing.swap(next_);
+    ++nextWave_;
+  }
+  flushWave(flushing);
+  std::atomic<std::uint32_t>& done = done_[wave % 2];
+  done.store(wave, std::memory_order_release);
+  wakeAll(done);
   return me.result;
+}
+
+void WriteBatch::waitUntilFlushed(std::uint32_t wave) {
+  std::atomic<std::uint32_t>& done = done_[wave % 2];
+  for (std::uint32_t seen = done.load(std::memory_order_acquire); seen < wave;
+       seen = done.load(std::memory_order_acquire)) {
+    waitWhileEqual(done, seen);
+  }
 }
 
 void WriteBatch::flushWave(const std::vector<Waiting*>& wave) {

@@ -10,7 +10,7 @@
 // The promise stays that of a single write: a file's data is on disk before the rename that
 // makes it visible, since each write waits for a wave that began after its data was written.
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -54,6 +54,7 @@ class WriteBatch {
   };
   std::uint64_t deviceOf(const std::filesystem::path& folder);
   void flushWave(const std::vector<Waiting*>& wave);
+  void waitUntilFlushed(std::uint32_t wave);
 
   std::mutex mutex_;
   std::set<std::filesystem::path> renamedIn_;
@@ -62,11 +63,12 @@ class WriteBatch {
   std::map<std::filesystem::path, std::uint64_t> devices_;
 
   std::mutex waveMutex_;
-  std::condition_variable waveDone_;
-  std::vector<Waiting*> next_;  // waiting for the wave after the one being flushed
-  std::uint64_t nextWave_ = 1;  // the wave the files now waiting join
-  std::uint64_t flushedWave_ = 0;
-  bool flushing_ = false;
+  std::vector<Waiting*> next_;  // the wave now gathering
+  std::uint32_t nextWave_ = 1;  // its number
+  // The last wave flushed of each parity. The files of wave w wait on done_[w % 2] alone, which
+  // changes only when w is flushed (w - 2 was flushed before w began to gather), so that a
+  // wave's end wakes its own files and no others.
+  std::atomic<std::uint32_t> done_[2] = {0, 0};
   std::function<void()> afterWave_;
 };
 
@@ -89,5 +91,9 @@ std::uint64_t fileSystemOf(const std::filesystem::path& folder);
 int flushFileSystem(TemporaryFile::NativeFile file, std::uint64_t fileSystem);
 // Flushes the file system of `folder`, renames in it included (best effort).
 void flushFileSystemOf(const std::filesystem::path& folder);
+// Waits until `value` may no longer be `seen` (it may return early: the caller looks again), and
+// wakes every thread waiting on `value`. One system call each where the system has one for it.
+void waitWhileEqual(std::atomic<std::uint32_t>& value, std::uint32_t seen);
+void wakeAll(std::atomic<std::uint32_t>& value);
 
 }  // namespace velmo::file_host

@@ -75,6 +75,13 @@ TEST_F(PageSelection, PagesGivenOneByOneKeepTheArgumentsAfterPage) {
       site_.velmo("erase-bot --page index.html --page ./index.html --page shop V_Date");
   EXPECT_EQ(twice.status, 0) << twice.err;
   EXPECT_EQ(twice.err, "velmo: 3 pages: 2 changed, 1 unchanged, 0 refused, 0 failed\n");
+  // A page given and met again in a folder walked, and a second name of it there, are one page:
+  // the walk knows files by its listing, the page given by a look at it, and both agree.
+  site_.write("site/shop/cart.asp", pageWith(kDateBlock));
+  std::filesystem::create_hard_link(site_.inSite("shop/cart.asp"), site_.inSite("shop/copy.asp"));
+  const auto once = site_.velmo("erase-bot --page shop/cart.asp --page shop --page . V_Date");
+  EXPECT_EQ(once.status, 0) << once.err;
+  EXPECT_EQ(once.err, "velmo: 4 pages: 1 changed, 3 unchanged, 0 refused, 0 failed\n");
 }
 
 TEST_F(PageSelection, PagesListedOnStandardInputByLineOrByNul) {

@@ -2,11 +2,14 @@
 // temporary file, site files change only with the page, and the saved settings are a part of the
 // page's transaction.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +22,8 @@
 #include "core/page_host/page_host.h"
 #include "file_host/file_host.h"
 #include "file_host/files/atomic_file.h"
+#include "file_host/files/locked_file.h"
+#include "file_host/files/temporary_file.h"
 #include "file_host/files/write_batch.h"
 #include "file_host/settings/settings_store.h"
 #include "tests/support/folder_listing.h"
@@ -54,6 +59,30 @@ TEST(ReplaceSteps, AStepThatThrowsLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_TRUE(newContentWasDurable);
   EXPECT_EQ(readBytes(file), "old");
   EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+// ---- A save through the lock -----------------------------------------------------------------
+
+// Whether the new file is made with the target's bits or given them afterwards depends on the
+// bits and the umask: every way keeps them, keeps the file locked across the rename (against
+// others, shared with this run) and stamps the new file as the one to compare with.
+TEST(LockedSave, KeepsThePermissionBitsTheLockAndTheStamp) {
+  TempDir dir;
+  for (const unsigned mode : {0644u, 0600u, 0640u, 0755u, 0664u, 0666u, 02750u}) {
+    SCOPED_TRACE(mode);
+    const fs::path file = dir.write("page.html", "old");
+    fs::permissions(file, fs::perms(mode));
+    file_host::FileLocks shared;
+    auto page = file_host::LockedFile::open(file, u"page", -1, &shared);
+    page.replace("new");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(mode));
+    const int other = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+    EXPECT_NO_THROW(file_host::LockedFile::open(file, u"page", 0, &shared));
+    EXPECT_NO_THROW(page.replace("newer"));
+    EXPECT_EQ(readBytes(file), "newer");
+  }
 }
 
 // ---- Transaction order ---------------------------------------------------------------------
@@ -193,6 +222,41 @@ TEST(FlushWaves, AKillBetweenTheFlushAndTheRenamesLeavesEveryPageOldOrNew) {
     EXPECT_EQ(readBytes(page(0)), text("again", 0));
     EXPECT_TRUE(leftovers(dir.path()).empty());
   }
+}
+
+// Many writers at once, each with a pause of its own: every file waits for the end of a flush
+// that came after it joined a wave (never returning on an earlier wave's end), flushes never
+// overlap, and nobody waits for ever.
+TEST(FlushWaves, EachFileWaitsForAFlushAfterItJoinedAndFlushesTakeTurns) {
+  TempDir dir;
+  file_host::WriteBatch batch;
+  std::atomic<int> flushed{0};
+  std::atomic<int> flushing{0};
+  std::atomic<bool> overlapped{false};
+  batch.afterEachWave([&] {
+    if (flushing++ != 0) overlapped = true;
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    --flushing;
+    ++flushed;
+  });
+  std::atomic<int> early{0};
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 24; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < 15; ++i) {
+        auto file = file_host::TemporaryFile::createIn(dir.path(), dir.path() / "page.html");
+        ASSERT_EQ(file.write("x"), 0);
+        std::this_thread::sleep_for(std::chrono::microseconds((w * 7 + i * 13) % 200));
+        const int before = flushed;
+        ASSERT_EQ(batch.flushInWave(file, dir.path()), 0);
+        if (flushed <= before) ++early;
+      }
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(early, 0);
+  EXPECT_FALSE(overlapped);
+  EXPECT_LT(flushed, 24 * 15) << "files that waited together were flushed together";
 }
 
 }  // namespace
