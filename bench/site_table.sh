@@ -3,8 +3,8 @@
 # about 20 KB (bench/make_site.py), side by side with the floors (cp -r of the site, cp -r && sync
 # as the durable floor, cat of every file) and the peers (perl over find for the removal, and one
 # velmo process per page). Prints a Markdown table of medians, the system calls per page of each
-# job (strace -f -c over the whole run), the growth from half the site to the whole, peak memory,
-# and whether each goal is met. --large adds one run of each job on ten times the site (ten
+# job (counted by perf, or strace, over the whole run), the growth from half the site to the
+# whole, peak memory, and whether each goal is met. --large adds one run of each job on ten times the site (ten
 # copies of it side by side: 100 000 pages by default), for time and memory at that scale.
 #
 #   bench/site_table.sh [--pages N] [--runs N] [--loop-pages N] [--large]
@@ -114,17 +114,25 @@ for job in erase date bots check; do
 done
 
 # System calls per page: every call of the whole run (all threads, the folder walk included)
-# over the pages it wrote (or, for bots, read).
+# over the pages it wrote (or, for bots and check, read). Counted by the kernel's tracepoint
+# through perf where it may be read, which leaves the threads' timing alone (strace stops each
+# thread at each call, which changes how many pages wait together for a flush); else by strace.
+count_calls() {
+  if perf stat -x, -e raw_syscalls:sys_enter -o "$work/calls.txt" true 2>/dev/null; then
+    perf stat -x, -e raw_syscalls:sys_enter -o "$work/calls.txt" bash -c "exec $1 >/dev/null 2>&1" || true
+    awk -F, '/raw_syscalls:sys_enter/ { print $1 }' "$work/calls.txt"
+  elif command -v strace >/dev/null; then
+    strace -f -c -o "$work/calls.txt" bash -c "exec $1 >/dev/null 2>&1" || true
+    awk '$NF == "total" { print $4 }' "$work/calls.txt"
+  fi
+}
 declare -A calls
-if command -v strace >/dev/null; then
-  for job in erase date bots check; do
-    rm -rf "$copy" && cp -r "$site" "$copy" && sync
-    strace -f -c -o "$work/strace.txt" bash -c "exec ${!job} >/dev/null 2>&1" || true
-    total=$(awk '$NF == "total" { print $4 }' "$work/strace.txt")
-    case $job in erase) per=$((pages / 4)) ;; *) per=$pages ;; esac
-    calls[$job]=$(ratio "$total" "$per")
-  done
-fi
+for job in erase date bots check; do
+  rm -rf "$copy" && cp -r "$site" "$copy" && sync
+  total=$(count_calls "${!job}")
+  case $job in erase) per=$((pages / 4)) ;; *) per=$pages ;; esac
+  [[ -n $total ]] && calls[$job]=$(ratio "$total" "$per")
+done
 
 echo "| job | velmo ms | cp -r ms | cp -r && sync ms | cat ms | peer | peer ms | velmo/cp -r | velmo/(cp -r && sync) | peer/velmo | one process per page ms | per page/velmo | system calls per page |"
 echo "|---|---:|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|"

@@ -8,7 +8,7 @@ packages=(
   # The corpus test's HTML5 parser, against which the page scanner is checked (velmo does not
   # link it)
   libgumbo-dev
-  hyperfine time python3-bs4 python3-lxml
+  hyperfine time python3-bs4 python3-lxml linux-perf strace
   # The Debian package: Debian's hardening flags, its manual page, its completion's test, its
   # checks (lintian, and hardening-check of devscripts)
   dpkg-dev help2man bash-completion lintian devscripts
