@@ -74,12 +74,15 @@ int flushFileSystem(HANDLE file, std::uint64_t) {
 
 void flushFileSystemOf(const std::filesystem::path&) {}
 
+// The system's own wait on an address: the library's std::atomic wait of MinGW's GCC 12 can miss
+// a notify_all on a system without futexes and leave a wave's files waiting for ever.
 void waitWhileEqual(std::atomic<std::uint32_t>& value, std::uint32_t seen) {
-  value.wait(seen, std::memory_order_acquire);
+  static_assert(sizeof(value) == sizeof(std::uint32_t));
+  WaitOnAddress(&value, &seen, sizeof seen, INFINITE);
 }
 
 void wakeAll(std::atomic<std::uint32_t>& value) {
-  value.notify_all();
+  WakeByAddressAll(&value);
 }
 
 }  // namespace velmo::file_host
