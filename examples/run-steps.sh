@@ -54,10 +54,16 @@ printf '\nThe changed page: %s\n' "$page"
 big=$work/big-site
 python3 bench/make_site.py "$big" --pages 300 >/dev/null
 printf '\nA generated site of 300 pages in %s\n' "$big"
-printf '\n$ velmo bots %s | head -5\n' "$big"
-"$velmo" bots "$big" | head -5 || true
-printf '\n$ velmo erase-bot %s Timestamp --dry-run | head -12\n' "$big"
-"$velmo" erase-bot "$big" Timestamp --dry-run | head -12 || true
+# Standard output goes to a file before head reads it: a pipe that head closes early would cut
+# velmo short at a moment that differs from run to run, and with it the summary it prints last.
+printf '\n$ velmo bots %s >bots.txt; head -5 bots.txt\n' "$big"
+"$velmo" bots "$big" >"$work/bots.txt" || true
+head -5 "$work/bots.txt"
+rm "$work/bots.txt"
+printf '\n$ velmo erase-bot %s Timestamp --dry-run >look.txt; head -12 look.txt\n' "$big"
+"$velmo" erase-bot "$big" Timestamp --dry-run >"$work/look.txt" || true
+head -12 "$work/look.txt"
+rm "$work/look.txt"
 # The summary of the JSON document: the same text on every system (the pages' names before it
 # are written with the system's separators).
 step botfound "$big" V_Date --exclude 'f000' --json | grep -o '"summary":.*' || true
