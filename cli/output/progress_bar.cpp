@@ -25,8 +25,7 @@ std::string duration(double seconds) {
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::size_t total)
-    : total_(total), onTerminal_(os::isTerminal(2)), started_(Clock::now()) {}
+ProgressBar::ProgressBar() : onTerminal_(os::isTerminal(2)), started_(Clock::now()) {}
 
 ProgressBar::~ProgressBar() {
   clear();
@@ -55,15 +54,16 @@ std::string ProgressBar::line(std::size_t done, std::size_t total, const std::st
   return text.size() < width ? text : text.substr(0, width - 1);
 }
 
-void ProgressBar::update(std::size_t done, const std::string& current, bool force) {
+void ProgressBar::update(std::size_t done, std::size_t total, const std::string& current,
+                         bool force) {
   if (!onTerminal_) return;
   const auto now = Clock::now();
   if (!force && drawn_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
   lastDrawn_ = now;
   const double elapsed = std::chrono::duration<double>(now - started_).count();
   const double left =
-      done == 0 ? -1.0 : elapsed / static_cast<double>(done) * static_cast<double>(total_ - done);
-  const std::string text = line(done, total_, current, left, terminalWidth());
+      done == 0 ? -1.0 : elapsed / static_cast<double>(done) * static_cast<double>(total - done);
+  const std::string text = line(done, total, current, left, terminalWidth());
   std::fprintf(stderr, "\r\x1b[K%s", text.c_str());
   std::fflush(stderr);
   drawn_ = true;

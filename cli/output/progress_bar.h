@@ -11,14 +11,15 @@ namespace velmo::cli {
 class ProgressBar {
  public:
   // Draws only when standard error is a terminal.
-  explicit ProgressBar(std::size_t total);
+  ProgressBar();
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
   bool shown() const { return onTerminal_; }
-  // Redraws at most ten times a second (always when `force`).
-  void update(std::size_t done, const std::string& current, bool force = false);
+  // Redraws at most ten times a second (always when `force`). `total` may grow while the
+  // pages are still being counted.
+  void update(std::size_t done, std::size_t total, const std::string& current, bool force = false);
   // Removes the line, so that what follows starts on a clean one.
   void clear();
 
@@ -28,7 +29,6 @@ class ProgressBar {
 
  private:
   using Clock = std::chrono::steady_clock;
-  std::size_t total_;
   bool onTerminal_;
   bool drawn_ = false;
   Clock::time_point started_;

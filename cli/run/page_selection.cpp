@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "cli/run/glob_match.h"
+#include "cli/run/identity_set.h"
 #include "cli/run/process_platform.h"
 #include "cli/run/standard_input.h"
 #include "core/common/shown_name.h"
@@ -57,72 +57,6 @@ std::string joined(const std::string& folder, const std::string& relative) {
   return os::textOf((os::pathOf(folder) / os::pathOf(relative)).make_preferred());
 }
 
-class Selector {
- public:
-  Selector(const PageOptions& options, PageSelection& out)
-      : options_(options), out_(out), filter_{options.many.include, options.many.exclude} {}
-
-  void add(const std::string& given, bool fromFolderWalk) {
-    if (!fromFolderWalk && os::isFolder(given)) {
-      walk(given);
-      return;
-    }
-    take(given, siteIndex(options_.site));
-  }
-
- private:
-  std::size_t siteIndex(const std::string& site) {
-    if (out_.sites.empty() || out_.sites.back() != site) out_.sites.push_back(site);
-    return out_.sites.size() - 1;
-  }
-
-  // `identity`: which file it is, when the folder's listing told it.
-  void take(const std::string& path, std::size_t site,
-            std::optional<os::FileIdentity> identity = std::nullopt) {
-    // A page reached twice would be changed twice by threads working side by side.
-    if (!identity) identity = os::fileIdentity(path);
-    if (identity && !seen_.insert(*identity).second) return;
-    out_.pages.push_back({path, site});
-  }
-
-  struct Found {
-    std::string relative;
-    std::optional<os::FileIdentity> identity;
-  };
-
-  void walk(const std::string& folder) {
-    const std::size_t site = siteIndex(options_.site.empty() ? folder : options_.site);
-    std::vector<Found> found;
-    walkInto(folder, "", found);
-    std::sort(found.begin(), found.end(),
-              [](const Found& a, const Found& b) { return a.relative < b.relative; });
-    for (const Found& page : found) take(joined(folder, page.relative), site, page.identity);
-  }
-
-  void walkInto(const std::string& root, const std::string& relative, std::vector<Found>& found) {
-    const std::string folder =
-        os::textOf(relative.empty() ? os::pathOf(root) : os::pathOf(root) / os::pathOf(relative));
-    std::string problem;
-    for (os::FolderEntry& entry : os::listFolder(folder, problem)) {
-      const std::string path = relative.empty() ? entry.name : relative + "/" + entry.name;
-      // Linked folders are not followed: a link back up would walk for ever.
-      if (entry.folder) {
-        if (!isHidden(entry.name) && !isEditorData(entry.name) && filter_.entersFolder(path)) {
-          walkInto(root, path, found);
-        }
-      } else if (entry.file && !isHidden(entry.name) && filter_.takesFile(path)) {
-        found.push_back({path, entry.identity});
-      }
-    }
-    if (!problem.empty()) out_.problems.push_back({folder, problem});
-  }
-
-  const PageOptions& options_;
-  PageSelection& out_;
-  PageFilter filter_;
-  std::set<std::pair<std::uint64_t, std::uint64_t>> seen_;
-};
-
 std::string readList(const std::string& list) {
   if (list != "-") {
     if (os::isFolder(list)) {
@@ -138,24 +72,173 @@ std::string readList(const std::string& list) {
   return readPageList();
 }
 
-// One page a line (LF or CR LF, as Windows tools write it), or one after each NUL (find
-// -print0, where a name may end in CR).
-std::vector<std::string> listedPages(const std::string& text) {
-  const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
-  std::vector<std::string> pages;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    std::size_t end = text.find(separator, from);
-    if (end == std::string::npos) end = text.size();
-    std::size_t last = end;
-    if (separator == '\n' && last > from && text[last - 1] == '\r') --last;
-    if (last > from) pages.push_back(text.substr(from, last - from));
-    from = end + 1;
-  }
-  return pages;
-}
+// The text of --pages, read once for the run and for the count of its pages.
+struct PageList {
+  std::string text;
+  std::string problem;  // why it could not be read
+  // One page a line (LF or CR LF, as Windows tools write it), or one after each NUL (find
+  // -print0, where a name may end in CR).
+  char separator = '\n';
+};
 
 }  // namespace
+
+struct PageSource::State {
+  State(const PageOptions& options, std::shared_ptr<const PageList> list)
+      : options(options), filter{options.many.include, options.many.exclude}, list(list) {}
+
+  // A folder of the walk: its entries sorted so that taking them in turn, and a folder's
+  // entries where the folder stands, gives the pages in the order of their paths.
+  struct Frame {
+    std::string folder;    // as the system writes it, for a problem's message
+    std::string relative;  // '/'-separated below the folder walked
+    std::vector<os::FolderEntry> entries;
+    std::size_t next = 0;
+    std::string problem;
+  };
+
+  std::optional<std::string> nextGiven() {
+    const ManyPages& many = options.many;
+    if (many.pages.empty() && many.list.empty()) {
+      if (given++ == 0) return options.page;
+      return std::nullopt;
+    }
+    if (given < many.pages.size()) return many.pages[given++];
+    if (!list) return std::nullopt;
+    if (!list->problem.empty()) {
+      problems.push_back({many.list, list->problem});
+      list = nullptr;
+      return std::nullopt;
+    }
+    const std::string& text = list->text;
+    while (listAt < text.size()) {
+      const std::size_t from = listAt;
+      std::size_t end = text.find(list->separator, from);
+      if (end == std::string::npos) end = text.size();
+      listAt = end + 1;
+      std::size_t last = end;
+      if (list->separator == '\n' && last > from && text[last - 1] == '\r') --last;
+      if (last > from) return text.substr(from, last - from);
+    }
+    return std::nullopt;
+  }
+
+  std::size_t siteIndex(const std::string& site) {
+    if (sites.empty() || sites.back() != site) sites.push_back(site);
+    return sites.size() - 1;
+  }
+
+  // `identity`: which file it is, when the folder's listing told it.
+  std::optional<SelectedPage> take(std::string path, std::size_t site,
+                                   std::optional<os::FileIdentity> identity = std::nullopt) {
+    // A page reached twice would be changed twice by threads working side by side.
+    if (!identity) identity = os::fileIdentity(path);
+    if (identity && !seen.insert(*identity)) return std::nullopt;
+    return SelectedPage{std::move(path), site, &sites[site]};
+  }
+
+  void startWalk(const std::string& folder) {
+    root = folder;
+    walkSite = siteIndex(options.site.empty() ? folder : options.site);
+    enter("");
+  }
+
+  void enter(const std::string& relative) {
+    Frame frame;
+    frame.folder =
+        os::textOf(relative.empty() ? os::pathOf(root) : os::pathOf(root) / os::pathOf(relative));
+    frame.relative = relative;
+    frame.entries = os::listFolder(frame.folder, frame.problem);
+    // A folder sorts as its name followed by '/', as the paths of the pages in it do.
+    for (os::FolderEntry& entry : frame.entries) {
+      if (entry.folder) entry.name += '/';
+    }
+    std::sort(frame.entries.begin(), frame.entries.end(),
+              [](const os::FolderEntry& a, const os::FolderEntry& b) { return a.name < b.name; });
+    for (os::FolderEntry& entry : frame.entries) {
+      if (entry.folder) entry.name.pop_back();
+    }
+    walk.push_back(std::move(frame));
+  }
+
+  // The next entry of the walk: a page, or nothing when it was none (a folder entered or left,
+  // a file left out).
+  std::optional<SelectedPage> stepWalk() {
+    Frame& frame = walk.back();
+    if (frame.next == frame.entries.size()) {
+      if (!frame.problem.empty()) problems.push_back({frame.folder, frame.problem});
+      walk.pop_back();
+      return std::nullopt;
+    }
+    os::FolderEntry& entry = frame.entries[frame.next++];
+    const std::string path =
+        frame.relative.empty() ? entry.name : frame.relative + "/" + entry.name;
+    if (isHidden(entry.name)) return std::nullopt;
+    // Linked folders are not followed: a link back up would walk for ever.
+    if (entry.folder) {
+      if (!isEditorData(entry.name) && filter.entersFolder(path)) enter(path);
+      return std::nullopt;
+    }
+    if (!entry.file || !filter.takesFile(path)) return std::nullopt;
+    return take(joined(root, path), walkSite, entry.identity);
+  }
+
+  const PageOptions& options;
+  PageFilter filter;
+  std::shared_ptr<const PageList> list;
+  std::size_t listAt = 0;
+  std::size_t given = 0;
+  std::string root;
+  std::size_t walkSite = 0;
+  std::vector<Frame> walk;
+  std::deque<std::string> sites;
+  std::vector<std::pair<std::string, std::string>> problems;
+  IdentitySet seen;
+};
+
+PageSource::PageSource(const PageOptions& options) {
+  std::shared_ptr<PageList> list;
+  if (!options.many.list.empty()) {
+    list = std::make_shared<PageList>();
+    try {
+      list->text = readList(options.many.list);
+      if (list->text.find('\0') != std::string::npos) list->separator = '\0';
+    } catch (const std::exception& error) {
+      list->problem = error.what();
+    }
+  }
+  state_ = std::make_unique<State>(options, list);
+}
+
+PageSource::PageSource(const PageOptions& options, const PageSource& other)
+    : state_(std::make_unique<State>(options, other.state_->list)) {}
+
+PageSource::~PageSource() = default;
+
+std::optional<SelectedPage> PageSource::next() {
+  State& state = *state_;
+  for (;;) {
+    if (!state.walk.empty()) {
+      if (auto page = state.stepWalk()) return page;
+      continue;
+    }
+    std::optional<std::string> given = state.nextGiven();
+    if (!given) return std::nullopt;
+    if (os::isFolder(*given)) {
+      state.startWalk(*given);
+      continue;
+    }
+    if (auto page = state.take(*given, state.siteIndex(state.options.site))) return page;
+  }
+}
+
+const std::deque<std::string>& PageSource::sites() const {
+  return state_->sites;
+}
+
+const std::vector<std::pair<std::string, std::string>>& PageSource::problems() const {
+  return state_->problems;
+}
 
 bool hasPageExtension(const std::string& name) {
   const auto dot = name.rfind('.');
@@ -259,26 +342,6 @@ void addManyPageOptions(CLI::App& command, PageOptions& options, bool changesPag
 bool isManyPages(const PageOptions& options) {
   if (!options.many.pages.empty() || !options.many.list.empty()) return true;
   return os::isFolder(options.page);
-}
-
-PageSelection selectPages(const PageOptions& options) {
-  PageSelection selection;
-  Selector selector(options, selection);
-  if (options.many.pages.empty() && options.many.list.empty()) {
-    selector.add(options.page, false);
-    return selection;
-  }
-  for (const std::string& page : options.many.pages) selector.add(page, false);
-  if (!options.many.list.empty()) {
-    try {
-      for (const std::string& page : listedPages(readList(options.many.list))) {
-        selector.add(page, false);
-      }
-    } catch (const std::exception& error) {
-      selection.problems.push_back({options.many.list, error.what()});
-    }
-  }
-  return selection;
 }
 
 std::vector<std::string> placeholderForPageLists(int argc, char** argv) {

@@ -3,7 +3,11 @@
 // them stands for every page in it and its sub-folders, chosen by extension or by --include and
 // --exclude.
 
+#include <deque>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -22,21 +26,37 @@ bool isManyPages(const PageOptions& options);
 
 struct SelectedPage {
   std::string path;      // as given, or the folder as given joined with the path found in it
-  std::size_t site = 0;  // in PageSelection::sites
-};
-
-struct PageSelection {
-  std::vector<SelectedPage> pages;
-  // The site folders open with the pages: --site, else the folder walked, else "" (the page's
-  // own folder). Kept once for all their pages, so that a large site costs little memory.
-  std::vector<std::string> sites;
-  // What could not be looked at (an unreadable folder, a missing list), with the reason.
-  std::vector<std::pair<std::string, std::string>> problems;
+  std::size_t site = 0;  // in PageSource::sites()
+  const std::string* siteFolder = nullptr;  // that site, which stays where it is
 };
 
 // The pages in order: as given, each folder's pages sorted by path; a file reached twice (a
-// link, the same page named twice) only the first time.
-PageSelection selectPages(const PageOptions& options);
+// link, the same page named twice) only the first time. Found as they are asked for, so that
+// a run holds one folder listing a level of the walk rather than every page of the site; what
+// grows with the site is the 16-byte identity of each page taken, which tells a page reached
+// again.
+class PageSource {
+ public:
+  // The list of --pages is read here, once.
+  explicit PageSource(const PageOptions& options);
+  // The same pages again, from the list `other` read (counting them for the progress bar).
+  PageSource(const PageOptions& options, const PageSource& other);
+  ~PageSource();
+  PageSource(const PageSource&) = delete;
+  PageSource& operator=(const PageSource&) = delete;
+
+  // The next page; nothing once every page has been given.
+  std::optional<SelectedPage> next();
+  // The site folders open with the pages: --site, else the folder walked, else "" (the page's
+  // own folder). Kept once for all their pages; an element stays where it is as more come.
+  const std::deque<std::string>& sites() const;
+  // What could not be looked at (an unreadable folder, a missing list), with the reason.
+  const std::vector<std::pair<std::string, std::string>>& problems() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // True for a file name whose extension marks a page the page model reads (.htm, .asp, .php,
 // a template's .twig, .tpl, .cfm, ...).

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -35,6 +38,7 @@ struct PageResult {
 
 struct PageRecord {
   SelectedPage page;
+  bool started = false;
   int status = kNotRun;
   bool changed = false;
   std::optional<bool> found;
@@ -53,13 +57,13 @@ bool stdoutIsTerminal() {
   return terminal;
 }
 
-void runRecord(const PageOptions& options, const PageWork& work,
-               const std::vector<std::string>& sites, const RunShared& shared, PageRecord& record) {
+void runRecord(const PageOptions& options, const PageWork& work, const std::string& site,
+               const RunShared& shared, PageRecord& record) {
   record.result = std::make_unique<PageResult>();
   PageOutcome& outcome = record.result->outcome;
   PageOptions one = options;
   one.page = record.page.path;
-  one.site = sites[record.page.site];
+  one.site = site;
   try {
     record.status = runOnePage(one, work, outcome, shared);
   } catch (...) {
@@ -309,26 +313,140 @@ nlohmann::ordered_json summaryJson(const Counts& counts, std::size_t pages) {
           {"found", counts.found}};
 }
 
+// What the run prints as its pages finish, in page order: each page's results, and at the end
+// its messages and the summary (or the JSON document, whose pages go out as they come). A page is
+// let go once it is here, so that a long run holds the counts and the messages of the pages
+// that were refused or failed, not every page.
+class RunReport {
+ public:
+  RunReport(const PageOptions& options, bool many)
+      : options_(options), many_(many), rows_(stdoutIsTerminal()) {}
+
+  // A page of the run.
+  void add(const PageRecord& record) {
+    ++pages_;
+    count(record, counts_);
+    print(record);
+  }
+
+  // A finding of the whole run (check's unused pictures), after the pages.
+  void addAfterPages(const PageRecord& record) { print(record); }
+
+  // Messages, summary, the end of the JSON document; the exit status.
+  int finish(const std::vector<std::pair<std::string, std::string>>& problems) {
+    rows_.finish();
+    counts_.failed += problems.size();
+    if (options_.json) {
+      for (const auto& [what, why] : problems) {
+        addJson({{"page", shownName(what)},
+                 {"status", "failed"},
+                 {"messages", {"velmo: " + shownName(what) + ": " + why}}});
+      }
+      endJson();
+    } else {
+      std::cout.flush();
+      for (const std::string& message : messages_) std::cerr << message << '\n';
+      for (const auto& [what, why] : problems) {
+        std::cerr << "velmo: " << shownName(what) << ": " << why << '\n';
+      }
+      if (many_) {
+        std::cerr << (options_.report && options_.report->summary
+                          ? options_.report->summary(pages_, rowCount_, counts_.failed)
+                          : summaryText(options_, counts_, pages_, rowCount_))
+                  << '\n';
+      }
+    }
+    if (counts_.failed) return kFailed;
+    if (counts_.refused) return kRefused;
+    return kDone;
+  }
+
+ private:
+  void print(const PageRecord& record) {
+    rowCount_ += record.rowCount;
+    if (options_.json) {
+      addJson(pageJson(record, options_));
+      return;
+    }
+    printResults(options_, record, many_, rows_);
+    for (std::string& message : messagesOf(record)) messages_.push_back(std::move(message));
+  }
+
+  // Standard output holds the page itself with --output -, so the report goes beside it.
+  std::ostream& jsonStream() const { return printsPage(options_) ? std::cerr : std::cout; }
+
+  // The document is written as it grows, `{"command":…,"dry_run":…,"pages":[` first, unless
+  // it is to be reshaped as a whole.
+  void addJson(nlohmann::ordered_json page) {
+    if (reshaped()) {
+      heldPages_.push_back(std::move(page));
+      return;
+    }
+    startJson();
+    jsonStream() << (jsonPages_++ ? "," : "") << jsonText(page);
+  }
+
+  void startJson() {
+    if (jsonStarted_) return;
+    jsonStarted_ = true;
+    std::string head = jsonText({{"command", options_.command}, {"dry_run", options_.dryRun}});
+    head.pop_back();  // the closing brace
+    jsonStream() << head << ",\"pages\":[";
+  }
+
+  void endJson() {
+    if (reshaped()) {
+      nlohmann::ordered_json document = {{"command", options_.command},
+                                         {"dry_run", options_.dryRun},
+                                         {"pages", std::move(heldPages_)},
+                                         {"summary", summaryJson(counts_, pages_)}};
+      jsonStream() << jsonText(options_.report->reshapeJson(document)) << '\n';
+      return;
+    }
+    startJson();
+    jsonStream() << "],\"summary\":" << jsonText(summaryJson(counts_, pages_)) << "}\n";
+  }
+
+  bool reshaped() const { return options_.report && options_.report->reshapeJson; }
+
+  const PageOptions& options_;
+  bool many_;
+  RowPrinter rows_;
+  Counts counts_;
+  std::size_t pages_ = 0;
+  std::size_t rowCount_ = 0;
+  std::vector<std::string> messages_;
+  bool jsonStarted_ = false;
+  std::size_t jsonPages_ = 0;
+  nlohmann::ordered_json heldPages_ = nlohmann::ordered_json::array();
+};
+
 class Run {
  public:
-  Run(const PageOptions& options, const PageWork& work, const std::vector<std::string>& sites,
-      std::vector<PageRecord>& records, file_host::WriteBatch& batch, file_host::PageMemory& memory)
-      : options_(options), work_(work), sites_(sites), records_(records), gates_(sites.size()) {
+  Run(const PageOptions& options, const PageWork& work, PageSource& source,
+      file_host::WriteBatch& batch, file_host::PageMemory& memory, std::size_t threads)
+      : options_(options),
+        work_(work),
+        source_(source),
+        threads_(threads),
+        windowLimit_(std::max<std::size_t>(kWindowAtLeast, kWindowPerThread * threads)) {
     shared_.captured = true;
     shared_.imported = &imported_;
     shared_.batch = &batch;
     shared_.memory = &memory;
-    // A look imports nothing, so no page need wait for another.
-    if (options_.dryRun) {
-      for (auto& gate : gates_) gate.open = true;
-    }
   }
 
   // Pages on every core, except that in each site one page at a time runs until a page that
   // picks files has succeeded, so that its imports are made once per site (import_once.h);
   // pages of other sites go on meanwhile.
-  void go(ProgressBar& bar, RowPrinter& rows, bool many, std::size_t threads) {
-    threads = std::max<std::size_t>(1, std::min(threads, records_.size()));
+  void go(RunReport& report) {
+    ProgressBar bar;
+    PageCount total;
+    if (bar.shown()) total.countAhead(options_, source_);
+    // No more threads than pages: a run over one page starts one.
+    std::unique_lock<std::mutex> none;
+    pull(none, std::min(windowLimit_, std::max(threads_, kPullAtOnce)));
+    const std::size_t threads = std::max<std::size_t>(1, std::min(threads_, window_.size()));
     std::vector<std::thread> pool;
     {
       const os::PageThreadSignals held;  // the new threads start with them held
@@ -340,36 +458,105 @@ class Run {
     }
     for (;;) {
       std::string current;
-      std::size_t done;
+      std::size_t done, seen;
       bool allBack;
       {
         std::unique_lock lock(mutex_);
         wake_.wait_for(lock, std::chrono::milliseconds(100));
         current = current_;
         done = done_;
-        allBack = running_ == 0 && (stop_ || firstUnstarted_ == records_.size());
+        seen = end();
+        allBack = running_ == 0 && (stop_ || (sourceDone_ && firstUnstarted_ == end()));
       }
-      bar.update(done, current);
-      flush(bar, rows, many);
-      if (printed_ == records_.size() || allBack) break;
+      bar.update(done, total.atLeast(seen), current);
+      flush(bar, report);
+      if (allBack) break;
     }
     for (auto& thread : pool) thread.join();
-    bar.update(done_, {}, true);
-    flush(bar, rows, many);
+    bar.update(done_, total.atLeast(end()), {}, true);
+    flush(bar, report);
+    // A run stopped early still names every page it did not start.
+    if (stop_ && !os::outputGone()) {
+      while (auto page = source_.next()) {
+        PageRecord record;
+        record.page = std::move(*page);
+        report.add(record);
+      }
+    }
   }
 
  private:
+  // Pages taken from the source ahead of the workers; beyond them the source is not read
+  // further until the printed pages make room.
+  static constexpr std::size_t kWindowAtLeast = 1024;
+  static constexpr std::size_t kWindowPerThread = 16;
+  static constexpr std::size_t kPullAtOnce = 32;
+
   struct SiteGate {
     bool open = false;     // its pages may run side by side
     bool leading = false;  // one of its pages runs alone
   };
 
-  // The next page a worker may start; records_.size() when none is left. Under mutex_.
-  std::size_t nextPage(bool& leads) {
-    while (firstUnstarted_ < records_.size() && started_[firstUnstarted_]) ++firstUnstarted_;
-    for (std::size_t i = firstUnstarted_; i < records_.size(); ++i) {
-      if (started_[i]) continue;
-      SiteGate& gate = gates_[records_[i].page.site];
+  // The pages of the site for the progress bar, counted by a walk of their own beside the run.
+  class PageCount {
+   public:
+    void countAhead(const PageOptions& options, const PageSource& source) {
+      counter_ = std::jthread([this, &options, &source](std::stop_token stop) {
+        PageSource again(options, source);
+        std::size_t pages = 0;
+        while (!stop.stop_requested() && again.next()) counted_ = ++pages;
+      });
+    }
+    std::size_t atLeast(std::size_t seen) const { return std::max<std::size_t>(counted_, seen); }
+
+   private:
+    std::atomic<std::size_t> counted_{0};
+    std::jthread counter_;
+  };
+
+  std::size_t end() const { return base_ + window_.size(); }
+  PageRecord& at(std::size_t i) { return window_[i - base_]; }
+
+  // Takes up to `most` more pages from the source into the window. The source is read with
+  // mutex_ let go, as it may list a folder, by one thread at a time (pulling_); `lock` is held
+  // again on return. Before the workers start, `lock` may be empty.
+  void pull(std::unique_lock<std::mutex>& lock, std::size_t most) {
+    pulling_ = true;
+    if (lock) lock.unlock();
+    std::vector<SelectedPage> pages;
+    bool ended = false;
+    while (pages.size() < most) {
+      std::optional<SelectedPage> page = source_.next();
+      if (!page) {
+        ended = true;
+        break;
+      }
+      pages.push_back(std::move(*page));
+    }
+    if (lock.mutex()) lock.lock();
+    for (SelectedPage& page : pages) {
+      // A look imports nothing, so no page need wait for another.
+      if (gates_.size() <= page.site) gates_.resize(page.site + 1, {options_.dryRun, false});
+      window_.emplace_back().page = std::move(page);
+    }
+    sourceDone_ = ended;
+    pulling_ = false;
+    wake_.notify_all();
+  }
+
+  // Room in the window for more pages from the source, and nobody taking them. Under mutex_.
+  std::size_t roomToPull() const {
+    if (pulling_ || sourceDone_ || window_.size() >= windowLimit_) return 0;
+    return std::min(kPullAtOnce, windowLimit_ - window_.size());
+  }
+
+  // The next page a worker may start, or nothing while every page taken waits for its site's
+  // first import. Under mutex_.
+  std::optional<std::size_t> nextPage(bool& leads) {
+    while (firstUnstarted_ < end() && at(firstUnstarted_).started) ++firstUnstarted_;
+    for (std::size_t i = firstUnstarted_; i < end(); ++i) {
+      if (at(i).started) continue;
+      SiteGate& gate = gates_[at(i).page.site];
       if (gate.open) {
         leads = false;
         return i;
@@ -380,100 +567,113 @@ class Run {
         return i;
       }
     }
-    return records_.size();
+    return std::nullopt;
   }
 
   void work() {
+    std::unique_lock lock(mutex_);
     for (;;) {
       std::size_t i;
       bool leads = false;
-      {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-          if (stop_) return;
-          while (firstUnstarted_ < records_.size() && started_[firstUnstarted_]) ++firstUnstarted_;
-          if (firstUnstarted_ == records_.size()) return;
-          i = nextPage(leads);
-          if (i < records_.size()) break;
-          wake_.wait(lock);  // every page left waits for its site's first import
+      for (;;) {
+        if (stop_) return;
+        if (std::optional<std::size_t> next = nextPage(leads)) {
+          i = *next;
+          break;
         }
-        started_[i] = true;
-        ++running_;
-        current_ = shownName(records_[i].page.path);
+        if (sourceDone_ && !pulling_ && firstUnstarted_ == end()) return;
+        if (const std::size_t room = roomToPull()) {
+          pull(lock, room);
+          continue;
+        }
+        if (window_.size() >= windowLimit_) roomWanted_ = true;
+        wake_.wait(lock);  // for a site's first import, the pages being taken, or room
       }
+      PageRecord& record = at(i);
+      record.started = true;
+      ++running_;
+      current_ = shownName(record.page.path);
       PageRecord result;
-      result.page = records_[i].page;
-      runRecord(options_, work_, sites_, shared_, result);
+      result.page = record.page;
+      // The pages left to start run low: this worker takes the next ones before its own page,
+      // so that the others need not wait for a folder's listing.
+      if (end() - firstUnstarted_ < kPullAtOnce) {
+        if (const std::size_t room = roomToPull()) pull(lock, room);
+      }
+      lock.unlock();
+      runRecord(options_, work_, *result.page.siteFolder, shared_, result);
+      lock.lock();
+      if (leads) {
+        SiteGate& gate = gates_[result.page.site];
+        gate.leading = false;
+        const bool pickedAndFailed =
+            !result.result->outcome.chosen.empty() && result.status != kDone;
+        if (!pickedAndFailed) {
+          if (result.status == kDone) rememberImports(result, imported_);
+          gate.open = true;
+        }
+      }
+      result.started = true;
+      at(i) = std::move(result);
+      --running_;
+      ++done_;
+      if (at(i).status == kFailed && options_.many.stopOnError) stop_ = true;
+      // Pages waiting for their site's gate, and the end of the run, are told at once; the
+      // printing thread otherwise looks every tenth of a second rather than being woken for
+      // every page.
+      if (leads || stop_ || running_ == 0) wake_.notify_all();
+    }
+  }
+
+  // Prints the finished pages at the front of the window and lets them go.
+  void flush(ProgressBar& bar, RunReport& report) {
+    for (;;) {
+      const PageRecord* front;
+      {
+        std::lock_guard lock(mutex_);
+        if (window_.empty() || !finished(window_.front())) return;
+        front = &window_.front();  // no worker writes a finished page
+      }
+      // Results on the terminal the bar is drawn on start on a line of their own; the bar comes
+      // back with its next update.
+      if (stdoutIsTerminal()) bar.clear();
+      report.add(*front);
       bool wakeOthers;
       {
         std::lock_guard lock(mutex_);
-        if (leads) {
-          SiteGate& gate = gates_[result.page.site];
-          gate.leading = false;
-          const bool pickedAndFailed =
-              !result.result->outcome.chosen.empty() && result.status != kDone;
-          if (!pickedAndFailed) {
-            if (result.status == kDone) rememberImports(result, imported_);
-            gate.open = true;
-          }
-        }
-        records_[i] = std::move(result);
-        --running_;
-        ++done_;
-        if (records_[i].status == kFailed && options_.many.stopOnError) stop_ = true;
-        // Pages waiting for their site's gate, and the end of the run, are told at once; the
-        // printing thread otherwise looks every tenth of a second rather than being woken
-        // for every page.
-        wakeOthers = leads || stop_ || running_ == 0;
+        if (os::outputGone()) stop_ = true;
+        window_.pop_front();
+        ++base_;
+        wakeOthers = roomWanted_ || stop_;
+        roomWanted_ = false;
       }
       if (wakeOthers) wake_.notify_all();
     }
   }
 
-  void flush(ProgressBar& bar, RowPrinter& rows, bool many) {
-    while (printed_ < records_.size()) {
-      {
-        std::lock_guard lock(mutex_);
-        if (!finished(printed_)) return;
-      }
-      // Results on the terminal the bar is drawn on start on a line of their own; the bar comes
-      // back with its next update.
-      if (stdoutIsTerminal()) bar.clear();
-      printResults(options_, records_[printed_], many, rows);
-      if (os::outputGone()) {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-      }
-      // What is printed is no longer needed; a long run keeps only the counts and messages
-      // (and, for JSON, which is printed at the end, everything).
-      if (!options_.json) {
-        PageRecord& done = records_[printed_];
-        done.result.reset();
-        if (done.err.empty()) done.page.path = std::string();
-      }
-      ++printed_;
-    }
-  }
-
-  bool finished(std::size_t i) const {
-    return records_[i].status != kNotRun || (stop_ && !started_[i]);
+  bool finished(const PageRecord& record) const {
+    return record.status != kNotRun || (stop_ && !record.started);
   }
 
   const PageOptions& options_;
   const PageWork& work_;
-  const std::vector<std::string>& sites_;
-  std::vector<PageRecord>& records_;
+  PageSource& source_;
+  std::size_t threads_;
+  std::size_t windowLimit_;
+  std::deque<PageRecord> window_;  // the pages from base_ on, taken from source_, not yet printed
+  std::size_t base_ = 0;
+  bool sourceDone_ = false;
+  bool pulling_ = false;
+  bool roomWanted_ = false;
   std::vector<SiteGate> gates_;
   ImportedOnce imported_;
   RunShared shared_;
-  std::vector<bool> started_ = std::vector<bool>(records_.size(), false);
   std::mutex mutex_;
   std::condition_variable wake_;
   std::string current_;
   std::size_t firstUnstarted_ = 0;
   std::size_t running_ = 0;
   std::size_t done_ = 0;
-  std::size_t printed_ = 0;
   bool stop_ = false;
 };
 
@@ -509,78 +709,29 @@ int runOnPages(const PageOptions& options, const PageWork& work) {
         u"many pages");
     return kFailed;
   }
-  PageSelection selection = selectPages(options);
-  std::vector<PageRecord> records(selection.pages.size());
-  for (std::size_t i = 0; i < records.size(); ++i) records[i].page = std::move(selection.pages[i]);
-  selection.pages = {};
-
-  RowPrinter rows(stdoutIsTerminal());
+  PageSource source(options);
+  RunReport report(options, many);
   {
     // Every page is renamed into place atomically as it is done; its folder is made durable
     // once, when every page of the run is done.
     file_host::WriteBatch batch;
     file_host::PageMemory memory(kPageMemoryBudget);
     os::keepFreedMemoryForReuse();
-    ProgressBar bar(records.size());
-    Run run(options, work, selection.sites, records, batch, memory);
-    run.go(bar, rows, many, jobsFor(options));
+    Run run(options, work, source, batch, memory, many ? jobsFor(options) : 1);
+    run.go(report);
   }
-  const std::size_t pageCount = records.size();
   if (options.report && options.report->afterPages && !os::outputGone()) {
     for (auto& [path, found] : options.report->afterPages()) {
-      PageRecord& record = records.emplace_back();
+      PageRecord record;
       record.page.path = path;
       record.status = kDone;
       record.rowCount = found.size();
       record.result = std::make_unique<PageResult>();
       record.result->outcome.rows = std::move(found);
-      printResults(options, record, many, rows);
+      report.addAfterPages(record);
     }
   }
-  rows.finish();
-
-  Counts counts;
-  std::size_t rowCount = 0;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i < pageCount) count(records[i], counts);
-    rowCount += records[i].rowCount;
-  }
-  counts.failed += selection.problems.size();
-  if (options.json) {
-    nlohmann::ordered_json pages = nlohmann::ordered_json::array();
-    for (const PageRecord& record : records) pages.push_back(pageJson(record, options));
-    for (const auto& [what, why] : selection.problems) {
-      pages.push_back({{"page", shownName(what)},
-                       {"status", "failed"},
-                       {"messages", {"velmo: " + shownName(what) + ": " + why}}});
-    }
-    nlohmann::ordered_json document = {{"command", options.command},
-                                       {"dry_run", options.dryRun},
-                                       {"pages", std::move(pages)},
-                                       {"summary", summaryJson(counts, pageCount)}};
-    if (options.report && options.report->reshapeJson) {
-      document = options.report->reshapeJson(document);
-    }
-    // Standard output holds the page itself with --output -, so the report goes beside it.
-    (printsPage(options) ? std::cerr : std::cout) << jsonText(document) << '\n';
-  } else {
-    std::cout.flush();
-    for (const PageRecord& record : records) {
-      for (const std::string& message : messagesOf(record)) std::cerr << message << '\n';
-    }
-    for (const auto& [what, why] : selection.problems) {
-      std::cerr << "velmo: " << shownName(what) << ": " << why << '\n';
-    }
-    if (many) {
-      std::cerr << (options.report && options.report->summary
-                        ? options.report->summary(pageCount, rowCount, counts.failed)
-                        : summaryText(options, counts, pageCount, rowCount))
-                << '\n';
-    }
-  }
-  if (counts.failed) return kFailed;
-  if (counts.refused) return kRefused;
-  return kDone;
+  return report.finish(source.problems());
 }
 
 void printLook(const std::string& page, const PageOutcome& outcome) {

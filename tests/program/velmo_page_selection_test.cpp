@@ -22,6 +22,15 @@ TEST_F(PageSelection, AFolderMeansItsPagesByExtensionInPathOrder) {
   EXPECT_EQ(run.err, "velmo: 4 pages: 2 webbot blocks\n");
 }
 
+TEST_F(PageSelection, PathOrderHoldsAcrossFoldersWhoseNamesBeginAlike) {
+  // '-' < '.' < '/' < '0': a folder's pages sort where its name followed by '/' does.
+  for (const char* name : {"ab.html", "a0/c.html", "a/b.html", "a.html", "a-b.html", "a/a/z.htm"}) {
+    site_.write(std::string("site/w/") + name, pageWith(kDateBlock));
+  }
+  EXPECT_EQ(site_.velmo("botfound w V_Date").out,
+            "w/a-b.html\nw/a.html\nw/a/a/z.htm\nw/a/b.html\nw/a0/c.html\nw/ab.html\n");
+}
+
 TEST_F(PageSelection, BotfoundOverManyPagesNamesThePagesThatHoldTheBlock) {
   const auto run = site_.velmo("botfound . V_Date");
   EXPECT_EQ(run.status, 0);

@@ -41,11 +41,13 @@ TEST_F(SiteRun, AFailingPageInTheMiddleStopsNoOther) {
 
 TEST_F(SiteRun, StopOnErrorStartsNoPageAfterAFailure) {
   aboutWriteProtected();
+  // Pages well beyond those the run has looked at when it stops are named all the same.
+  for (int i = 0; i < 100; ++i) site_.write("site/z/p" + std::to_string(i) + ".html", "<p>");
   const auto run = site_.velmo("erase-bot . V_Date --jobs 1 --stop-on-error");
   EXPECT_EQ(run.status, 2);
   // about.htm comes first in path order.
   EXPECT_EQ(site_.read("index.html"), pageWith(kDateBlock));
-  EXPECT_NE(run.err.find("0 changed, 0 unchanged, 0 refused, 1 failed, 3 not started"),
+  EXPECT_NE(run.err.find("0 changed, 0 unchanged, 0 refused, 1 failed, 103 not started"),
             std::string::npos)
       << run.err;
 }
