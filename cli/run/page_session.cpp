@@ -18,6 +18,16 @@
 namespace velmo::cli {
 namespace {
 
+// `path` joined to the run's working folder when it is relative to it (not "\\x" or "C:x" on
+// Windows, which the system resolves otherwise), as the system would resolve it.
+std::filesystem::path inWorkingFolder(const std::filesystem::path& path, const RunShared& shared) {
+  if (shared.workingFolder.empty() || path.empty() || path.has_root_name() ||
+      path.has_root_directory()) {
+    return path;
+  }
+  return shared.workingFolder / path;
+}
+
 void placeSelection(file_host::FileHost& host, const PageOptions& options) {
   using file_host::SelectMode;
   const struct {
@@ -129,7 +139,8 @@ int runOnePage(const PageOptions& options, const PageWork& work, PageOutcome& ou
   };
   try {
     // File names are bytes: a page's name need not be UTF-8.
-    host.openPage(os::pathOf(options.page), os::pathOf(options.site), options.pastes,
+    host.openPage(inWorkingFolder(os::pathOf(options.page), shared),
+                  inWorkingFolder(os::pathOf(options.site), shared), options.pastes,
                   options.templateSyntax);
     outcome.site = host.sitePath();
     // The look before a change compares the bytes as read with the bytes as they would be saved.

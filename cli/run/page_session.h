@@ -113,6 +113,9 @@ struct RunShared {
   const ImportedOnce* imported = nullptr;
   file_host::WriteBatch* batch = nullptr;
   file_host::PageMemory* memory = nullptr;
+  // The folder velmo started in, asked once: a page or site named relative to it is opened as
+  // this folder joined with the name, rather than the system being asked again for every page.
+  std::filesystem::path workingFolder;
 };
 
 // The transaction on the one page options.page: exit status as for a single page.

@@ -434,6 +434,8 @@ class Run {
     shared_.imported = &imported_;
     shared_.batch = &batch;
     shared_.memory = &memory;
+    std::error_code unknown;
+    shared_.workingFolder = std::filesystem::current_path(unknown);
   }
 
   // Pages on every core, except that in each site one page at a time runs until a page that
@@ -442,14 +444,14 @@ class Run {
   void go(RunReport& report) {
     ProgressBar bar;
     PageCount total;
-    if (bar.shown()) total.countAhead(options_, source_);
     // No more threads than pages: a run over one page starts one.
     std::unique_lock<std::mutex> none;
-    pull(none, std::min(windowLimit_, std::max(threads_, kPullAtOnce)));
+    pull(none, std::min(windowLimit_, pullAtOnce()));
     const std::size_t threads = std::max<std::size_t>(1, std::min(threads_, window_.size()));
     std::vector<std::thread> pool;
     {
       const os::PageThreadSignals held;  // the new threads start with them held
+      if (bar.shown()) total.countAhead(options_, source_);
       for (std::size_t t = 0; t < threads; ++t)
         pool.emplace_back([this] {
           file_host::SignalsHeld::forThisThread();
@@ -462,7 +464,7 @@ class Run {
       bool allBack;
       {
         std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(100));
+        printWake_.wait_for(lock, std::chrono::milliseconds(100));
         current = current_;
         done = done_;
         seen = end();
@@ -500,11 +502,12 @@ class Run {
   // The pages of the site for the progress bar, counted by a walk of their own beside the run.
   class PageCount {
    public:
+    // Before the workers start: `source` is read by one thread at a time.
     void countAhead(const PageOptions& options, const PageSource& source) {
-      counter_ = std::jthread([this, &options, &source](std::stop_token stop) {
-        PageSource again(options, source);
+      auto again = std::make_shared<PageSource>(options, source);
+      counter_ = std::jthread([this, again](std::stop_token stop) {
         std::size_t pages = 0;
-        while (!stop.stop_requested() && again.next()) counted_ = ++pages;
+        while (!stop.stop_requested() && again->next()) counted_ = ++pages;
       });
     }
     std::size_t atLeast(std::size_t seen) const { return std::max<std::size_t>(counted_, seen); }
@@ -513,6 +516,9 @@ class Run {
     std::atomic<std::size_t> counted_{0};
     std::jthread counter_;
   };
+
+  // Enough pages for every worker twice over, so that a pull comes once for many pages.
+  std::size_t pullAtOnce() const { return std::max(kPullAtOnce, 2 * threads_); }
 
   std::size_t end() const { return base_ + window_.size(); }
   PageRecord& at(std::size_t i) { return window_[i - base_]; }
@@ -541,13 +547,13 @@ class Run {
     }
     sourceDone_ = ended;
     pulling_ = false;
-    wake_.notify_all();
+    if (idle_) wake_.notify_all();
   }
 
   // Room in the window for more pages from the source, and nobody taking them. Under mutex_.
   std::size_t roomToPull() const {
-    if (pulling_ || sourceDone_ || window_.size() >= windowLimit_) return 0;
-    return std::min(kPullAtOnce, windowLimit_ - window_.size());
+    if (pulling_ || sourceDone_ || window_.size() + pullAtOnce() > windowLimit_) return 0;
+    return pullAtOnce();
   }
 
   // The next page a worker may start, or nothing while every page taken waits for its site's
@@ -586,8 +592,14 @@ class Run {
           pull(lock, room);
           continue;
         }
-        if (window_.size() >= windowLimit_) roomWanted_ = true;
+        // A full window waits for the printing thread, which is told at once.
+        if (!sourceDone_ && !pulling_ && !roomWanted_) {
+          roomWanted_ = true;
+          printWake_.notify_one();
+        }
+        ++idle_;
         wake_.wait(lock);  // for a site's first import, the pages being taken, or room
+        --idle_;
       }
       PageRecord& record = at(i);
       record.started = true;
@@ -597,7 +609,7 @@ class Run {
       result.page = record.page;
       // The pages left to start run low: this worker takes the next ones before its own page,
       // so that the others need not wait for a folder's listing.
-      if (end() - firstUnstarted_ < kPullAtOnce) {
+      if (end() - firstUnstarted_ < pullAtOnce()) {
         if (const std::size_t room = roomToPull()) pull(lock, room);
       }
       lock.unlock();
@@ -621,31 +633,50 @@ class Run {
       // Pages waiting for their site's gate, and the end of the run, are told at once; the
       // printing thread otherwise looks every tenth of a second rather than being woken for
       // every page.
-      if (leads || stop_ || running_ == 0) wake_.notify_all();
+      if (leads || stop_ || running_ == 0) {
+        wake_.notify_all();
+        printWake_.notify_one();
+      } else if (roomWanted_ && i == base_) {
+        printWake_.notify_one();  // the page a full window waited for
+      }
     }
   }
 
-  // Prints the finished pages at the front of the window and lets them go.
+  // Prints the finished pages at the front of the window and lets them go, as many at a time
+  // as have finished.
   void flush(ProgressBar& bar, RunReport& report) {
+    std::vector<const PageRecord*> ready;
     for (;;) {
-      const PageRecord* front;
+      ready.clear();
       {
         std::lock_guard lock(mutex_);
-        if (window_.empty() || !finished(window_.front())) return;
-        front = &window_.front();  // no worker writes a finished page
+        // The deque keeps its elements where they are as pages are added, and no worker writes
+        // a finished page.
+        for (const PageRecord& record : window_) {
+          if (!finished(record)) break;
+          ready.push_back(&record);
+        }
       }
-      // Results on the terminal the bar is drawn on start on a line of their own; the bar comes
-      // back with its next update.
-      if (stdoutIsTerminal()) bar.clear();
-      report.add(*front);
-      bool wakeOthers;
+      if (ready.empty()) return;
+      for (const PageRecord* record : ready) {
+        // Results on the terminal the bar is drawn on start on a line of their own; the bar
+        // comes back with its next update.
+        if (stdoutIsTerminal()) bar.clear();
+        report.add(*record);
+        if (os::outputGone()) break;
+      }
+      bool wakeOthers = false;
       {
         std::lock_guard lock(mutex_);
         if (os::outputGone()) stop_ = true;
-        window_.pop_front();
-        ++base_;
-        wakeOthers = roomWanted_ || stop_;
-        roomWanted_ = false;
+        window_.erase(window_.begin(), window_.begin() + static_cast<std::ptrdiff_t>(ready.size()));
+        base_ += ready.size();
+        // Workers waiting for room are woken once a pull's worth is free, not for every page.
+        if (roomWanted_ && window_.size() + pullAtOnce() <= windowLimit_) {
+          roomWanted_ = false;
+          wakeOthers = true;
+        }
+        wakeOthers = wakeOthers || stop_;
       }
       if (wakeOthers) wake_.notify_all();
     }
@@ -665,11 +696,13 @@ class Run {
   bool sourceDone_ = false;
   bool pulling_ = false;
   bool roomWanted_ = false;
+  std::size_t idle_ = 0;  // workers waiting for a page
   std::vector<SiteGate> gates_;
   ImportedOnce imported_;
   RunShared shared_;
   std::mutex mutex_;
-  std::condition_variable wake_;
+  std::condition_variable wake_;       // workers waiting for a page
+  std::condition_variable printWake_;  // the printing thread, between its looks
   std::string current_;
   std::size_t firstUnstarted_ = 0;
   std::size_t running_ = 0;
