@@ -3,6 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/program_test.h"
@@ -88,6 +92,37 @@ TEST_F(SiteRun, ManyThreadsGiveWhatOneGives) {
     const std::string name = "many/p" + std::to_string(i) + ".html";
     EXPECT_EQ(site_.read(name), serial.read(name)) << name;
   }
+}
+
+TEST_F(SiteRun, ASiteLargerThanTheRunHoldsAtOnceComesOutWholeAndInOrder) {
+  // More pages than a run takes from its folder walk at once, in folders of many sizes.
+  std::string found;
+  for (int i = 0; i < 1500; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "big/f%02d/p%04d.html", i % 7 == 0 ? 0 : i / 60, i);
+    site_.write(std::string("site/") + name, pageWith(i % 3 ? "<p>none</p>" : kDateBlock));
+    if (i % 3 == 0) found += std::string(name) + "\n";
+  }
+  std::string sorted;
+  {
+    std::vector<std::string> names;
+    for (std::size_t at = 0, end; (end = found.find('\n', at)) != std::string::npos; at = end + 1) {
+      names.push_back(found.substr(at, end - at));
+    }
+    std::sort(names.begin(), names.end());
+    for (const auto& name : names) sorted += name + "\n";
+  }
+  for (const char* jobs : {"1", "3", "64"}) {
+    const auto look = site_.velmo(std::string("botfound big V_Date --jobs ") + jobs);
+    EXPECT_EQ(look.out, sorted) << jobs;
+    EXPECT_EQ(look.err,
+              "velmo: 1500 pages: 0 changed, 1500 unchanged, 0 refused, 0 failed; the block is in "
+              "500\n")
+        << jobs;
+  }
+  const auto erase = site_.velmo("erase-bot big V_Date");
+  EXPECT_EQ(erase.err, "velmo: 1500 pages: 500 changed, 1000 unchanged, 0 refused, 0 failed\n");
+  EXPECT_EQ(site_.velmo("botfound big V_Date").out, "");
 }
 
 TEST_F(SiteRun, PagesSharingAStyleSheetTakeTurnsOnIt) {
