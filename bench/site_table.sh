@@ -7,7 +7,10 @@
 # whole, peak memory, and whether each goal is met. --large adds one run of each job on ten times the site (ten
 # copies of it side by side: 100 000 pages by default), for time and memory at that scale.
 #
-#   bench/site_table.sh [--pages N] [--runs N] [--loop-pages N] [--large]
+#   bench/site_table.sh [--pages N] [--runs N] [--loop-pages N] [--large] [--on FOLDER]
+#
+# --on puts the copies the jobs work on in FOLDER (default build/bench), so that another file
+# system can be measured.
 #
 # Every run works on a fresh copy of the site flushed to disk. The copy before it is moved aside,
 # not deleted, until the bench ends: ext4 without a journal steps over the inodes freed in the
@@ -24,13 +27,15 @@ pages=10000
 runs=3
 loop_pages=0
 large=0
+on=
 while (($#)); do
   case $1 in
     --pages) pages=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --loop-pages) loop_pages=$2; shift 2 ;;
     --large) large=1; shift ;;
-    *) echo "usage: $0 [--pages N] [--runs N] [--loop-pages N] [--large]" >&2; exit 2 ;;
+    --on) on=$2; shift 2 ;;
+    *) echo "usage: $0 [--pages N] [--runs N] [--loop-pages N] [--large] [--on FOLDER]" >&2; exit 2 ;;
   esac
 done
 
@@ -51,8 +56,11 @@ for n in "$pages" "$half"; do
   fi
 done
 read -r _ _ site_bytes <"$work/site-$pages.txt"
-copy=$work/site-copy
-trash=$work/trash
+on=${on:-$work}
+mkdir -p "$on"
+on=$(cd "$on" && pwd)
+copy=$on/site-copy
+trash=$on/trash
 # What an earlier bench left is deleted, and its inodes left to age first.
 if [[ -e $trash || -e $copy ]]; then
   rm -rf "$trash" "$copy" && sync && sleep 35
@@ -91,6 +99,7 @@ loop_list="find '$copy' -type f $pages_find | sort | head -n $loop_pages"
 scale() { awk -v t="$1" -v n="$pages" -v l="$loop_pages" 'BEGIN { printf "%.0f", t * n / l }'; }
 
 echo "Site: $pages pages, $((site_bytes / 1048576)) MiB; machine: $(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "Copies on: $on ($(findmnt -n -o FSTYPE,OPTIONS --target "$on"))"
 echo
 
 cp_ms=$(median_ms "$runs" "$site" "cp -r '$site' '$copy'" "$aside && sync")
