@@ -31,6 +31,20 @@ TEST_F(PageSelection, PathOrderHoldsAcrossFoldersWhoseNamesBeginAlike) {
             "w/a-b.html\nw/a.html\nw/a/a/z.htm\nw/a/b.html\nw/a0/c.html\nw/ab.html\n");
 }
 
+TEST_F(PageSelection, PagesNamedFromAnotherFolderAreOpenedThere) {
+  // Named relative to the folder velmo starts in, up, down and absolute, for a walk and a page.
+  const std::string velmo = shellQuote(testing::kVelmo);
+  EXPECT_EQ(site_.shell("cd shop && " + velmo + " botfound .. V_Date").out,
+            "../index.html\n../shop/cart.asp\n");
+  EXPECT_EQ(site_
+                .shell("cd shop && " + velmo + " erase-bot --page ../index.html --page " +
+                       shellQuote((site_.site() / "shop/cart.asp").string()) + " V_Date")
+                .status,
+            0);
+  EXPECT_EQ(site_.read("index.html"), pageWith(""));
+  EXPECT_EQ(site_.read("shop/cart.asp"), pageWith("<% x = 1 %>"));
+}
+
 TEST_F(PageSelection, BotfoundOverManyPagesNamesThePagesThatHoldTheBlock) {
   const auto run = site_.velmo("botfound . V_Date");
   EXPECT_EQ(run.status, 0);
