@@ -461,18 +461,21 @@ class Run {
     for (;;) {
       std::string current;
       std::size_t done, seen;
-      bool allBack;
+      bool over;
       {
         std::unique_lock lock(mutex_);
-        printWake_.wait_for(lock, std::chrono::milliseconds(100));
+        // A wake that came before the wait is not lost: it left printNow_ set.
+        printWake_.wait_for(lock, std::chrono::milliseconds(100),
+                            [this] { return printNow_ || allBack(); });
+        printNow_ = false;
         current = current_;
         done = done_;
         seen = end();
-        allBack = running_ == 0 && (stop_ || (sourceDone_ && firstUnstarted_ == end()));
+        over = allBack();
       }
       bar.update(done, total.atLeast(seen), current);
       flush(bar, report);
-      if (allBack) break;
+      if (over) break;
     }
     for (auto& thread : pool) thread.join();
     bar.update(done_, total.atLeast(end()), {}, true);
@@ -521,6 +524,17 @@ class Run {
   std::size_t pullAtOnce() const { return std::max(kPullAtOnce, 2 * threads_); }
 
   std::size_t end() const { return base_ + window_.size(); }
+
+  // Every worker is back and no page is left to start. Under mutex_.
+  bool allBack() const {
+    return running_ == 0 && (stop_ || (sourceDone_ && firstUnstarted_ == end()));
+  }
+
+  // Under mutex_.
+  void tellPrinter() {
+    printNow_ = true;
+    printWake_.notify_one();
+  }
   PageRecord& at(std::size_t i) { return window_[i - base_]; }
 
   // Takes up to `most` more pages from the source into the window. The source is read with
@@ -595,7 +609,7 @@ class Run {
         // A full window waits for the printing thread, which is told at once.
         if (!sourceDone_ && !pulling_ && !roomWanted_) {
           roomWanted_ = true;
-          printWake_.notify_one();
+          tellPrinter();
         }
         ++idle_;
         wake_.wait(lock);  // for a site's first import, the pages being taken, or room
@@ -635,9 +649,9 @@ class Run {
       // every page.
       if (leads || stop_ || running_ == 0) {
         wake_.notify_all();
-        printWake_.notify_one();
+        tellPrinter();
       } else if (roomWanted_ && i == base_) {
-        printWake_.notify_one();  // the page a full window waited for
+        tellPrinter();  // the page a full window waited for
       }
     }
   }
@@ -696,7 +710,8 @@ class Run {
   bool sourceDone_ = false;
   bool pulling_ = false;
   bool roomWanted_ = false;
-  std::size_t idle_ = 0;  // workers waiting for a page
+  bool printNow_ = false;  // the printing thread has been told to look
+  std::size_t idle_ = 0;   // workers waiting for a page
   std::vector<SiteGate> gates_;
   ImportedOnce imported_;
   RunShared shared_;
