@@ -54,6 +54,13 @@ TEST_F(SiteRun, StopOnErrorStartsNoPageAfterAFailure) {
   EXPECT_NE(run.err.find("0 changed, 0 unchanged, 0 refused, 1 failed, 103 not started"),
             std::string::npos)
       << run.err;
+  // The JSON document, written as the pages go, is whole and names them too.
+  const auto json = site_.shell(
+      shellQuote(testing::kVelmo) +
+      " erase-bot . V_Date --jobs 1 --stop-on-error --json | python3 -c 'import json,sys; "
+      "d=json.load(sys.stdin); print(len(d[\"pages\"]), [p[\"status\"] for p in "
+      "d[\"pages\"]].count(\"not started\"), d[\"summary\"][\"not_started\"])'");
+  EXPECT_EQ(json.out, "104 103 103\n") << json.err;
 }
 
 TEST_F(SiteRun, RefusedPagesExitWithOne) {
