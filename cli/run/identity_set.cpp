@@ -17,8 +17,6 @@ struct IdentitySet::Block {
 
 IdentitySet::IdentitySet() = default;
 IdentitySet::~IdentitySet() = default;
-IdentitySet::IdentitySet(IdentitySet&&) noexcept = default;
-IdentitySet& IdentitySet::operator=(IdentitySet&&) noexcept = default;
 
 bool IdentitySet::insert(const os::FileIdentity& identity) {
   Block& block = blocks_[{identity.first, identity.second >> 16}];

@@ -19,8 +19,8 @@ class IdentitySet {
  public:
   IdentitySet();
   ~IdentitySet();
-  IdentitySet(IdentitySet&&) noexcept;
-  IdentitySet& operator=(IdentitySet&&) noexcept;
+  IdentitySet(const IdentitySet&) = delete;
+  IdentitySet& operator=(const IdentitySet&) = delete;
 
   // True when `identity` was not in the set (it is now).
   bool insert(const os::FileIdentity& identity);
